@@ -1,0 +1,49 @@
+# make test       build everything and run the whole test suite
+# make test-asan  the runtime and framework tests under AddressSanitizer + UBSan
+# make fuzz       libFuzzer targets built with clang, each run for FUZZ_SECONDS
+# make bench      build and run the benchmarks
+# make demo       run the program on a generated sample school
+
+JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 30
+CTEST_FLAGS ?= --output-on-failure --timeout 900 -j $(JOBS)
+
+.PHONY: all deps build test test-asan fuzz bench demo clean
+
+all: build
+
+deps:
+	@./scripts/install-deps.sh
+
+build: deps
+	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build build -j $(JOBS)
+
+test: build
+	cd build && ctest $(CTEST_FLAGS)
+
+test-asan: deps
+	cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQV_SANITIZE=ON -DQV_BENCH=OFF
+	cmake --build build-asan -j $(JOBS)
+	cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp \
+	  ctest $(CTEST_FLAGS) -L 'runtime|framework|fuzz'
+
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV_FUZZ=ON -DQV_BENCH=OFF
+	@set -e; for f in fuzz/*_fuzz.cc; do n=$$(basename $$f .cc); \
+	  cmake --build build-fuzz --target $$n -j $(JOBS); \
+	  mkdir -p build-fuzz/corpus/$$n; \
+	  echo "== $$n for $(FUZZ_SECONDS)s"; \
+	  ./build-fuzz/fuzz/$$n -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build-fuzz/corpus/$$n; \
+	done
+
+bench: build
+	@set -e; for b in $$(find build/bench -type f -executable -name '*_bench'); do echo "== $$b"; $$b; done
+
+demo: build
+	@if [ -x build/app/qvnotas ]; then ./scripts/demo.sh; else echo "the application is not built yet"; exit 1; fi
+
+clean:
+	rm -rf build build-asan build-fuzz
