@@ -1,0 +1,105 @@
+#include "runtime/kestrel/format/page.h"
+
+#include "runtime/kestrel/format/coding.h"
+#include "runtime/kestrel/format/compress.h"
+#include "runtime/kestrel/format/header.h"
+#include "runtime/kestrel/format/record_stream.h"
+
+namespace kestrel {
+
+Status PageHeader::Decode(std::string_view image, PageHeader* out) {
+  if (image.size() < kPageHeaderSize) return Status::Corruption(Check::kShortPageRead);
+  const char* p = image.data();
+  out->own_position = Get32LE(p);
+  out->stored_size = Get16LE(p + 4);
+  out->plain_size = Get16LE(p + 6);
+  out->expanded_size = Get16LE(p + 8);
+  out->record_count = Get16LE(p + 10);
+  out->level = static_cast<uint8_t>(p[12]);
+  return Status::OK();
+}
+
+void PageHeader::EncodeTo(char* p) const {
+  Put32LE(p, own_position);
+  Put16LE(p + 4, stored_size);
+  Put16LE(p + 6, plain_size);
+  Put16LE(p + 8, expanded_size);
+  Put16LE(p + 10, record_count);
+  p[12] = static_cast<char>(level);
+}
+
+size_t ExpandedSize(const Page& page) {
+  size_t n = kPageHeaderSize;
+  for (const Record& r : page.records) n += ExpandedCost(r, page.isIndex());
+  return n;
+}
+
+Status EncodePage(const Page& page, uint32_t ref, std::string* image, PageHeader* header_out) {
+  const size_t count = page.records.size();
+  const size_t children = page.isIndex() ? 4 * count : 0;
+  if (count > 0xFFFF) return Status::Corruption(Check::kPageTooLarge);
+  std::string stream;
+  KESTREL_RETURN_IF_ERROR(EncodeRecordStream(page.records, &stream));
+  const size_t fixed = kPageHeaderSize + children;
+  const size_t plain_size = fixed + stream.size();
+  std::string packed;
+  const bool use_packed = Compress(stream, &packed) &&
+                          UnitsFor(fixed + packed.size()) < UnitsFor(plain_size);
+  const size_t stored_size = use_packed ? fixed + packed.size() : plain_size;
+  // The plain size must fit its 16-bit field even when the image is compressed.
+  if (UnitsFor(stored_size) > static_cast<size_t>(kMaxUnits) || plain_size > 0xFFFF) {
+    return Status::Corruption(Check::kPageTooLarge);
+  }
+  PageHeader h;
+  h.own_position = static_cast<uint32_t>(PagePosition(ref));
+  h.stored_size = static_cast<uint16_t>(stored_size);
+  h.plain_size = static_cast<uint16_t>(plain_size);
+  const size_t expanded = ExpandedSize(page);
+  h.expanded_size = static_cast<uint16_t>(expanded > 0xFFFF ? 0xFFFF : expanded);
+  h.record_count = static_cast<uint16_t>(count);
+  h.level = page.level;
+
+  image->assign(UnitsFor(stored_size) * kUnitSize, kPadByte);
+  char* p = image->data();
+  h.EncodeTo(p);
+  if (page.isIndex()) {
+    for (size_t i = 0; i < count; ++i) Put32LE(p + kPageHeaderSize + 4 * i, page.records[i].child);
+  }
+  const std::string& body = use_packed ? packed : stream;
+  image->replace(fixed, body.size(), body);
+  if (header_out) *header_out = h;
+  return Status::OK();
+}
+
+Status DecodePage(std::string_view image, Page* page, PageHeader* header_out, int expected_units) {
+  PageHeader h;
+  KESTREL_RETURN_IF_ERROR(PageHeader::Decode(image, &h));
+  const Status bad = Status::Corruption(Check::kPageHeader);
+  if (h.stored_size > image.size()) return Status::Corruption(Check::kShortPageRead);
+  if (expected_units > 0 && UnitsFor(h.stored_size) != static_cast<size_t>(expected_units)) return bad;
+  const size_t children = h.level > 0 ? size_t{4} * h.record_count : 0;
+  const size_t fixed = kPageHeaderSize + children;
+  if (h.stored_size < fixed || h.plain_size < fixed || h.stored_size > h.plain_size) return bad;
+
+  std::string_view body = image.substr(fixed, h.stored_size - fixed);
+  std::string expanded;
+  if (h.compressed()) {
+    KESTREL_RETURN_IF_ERROR(Decompress(body, h.plain_size - fixed, &expanded));
+    body = expanded;
+  }
+  Page p;
+  p.level = h.level;
+  KESTREL_RETURN_IF_ERROR(DecodeRecordStream(body, h.record_count, &p.records));
+  if (p.isIndex()) {
+    for (size_t i = 0; i < p.records.size(); ++i) {
+      Record& r = p.records[i];
+      if (r.key_length != r.bytes.size()) return bad;  // index entries are keys only
+      r.child = Get32LE(image.data() + kPageHeaderSize + 4 * i);
+    }
+  }
+  *page = std::move(p);
+  if (header_out) *header_out = h;
+  return Status::OK();
+}
+
+}  // namespace kestrel

@@ -1,0 +1,62 @@
+// Page images: a 13-byte page header, on index pages one 4-byte child
+// reference per record, then the record stream (compressed when that saves
+// at least one 256-byte unit), padded with 0xB0 to whole units.
+#ifndef RUNTIME_KESTREL_FORMAT_PAGE_H_
+#define RUNTIME_KESTREL_FORMAT_PAGE_H_
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "runtime/kestrel/format/record.h"
+#include "runtime/kestrel/format/status.h"
+
+namespace kestrel {
+
+inline constexpr size_t kPageHeaderSize = 13;
+inline constexpr char kPadByte = static_cast<char>(0xB0);
+
+struct PageHeader {
+  uint32_t own_position = 0;
+  uint16_t stored_size = 0;
+  uint16_t plain_size = 0;
+  uint16_t expanded_size = 0;
+  uint16_t record_count = 0;
+  uint8_t level = 0;
+
+  bool compressed() const { return stored_size < plain_size; }
+  // Decodes the first 13 bytes; fewer fail kShortPageRead.
+  static Status Decode(std::string_view image, PageHeader* out);
+  void EncodeTo(char* p) const;
+};
+
+struct Page {
+  uint8_t level = 0;  // 0: leaf; n: index page n levels above the leaves
+  std::vector<Record> records;
+
+  bool isIndex() const { return level > 0; }
+};
+
+// 13 + sum(record length + 5), plus 4 per record on index pages.
+size_t ExpandedSize(const Page& page);
+// Bytes per record in the expanded size.
+inline size_t ExpandedCost(const Record& r, bool index) { return r.bytes.size() + 5 + (index ? 4 : 0); }
+
+// Builds the stored image of `page` at reference `ref`: padded to whole
+// units, so image->size() is the page's size class * 256. Fails kPageTooLarge
+// when the image would exceed 15104 bytes and kRecordTooLong for a record of
+// 15094 bytes or more. `header` (optional) receives the page header written.
+Status EncodePage(const Page& page, uint32_t ref, std::string* image, PageHeader* header = nullptr);
+
+// Decodes a stored image (padding may be present or not). Checks that the
+// stored size fits the image, that the stream expands and decodes to exactly
+// the plain size, and that leaf/index shape agrees with the level.
+// `expected_units` > 0 additionally requires the stored size to round up to
+// exactly that many units (the size class from the area table).
+Status DecodePage(std::string_view image, Page* page, PageHeader* header = nullptr,
+                  int expected_units = 0);
+
+}  // namespace kestrel
+
+#endif  // RUNTIME_KESTREL_FORMAT_PAGE_H_

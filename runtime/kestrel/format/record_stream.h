@@ -1,0 +1,32 @@
+// The record stream of a page: records in key order, each as
+//   flag byte (0x80: record length follows, 0x40: key length follows,
+//              low 6 bits: bytes shared with the previous record)
+//   [record length, 16-bit LE] [key length, 16-bit LE]
+//   the record's bytes from the shared prefix on.
+// A length that is not flagged repeats the previous record's.
+#ifndef RUNTIME_KESTREL_FORMAT_RECORD_STREAM_H_
+#define RUNTIME_KESTREL_FORMAT_RECORD_STREAM_H_
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "runtime/kestrel/format/record.h"
+#include "runtime/kestrel/format/status.h"
+
+namespace kestrel {
+
+inline constexpr size_t kMaxSharedPrefix = 63;
+
+// Appends the stream of `records` to `*out`. Records of kMaxRecordLength + 1
+// bytes or more, or with a key longer than the record, fail.
+Status EncodeRecordStream(const std::vector<Record>& records, std::string* out);
+
+// Decodes exactly `count` records that must consume all of `stream`.
+// Child references are left 0.
+Status DecodeRecordStream(std::string_view stream, size_t count, std::vector<Record>* out);
+
+}  // namespace kestrel
+
+#endif  // RUNTIME_KESTREL_FORMAT_RECORD_STREAM_H_

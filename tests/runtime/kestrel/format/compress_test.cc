@@ -1,0 +1,75 @@
+#include "runtime/kestrel/format/compress.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "bytes.h"
+#include "runtime/kestrel/format/coding.h"
+
+namespace kestrel {
+namespace {
+
+using testing::Hex;
+
+TEST(CompressTest, RunsOfFourOrMoreBecomeRepeats) {
+  struct Case { std::string plain; bool pays; std::string coded; };
+  const Case cases[] = {
+      {"AAA", false, ""},                                      // a run of 3 stays literal
+      {"xAAAy", false, ""},
+      {"AAAA", true, "01 41 03 00"},                           // one literal, repeat 3, empty tail
+      {"xAAAAy", true, "02 78 41 03 01 79"},
+      {"AAAAAAAAB" "CCCC", true, "01 41 07 02 42 43 03 00"},
+      {std::string(200, '\0'), true, "01 00 C7 01 00"},       // 199 needs two count bytes
+  };
+  for (const Case& c : cases) {
+    std::string out;
+    EXPECT_EQ(Compress(c.plain, &out), c.pays) << c.plain;
+    if (c.pays) {
+      EXPECT_EQ(HexBytes(out), HexBytes(Hex(c.coded))) << c.plain;
+    }
+  }
+}
+
+TEST(CompressTest, RoundTripsRandomRunnyData) {
+  std::mt19937 rng(7);
+  for (int round = 0; round < 200; ++round) {
+    std::string plain;
+    const int pieces = static_cast<int>(rng() % 40);
+    for (int i = 0; i < pieces; ++i) {
+      plain.append(rng() % 300, static_cast<char>(rng() % 3 ? ' ' : rng()));
+      plain.push_back(static_cast<char>(rng()));
+    }
+    std::string packed;
+    if (!Compress(plain, &packed)) continue;
+    std::string back;
+    ASSERT_TRUE(Decompress(packed, plain.size(), &back).ok());
+    EXPECT_EQ(back, plain);
+  }
+}
+
+TEST(CompressTest, HostileStreamsFailTheCountCheck) {
+  const std::string cases[] = {
+      "",                    // no literal count at all
+      "05 41 42",            // literal count beyond the input
+      "09 41",               // literal count beyond the plain length (4)
+      "01 41 09",            // repeat beyond the plain length
+      "00 03",               // repeat with nothing written yet
+      "01 41",               // input ends before the plain length
+      "FF FF FF FF FF FF",   // count that never ends
+  };
+  for (const std::string& c : cases) {
+    std::string out;
+    Status s = Decompress(Hex(c), 4, &out);
+    EXPECT_EQ(s.check(), Check::kCompressionCount) << c;
+  }
+}
+
+TEST(CompressTest, StopsAtPlainLengthIgnoringTrailingEmptyLiteral) {
+  std::string out;
+  ASSERT_TRUE(Decompress(Hex("01 41 03 00"), 4, &out).ok());
+  EXPECT_EQ(out, "AAAA");
+}
+
+}  // namespace
+}  // namespace kestrel

@@ -1,0 +1,117 @@
+#include "runtime/kestrel/format/page.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "runtime/kestrel/format/coding.h"
+#include "runtime/kestrel/format/header.h"
+
+namespace kestrel {
+namespace {
+
+// Bytes that never repeat four times in a row, so only `run` can compress.
+std::string Noise(size_t n) {
+  std::string s;
+  for (size_t i = 0; i < n; ++i) s.push_back(static_cast<char>('a' + i % 26));
+  return s;
+}
+
+Page Leaf(std::string value) {
+  Page p;
+  p.records.push_back(Record("", ""));
+  p.records.push_back(Record("K", value));
+  return p;
+}
+
+TEST(PageTest, StoredCompressedOnlyWhenItSavesAUnit) {
+  struct Case { size_t noise; size_t run; bool compressed; size_t units; };
+  const Case cases[] = {
+      // plain 13 + 5 + 6 + 240 + 40 = 304 (2 units); packed about 270: still 2 units
+      {240, 40, false, 2},
+      // plain 13 + 11 + 100 + 600 = 724 (3 units); packed fits in 1 unit
+      {100, 600, true, 1},
+      // nothing to compress at all
+      {400, 0, false, 2},
+  };
+  for (const Case& c : cases) {
+    Page page = Leaf(Noise(c.noise) + std::string(c.run, ' '));
+    std::string image;
+    PageHeader h;
+    ASSERT_TRUE(EncodePage(page, 5, &image, &h).ok());
+    EXPECT_EQ(h.compressed(), c.compressed) << c.noise << "/" << c.run;
+    EXPECT_EQ(image.size(), c.units * 256);
+    EXPECT_EQ(h.plain_size, 13 + 5 + 6 + c.noise + c.run);
+    if (!c.compressed) {
+      EXPECT_EQ(h.stored_size, h.plain_size);
+    }
+    EXPECT_EQ(h.own_position, 5u * 256 + 512);
+    EXPECT_EQ(h.expanded_size, ExpandedSize(page));
+    for (size_t i = h.stored_size; i < image.size(); ++i) ASSERT_EQ(image[i], kPadByte) << i;
+
+    Page back;
+    PageHeader hb;
+    ASSERT_TRUE(DecodePage(image, &back, &hb, static_cast<int>(c.units)).ok());
+    EXPECT_EQ(back.records, page.records);
+  }
+}
+
+TEST(PageTest, IndexPageCarriesChildReferencesBeforeTheStream) {
+  Page page;
+  page.level = 2;
+  page.records = {Record("", "", 7), Record("M", "", 0x01020304)};
+  std::string image;
+  PageHeader h;
+  ASSERT_TRUE(EncodePage(page, 0, &image, &h).ok());
+  EXPECT_EQ(h.level, 2);
+  EXPECT_EQ(h.record_count, 2);
+  EXPECT_EQ(HexBytes(image.substr(13, 8)), "07 00 00 00 04 03 02 01");
+  EXPECT_EQ(h.expanded_size, 13 + (0 + 5 + 4) + (1 + 5 + 4));
+  Page back;
+  ASSERT_TRUE(DecodePage(image, &back).ok());
+  EXPECT_EQ(back.records, page.records);
+  EXPECT_EQ(back.level, 2);
+}
+
+TEST(PageTest, ImageBeyondFiftyNineUnitsIsRefused) {
+  Page page;
+  page.records.push_back(Record("", ""));
+  for (int i = 0; i < 2; ++i) page.records.push_back(Record(std::string(1, 'a' + i), Noise(8000)));
+  std::string image;
+  EXPECT_EQ(EncodePage(page, 0, &image).check(), Check::kPageTooLarge);
+}
+
+TEST(PageTest, SizeClassMismatchAndTruncationAreCorrupt) {
+  std::string image;
+  ASSERT_TRUE(EncodePage(Leaf(Noise(300)), 0, &image).ok());  // 2 units
+  Page back;
+  EXPECT_EQ(DecodePage(image, &back, nullptr, 3).check(), Check::kPageHeader);
+  EXPECT_EQ(DecodePage(image.substr(0, 200), &back).check(), Check::kShortPageRead);
+  EXPECT_EQ(DecodePage(image.substr(0, 5), &back).check(), Check::kShortPageRead);
+}
+
+TEST(PageTest, GarbageNeverDecodesOutOfBounds) {
+  Page index;
+  index.level = 1;
+  index.records = {Record("", "", 1), Record("K", "", 2)};
+  std::vector<std::string> images(2);
+  ASSERT_TRUE(EncodePage(Leaf(Noise(100) + std::string(600, ' ')), 0, &images[0]).ok());
+  ASSERT_TRUE(EncodePage(index, 0, &images[1]).ok());
+  std::mt19937 rng(3);
+  int failures = 0;
+  for (int round = 0; round < 5000; ++round) {
+    std::string bad = images[round % 2];
+    for (int e = 0; e < 3; ++e) bad[rng() % bad.size()] = static_cast<char>(rng());
+    if (rng() % 4 == 0) bad.resize(rng() % bad.size());
+    Page out;
+    Status s = DecodePage(bad, &out);
+    if (!s.ok()) {
+      ++failures;
+      EXPECT_TRUE(s.isCorruption());
+    }
+  }
+  EXPECT_GT(failures, 1000);
+}
+
+}  // namespace
+}  // namespace kestrel
