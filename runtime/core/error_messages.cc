@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstring>
 #include <iterator>
 
 #include "runtime/core/error_replacements.h"
@@ -213,7 +212,7 @@ static_assert(sortedByCode(), "the message table is searched by bisection");
 // Appends `text` at `out + len`, cutting the whole at kMessageCut.
 size_t append(char* out, size_t len, std::string_view text) {
   size_t take = std::min(text.size(), kMessageCut - len);
-  std::memcpy(out + len, text.data(), take);
+  std::copy_n(text.data(), take, out + len);
   return len + take;
 }
 

@@ -55,7 +55,7 @@ std::string_view dropLeadingBlanks(std::string_view s) {
 template <size_t N>
 void setPadded(char (&field)[N], std::string_view text, size_t cut) {
   size_t n = std::min(text.size(), cut);
-  std::memcpy(field, text.data(), n);
+  std::copy_n(text.data(), n, field);
   std::memset(field + n, ' ', N - n);
 }
 
@@ -107,14 +107,14 @@ void postFileError(std::string_view fileName, std::string_view message,
     const std::string_view parts[] = {" : ", fileName};
     for (std::string_view part : parts) {
       size_t take = std::min(part.size(), kMessageCut - n);
-      std::memcpy(s.messageBuffer + n, part.data(), take);
+      std::copy_n(part.data(), take, s.messageBuffer + n);
       n += take;
     }
     message = std::string_view(s.messageBuffer, n);
   }
   setPadded(s.fileErrorMessage, message, kMessageCut);
   s.fileErrorCodeLength = std::min(fileErrorCode.size(), kMessageCut);
-  std::memcpy(s.fileErrorCode, fileErrorCode.data(), s.fileErrorCodeLength);
+  std::copy_n(fileErrorCode.data(), s.fileErrorCodeLength, s.fileErrorCode);
 }
 
 void clearError() noexcept { state.clear(); }
