@@ -16,7 +16,6 @@ namespace rt {
 inline constexpr int32_t Error_NoError = 0;
 inline constexpr int32_t Error_UnknownErrorPosted = 81;
 inline constexpr int32_t Error_FileSystemError = 90;
-inline constexpr int32_t Error_NoErrorState = 99;
 
 // A message is cut to kMessageCut characters and held space-padded to
 // kMessageWidth; an error file name is cut and padded to kErrorFileWidth.
