@@ -27,6 +27,7 @@
 #define RUNTIME_CORE_PICTURE_H_
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +35,10 @@
 #include "runtime/core/picture_value.h"
 
 namespace rt {
+
+namespace picture_internal {
+struct TimeLocale;
+}
 
 enum class PictureType : std::uint8_t {
   kEmpty,
@@ -57,8 +62,10 @@ enum class PositionKind : std::uint8_t {
   kMonthDigit,         // date parts; `suppressible` marks a leading digit
   kDayDigit,
   kYearDigit,
-  kMonthName,          // letter `index` of the month name
-  kWeekdayName,        // letter `index` of the weekday name (locale formats)
+  kMonthName,          // letter `index` of the month name; `ch` picks the
+                       // name: 'A' abbreviation in capitals, 'a' abbreviation,
+                       // 'F' full name
+  kWeekdayName,        // letter `index` of the weekday name, `ch` as above
   kHourDigit,          // time parts
   kMinuteDigit,
   kSecondDigit,
@@ -96,8 +103,8 @@ class Picture {
   int window() const { return window_; }  // years back of the two-digit-year window
   int places() const { return places_; }  // number and scientific pictures
   // Characters Format produces. Pictures whose month or weekday names vary
-  // in length pad to this width on the right.
-  int width() const { return static_cast<int>(positions_.size()); }
+  // in length pad to this width on the right; key-in stop marks take none.
+  int width() const { return width_; }
   const std::vector<PicturePosition>& positions() const { return positions_; }
 
   // The value as text of exactly width() characters ("" for the empty picture).
@@ -130,9 +137,10 @@ class Picture {
   std::uint8_t places_ = 0;
   char decimal_char_ = '.';
   char group_char_ = 0;           // 0: no grouping
-  std::string am_text_ = "AM";    // time pictures
-  std::string pm_text_ = "PM";
-  bool locale_names_ = false;     // month and weekday names from the locale
+  // Names and AM/PM texts of locale pictures; null: English, "AM"/"PM".
+  std::shared_ptr<const picture_internal::TimeLocale> locale_;
+  bool variable_names_ = false;   // a name run shows names of varying length
+  std::uint16_t width_ = 0;
   std::vector<PicturePosition> positions_;
 };
 

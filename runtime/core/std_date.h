@@ -32,6 +32,12 @@ bool SplitStdDate(std::int32_t date, CivilDate* out);
 // 0 = Sunday ... 6 = Saturday; -1 for an invalid date.
 int DayOfWeek(std::int32_t date);
 
+// Places a year below 100 in a century: `window` is how many years back
+// from `current_year` the result may lie (the rest of the hundred lies
+// ahead). Window 80 in 2026: 46..99 -> 1946..1999, 0..45 -> 2000..2045.
+// Years of 100 and more are returned unchanged.
+int ExpandTwoDigitYear(int year, int current_year, int window);
+
 // The current local date.
 std::int32_t Today();
 
