@@ -1,0 +1,99 @@
+// The per-thread side of the window engine: the event queue, the current
+// event, control and key code, the open windows of the thread and the wait
+// for the next event that event loops are built on. Each thread has its own
+// Engine; events can be posted to other threads.
+#pragma once
+
+#include <deque>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace ui {
+
+class Window;
+
+struct EventRecord {
+  int code = 0;
+  int control = 0;
+  Window* window = nullptr;  // nullptr: the thread's target window when taken
+  int key = -1;              // key code that caused it; -1 leaves the current one
+};
+
+struct Notification {
+  int code = 0;
+  int id = 0;
+  long long parameter = 0;
+};
+
+class Engine {
+ public:
+  // The calling thread's engine.
+  static Engine& current();
+
+  // The event being handled.
+  int event() const { return current_.code; }
+  int field() const { return current_.control; }
+  Window* eventWindow() const { return current_.window; }
+  // Last key or mouse code; clearing it is the framework's business.
+  int keyCode() const { return keyCode_; }
+  void setKeyCode(int code) { keyCode_ = code; }
+
+  // Posts to a window of this thread (nullptr: the current target).
+  void post(int event, int control = 0, Window* window = nullptr, int key = -1);
+  // Posts to the target window of another thread; false when that thread has no engine.
+  static bool postToThread(std::thread::id thread, int event, int control = 0);
+
+  // "EVENT:Notify" with its notification, read back by takeNotification.
+  void notify(int code, int id, long long parameter, Window* window = nullptr);
+  bool takeNotification(Notification* out);
+
+  // Puts a key into the input as if typed on the focused control of the target window.
+  void pressKey(int code);
+
+  // The window that unaddressed operations act on: the last one opened, unless set.
+  Window* target() const;
+  void setTarget(Window* window) { target_ = window; }
+
+  void beep();
+  void setWaitCursor(bool on);
+  bool waitCursor() const { return waitCursor_ > 0; }
+
+  // Shows a popup menu from menu text; the chosen selectable entry's number, 0 for none.
+  int popup(const std::string& menuText, int x = 0, int y = 0);
+
+  // Blocks until the next event for window w and makes it current.
+  // False when the window is closed or closing.
+  bool wait(Window& w);
+
+  const std::vector<Window*>& windows() const { return windows_; }
+
+  // For Window.
+  void addWindow(Window* w);
+  void removeWindow(Window* w);
+  bool hasQueuedFor(const Window* w);
+
+  ~Engine();
+
+ private:
+  Engine();
+  bool takeFor(Window& w, EventRecord* out);
+  void takeInbound();
+
+  EventRecord current_;
+  int keyCode_ = 0;
+  std::deque<EventRecord> queue_;
+  std::deque<int> pressed_;
+  std::vector<Window*> windows_;
+  Window* target_ = nullptr;
+  int waitCursor_ = 0;
+  std::deque<Notification> notifications_;
+  std::thread::id thread_;
+
+  // Events posted from other threads, moved into queue_ by the owner thread.
+  std::mutex inboundMutex_;
+  std::deque<EventRecord> inbound_;
+};
+
+}  // namespace ui

@@ -1,0 +1,139 @@
+// An open (or openable) window: its controls by number, their properties,
+// bound variables, focus, alerted keys, and the default handling of the
+// user's input. Lives on the thread that created it.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "runtime/ui/control.h"
+#include "runtime/ui/prop_value.h"
+#include "runtime/ui/window_def.h"
+
+namespace ui {
+
+class Engine;
+class RowSource;
+class UseVar;
+
+class Window {
+ public:
+  explicit Window(const WindowDef& def);
+  ~Window();
+  Window(const Window&) = delete;
+  Window& operator=(const Window&) = delete;
+
+  // Opening posts "EVENT:OpenWindow". With an owner, the owner is disabled
+  // until this window closes.
+  void open(Window* owner = nullptr);
+  void close();
+  bool isOpen() const { return open_; }
+  // "EVENT:CloseWindow" was let through: event loops on this window end.
+  bool closing() const { return closing_; }
+  void setClosing() { closing_ = true; }
+  Window* owner() const { return owner_; }
+  Engine& engine() const { return *engine_; }
+
+  const WindowDef& def() const { return def_; }
+  std::string title() const { return def_.title; }
+
+  // Controls.
+  Control* control(int number);
+  const Control* control(int number) const;
+  bool exists(int number) const { return control(number) != nullptr; }
+  std::vector<Control*> controls();  // creation order
+  int lastControl() const;           // highest number in use
+  // Creates a control at run time; a definition without a number gets the
+  // next number above every control of the window. Returns the number.
+  int create(const ControlDef& def);
+  int create(ControlType type, int parent = 0);
+  void destroy(int first, int last = 0);
+
+  // Bound variables.
+  void bind(int number, UseVar* var);
+  // Variables to the screen for the controls in [first, last]; 0, 0: all.
+  void display(int first = 0, int last = 0);
+  // Screen to variables for entries in [first, last]; false when a value was refused.
+  bool update(int first = 0, int last = 0);
+
+  // Focus. select(0) starts the accept-all pass: every entry is accepted in
+  // turn, then "EVENT:Completed"; a refused value raises "EVENT:Rejected" and
+  // stops the pass.
+  void select(int number);
+  int focus() const { return focus_; }
+  bool acceptAll() const { return acceptAll_; }
+
+  void hide(int first, int last = 0) { setRange(first, last, Prop_Hide, 1); }
+  void unhide(int first, int last = 0) { setRange(first, last, Prop_Hide, 0); }
+  void disable(int first, int last = 0) { setRange(first, last, Prop_Disable, 1); }
+  void enable(int first, int last = 0) { setRange(first, last, Prop_Disable, 0); }
+  // Effective visibility: not hidden, and every holding tab shown and selected.
+  bool visible(int number) const;
+  bool enabled(int number) const;
+
+  // Properties; number 0 addresses the window.
+  PropValue prop(int number, int id, int index = 0) const;
+  void setProp(int number, int id, const PropValue& value, int index = 0);
+
+  void setRowSource(int list, RowSource* source);
+  // The list's rows changed underneath: redraw the rows it shows.
+  void refreshRows(int list);
+  void alert(int number, int key);  // 0: the window
+  void removeAlert(int number, int key);
+
+  bool savePng(const std::string& path);
+
+  // User input, reported by the back-end (and by tests). inputKey returns
+  // true when the engine took the key; otherwise the control handles it.
+  bool inputKey(int number, int key);
+  void inputText(int number, const std::string& text);
+  void inputFocus(int number);
+  // A click on a control; for lists the row, column and zone under the mouse.
+  void inputClick(int number, int mouseKey, int row = 0, int column = 0,
+                  int zone = Zone_Field);
+  void inputChoice(int number, int choice);  // drop-down list or sheet tab chosen
+  void inputCheck(int number, bool checked);
+  void inputCloseRequest();
+  void inputResized(int widthDlu, int heightDlu);
+  void inputStateChanged(bool maximized, bool minimized);
+  // The back-end measured a list: rows it shows and the first row shown.
+  void setListMetrics(int list, int items, int yOrigin);
+
+  // Called by the event loop before each wait: runs one step of an
+  // accept-all pass. Returns true when it posted an event.
+  bool stepAcceptAll();
+  long long timerDue = 0;        // engine bookkeeping (ms)
+  bool snapshotTaken = false;  // see snapshot.h
+  void* backendData = nullptr;
+
+ private:
+  void setRange(int first, int last, int prop, int value);
+  void changed(Control& c, unsigned aspects);
+  bool complete(Control& c, bool always);
+  bool store(Control& c);
+  void moveFocus(int direction);
+  void setFocus(Control& c);
+  void press(Control& c, int key);
+  bool listKey(Control& c, int key);
+  void post(int event, int control, int key = -1);
+  int defaultButton() const;
+  void showScreen(Control& c);
+
+  WindowDef def_;
+  Engine* engine_;
+  std::vector<std::unique_ptr<Control>> controls_;
+  std::map<int, Control*> byNumber_;
+  std::vector<int> windowAlerts_;
+  Window* owner_ = nullptr;
+  bool open_ = false;
+  bool closing_ = false;
+  bool acceptAll_ = false;
+  int acceptPos_ = 0;  // index into controls_ of the next control to accept
+  int focus_ = 0;
+  bool maximized_ = false, minimized_ = false;
+  int lastDefined_ = 0;
+};
+
+}  // namespace ui

@@ -1,0 +1,98 @@
+// Icon look-up, font mapping, message-box helpers, use variables.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+#include "runtime/ui/font_map.h"
+#include "runtime/ui/icon_resolver.h"
+#include "runtime/ui/scripted_presenter.h"
+#include "runtime/ui/use_var.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class Icons : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("qv_icons_" + std::to_string(::getpid()));
+    fs::create_directories(dir_);
+    std::ofstream(dir_ / "salir.ICO") << "x";
+    std::ofstream(dir_ / "Mine.ico") << "x";
+    ui::setIconFolder(dir_.string());
+  }
+  void TearDown() override {
+    ui::setIconFolder("");
+    fs::remove_all(dir_);
+  }
+  fs::path dir_;
+};
+
+TEST_F(Icons, ResolutionOrderLiteralFolderBuiltInNone) {
+  std::string literal = (dir_ / "Mine.ico").string();
+  EXPECT_EQ(ui::resolveIcon(literal).path, literal);
+  ui::IconRef r = ui::resolveIcon("C:\\ICONOS\\SALIR.ico");
+  EXPECT_EQ(r.kind, ui::IconRef::File);
+  EXPECT_EQ(fs::path(r.path).filename(), "salir.ICO");
+  EXPECT_EQ(ui::resolveIcon("~C:\\ICONOS\\mine.ICO").kind, ui::IconRef::File);
+  r = ui::resolveIcon("C:\\ICONOS\\Biblioteca.ico");
+  EXPECT_EQ(r.kind, ui::IconRef::BuiltIn);
+  EXPECT_EQ(r.builtin, "Biblioteca");
+  EXPECT_EQ(ui::resolveIcon("C:\\ICONOS\\IMPPREV.ICO").builtin, "IMPPREV");
+  EXPECT_EQ(ui::resolveIcon("C:\\ICONOS\\NADA.ico").kind, ui::IconRef::None);
+  EXPECT_EQ(ui::resolveIcon("").kind, ui::IconRef::None);
+  ui::setIconFolder((dir_ / "missing").string());
+  EXPECT_EQ(ui::resolveIcon("C:\\ICONOS\\SALIR.ico").kind, ui::IconRef::BuiltIn);
+}
+
+TEST(FontMap, MetricCompatibleFirstThenLookAlikeThenGeneric) {
+  std::set<std::string> installed = {"Carlito", "DejaVu Sans Mono", "DejaVu Sans", "Noto Serif"};
+  auto has = [&](const std::string& f) { return installed.count(f) > 0; };
+  EXPECT_EQ(ui::mapFontFamily("Calibri", has), "Carlito");
+  EXPECT_EQ(ui::mapFontFamily("Consolas", has), "DejaVu Sans Mono");
+  EXPECT_EQ(ui::mapFontFamily("Noto Serif", has), "Noto Serif");
+  auto none = [](const std::string&) { return false; };
+  EXPECT_EQ(ui::mapFontFamily("Consolas", none), "monospace");
+  EXPECT_EQ(ui::mapFontFamily("Calibri", none), "sans-serif");
+}
+
+TEST(MessageHelpers, ButtonsInFixedOrderAndScriptedAnswers) {
+  EXPECT_EQ(ui::messageButtons(rt::Button_Cancel + rt::Button_Yes + rt::Button_No),
+            (std::vector<uint32_t>{rt::Button_Yes, rt::Button_No, rt::Button_Cancel}));
+  EXPECT_EQ(ui::messageButtons(0), (std::vector<uint32_t>{rt::Button_Ok}));
+  EXPECT_EQ(ui::messageLines("a|b||c"), "a\nb\n\nc");
+  ui::ScriptedPresenter p;
+  p.answer(rt::Button_No);
+  rt::MessageRequest r;
+  r.defaultButton = rt::Button_Yes;
+  EXPECT_EQ(p.show(r), rt::Button_No);
+  EXPECT_EQ(p.show(r), rt::Button_Yes);
+  EXPECT_EQ(p.shown.size(), 2u);
+}
+
+TEST(UseVars, IntegerRangeAndFixedWidthText) {
+  int32_t n = 5;
+  ui::Int32Var v(&n);
+  struct Case {
+    const char* text;
+    bool ok;
+    int32_t value;
+  };
+  for (const Case& c : {Case{"12", true, 12}, Case{" -3 ", true, -3}, Case{"2.5", true, 3},
+                        Case{"", true, 0}, Case{"2147483648", false, 0}, Case{"1e3x", false, 0},
+                        Case{"abc", false, 0}}) {
+    n = 77;
+    EXPECT_EQ(v.set(c.text), c.ok) << c.text;
+    EXPECT_EQ(n, c.ok ? c.value : 77) << c.text;
+  }
+  std::string s;
+  ui::StringVar t(&s, 4);
+  t.set("abcdef");
+  EXPECT_EQ(s, "abcd");
+  t.set("a");
+  EXPECT_EQ(s, "a   ");
+}
+
+}  // namespace

@@ -1,0 +1,177 @@
+// Keyboard and focus handling, entry completion and the accept-all pass.
+#include <string>
+
+#include "headless_fixture.h"
+#include "runtime/ui/key_codes.h"
+#include "runtime/ui/picture_codec.h"
+#include "runtime/ui/use_var.h"
+
+namespace {
+
+using namespace ui;
+using uitest::ctl;
+using uitest::Seen;
+
+// Numbers only: refuses anything that is not an optional "-" and digits.
+class DigitsCodec : public PictureCodec {
+ public:
+  std::string format(const std::string& v, const std::string&) const override { return v; }
+  bool deformat(const std::string& t, const std::string&, std::string* v) const override {
+    size_t b = t.find_first_not_of(' '), e = t.find_last_not_of(' ');
+    std::string s = b == std::string::npos ? "" : t.substr(b, e - b + 1);
+    for (size_t i = 0; i < s.size(); ++i)
+      if (!(isdigit(static_cast<unsigned char>(s[i])) || (i == 0 && s[i] == '-'))) return false;
+    *v = s.empty() ? "0" : s;
+    return true;
+  }
+};
+
+class WindowInput : public uitest::Headless {
+ protected:
+  void SetUp() override {
+    Headless::SetUp();
+    previousCodec_ = setPictureCodec(&codec_);
+    WindowDef d;
+    d.controls = {ctl(Ctl_Text, "Name"),     // 1
+                  ctl(Ctl_Entry, "@n-14"),   // 2
+                  ctl(Ctl_Entry, "@s20"),    // 3 hidden
+                  ctl(Ctl_Entry, "@s20"),    // 4 disabled
+                  ctl(Ctl_Entry, "@s20"),    // 5
+                  ctl(Ctl_Button, "OK"),     // 6 default
+                  ctl(Ctl_Button, "Exit")};  // 7
+    d.controls[2].hidden = true;
+    d.controls[3].disabled = true;
+    d.controls[5].isDefault = true;
+    w_ = std::make_unique<Window>(d);
+    w_->bind(2, &numberVar_);
+    w_->bind(5, &textVar_);
+    w_->open();
+  }
+  void TearDown() override {
+    w_.reset();
+    setPictureCodec(previousCodec_);
+    Headless::TearDown();
+  }
+  // Queues a key on whatever control has the focus when the step runs.
+  void key(int code) {
+    hb.then([this, code] { w_->inputKey(w_->focus(), code); });
+  }
+  void type(const std::string& text) {
+    hb.then([this, text] { w_->inputText(w_->focus(), text); });
+  }
+
+  DigitsCodec codec_;
+  PictureCodec* previousCodec_ = nullptr;
+  int32_t number_ = 7;
+  std::string text_ = "abc";
+  Int32Var numberVar_{&number_};
+  StringVar textVar_{&text_, 20};
+  std::unique_ptr<Window> w_;
+};
+
+TEST_F(WindowInput, TabOrderSkipsHiddenDisabledAndNonFocusableControlsAndWraps) {
+  EXPECT_EQ(w_->focus(), 2);
+  for (int k : std::initializer_list<int>{Key_Tab, Key_Tab, Key_Tab, Key_Tab, Key_ShiftTab, Key_ShiftTab}) key(k);
+  drain(*w_);
+  EXPECT_EQ(hb.focusLog, (std::vector<int>{2, 5, 6, 7, 2, 7, 6}));
+}
+
+TEST_F(WindowInput, TypedValueIsStoredOnTabAndAcceptedEventFollows) {
+  type("1234");
+  key(Key_Tab);
+  Seen seen = drain(*w_);
+  EXPECT_EQ(number_, 1234);
+  ASSERT_GE(seen.size(), 3u);
+  EXPECT_EQ(seen[0], (std::pair<int, int>{Event_OpenWindow, 0}));
+  EXPECT_EQ(seen[1], (std::pair<int, int>{Event_Accepted, 2}));
+  EXPECT_EQ(seen[2], (std::pair<int, int>{Event_Selected, 5}));
+}
+
+TEST_F(WindowInput, RefusedValueRaisesRejectedKeepsFocusAndVariable) {
+  type("12x");
+  key(Key_Tab);
+  Seen seen = drain(*w_);
+  EXPECT_EQ(number_, 7);
+  EXPECT_EQ(seen[1], (std::pair<int, int>{Event_Rejected, 2}));
+  EXPECT_EQ(w_->focus(), 2);
+  EXPECT_EQ(hb.focusLog.back(), 2);
+}
+
+TEST_F(WindowInput, EnterInEntryPressesDefaultButtonAndEscClosesWindow) {
+  type("5");
+  key(Key_Enter);
+  key(Key_Esc);
+  Seen seen = drain(*w_);
+  EXPECT_EQ(number_, 5);
+  ASSERT_EQ(seen.size(), 4u);
+  EXPECT_EQ(seen[1], (std::pair<int, int>{Event_Accepted, 2}));
+  EXPECT_EQ(seen[2], (std::pair<int, int>{Event_Accepted, 6}));
+  EXPECT_EQ(seen[3], (std::pair<int, int>{Event_CloseWindow, 0}));
+  EXPECT_EQ(Engine::current().keyCode(), Key_Esc);
+  EXPECT_EQ(hb.idleCloses, 0);
+}
+
+TEST_F(WindowInput, AlertedKeyBecomesAlertKeyEventInsteadOfDefault) {
+  w_->alert(2, Key_Tab);
+  w_->alert(0, Key_F1);
+  key(Key_Tab);
+  key(Key_F1);
+  Seen seen = drain(*w_);
+  EXPECT_EQ(seen[1], (std::pair<int, int>{Event_AlertKey, 2}));
+  EXPECT_EQ(seen[2], (std::pair<int, int>{Event_AlertKey, 0}));
+  EXPECT_EQ(w_->focus(), 2);  // Tab did not move the focus
+  EXPECT_EQ(w_->prop(2, Prop_Alrt, 1).toInt(), Key_Tab);
+}
+
+TEST_F(WindowInput, AcceptAllPassAcceptsEachEntryThenCompletes) {
+  hb.then([this] {
+    w_->inputText(5, "123");
+    w_->select(0);
+    EXPECT_TRUE(w_->prop(0, Prop_AcceptAll).toInt());
+  });
+  Seen seen = drain(*w_);
+  Seen expected = {{Event_OpenWindow, 0}, {Event_Accepted, 2}, {Event_Accepted, 5},
+                   {Event_Completed, 0}, {Event_CloseDown, 0}};
+  EXPECT_EQ(seen, expected);
+  EXPECT_EQ(text_, "123" + std::string(17, ' '));
+  EXPECT_FALSE(w_->prop(0, Prop_AcceptAll).toInt());
+}
+
+TEST_F(WindowInput, AcceptAllStopsAtRefusedEntry) {
+  hb.then([this] {
+    w_->inputText(2, "abc");
+    w_->select(0);
+  });
+  Seen seen = drain(*w_);
+  Seen expected = {{Event_OpenWindow, 0}, {Event_Rejected, 2}, {Event_CloseDown, 0}};
+  EXPECT_EQ(seen, expected);
+}
+
+TEST_F(WindowInput, DisplayAndUpdateMoveValuesBetweenVariablesAndScreen) {
+  number_ = 42;
+  w_->display();
+  EXPECT_EQ(w_->prop(2, Prop_ScreenText).toString(), "42");
+  w_->inputText(2, "43");
+  w_->inputText(5, "55");
+  EXPECT_TRUE(w_->update());
+  EXPECT_EQ(number_, 43);
+  EXPECT_EQ(text_.substr(0, 3), "55 ");
+  w_->inputText(2, "4x");
+  EXPECT_FALSE(w_->update(2));
+  EXPECT_EQ(number_, 43);
+  // A value beyond the variable's range is refused, not wrapped.
+  w_->inputText(2, "99999999999");
+  EXPECT_FALSE(w_->update(2));
+  EXPECT_EQ(number_, 43);
+}
+
+TEST_F(WindowInput, ClickOnButtonCompletesEntryFirst) {
+  type("77");
+  hb.then([this] { w_->inputClick(7, Mouse_Left); });
+  Seen seen = drain(*w_);
+  EXPECT_EQ(number_, 77);
+  EXPECT_EQ(seen[1], (std::pair<int, int>{Event_Accepted, 2}));
+  EXPECT_EQ(seen[2], (std::pair<int, int>{Event_Accepted, 7}));
+}
+
+}  // namespace
