@@ -1,0 +1,170 @@
+#include "runtime/kestrel/os/file.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+#include "runtime/kestrel/os/fault_injection.h"
+#include "runtime/kestrel/os/lock_layout.h"
+#include "runtime/kestrel/os/open_mode.h"
+#include "runtime/kestrel/os/status.h"
+
+namespace kestrel {
+
+int File::Open(const std::string& path, int mode, bool create, bool truncate,
+               std::unique_ptr<File>* out) {
+  out->reset();
+  if (path.empty() || path.find('\0') != std::string::npos) return kInvalidFilename;
+  mode = NormalizeOpenMode(mode);
+  // The store always reads, so write-only access still opens for reading.
+  bool writable = create ? AccessOf(mode) != kAccessRead : WantsWrite(mode);
+  int flags = (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC;
+  if (create) flags |= O_CREAT | (truncate ? O_TRUNC : 0);
+  int fd = ::open(path.c_str(), flags, 0666);
+  if (fd < 0) return ErrnoToCode(errno, path);
+  struct stat st;
+  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    return kAccessDenied;
+  }
+  std::unique_ptr<File> file(new File(fd, path, writable));
+  int rc = file->ClaimShareMode(mode);
+  if (rc != kOk) return rc;
+  *out = std::move(file);
+  return kOk;
+}
+
+int File::Delete(const std::string& path) {
+  if (path.empty()) return kInvalidFilename;
+  if (::unlink(path.c_str()) != 0) return ErrnoToCode(errno, path);
+  return kOk;
+}
+
+File::~File() { ::close(fd_); }
+
+int File::Fail(int err) {
+  last_errno_ = err;
+  return ErrnoToCode(err, path_);
+}
+
+int File::Read(uint64_t offset, void* buf, size_t n, size_t* got) {
+  size_t done = 0;
+  while (done < n) {
+    ssize_t r = ::pread(fd_, static_cast<char*>(buf) + done, n - done, static_cast<off_t>(offset + done));
+    if (r < 0) {
+      if (errno == EINTR) continue;
+      *got = done;
+      return Fail(errno);
+    }
+    if (r == 0) break;
+    done += static_cast<size_t>(r);
+  }
+  *got = done;
+  return kOk;
+}
+
+int File::Write(uint64_t offset, const void* buf, size_t n) {
+  bool fail = false;
+  if (fault::OnWrite(&fail)) return kOk;
+  if (fail) return Fail(EIO);
+  size_t done = 0;
+  while (done < n) {
+    ssize_t w = ::pwrite(fd_, static_cast<const char*>(buf) + done, n - done, static_cast<off_t>(offset + done));
+    if (w < 0) {
+      if (errno == EINTR) continue;
+      return Fail(errno);
+    }
+    if (w == 0) {
+      last_errno_ = EIO;
+      return kAccessDenied;  // a short write
+    }
+    done += static_cast<size_t>(w);
+  }
+  return kOk;
+}
+
+int File::Flush() {
+  bool fail = false;
+  if (fault::OnFlush(&fail)) return kOk;
+  if (fail) return Fail(EIO);
+  if (::fdatasync(fd_) != 0) return Fail(errno);
+  return kOk;
+}
+
+int File::Truncate(uint64_t length) {
+  if (fault::Stopped()) return kOk;
+  if (::ftruncate(fd_, static_cast<off_t>(length)) != 0) return Fail(errno);
+  return kOk;
+}
+
+int File::Size(uint64_t* size) {
+  struct stat st;
+  if (::fstat(fd_, &st) != 0) return Fail(errno);
+  *size = static_cast<uint64_t>(st.st_size);
+  return kOk;
+}
+
+bool File::SetLock(uint64_t offset, uint64_t length, short type) {
+  struct flock fl = {};
+  fl.l_type = type;
+  fl.l_whence = SEEK_SET;
+  fl.l_start = static_cast<off_t>(offset);
+  fl.l_len = static_cast<off_t>(length);
+  fl.l_pid = 0;
+  if (::fcntl(fd_, F_OFD_SETLK, &fl) == 0) return true;
+  last_errno_ = errno;
+  return false;
+}
+
+bool File::TryLock(uint64_t offset, uint64_t length, bool exclusive) {
+  return SetLock(offset, length, exclusive && writable_ ? F_WRLCK : F_RDLCK);
+}
+
+void File::Unlock(uint64_t offset, uint64_t length) { SetLock(offset, length, F_UNLCK); }
+
+bool File::HeldByOther(uint64_t offset) {
+  struct flock fl = {};
+  fl.l_type = F_WRLCK;
+  fl.l_whence = SEEK_SET;
+  fl.l_start = static_cast<off_t>(offset);
+  fl.l_len = 1;
+  if (::fcntl(fd_, F_OFD_GETLK, &fl) != 0) return false;
+  return fl.l_type != F_UNLCK;
+}
+
+// Share modes: every File announces its access and its refusals with shared
+// locks on marker bytes, then checks the markers of the others. Announcing
+// first means two conflicting openers racing may both fail, never both win.
+int File::ClaimShareMode(int mode) {
+  bool reads = WantsRead(mode), writes = WantsWrite(mode);
+  bool deny_read = DeniesRead(mode), deny_write = DeniesWrite(mode);
+  const struct {
+    bool own;
+    uint64_t offset;
+  } marks[] = {{reads, kShareHasRead}, {writes, kShareHasWrite},
+               {deny_read, kShareDeniesRead}, {deny_write, kShareDeniesWrite}};
+  for (const auto& m : marks) {
+    if (m.own && !SetLock(m.offset, 1, F_RDLCK)) return Fail(last_errno_);
+  }
+  bool conflict = (reads && HeldByOther(kShareDeniesRead)) ||
+                  (writes && HeldByOther(kShareDeniesWrite)) ||
+                  (deny_read && HeldByOther(kShareHasRead)) ||
+                  (deny_write && HeldByOther(kShareHasWrite));
+  if (conflict) {
+    last_errno_ = EBUSY;
+    return kAccessDenied;
+  }
+  return kOk;
+}
+
+bool AcquireLock(File& file, uint64_t offset, uint64_t length, bool exclusive, bool wait) {
+  for (int attempt = 0;; ++attempt) {
+    if (file.TryLock(offset, length, exclusive)) return true;
+    if (!wait && attempt >= 2) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+}
+
+}  // namespace kestrel

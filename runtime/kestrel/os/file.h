@@ -1,0 +1,66 @@
+#ifndef RUNTIME_KESTREL_OS_FILE_H_
+#define RUNTIME_KESTREL_OS_FILE_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace kestrel {
+
+// One open data file: positioned I/O, flush, truncate and non-blocking
+// byte-range locks on an open-file description of its own, so that locks
+// of one File never vanish when another descriptor of the file closes.
+// Every call returns a runtime error code (0 on success).
+class File {
+ public:
+  // Opens `path` with the runtime open mode (see open_mode.h). `create`
+  // creates a missing file (and empties it when `truncate` is set).
+  // Share modes are enforced between Files through lock bytes; a refusal
+  // is a sharing violation (5).
+  static int Open(const std::string& path, int mode, bool create, bool truncate,
+                  std::unique_ptr<File>* out);
+  static int Delete(const std::string& path);
+
+  ~File();
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+
+  // Reads up to n bytes; *got < n only at end of file.
+  int Read(uint64_t offset, void* buf, size_t n, size_t* got);
+  // Writes all n bytes; a short write is access denied (5).
+  int Write(uint64_t offset, const void* buf, size_t n);
+  int Flush();
+  int Truncate(uint64_t length);
+  int Size(uint64_t* size);
+
+  // One non-blocking attempt. Exclusive locks fall back to shared ones on a
+  // descriptor that cannot write (the system refuses write locks there).
+  bool TryLock(uint64_t offset, uint64_t length, bool exclusive);
+  void Unlock(uint64_t offset, uint64_t length);
+
+  const std::string& path() const { return path_; }
+  bool writable() const { return writable_; }
+  // errno of the last failed call, for logs.
+  int last_errno() const { return last_errno_; }
+
+ private:
+  File(int fd, std::string path, bool writable) : fd_(fd), path_(std::move(path)), writable_(writable) {}
+  int Fail(int err);
+  bool SetLock(uint64_t offset, uint64_t length, short type);
+  bool HeldByOther(uint64_t offset);
+  int ClaimShareMode(int mode);
+
+  int fd_;
+  std::string path_;
+  bool writable_;
+  int last_errno_ = 0;
+};
+
+// Lock with the runtime's retry rule: up to 3 attempts 1 ms apart, or
+// without limit when `wait` is set.
+bool AcquireLock(File& file, uint64_t offset, uint64_t length, bool exclusive, bool wait);
+
+}  // namespace kestrel
+
+#endif  // RUNTIME_KESTREL_OS_FILE_H_

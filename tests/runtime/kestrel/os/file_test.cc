@@ -1,0 +1,148 @@
+#include "runtime/kestrel/os/file.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "runtime/kestrel/os/fault_injection.h"
+#include "runtime/kestrel/os/lock_layout.h"
+#include "runtime/kestrel/os/open_mode.h"
+#include "runtime/kestrel/os/status.h"
+
+namespace kestrel {
+namespace {
+
+class FileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/kestrel_os_XXXXXX";
+    dir_ = mkdtemp(tmpl);
+    path_ = dir_ + "/data.krl";
+  }
+  void TearDown() override {
+    fault::Disarm();
+    std::filesystem::remove_all(dir_);
+  }
+  std::unique_ptr<File> OpenOk(int mode, bool create = false) {
+    std::unique_ptr<File> f;
+    EXPECT_EQ(File::Open(path_, mode, create, false, &f), kOk);
+    return f;
+  }
+  std::string dir_, path_;
+};
+
+TEST_F(FileTest, PositionedIoTruncateAndDelete) {
+  auto f = OpenOk(kAccessReadWrite | kDenyNone, true);
+  ASSERT_EQ(f->Write(1000, "abcd", 4), kOk);
+  uint64_t size = 0;
+  ASSERT_EQ(f->Size(&size), kOk);
+  EXPECT_EQ(size, 1004u);
+  char buf[8] = {};
+  size_t got = 0;
+  ASSERT_EQ(f->Read(1002, buf, 8, &got), kOk);
+  EXPECT_EQ(got, 2u);  // short only at end of file
+  EXPECT_EQ(std::string(buf, 2), "cd");
+  ASSERT_EQ(f->Truncate(10), kOk);
+  ASSERT_EQ(f->Size(&size), kOk);
+  EXPECT_EQ(size, 10u);
+  EXPECT_EQ(f->Flush(), kOk);
+  f.reset();
+  EXPECT_EQ(File::Delete(path_), kOk);
+  EXPECT_EQ(File::Delete(path_), kFileNotFound);
+}
+
+TEST_F(FileTest, OpenFailuresMapToRuntimeCodes) {
+  std::unique_ptr<File> f;
+  EXPECT_EQ(File::Open(path_, kAccessRead, false, false, &f), kFileNotFound);
+  EXPECT_EQ(File::Open(dir_ + "/missing/x.krl", kAccessRead, false, false, &f), kPathNotFound);
+  EXPECT_EQ(File::Open("", kAccessRead, false, false, &f), kInvalidFilename);
+  EXPECT_EQ(File::Open(dir_ + "/" + std::string(300, 'n'), kAccessRead, true, false, &f), kInvalidFilename);
+  EXPECT_EQ(File::Open(dir_, kAccessReadWrite, false, false, &f), kAccessDenied);
+  EXPECT_EQ(f, nullptr);
+}
+
+TEST_F(FileTest, ErrnoMapping) {
+  EXPECT_EQ(ErrnoToCode(EACCES, path_), kAccessDenied);
+  EXPECT_EQ(ErrnoToCode(EAGAIN, path_), kAccessDenied);
+  EXPECT_EQ(ErrnoToCode(ENOTDIR, path_), kPathNotFound);
+  EXPECT_EQ(ErrnoToCode(ENAMETOOLONG, path_), kInvalidFilename);
+  EXPECT_EQ(ErrnoToCode(ENOSPC, path_), kHandleDiskFull);
+}
+
+// Windows share modes, emulated between open file descriptions.
+TEST_F(FileTest, ShareModesRefuseConflictingOpens) {
+  struct Case {
+    int first, second;
+    bool second_ok;
+  };
+  const Case cases[] = {
+      {kAccessReadWrite | kDenyNone, kAccessReadWrite | kDenyNone, true},
+      {kAccessReadWrite, kAccessReadWrite | kDenyNone, true},  // no share bits: deny none
+      {kAccessReadWrite | kDenyAll, kAccessRead | kDenyNone, false},
+      {kAccessReadWrite | kDenyWrite, kAccessRead | kDenyNone, true},
+      {kAccessReadWrite | kDenyWrite, kAccessReadWrite | kDenyNone, false},
+      {kAccessRead | kDenyNone, kAccessReadWrite | kDenyWrite, true},
+      {kAccessReadWrite | kDenyNone, kAccessRead | kDenyWrite, false},
+      {kAccessRead | kDenyRead, kAccessRead | kDenyNone, false},
+      {kAccessRead | kDenyNone, kAccessReadWrite | kDenyAll, false},
+  };
+  OpenOk(kAccessReadWrite, true);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << std::hex << c.first << " then " << c.second);
+    auto a = OpenOk(c.first);
+    std::unique_ptr<File> b;
+    EXPECT_EQ(File::Open(path_, c.second, false, false, &b) == kOk, c.second_ok);
+  }
+  // A refused opener leaves no marks behind.
+  auto a = OpenOk(kAccessReadWrite | kDenyAll);
+  a.reset();
+  OpenOk(kAccessReadWrite | kDenyNone);
+}
+
+TEST_F(FileTest, LocksConflictBetweenFilesOfOneProcess) {
+  auto a = OpenOk(kAccessReadWrite | kDenyNone, true);
+  auto b = OpenOk(kAccessReadWrite | kDenyNone);
+  ASSERT_TRUE(a->TryLock(kWriterByte, 1, true));
+  EXPECT_FALSE(b->TryLock(kWriterByte, 1, true));
+  EXPECT_FALSE(AcquireLock(*b, kWriterByte, 1, true, false));
+  // Readers share their slots; excluding all readers waits for every one.
+  ASSERT_TRUE(b->TryLock(ReaderSlotOffset(7), 1, false));
+  EXPECT_TRUE(a->TryLock(ReaderSlotOffset(7), 1, false));
+  a->Unlock(ReaderSlotOffset(7), 1);
+  EXPECT_FALSE(a->TryLock(kAllReadersOffset, kAllReadersLength, true));
+  b->Unlock(ReaderSlotOffset(7), 1);
+  EXPECT_TRUE(a->TryLock(kAllReadersOffset, kAllReadersLength, true));
+  // Closing a third descriptor of the file keeps a's locks.
+  OpenOk(kAccessRead | kDenyNone).reset();
+  EXPECT_FALSE(b->TryLock(kWriterByte, 1, true));
+  a->Unlock(kWriterByte, 1);
+  EXPECT_TRUE(b->TryLock(kWriterByte, 1, true));
+}
+
+TEST_F(FileTest, FaultInjectionFailsOrStopsWrites) {
+  auto f = OpenOk(kAccessReadWrite | kDenyNone, true);
+  fault::Arm({.fail_write = 1});
+  EXPECT_EQ(f->Write(0, "a", 1), kOk);
+  EXPECT_EQ(f->Write(1, "b", 1), kWriteFault);
+  EXPECT_EQ(f->Write(1, "c", 1), kOk);
+  fault::Arm({.fail_flush = 0});
+  EXPECT_NE(f->Flush(), kOk);
+  // Stop from index 2: write 0, flush 1 happen; everything after is lost.
+  fault::Arm({.stop_from = 2});
+  EXPECT_EQ(f->Write(0, "x", 1), kOk);
+  EXPECT_EQ(f->Flush(), kOk);
+  EXPECT_EQ(f->Write(1, "y", 1), kOk);
+  EXPECT_EQ(f->Truncate(0), kOk);
+  EXPECT_EQ(fault::OperationsSeen(), 3);
+  fault::Disarm();
+  char buf[2];
+  size_t got = 0;
+  ASSERT_EQ(f->Read(0, buf, 2, &got), kOk);
+  EXPECT_EQ(std::string(buf, got), "xc");
+}
+
+}  // namespace
+}  // namespace kestrel
