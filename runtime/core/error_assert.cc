@@ -13,9 +13,9 @@ namespace {
 thread_local bool showing = false;
 }  // namespace
 
-void assertionFailed(std::string_view message, std::source_location where) {
-  std::string text = std::string(kAssertionCaption) + " on line: " + std::to_string(where.line()) +
-                     " in file " + where.file_name();
+void assertionFailed(std::string_view message, const char* file, unsigned line) {
+  std::string text = std::string(kAssertionCaption) + " on line: " + std::to_string(line) +
+                     " in file " + (file ? file : "");
   if (!message.empty()) text.append("|Message: ").append(message);
   if (showing) {
     std::fprintf(stderr, "[%s] %s\n", kAssertionCaption, text.c_str());
