@@ -54,6 +54,8 @@ inline Result RunKrl(const std::string& args) {
   if (raw != -1 && WIFEXITED(raw)) r.status = WEXITSTATUS(raw);
   r.out = ReadFile(out);
   r.err = ReadFile(err);
+  std::remove(out.c_str());
+  std::remove(err.c_str());
   return r;
 }
 

@@ -23,6 +23,9 @@ class KrlTest : public ::testing::Test {
     bytes = BuildGradeFile(4);  // small pages: a tree with index levels
     WriteFile(path, bytes);
   }
+  void TearDown() override {
+    for (const char* name : {"grades.krl", "empty.krl", "foreign.krl"}) std::remove(TempPath(name).c_str());
+  }
   std::string path;
   std::string bytes;
 };
