@@ -1,0 +1,46 @@
+#ifndef RUNTIME_KESTREL_STORE_CACHED_PAGE_H_
+#define RUNTIME_KESTREL_STORE_CACHED_PAGE_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "runtime/kestrel/format/page.h"
+#include "runtime/kestrel/store/record_tree.h"
+
+namespace kestrel {
+
+class Cursor;
+
+// A decoded page held by the cache. Negative references are temporary: the
+// page has no place in the file yet.
+struct CachedPage {
+  int32_t ref = 0;
+  uint8_t level = 0;
+  RecordTree records;
+  size_t expanded = kPageHeaderSize;  // 13 + sum(length + 5) (+4 per record on index pages)
+  bool dirty = false;
+  int pins = 0;
+  uint64_t created = 0;
+  uint64_t last_use = 0;
+  std::string image;  // prepared disk image during a commit
+  int units = 0;      // size class of `image`
+  bool image_valid = false;  // `image` matches the records (own position patched at write)
+  std::vector<Cursor*> cursors;
+
+  // Cache links.
+  CachedPage* bucket_next = nullptr;
+  CachedPage* lru_prev = nullptr;
+  CachedPage* lru_next = nullptr;
+  bool in_lru = false;
+  size_t dirty_index = 0;
+
+  bool isIndex() const { return level > 0; }
+  size_t CostOf(const Record& r) const { return ExpandedCost(r, isIndex()); }
+  void Recount();
+};
+
+}  // namespace kestrel
+
+#endif  // RUNTIME_KESTREL_STORE_CACHED_PAGE_H_

@@ -1,0 +1,124 @@
+#include "runtime/kestrel/store/page_cache.h"
+
+#include <utility>
+
+#include "runtime/kestrel/store/cursor.h"
+
+namespace kestrel {
+
+PageCache::~PageCache() { DropAll(); }
+
+int PageCache::Bucket(int32_t ref) {
+  int b = ref % kBuckets;
+  return b < 0 ? b + kBuckets : b;
+}
+
+void PageCache::LruRemove(CachedPage* p) {
+  if (!p->in_lru) return;
+  (p->lru_prev ? p->lru_prev->lru_next : lru_head_) = p->lru_next;
+  (p->lru_next ? p->lru_next->lru_prev : lru_tail_) = p->lru_prev;
+  p->lru_prev = p->lru_next = nullptr;
+  p->in_lru = false;
+}
+
+void PageCache::LruPushBack(CachedPage* p) {
+  p->lru_prev = lru_tail_;
+  p->lru_next = nullptr;
+  (lru_tail_ ? lru_tail_->lru_next : lru_head_) = p;
+  lru_tail_ = p;
+  p->in_lru = true;
+}
+
+CachedPage* PageCache::Lookup(int32_t ref) {
+  for (CachedPage* p = buckets_[Bucket(ref)]; p; p = p->bucket_next) {
+    if (p->ref == ref) {
+      p->last_use = ++clock_;
+      if (p->in_lru && p != lru_tail_) {
+        LruRemove(p);
+        LruPushBack(p);
+      }
+      return p;
+    }
+  }
+  return nullptr;
+}
+
+CachedPage* PageCache::Add(std::unique_ptr<CachedPage> owned) {
+  CachedPage* p = owned.release();
+  p->created = p->last_use = ++clock_;
+  int b = Bucket(p->ref);
+  p->bucket_next = buckets_[b];
+  buckets_[b] = p;
+  if (!p->dirty) LruPushBack(p);
+  ++count_;
+  return p;
+}
+
+void PageCache::Trim() {
+  while (count_ >= kKeepAtLeast && lru_head_ && lru_head_->pins == 0) {
+    CachedPage* p = lru_head_;
+    bool drop = count_ >= kKeepAtMost ||
+                (clock_ - p->last_use) >= 4 * ((clock_ - p->created) / count_);
+    if (!drop) break;
+    Drop(p);
+  }
+}
+
+void PageCache::Rehash(CachedPage* page, int32_t new_ref) {
+  CachedPage** link = &buckets_[Bucket(page->ref)];
+  while (*link && *link != page) link = &(*link)->bucket_next;
+  if (*link) *link = page->bucket_next;
+  page->ref = new_ref;
+  int b = Bucket(new_ref);
+  page->bucket_next = buckets_[b];
+  buckets_[b] = page;
+}
+
+void PageCache::MarkDirty(CachedPage* page) {
+  if (page->dirty) return;
+  page->dirty = true;
+  LruRemove(page);
+  page->dirty_index = dirty_.size();
+  dirty_.push_back(page);
+}
+
+void PageCache::CleanAll() {
+  for (CachedPage* p : dirty_) {
+    p->dirty = false;
+    p->image_valid = false;
+    p->image.clear();
+    p->image.shrink_to_fit();
+    LruPushBack(p);
+  }
+  dirty_.clear();
+}
+
+void PageCache::Unlink(CachedPage* p) {
+  CachedPage** link = &buckets_[Bucket(p->ref)];
+  while (*link && *link != p) link = &(*link)->bucket_next;
+  if (*link) *link = p->bucket_next;
+  LruRemove(p);
+  if (p->dirty) {
+    CachedPage* last = dirty_.back();
+    dirty_[p->dirty_index] = last;
+    last->dirty_index = p->dirty_index;
+    dirty_.pop_back();
+  }
+  for (Cursor* c : p->cursors) c->PageGone();
+  p->cursors.clear();
+  --count_;
+}
+
+void PageCache::Drop(CachedPage* page) {
+  Unlink(page);
+  delete page;
+}
+
+void PageCache::DropAll() {
+  for (auto& head : buckets_) {
+    while (head) Drop(head);
+  }
+  dirty_.clear();
+}
+
+}  // namespace kestrel

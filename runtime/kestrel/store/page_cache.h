@@ -1,0 +1,65 @@
+#ifndef RUNTIME_KESTREL_STORE_PAGE_CACHE_H_
+#define RUNTIME_KESTREL_STORE_PAGE_CACHE_H_
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "runtime/kestrel/store/cached_page.h"
+
+namespace kestrel {
+
+// Decoded pages of one file: 100 hash buckets chained by reference, a
+// least-recently-used list of the clean pages, the dirty list, and a use
+// clock that ticks at every page access.
+class PageCache {
+ public:
+  static constexpr int kBuckets = 100;
+  static constexpr size_t kKeepAtLeast = 20;
+  static constexpr size_t kKeepAtMost = 100;
+
+  PageCache() = default;
+  ~PageCache();
+  PageCache(const PageCache&) = delete;
+  PageCache& operator=(const PageCache&) = delete;
+
+  // Finds a page and counts the access; nullptr when not cached.
+  CachedPage* Lookup(int32_t ref);
+  // Takes ownership of a page just loaded or created.
+  CachedPage* Add(std::unique_ptr<CachedPage> page);
+  // The eviction rule, run before a page is loaded: while 20 or more pages
+  // are cached, drop the least recently used clean page when 100 or more are
+  // cached or when it has not been used for 4 times the average interval.
+  void Trim();
+
+  void Rehash(CachedPage* page, int32_t new_ref);
+  void MarkDirty(CachedPage* page);
+  // Pages of the dirty list become clean (after a commit).
+  void CleanAll();
+  // Removes one page (cursors on it lose their page).
+  void Drop(CachedPage* page);
+  void DropAll();
+
+  const std::vector<CachedPage*>& dirty() const { return dirty_; }
+  size_t size() const { return count_; }
+  uint64_t clock() const { return clock_; }
+
+ private:
+  static int Bucket(int32_t ref);
+  void LruRemove(CachedPage* p);
+  void LruPushBack(CachedPage* p);
+  void Unlink(CachedPage* p);
+
+  std::array<CachedPage*, kBuckets> buckets_{};
+  CachedPage* lru_head_ = nullptr;  // least recently used
+  CachedPage* lru_tail_ = nullptr;
+  std::vector<CachedPage*> dirty_;
+  size_t count_ = 0;
+  uint64_t clock_ = 0;
+};
+
+}  // namespace kestrel
+
+#endif  // RUNTIME_KESTREL_STORE_PAGE_CACHE_H_

@@ -1,0 +1,106 @@
+#include "runtime/kestrel/format/coding.h"
+#include "runtime/kestrel/format/page.h"
+#include "runtime/kestrel/os/status.h"
+#include "runtime/kestrel/store/page_store.h"
+
+namespace kestrel {
+
+Outcome PageStore::GetPage(int32_t ref, CachedPage** out) {
+  CachedPage* page = cache_.Lookup(ref);
+  if (!page) KESTREL_RETURN_IF_FAILED(LoadPage(ref, &page));
+  if (page->pins++ == 0) pinned_.push_back(page);
+  *out = page;
+  return Outcome::OK();
+}
+
+void PageStore::UnpinAll() {
+  for (CachedPage* p : pinned_) p->pins = 0;
+  pinned_.clear();
+}
+
+// Reads and decodes a page: from its journal copy when a journal is being
+// read through, else from its own place.
+Outcome PageStore::LoadPage(int32_t ref, CachedPage** out) {
+  if (ref < 0) return Fail(Status::Corruption(Check::kTreeShape));
+  int units = 0;
+  Status s = header_.SizeClassOf(static_cast<uint32_t>(ref), &units);
+  if (!s.ok()) return Fail(s);
+  cache_.Trim();
+  const uint64_t position = PagePosition(static_cast<uint32_t>(ref));
+  uint64_t at = position;
+  if (!journal_map_.empty()) {
+    auto it = journal_map_.find(position);
+    if (it != journal_map_.end()) at = it->second;
+  }
+  std::string image(static_cast<size_t>(units) * kUnitSize, '\0');
+  size_t got = 0;
+  int rc = file_->Read(at, image.data(), image.size(), &got);
+  if (rc != kOk) return Outcome::Code(rc);
+  if (got < image.size()) return Fail(Status::Corruption(Check::kShortPageRead));
+  Page decoded;
+  PageHeader ph;
+  s = DecodePage(image, &decoded, &ph, units);
+  if (!s.ok()) return Fail(s);
+  if (ph.own_position != position) return Fail(Status::Corruption(Check::kPageHeader));
+  auto page = std::make_unique<CachedPage>();
+  page->ref = ref;
+  page->level = decoded.level;
+  for (Record& r : decoded.records) page->records.InsertAt(page->records.size(), std::move(r));
+  page->Recount();
+  *out = cache_.Add(std::move(page));
+  return Outcome::OK();
+}
+
+CachedPage* PageStore::NewPage(uint8_t level) {
+  auto page = std::make_unique<CachedPage>();
+  page->ref = next_temp_--;
+  page->level = level;
+  page->dirty = true;  // kept off the LRU list by Add
+  CachedPage* p = cache_.Add(std::move(page));
+  p->dirty = false;
+  cache_.MarkDirty(p);
+  p->pins++;
+  pinned_.push_back(p);
+  return p;
+}
+
+void PageStore::Touch(CachedPage* page) {
+  cache_.MarkDirty(page);
+  page->image_valid = false;
+  header_changed_ = true;
+}
+
+// The first write access to a file without pages creates the root leaf
+// holding the low sentinel.
+Outcome PageStore::EnsureRoot(bool create) {
+  if (root_ != -1 || !create) return Outcome::OK();
+  CachedPage* root = NewPage(0);
+  Record sentinel;
+  root->records.InsertAt(0, sentinel);
+  root->Recount();
+  root_ = root->ref;
+  Touch(root);
+  return Outcome::OK();
+}
+
+}  // namespace kestrel
+
+namespace kestrel {
+
+void PageStore::DropPage(CachedPage* page) {
+  for (auto it = pinned_.begin(); it != pinned_.end(); ++it) {
+    if (*it == page) {
+      pinned_.erase(it);
+      break;
+    }
+  }
+  cache_.Drop(page);
+}
+
+void PageStore::DropAllPages() {
+  pinned_.clear();
+  insert_cursor_.Reset();
+  cache_.DropAll();
+}
+
+}  // namespace kestrel

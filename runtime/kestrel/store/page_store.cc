@@ -1,0 +1,279 @@
+#include "runtime/kestrel/store/page_store.h"
+
+#include <chrono>
+#include <thread>
+
+#include "runtime/kestrel/os/lock_layout.h"
+#include "runtime/kestrel/os/open_mode.h"
+#include "runtime/kestrel/os/status.h"
+
+namespace kestrel {
+
+namespace {
+
+const auto kProgramStart = std::chrono::steady_clock::now();
+
+int InitialReaderSlot() {
+  auto cs = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - kProgramStart)
+                .count() / 10;
+  return static_cast<int>(cs % kReaderSlots);
+}
+
+}  // namespace
+
+PageStore::PageStore(std::unique_ptr<File> file, std::string name, int mode)
+    : file_(std::move(file)), name_(std::move(name)), mode_(NormalizeOpenMode(mode)) {
+  shared_ = ShareOf(mode_) == kDenyNone;
+  deny_write_ = ShareOf(mode_) == kDenyWrite;
+  reader_slot_ = InitialReaderSlot();
+}
+
+Outcome PageStore::Open(const std::string& name, const OpenOptions& options, std::unique_ptr<PageStore>* out) {
+  out->reset();
+  std::unique_ptr<File> file;
+  int rc = File::Open(name, options.mode, options.create, options.truncate, &file);
+  if (rc != kOk) return Outcome::Code(rc);
+  std::unique_ptr<PageStore> store(new PageStore(std::move(file), name, options.mode));
+  Header h;
+  bool empty = false;
+  KESTREL_RETURN_IF_FAILED(store->ReadHeaderAt0(&h, &empty));
+  *out = std::move(store);
+  return Outcome::OK();
+}
+
+PageStore::~PageStore() { Close(); }
+
+Outcome PageStore::Fail(Outcome o) {
+  if (o.isCorruption()) {
+    failed_ = true;
+    Status s = o.status();
+    return Outcome(s.inFile(name_));
+  }
+  return o;
+}
+
+Outcome PageStore::Close() {
+  if (closed_) return Outcome::OK();
+  Outcome result;
+  if (!failed_ && !in_transaction_) {
+    if (write_mode_) {
+      header_current_ = header_current_ && true;
+      result = Commit();
+      EndWriteCycle();
+    }
+    if (result.ok() && file_->writable()) result = TruncateToEnd();
+  } else if (failed_) {
+    Discard();
+  }
+  ReleaseReaderSlot();
+  ReleaseReaders();
+  ReleaseWriterByte();
+  for (auto& [n, depth] : driver_locks_) file_->Unlock(DriverLockOffset(n), 1);
+  driver_locks_.clear();
+  insert_cursor_.Reset();
+  DropAllPages();
+  closed_ = true;
+  return result;
+}
+
+Outcome PageStore::TruncateToEnd() {
+  if (!file_->writable()) return Outcome::Code(kAccessDenied);
+  // Another process may be writing its journal beyond the end of the data:
+  // truncate only under the writer byte and from the header on disk.
+  bool took = false;
+  if (shared_ && !holds_writer_) {
+    TakeWriterByte();
+    took = true;
+  }
+  Header h;
+  bool empty = false;
+  Outcome o = ReadHeaderAt0(&h, &empty);
+  if (o.ok() && !empty && !h.journalPending()) {
+    uint64_t size = 0;
+    if (file_->Size(&size) == kOk && size > h.EndOfData()) o = Outcome::Code(file_->Truncate(h.EndOfData()));
+  }
+  if (took) ReleaseWriterByte();
+  return o;
+}
+
+// --- Locks ---------------------------------------------------------------
+
+bool PageStore::UsesReaderLocks() const { return shared_; }
+
+void PageStore::TakeReaderSlot() {
+  if (held_slot_ >= 0) return;
+  for (;;) {
+    if (AcquireLock(*file_, ReaderSlotOffset(reader_slot_), 1, false, false)) {
+      held_slot_ = reader_slot_;
+      return;
+    }
+    reader_slot_ = (reader_slot_ + 1) % kReaderSlots;
+  }
+}
+
+void PageStore::ReleaseReaderSlot() {
+  if (held_slot_ < 0) return;
+  file_->Unlock(ReaderSlotOffset(held_slot_), 1);
+  held_slot_ = -1;
+}
+
+void PageStore::TakeWriterByte() {
+  if (holds_writer_) return;
+  AcquireLock(*file_, kWriterByte, 1, true, true);
+  holds_writer_ = true;
+}
+
+void PageStore::ReleaseWriterByte() {
+  if (!holds_writer_) return;
+  file_->Unlock(kWriterByte, 1);
+  holds_writer_ = false;
+}
+
+void PageStore::ExcludeReaders() {
+  if (readers_excluded_) return;
+  AcquireLock(*file_, kAllReadersOffset, kAllReadersLength, true, true);
+  readers_excluded_ = true;
+}
+
+void PageStore::ReleaseReaders() {
+  if (!readers_excluded_) return;
+  file_->Unlock(kAllReadersOffset, kAllReadersLength);
+  readers_excluded_ = false;
+}
+
+bool PageStore::TryDriverLock(uint32_t n) {
+  for (auto& [held, depth] : driver_locks_) {
+    if (held == n) {
+      ++depth;
+      return true;
+    }
+  }
+  if (!AcquireLock(*file_, DriverLockOffset(n), 1, true, false)) return false;
+  driver_locks_.push_back({n, 1});
+  return true;
+}
+
+void PageStore::ReleaseDriverLock(uint32_t n) {
+  for (size_t i = 0; i < driver_locks_.size(); ++i) {
+    if (driver_locks_[i].first != n) continue;
+    if (--driver_locks_[i].second == 0) {
+      file_->Unlock(DriverLockOffset(n), 1);
+      driver_locks_.erase(driver_locks_.begin() + static_cast<ptrdiff_t>(i));
+    }
+    return;
+  }
+}
+
+// --- Operations ----------------------------------------------------------
+
+void PageStore::BeginOperation() {}
+
+Outcome PageStore::EndOperation(bool defer_commit) {
+  Outcome result;
+  if (write_mode_) {
+    if (!in_transaction_ && !defer_commit) {
+      result = Commit();
+      EndWriteCycle();
+    }
+  } else {
+    ReleaseReaderSlot();
+  }
+  UnpinAll();
+  header_current_ = false;
+  return result;
+}
+
+void PageStore::BeginWriteCycle() {
+  if (write_mode_) return;
+  ReleaseReaderSlot();
+  write_mode_ = true;
+  header_current_ = false;  // re-read under the writer byte
+}
+
+void PageStore::EndWriteCycle() {
+  write_mode_ = false;
+  ReleaseReaders();
+  ReleaseWriterByte();
+  header_current_ = false;
+}
+
+uint32_t PageStore::lastId() { return header_.last_id; }
+
+Outcome PageStore::NextId(uint32_t* id) {
+  KESTREL_RETURN_IF_FAILED(RequireWrite());
+  KESTREL_RETURN_IF_FAILED(EnsureHeader());
+  Status s = header_.NextId(id);
+  if (!s.ok()) return Fail(s);
+  header_changed_ = true;
+  return Outcome::OK();
+}
+
+// --- Header --------------------------------------------------------------
+
+Outcome PageStore::ReadHeaderAt0(Header* out, bool* empty_file) {
+  std::string buf(kHeaderSize, '\0');
+  size_t got = 0;
+  int rc = file_->Read(0, buf.data(), buf.size(), &got);
+  if (rc != kOk) return Outcome::Code(rc);
+  *empty_file = false;
+  if (got == 0) {
+    uint64_t size = 0;
+    if (file_->Size(&size) == kOk && size == 0) {
+      *empty_file = true;
+      *out = Header::NewEmpty();
+      return Outcome::OK();
+    }
+  }
+  buf.resize(got);
+  Status s = Header::Decode(buf, out);
+  if (!s.ok()) return Outcome(s.inFile(name_));
+  return Outcome::OK();
+}
+
+void PageStore::AdoptHeader(const Header& h) {
+  DropAllPages();
+  insert_cursor_.Reset();
+  header_ = h;
+  disk_header_ = h;
+  root_ = h.root == kNoRoot ? -1 : static_cast<int32_t>(h.root);
+  header_valid_ = true;
+}
+
+Outcome PageStore::EnsureHeader() {
+  if (header_current_) return Outcome::OK();
+  if (write_mode_) {
+    if (shared_) TakeWriterByte();
+  } else if (UsesReaderLocks()) {
+    TakeReaderSlot();
+  }
+  Header at0;
+  bool empty = false;
+  KESTREL_RETURN_IF_FAILED(ReadHeaderAt0(&at0, &empty));
+  Header effective = at0;
+  journal_map_.clear();
+  if (!empty && at0.journalPending()) KESTREL_RETURN_IF_FAILED(Fail(Recover(at0, &effective)));
+  if (!header_valid_ || effective.change_counter > header_.change_counter) {
+    if (header_changed_) {
+      // Changes of this cycle were made on a state that is gone.
+      Discard();
+      return Fail(Status::Corruption(kCheckJournal));
+    }
+    AdoptHeader(effective);
+  } else if (!header_changed_) {
+    disk_header_ = effective;
+  }
+  if (header_.change_counter == 0) {
+    header_.change_counter = 1;
+    header_.root = kNoRoot;
+    root_ = -1;
+  }
+  header_current_ = true;
+  return Outcome::OK();
+}
+
+Outcome PageStore::RequireWrite() {
+  if (!write_mode_) return Fail(Status::Corruption(kCheckNotWriteMode));
+  return Outcome::OK();
+}
+
+}  // namespace kestrel

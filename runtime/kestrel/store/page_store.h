@@ -1,0 +1,210 @@
+#ifndef RUNTIME_KESTREL_STORE_PAGE_STORE_H_
+#define RUNTIME_KESTREL_STORE_PAGE_STORE_H_
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "runtime/kestrel/format/header.h"
+#include "runtime/kestrel/format/record.h"
+#include "runtime/kestrel/os/file.h"
+#include "runtime/kestrel/store/cursor.h"
+#include "runtime/kestrel/store/outcome.h"
+#include "runtime/kestrel/store/page_cache.h"
+
+namespace kestrel {
+
+// The page store of one physical Kestrel file: header, page cache, the
+// file's ordered tree, size areas, journaled two-phase commit, recovery and
+// the byte-range locks that let processes share the file.
+//
+// Every driver operation is bracketed by BeginOperation/EndOperation. Reads
+// run in read mode; BeginWriteCycle switches to write mode until the commit
+// (EndOperation commits unless the file is in a transaction or the caller
+// defers it).
+class PageStore {
+ public:
+  struct OpenOptions {
+    int mode = 0x42;  // read/write, deny none
+    bool create = false;
+    bool truncate = false;
+  };
+  static Outcome Open(const std::string& name, const OpenOptions& options, std::unique_ptr<PageStore>* out);
+  static Outcome Delete(const std::string& name) { return Outcome::Code(File::Delete(name)); }
+
+  ~PageStore();
+  PageStore(const PageStore&) = delete;
+  PageStore& operator=(const PageStore&) = delete;
+
+  // Commits pending changes (unless the file is in a transaction or has met
+  // a consistency failure) and gives the space beyond the end of the data
+  // back. After a failure it only releases the locks.
+  Outcome Close();
+  Outcome TruncateToEnd();
+  Outcome Flush() { return Outcome::Code(file_->Flush()); }
+
+  void BeginOperation();
+  // Ends an operation: releases the reader slot in read mode; in write mode
+  // commits and ends the write cycle unless `defer_commit` is set or the
+  // file is in a transaction.
+  Outcome EndOperation(bool defer_commit = false);
+  void BeginWriteCycle();
+  bool writeMode() const { return write_mode_; }
+
+  // Searches. *found is false when there is no such record (the low
+  // sentinel never counts). On success the cursor holds a copy of the record.
+  Outcome Find(std::string_view key, Cursor* cursor, bool* found);
+  Outcome FindAtLeast(std::string_view key, Cursor* cursor, bool* found);
+  Outcome FindAtMost(std::string_view key, Cursor* cursor, bool* found);
+  Outcome Next(Cursor* cursor, bool* found);
+  Outcome Previous(Cursor* cursor, bool* found);
+
+  // Write mode only. Equal keys are a consistency failure.
+  Outcome Insert(const Record& record);
+  // Insert through the insert cursor: meant for ascending data-record keys,
+  // which then skip the descent from the root.
+  Outcome InsertAppend(const Record& record);
+  // Replaces the value of an existing record.
+  Outcome Update(const Record& record, bool* found);
+  Outcome Remove(std::string_view key, bool* found);
+  Outcome NextId(uint32_t* id);
+  uint32_t lastId();
+
+  Outcome Commit();
+  // Multi-file transactions commit in steps: phase 1 up to the commit
+  // point, phase 2 after it; AbortPhase1 gives up a phase 1 already done.
+  Outcome CommitPhase1();
+  Outcome CommitPhase2();
+  Outcome AbortPhase1();
+  void Discard();
+  void setInTransaction(bool on) { in_transaction_ = on; }
+  bool inTransaction() const { return in_transaction_; }
+  bool changed() const { return header_changed_; }
+  size_t dirtyPages() const { return cache_.dirty().size(); }
+
+  // Locks of the driver (n = record id + 1 or table number + 1), taken
+  // without waiting.
+  bool TryDriverLock(uint32_t n);
+  void ReleaseDriverLock(uint32_t n);
+
+  // Walks the whole tree and the area table; the first failed invariant is
+  // returned as a consistency failure and described in *detail.
+  Outcome CheckIntegrity(std::string* detail);
+
+  const std::string& name() const { return name_; }
+  const Header& header() const { return header_; }
+  size_t cachedPages() const { return cache_.size(); }
+  int readerSlot() const { return reader_slot_; }
+  // Set when a consistency failure was met; Close then commits nothing.
+  bool failed() const { return failed_; }
+
+ private:
+  struct PathEntry {
+    CachedPage* page;
+    size_t pos;  // index of the entry followed in this index page
+  };
+
+  PageStore(std::unique_ptr<File> file, std::string name, int mode);
+
+  // Header and locks (page_store.cc).
+  Outcome EnsureHeader();
+  Outcome ReadHeaderAt0(Header* out, bool* empty_file);
+  Outcome Recover(const Header& at0, Header* effective);
+  Outcome DecideByTransactionLink(bool* apply);
+  void AdoptHeader(const Header& h);
+  bool UsesReaderLocks() const;
+  void TakeReaderSlot();
+  void ReleaseReaderSlot();
+  void TakeWriterByte();
+  void ReleaseWriterByte();
+  void ExcludeReaders();
+  void ReleaseReaders();
+  void EndWriteCycle();
+  Outcome Fail(Outcome o);
+
+  // Pages (page_io.cc).
+  Outcome GetPage(int32_t ref, CachedPage** out);
+  Outcome LoadPage(int32_t ref, CachedPage** out);
+  CachedPage* NewPage(uint8_t level);
+  void Touch(CachedPage* page);
+  void UnpinAll();
+  void DropPage(CachedPage* page);
+  void DropAllPages();
+  Outcome EnsureRoot(bool create);
+
+  // Tree (tree.cc).
+  Outcome Descend(std::string_view key, int stop_level, std::vector<PathEntry>* path, CachedPage** page,
+                  std::string* upper = nullptr, bool* has_upper = nullptr);
+  void PlaceInsertCursor(CachedPage* leaf, const std::string& upper, bool has_upper);
+  Outcome Leftmost(CachedPage* from, std::vector<PathEntry>* path, CachedPage** leaf);
+  Outcome Rightmost(CachedPage* from, std::vector<PathEntry>* path, CachedPage** leaf);
+  Outcome SeekGreater(std::string_view key, bool or_equal, Cursor* cursor, bool* found);
+  Outcome SeekLess(std::string_view key, bool or_equal, Cursor* cursor, bool* found);
+  void Position(Cursor* cursor, CachedPage* page, size_t pos, bool* found);
+  bool NeedsSplit(const CachedPage* page) const;
+  Outcome SplitDown(std::vector<PathEntry> path, CachedPage* page);
+  Outcome SplitUpwards(std::vector<PathEntry> path, CachedPage* leaf);
+  Outcome FixAfterRemoval(std::vector<PathEntry> path, CachedPage* page, bool first_changed,
+                          std::vector<CachedPage*>* freed);
+  Outcome InsertInto(std::vector<PathEntry> path, CachedPage* leaf, const Record& record);
+  Outcome RequireWrite();
+  Outcome PrepareWrite(const Record& record);
+
+  // Space areas (space_areas.cc).
+  int64_t AreaFloor(int i) const;
+  uint32_t AreaPages(int i) const;
+  Outcome TakePlace(CachedPage* page, int units);
+  Outcome FreePlace(CachedPage* page, bool keep);
+  Outcome MovePage(int32_t from, int32_t to);
+  Outcome UpdateParentRef(CachedPage* page, int32_t old_ref);
+  Outcome MakeRoomBelow(int i, int64_t n, bool* done);
+  Outcome MakeRoomAbove(int i, int64_t n);
+  Outcome Compact();
+
+  // Commit and discard (commit.cc).
+  Outcome PreparePages();
+  Outcome WriteImage(CachedPage* page, uint64_t at);
+  Outcome WriteHeader(const Header& h, uint64_t at);
+  void FinishCommit();
+
+  std::unique_ptr<File> file_;
+  std::string name_;
+  int mode_;
+  bool shared_;      // deny none: reader slots, writer byte, exclusion
+  bool deny_write_;  // writer byte for recovery, exclusion during commits
+
+  Header header_;       // current header (with this write cycle's changes)
+  Header disk_header_;  // header as read at the start of the write cycle
+  bool header_valid_ = false;
+  bool header_current_ = false;
+  bool header_changed_ = false;
+  bool write_mode_ = false;
+  bool in_transaction_ = false;
+  bool readers_excluded_ = false;
+  bool holds_writer_ = false;
+  bool phase1_done_ = false;
+  bool failed_ = false;
+  bool closed_ = false;
+  int held_slot_ = -1;
+  int reader_slot_ = 0;
+  int sticky_write_error_ = 0;
+  uint64_t committed_end_ = kHeaderSize;
+  std::vector<std::pair<uint32_t, int>> driver_locks_;
+
+  int32_t root_ = -1;  // -1: no root yet
+  int32_t next_temp_ = -2;
+  PageCache cache_;
+  std::vector<CachedPage*> pinned_;
+  std::unordered_map<uint64_t, uint64_t> journal_map_;  // position -> journal copy (read-through)
+
+  Cursor insert_cursor_;
+  std::string insert_upper_;  // keys below this belong to the insert cursor's leaf
+  bool insert_unbounded_ = false;
+};
+
+}  // namespace kestrel
+
+#endif  // RUNTIME_KESTREL_STORE_PAGE_STORE_H_

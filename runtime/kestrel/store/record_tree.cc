@@ -1,0 +1,178 @@
+#include "runtime/kestrel/store/record_tree.h"
+
+#include <utility>
+#include <vector>
+
+namespace kestrel {
+
+struct RecordTree::Node {
+  Record record;
+  Node* left = nullptr;
+  Node* right = nullptr;
+  size_t size = 1;
+  uint32_t priority = 0;
+};
+
+RecordTree::~RecordTree() { Destroy(root_); }
+
+RecordTree::RecordTree(RecordTree&& other) noexcept : root_(other.root_), seed_(other.seed_) {
+  other.root_ = nullptr;
+}
+
+RecordTree& RecordTree::operator=(RecordTree&& other) noexcept {
+  if (this != &other) {
+    Destroy(root_);
+    root_ = std::exchange(other.root_, nullptr);
+    seed_ = other.seed_;
+  }
+  return *this;
+}
+
+void RecordTree::Destroy(Node* n) {
+  // Iterative, so a degenerate tree cannot exhaust the stack.
+  std::vector<Node*> stack;
+  if (n) stack.push_back(n);
+  while (!stack.empty()) {
+    Node* x = stack.back();
+    stack.pop_back();
+    if (x->left) stack.push_back(x->left);
+    if (x->right) stack.push_back(x->right);
+    delete x;
+  }
+}
+
+void RecordTree::Clear() {
+  Destroy(root_);
+  root_ = nullptr;
+}
+
+size_t RecordTree::SizeOf(const Node* n) { return n ? n->size : 0; }
+size_t RecordTree::size() const { return SizeOf(root_); }
+
+void RecordTree::Update(Node* n) { n->size = 1 + SizeOf(n->left) + SizeOf(n->right); }
+
+uint32_t RecordTree::NextPriority() {
+  seed_ ^= seed_ << 13;
+  seed_ ^= seed_ >> 17;
+  seed_ ^= seed_ << 5;
+  return seed_;
+}
+
+void RecordTree::Split(Node* n, size_t pos, Node** left, Node** right) {
+  if (!n) {
+    *left = *right = nullptr;
+    return;
+  }
+  if (SizeOf(n->left) < pos) {
+    Split(n->right, pos - SizeOf(n->left) - 1, &n->right, right);
+    *left = n;
+  } else {
+    Split(n->left, pos, left, &n->left);
+    *right = n;
+  }
+  Update(n);
+}
+
+RecordTree::Node* RecordTree::Merge(Node* a, Node* b) {
+  if (!a) return b;
+  if (!b) return a;
+  if (a->priority >= b->priority) {
+    a->right = Merge(a->right, b);
+    Update(a);
+    return a;
+  }
+  b->left = Merge(a, b->left);
+  Update(b);
+  return b;
+}
+
+RecordTree::Node* RecordTree::NodeAt(size_t pos) const {
+  Node* n = root_;
+  while (n) {
+    size_t ls = SizeOf(n->left);
+    if (pos < ls) {
+      n = n->left;
+    } else if (pos == ls) {
+      return n;
+    } else {
+      pos -= ls + 1;
+      n = n->right;
+    }
+  }
+  return nullptr;
+}
+
+const Record& RecordTree::At(size_t pos) const { return NodeAt(pos)->record; }
+Record& RecordTree::MutableAt(size_t pos) { return NodeAt(pos)->record; }
+
+size_t RecordTree::LowerBound(std::string_view key) const {
+  size_t pos = 0, result = size();
+  Node* n = root_;
+  while (n) {
+    if (CompareKeys(n->record.key(), key) >= 0) {
+      result = pos + SizeOf(n->left);
+      n = n->left;
+    } else {
+      pos += SizeOf(n->left) + 1;
+      n = n->right;
+    }
+  }
+  return result;
+}
+
+ptrdiff_t RecordTree::Floor(std::string_view key) const {
+  size_t lb = LowerBound(key);
+  if (lb < size() && At(lb).key() == key) return static_cast<ptrdiff_t>(lb);
+  return static_cast<ptrdiff_t>(lb) - 1;
+}
+
+bool RecordTree::Insert(Record record, size_t* pos) {
+  size_t at = LowerBound(record.key());
+  if (at < size() && At(at).key() == record.key()) return false;
+  InsertAt(at, std::move(record));
+  if (pos) *pos = at;
+  return true;
+}
+
+void RecordTree::InsertAt(size_t pos, Record record) {
+  Node* node = new Node;
+  node->record = std::move(record);
+  node->priority = NextPriority();
+  Node *a, *b;
+  Split(root_, pos, &a, &b);
+  root_ = Merge(Merge(a, node), b);
+}
+
+Record RecordTree::EraseAt(size_t pos) {
+  Node *a, *b, *mid;
+  Split(root_, pos, &a, &b);
+  Split(b, 1, &mid, &b);
+  Record out = std::move(mid->record);
+  delete mid;
+  root_ = Merge(a, b);
+  return out;
+}
+
+RecordTree RecordTree::SplitOff(size_t pos) {
+  RecordTree right;
+  Split(root_, pos, &root_, &right.root_);
+  right.seed_ = seed_ ^ 0x5bd1e995u;
+  return right;
+}
+
+void RecordTree::ForEach(const std::function<void(const Record&)>& fn) const {
+  std::vector<Node*> stack;
+  Node* n = root_;
+  while (n || !stack.empty()) {
+    while (n) {
+      stack.push_back(n);
+      n = n->left;
+    }
+    n = stack.back();
+    stack.pop_back();
+    fn(n->record);
+    n = n->right;
+  }
+}
+
+}  // namespace kestrel
