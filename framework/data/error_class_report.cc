@@ -22,18 +22,20 @@ constexpr char kFatalSuffix[] = "  Press OK to end this application";
 
 std::string cut(std::string_view s) { return std::string(ClipRight(s).substr(0, kStatusTextMax)); }
 
-// Shows the title once more and ends the program the way the runtime ends
-// it after a fatal error: through the window engine's hook when one is
-// installed, with the fatal exit code (a fatal error is not a success).
-[[noreturn]] void halt(const std::string& title) {
-  try {
-    rt::MessageRequest request;
-    request.caption = kHaltCaption;
-    request.text = title;
-    request.icon = rt::Icon_Hand;
-    rt::showMessage(request);
-  } catch (...) {
-    std::fprintf(stderr, "[%s] %s\n", kHaltCaption, title.c_str());
+// Shows the title once more (unless silent) and ends the program the way the
+// runtime ends it after a fatal error: through the window engine's hook when
+// one is installed, with the fatal exit code (a fatal error is not a success).
+[[noreturn]] void halt(const std::string& title, bool silent) {
+  if (!silent) {
+    try {
+      rt::MessageRequest request;
+      request.caption = kHaltCaption;
+      request.text = title;
+      request.icon = rt::Icon_Hand;
+      rt::showMessage(request);
+    } catch (...) {
+      std::fprintf(stderr, "[%s] %s\n", kHaltCaption, title.c_str());
+    }
   }
   // setProgramEnd is the only way to read the installed hook.
   rt::ProgramEnd end = rt::setProgramEnd(nullptr);
@@ -156,7 +158,7 @@ Level ErrorClass::TakeFatal() {
   const std::string title = Stat().ErrorBuffer.Title;
   Msg(SubsString() + kFatalSuffix, title, rt::Icon_Exclamation, rt::Button_Ok, rt::Button_Ok,
       GetMsgStyle());
-  halt(title);
+  halt(title, GetSilent());
 }
 
 Level ErrorClass::TakeProgram() { return TakeFatal(); }

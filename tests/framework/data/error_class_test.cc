@@ -1,5 +1,6 @@
 #include "framework/data/error_class.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <mutex>
@@ -191,6 +192,14 @@ TEST(ErrorClassDeathTest, FatalShowsTheMessageAndEndsTheProgram) {
   EXPECT_EXIT(fatal(), ::testing::ExitedWithCode(rt::kFatalExitCode),
               "\\[File Access Error\\] File QVMATERIAS could not be opened.  Error: .*"
               "  Press OK to end this application\n\\[Halt\\] File Access Error");
+  auto silentFatal = [] {
+    rt::setMessagePresenter(nullptr);
+    ErrorClass errors;
+    errors.Init(fw::ThreadErrorStatus);
+    errors.SetSilent(true);
+    errors.TakeError(12);
+  };
+  EXPECT_EXIT(silentFatal(), ::testing::ExitedWithCode(rt::kFatalExitCode), ::testing::IsEmpty());
 }
 
 TEST_F(ErrorManagerTest, UnknownIdentifierAssertsAndShowsNothingElse) {
