@@ -72,6 +72,7 @@ struct ParsedKey {
 };
 
 // Classifies a key. Keys too short for their kind come back as kUnknown.
+// `components` and `name` point into `key`, which must outlive the result.
 ParsedKey ParseKey(std::string_view key);
 
 // Value of a statistics record: count of records or entries; marker.

@@ -29,10 +29,12 @@ TEST(RecordKindsTest, KeysHaveTheirLayoutAndParseBack) {
   EXPECT_EQ(ParseKey(DefinitionKey(7, 2)).block, 2);
   EXPECT_EQ(ParseKey(StatisticsKey(7, kKindData)).subject, kKindData);
   EXPECT_EQ(ParseKey(LocaleKey(7)).kind, RecordKind::kLocale);
-  ParsedKey n = ParseKey(NameKey("QVLIBRETA"));
+  const std::string name_key = NameKey("QVLIBRETA");  // parsed keys are views into the key
+  ParsedKey n = ParseKey(name_key);
   EXPECT_EQ(n.kind, RecordKind::kName);
   EXPECT_EQ(n.name, "QVLIBRETA");
-  ParsedKey e = ParseKey(KeyEntryPrefix(7, 0xEF) + "abc");
+  const std::string entry_key = KeyEntryPrefix(7, 0xEF) + "abc";
+  ParsedKey e = ParseKey(entry_key);
   EXPECT_EQ(e.kind, RecordKind::kKeyEntry);
   EXPECT_EQ(e.key_number, 0xEF);
   EXPECT_EQ(e.components, "abc");
