@@ -204,7 +204,9 @@ uint32_t ErrorClass::Msg(std::string_view text, std::string_view caption, uint32
   // Assertions show a message: never with the lock held.
   if (!logProblem.empty()) rt::assertionFailed(logProblem);
   if (silent) return defaultButton;
-  if (!historyOn) return MessageBox(buffer.Fatality, text, caption, icon, buttons, defaultButton, style);
+  if (!historyOn) {
+    return MessageBox(buffer.Fatality, text, caption, icon, buttons, defaultButton, style);
+  }
   if (!showHistory) return defaultButton;
   uint32_t result = HistoryMsg(caption, icon, buttons, defaultButton);
   if (GetHistoryResetOnView()) ResetHistory();
