@@ -36,7 +36,15 @@ Outcome PageStore::Open(const std::string& name, const OpenOptions& options, std
   std::unique_ptr<PageStore> store(new PageStore(std::move(file), name, options.mode));
   Header h;
   bool empty = false;
-  KESTREL_RETURN_IF_FAILED(store->ReadHeaderAt0(&h, &empty));
+  // Under a reader slot: a commit in another process (the first one of a
+  // new file, say) must not be caught half-way.
+  if (store->UsesReaderLocks()) store->TakeReaderSlot();
+  Outcome o = store->ReadHeaderAt0(&h, &empty);
+  store->ReleaseReaderSlot();
+  if (!o.ok()) {
+    store->closed_ = true;
+    return o;
+  }
   *out = std::move(store);
   return Outcome::OK();
 }

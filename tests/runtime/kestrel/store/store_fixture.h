@@ -40,7 +40,7 @@ inline uint32_t AreaPages(const Header& h, int i) { return (h.area_end[i] - h.ar
 using Contents = std::map<std::string, std::string>;
 
 class StoreTest : public ::testing::Test {
- protected:
+ public:
   void SetUp() override {
     char tmpl[] = "/tmp/kestrel_store_XXXXXX";
     dir_ = mkdtemp(tmpl);
@@ -51,19 +51,20 @@ class StoreTest : public ::testing::Test {
     std::filesystem::remove_all(dir_);
   }
 
-  std::unique_ptr<PageStore> Open(int mode = 0x42, bool create = true) {
+  std::unique_ptr<PageStore> Open(int mode = 0x42, bool create = true) { return OpenAt(path_, mode, create); }
+  static std::unique_ptr<PageStore> OpenAt(const std::string& path, int mode = 0x42, bool create = true) {
     std::unique_ptr<PageStore> s;
     PageStore::OpenOptions o;
     o.mode = mode;
     o.create = create;
-    Outcome r = PageStore::Open(path_, o, &s);
+    Outcome r = PageStore::Open(path, o, &s);
     EXPECT_TRUE(r.ok()) << r.ToString();
     return s;
   }
 
   // Runs `fn` in one write operation and commits it.
   template <typename Fn>
-  Outcome Write(PageStore& s, Fn fn) {
+  static Outcome Write(PageStore& s, Fn fn) {
     s.BeginOperation();
     s.BeginWriteCycle();
     Outcome o = fn();

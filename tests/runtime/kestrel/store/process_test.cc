@@ -1,0 +1,151 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <random>
+#include <thread>
+
+#include "store_fixture.h"
+
+namespace kestrel::testing {
+namespace {
+
+using ProcessTest = StoreTest;
+
+constexpr uint32_t kCounterKey = 0xF0000000u;
+
+// Commits record i (and the counter naming it) in one commit each, and
+// reports every commit through the pipe once it returned.
+[[noreturn]] void CommitLoop(const std::string& path, uint32_t first, int report_fd) {
+  auto s = StoreTest::OpenAt(path);
+  if (!s) _exit(10);
+  for (uint32_t i = first;; ++i) {
+    Outcome o = StoreTest::Write(*s, [&]() -> Outcome {
+      KESTREL_RETURN_IF_FAILED(s->Insert(Rec(i, 20 + (i * 37) % 2500, 5)));
+      bool found = false;
+      Record counter(Key(kCounterKey), Key(i));
+      KESTREL_RETURN_IF_FAILED(s->Update(counter, &found));
+      if (!found) KESTREL_RETURN_IF_FAILED(s->Insert(counter));
+      return Outcome::OK();
+    });
+    if (!o.ok()) _exit(11);
+    if (write(report_fd, &i, sizeof i) != sizeof i) _exit(12);
+  }
+}
+
+TEST_F(ProcessTest, KilledWriterLeavesExactlyTheReportedCommitsPlusOneAtMost) {
+  Open();  // creates the file
+  std::mt19937 rng(99);
+  uint32_t next = 0;
+  for (int round = 0; round < 12; ++round) {
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      close(fds[0]);
+      CommitLoop(path_, next, fds[1]);
+    }
+    close(fds[1]);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20 + rng() % 120));
+    kill(pid, SIGKILL);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "child failed with " << WEXITSTATUS(status);
+    int64_t reported = static_cast<int64_t>(next) - 1;
+    uint32_t i;
+    while (read(fds[0], &i, sizeof i) == sizeof i) reported = i;
+    close(fds[0]);
+
+    auto s = Open();
+    ExpectSound(*s);
+    Contents all = ReadAll(*s);
+    auto counter = all.find(Key(kCounterKey));
+    ASSERT_NE(counter, all.end());
+    all.erase(counter);
+    // Records 0..n-1 present and nothing else, n = reported + 1 or + 2.
+    const uint32_t n = static_cast<uint32_t>(all.size());
+    ASSERT_TRUE(n == reported + 1 || n == reported + 2) << n << " records, " << reported << " reported";
+    EXPECT_EQ(all.rbegin()->first, Key(n - 1));
+    EXPECT_EQ(counter->second, Key(n - 1));  // the commit is whole
+    next = n;
+  }
+  EXPECT_GT(next, 12u);
+}
+
+// Children insert pairs of records in single commits and scan the file
+// between commits: a pair is never seen half, no child's records get lost.
+TEST_F(ProcessTest, ThreeProcessesInsertAndReadOneFile) {
+  Open();
+  constexpr int kChildren = 3;
+  constexpr uint32_t kPairs = 40;
+  std::vector<pid_t> pids;
+  for (uint32_t c = 1; c <= kChildren; ++c) {
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      auto s = OpenAt(path_);
+      for (uint32_t i = 0; i < kPairs; ++i) {
+        Outcome o = Write(*s, [&]() -> Outcome {
+          KESTREL_RETURN_IF_FAILED(s->Insert(Rec((c << 24) | (i << 1), 50 + i * 40, c)));
+          return s->Insert(Rec((c << 24) | (i << 1) | 1, 30, c));
+        });
+        if (!o.ok()) _exit(20);
+        Contents all = ReadAll(*s);
+        for (const auto& [k, v] : all) {
+          uint32_t n = Get32BE(k.data());
+          if (!all.count(Key(n ^ 1))) _exit(21);  // half a commit
+        }
+        for (uint32_t j = 0; j <= i; ++j) {
+          if (!all.count(Key((c << 24) | (j << 1)))) _exit(22);  // lost
+        }
+      }
+      _exit(0);
+    }
+    pids.push_back(pid);
+  }
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  for (pid_t pid : pids) {
+    int status = 0;
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+      if (std::chrono::steady_clock::now() > deadline) {
+        for (pid_t p : pids) kill(p, SIGKILL);
+        FAIL() << "deadlock: children still running";
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
+  }
+  auto s = Open();
+  ExpectSound(*s);
+  EXPECT_EQ(ReadAll(*s).size(), kChildren * kPairs * 2);
+}
+
+// Readers are excluded during both phases of a commit: an opener's first
+// read waits for its reader slot and then sees the committed state.
+TEST_F(ProcessTest, OpenerWaitsForItsReaderSlotUntilTheCommitEnds) {
+  auto writer = Open();
+  writer->BeginOperation();
+  writer->BeginWriteCycle();
+  ASSERT_TRUE(writer->Insert(Rec(7, 100)).ok());
+  ASSERT_TRUE(writer->CommitPhase1().ok());
+  std::atomic<bool> done{false};
+  Contents seen;
+  std::thread reader([&] {
+    auto s = OpenAt(path_);
+    seen = ReadAll(*s);
+    done = true;
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_FALSE(done);
+  ASSERT_TRUE(writer->CommitPhase2().ok());
+  ASSERT_TRUE(writer->EndOperation().ok());
+  reader.join();
+  EXPECT_EQ(seen.count(Key(7)), 1u);
+}
+
+}  // namespace
+}  // namespace kestrel::testing
