@@ -19,6 +19,8 @@ namespace {
 constexpr size_t kMaxKeys = 240;
 constexpr size_t kMaxMemos = 255;
 constexpr size_t kMaxStringLength = 0xFFFF;
+// Every component takes at least one of the 7526 bytes a key may have.
+constexpr size_t kMaxComponents = 7526;
 
 // Walks the stream item by item through one 512-byte block buffer. After the
 // first failure every item is a no-op, so the walk reads straight through.
@@ -222,7 +224,7 @@ void WalkKey(Walker& w, KeyDef* k) {
   if (w.ok() && w.verifying() && (stored & ~kKeyPrimary) != (k->attributes & ~kKeyPrimary)) {
     return w.Fail(Status::Mismatch("ATTRIBUTE"));
   }
-  Count(w, &k->components, "FIELDS", 0xFFFF);
+  Count(w, &k->components, "FIELDS", kMaxComponents);
   for (KeyComponent& c : k->components) {
     if (!w.ok()) return;
     w.CheckedWord(&c.field, "FIELD");

@@ -67,6 +67,21 @@ TEST(KeyEncoderTest, ComponentEncodingsByType) {
   }
 }
 
+TEST(KeyEncoderTest, TextUsesTheTablesStoredWithTheTable) {
+  // A table whose stored locale has a collation in force sorts through its weights,
+  // after case folding; numbers are untouched by the locale.
+  LocaleTables t = DefaultLocaleTables();
+  t.bytes[kCollationOffset] = 1;
+  t.bytes[kSortWeightOffset + 0xF1] = 'n' + 1;  // n with tilde right after n
+  t.bytes[kSortWeightOffset + 'o'] = 'n' + 2;
+  std::string out;
+  EncodeComponent(Field(FieldType::kString, 0, 3), false, true, t, "\xD1Oa", &out);
+  EXPECT_EQ(HexBytes(out), "6F 70 61");
+  out.clear();
+  EncodeComponent(Field(FieldType::kLong, 0, 4), false, true, t, Le32(0x6F), &out);
+  EXPECT_EQ(HexBytes(out), "80 00 00 6F");
+}
+
 TEST(KeyEncoderTest, NumericEncodingsSortLikeTheirValues) {
   const int32_t longs[] = {-2147483647 - 1, -70000, -1, 0, 1, 255, 256, 2147483647};
   for (size_t i = 1; i < std::size(longs); ++i) {
