@@ -16,6 +16,7 @@ namespace rt {
 
 class FileCallback;
 struct DriverArgs;
+struct FileStateTable;
 
 // Base of the driver's own part of a control block. A driver derives its
 // state from it and keeps it in FileControlBlock::driver_data.
@@ -60,6 +61,7 @@ class FileControlBlock {
   bool open = false;            // Open, Share or Create succeeded and no Close since
   FileCallback* callback = nullptr;  // receiver of the operation notices (not owned)
   bool enlisted = false;        // takes part in the next transaction (file_transaction.h)
+  std::unique_ptr<FileStateTable> states;  // saved states (file_state.h)
 
   // --- Driver part. The entry is resolved from the registry on the first
   // operation; `driver_data` belongs to the driver.

@@ -70,7 +70,12 @@ class FileDeclBuilder {
  private:
   void fail(std::string message);
 
+  struct PendingKey {
+    std::vector<std::string> components;  // labels, "-" first when descending
+  };
+
   FileDecl decl_;
+  std::vector<PendingKey> pending_keys_;  // parallel to decl_.keys
   uint32_t next_offset_ = 0;
   uint32_t high_water_ = 0;  // end of the storage laid out so far
   std::vector<int> open_groups_;

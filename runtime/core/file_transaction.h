@@ -35,4 +35,8 @@ bool transactionActive();  // on the calling thread
 int32_t Enlist(FileControlBlock& file, bool on = true);
 int32_t LogoutEnlisted(int32_t seconds);
 
+// Drops a control block that is going away from the calling thread's
+// enlisted files and transaction (its destructor calls this).
+void forgetTransactionFile(FileControlBlock* file);
+
 }  // namespace rt
