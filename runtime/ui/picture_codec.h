@@ -1,6 +1,5 @@
 // How the engine turns a bound variable's value into screen text and back.
-// The runtime's picture module provides the real codec; the engine falls
-// back to showing values as they stand until one is installed.
+// The default goes through the runtime's pictures; tests may install others.
 #pragma once
 
 #include <string>
@@ -18,6 +17,15 @@ class PictureCodec {
 
 // Shows values unchanged and takes typed text back without trailing blanks.
 class PlainCodec : public PictureCodec {
+ public:
+  std::string format(const std::string& value, const std::string& picture) const override;
+  bool deformat(const std::string& text, const std::string& picture,
+                std::string* value) const override;
+};
+
+// The runtime's pictures ("@n-14", "@d06", ...). An empty or unreadable
+// picture shows the value as it stands.
+class RuntimePictureCodec : public PictureCodec {
  public:
   std::string format(const std::string& value, const std::string& picture) const override;
   bool deformat(const std::string& text, const std::string& picture,

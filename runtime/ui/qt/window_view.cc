@@ -1,0 +1,552 @@
+#include "runtime/ui/qt/window_view.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QFrame>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTabBar>
+#include <QTableView>
+#include <QWindowStateChangeEvent>
+#include <algorithm>
+
+#include "runtime/ui/backend.h"
+#include "runtime/ui/control.h"
+#include "runtime/ui/font_map.h"
+#include "runtime/ui/key_codes.h"
+#include "runtime/ui/popup_menu.h"
+#include "runtime/ui/qt/icons.h"
+#include "runtime/ui/qt/key_map.h"
+#include "runtime/ui/qt/list_model.h"
+#include "runtime/ui/row_source.h"
+#include "runtime/ui/window.h"
+
+namespace ui::qt {
+
+namespace {
+
+const char* kControlProp = "qv_control";
+const char* kHeaderProp = "qv_header";
+
+QColor qcolor(long long c) {
+  return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+}
+bool plainColour(long long c) { return c >= 0 && c <= 0xFFFFFF; }
+
+QString qs(const std::string& s) { return QString::fromStdString(s); }
+
+}  // namespace
+
+QString mappedFamily(const std::string& name) {
+  static const QStringList families = QFontDatabase::families();
+  std::string mapped = mapFontFamily(name, [](const std::string& f) {
+    return families.contains(QString::fromStdString(f), Qt::CaseInsensitive);
+  });
+  return qs(mapped);
+}
+
+WindowView::WindowView(Window* window) : window_(window) {
+  setAttribute(Qt::WA_DeleteOnClose, false);
+  setObjectName(qs(window->def().name.empty() ? "qv_window" : window->def().name));
+  const WindowDef& d = window->def();
+  font_ = QFont(mappedFamily(d.fontName), d.fontSize > 0 ? d.fontSize : 8);
+  if (mappedFamily(d.fontName) == "monospace") font_.setStyleHint(QFont::Monospace);
+  setFont(font_);
+  QFontMetrics fm(font_);
+  double avg =
+      fm.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 52.0;
+  dluX_ = std::max(0.5, avg / 4.0);
+  dluY_ = std::max(0.5, fm.height() / 8.0);
+  syncWindow();
+}
+
+WindowView::~WindowView() {
+  for (auto& [n, w] : widgets_)
+    if (Control* c = window_->control(n)) c->backendData = nullptr;
+}
+
+int WindowView::px(int d) const { return int(d * dluX_ + 0.5); }
+int WindowView::py(int d) const { return int(d * dluY_ + 0.5); }
+int WindowView::dluFromPx(int p) const { return int(p / dluX_ + 0.5); }
+int WindowView::dluFromPy(int p) const { return int(p / dluY_ + 0.5); }
+
+QWidget* WindowView::widget(int control) const {
+  auto it = widgets_.find(control);
+  return it == widgets_.end() ? nullptr : it->second;
+}
+
+ListModel* WindowView::model(int control) const {
+  auto it = models_.find(control);
+  return it == models_.end() ? nullptr : it->second;
+}
+
+void WindowView::syncWindow() {
+  const WindowDef& d = window_->def();
+  syncing_ = true;
+  setWindowTitle(qs(d.title));
+  resize(px(d.width), py(d.height));
+  if (d.x >= 0 && d.y >= 0 && d.x < 100000 && d.y < 100000) move(px(d.x), py(d.y));
+  if (plainColour(d.background)) {
+    QPalette p = palette();
+    p.setColor(QPalette::Window, qcolor(d.background));
+    setPalette(p);
+    setAutoFillBackground(true);
+  }
+  bool max = window_->prop(0, Prop_Maximize).toInt() != 0;
+  bool min = window_->prop(0, Prop_Iconize).toInt() != 0;
+  Qt::WindowStates s = windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized);
+  if (max) s |= Qt::WindowMaximized;
+  if (min) s |= Qt::WindowMinimized;
+  setWindowState(s);
+  syncing_ = false;
+}
+
+void WindowView::createControl(Control& c) {
+  const int n = c.number();
+  QWidget* w = nullptr;
+  switch (c.type()) {
+    case Ctl_Text:
+    case Ctl_Prompt:
+    case Ctl_VarText: {
+      auto* l = new QLabel(this);
+      l->setTextFormat(Qt::PlainText);
+      w = l;
+      break;
+    }
+    case Ctl_Image: {
+      auto* l = new QLabel(this);
+      l->setAlignment(Qt::AlignCenter);
+      w = l;
+      break;
+    }
+    case Ctl_Entry: {
+      auto* e = new QLineEdit(this);
+      connect(e, &QLineEdit::textEdited, this,
+              [this, n](const QString& t) { window_->inputText(n, t.toStdString()); });
+      w = e;
+      break;
+    }
+    case Ctl_MultiLine: {
+      auto* e = new QPlainTextEdit(this);
+      connect(e, &QPlainTextEdit::textChanged, this, [this, n, e] {
+        if (!syncing_) window_->inputText(n, e->toPlainText().toStdString());
+      });
+      w = e;
+      break;
+    }
+    case Ctl_Button: {
+      auto* b = new QPushButton(this);
+      b->setAutoDefault(false);
+      connect(b, &QPushButton::clicked, this, [this, n] { window_->inputClick(n, Mouse_Left); });
+      w = b;
+      break;
+    }
+    case Ctl_Check: {
+      auto* b = new QCheckBox(this);
+      connect(b, &QCheckBox::clicked, this, [this, n](bool on) { window_->inputCheck(n, on); });
+      w = b;
+      break;
+    }
+    case Ctl_Line: {
+      auto* f = new QFrame(this);
+      f->setFrameShape(c.def.width >= c.def.height ? QFrame::HLine : QFrame::VLine);
+      f->setFrameShadow(QFrame::Sunken);
+      w = f;
+      break;
+    }
+    case Ctl_Box: {
+      auto* f = new QFrame(this);
+      f->setFrameShape(QFrame::Box);
+      w = f;
+      break;
+    }
+    case Ctl_Progress: w = new QProgressBar(this); break;
+    case Ctl_List: {
+      auto* t = new QTableView(this);
+      auto* m = new ListModel(&c, t);
+      models_[n] = m;
+      t->setModel(m);
+      t->verticalHeader()->hide();
+      t->setSelectionBehavior(QAbstractItemView::SelectRows);
+      t->setSelectionMode(QAbstractItemView::SingleSelection);
+      t->setEditTriggers(QAbstractItemView::NoEditTriggers);
+      t->setTabKeyNavigation(false);
+      t->setWordWrap(false);
+      t->verticalHeader()->setDefaultSectionSize(QFontMetrics(font_).height() + 4);
+      t->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+      t->viewport()->setProperty(kControlProp, n);
+      t->viewport()->installEventFilter(this);
+      t->horizontalHeader()->viewport()->setProperty(kControlProp, n);
+      t->horizontalHeader()->viewport()->setProperty(kHeaderProp, true);
+      t->horizontalHeader()->viewport()->installEventFilter(this);
+      connect(t->verticalScrollBar(), &QScrollBar::valueChanged, this, [this, n, t](int) {
+        if (syncing_) return;
+        if (Control* lc = window_->control(n)) {
+          window_->setListMetrics(n, lc->list.items, t->rowAt(0) + 1);
+          placeEditors(*lc);
+        }
+      });
+      w = t;
+      break;
+    }
+    case Ctl_DropList: {
+      auto* cb = new QComboBox(this);
+      auto* m = new ListModel(&c, cb);
+      models_[n] = m;
+      cb->setModel(m);
+      cb->setMaxVisibleItems(c.def.dropRows > 0 ? c.def.dropRows : 10);
+      connect(cb, qOverload<int>(&QComboBox::activated), this,
+              [this, n](int i) { window_->inputChoice(n, i + 1); });
+      w = cb;
+      break;
+    }
+    case Ctl_Sheet: {
+      auto* frame = new QFrame(this);
+      frame->setFrameShape(QFrame::StyledPanel);
+      auto* bar = new QTabBar(frame);
+      bar->setObjectName("tabs");
+      bar->setProperty(kControlProp, n);
+      bar->installEventFilter(this);
+      connect(bar, &QTabBar::currentChanged, this, [this, n](int i) {
+        if (syncing_ || i < 0) return;
+        const auto& map = tabMap_[n];
+        if (size_t(i) < map.size()) window_->inputChoice(n, map[size_t(i)]);
+      });
+      w = frame;
+      break;
+    }
+    default:
+      return;  // tabs live in their sheet's tab bar; menu items have no widget
+  }
+  w->setProperty(kControlProp, n);
+  w->setObjectName(qs(c.def.label.empty() ? "control_" + std::to_string(n) : c.def.label));
+  w->installEventFilter(this);
+  widgets_[n] = w;
+  c.backendData = w;
+  sync(c, Aspect_All);
+}
+
+void WindowView::destroyControl(Control& c) {
+  if (Control* p = window_->control(c.def.parent); p && c.type() == Ctl_Tab) rebuildTabs(*p);
+  auto it = widgets_.find(c.number());
+  if (it == widgets_.end()) return;
+  QWidget* w = it->second;
+  widgets_.erase(it);
+  models_.erase(c.number());
+  c.backendData = nullptr;
+  // Engine operations never run inside a Qt event handler (input only posts
+  // events), so the widget can go at once.
+  delete w;
+}
+
+QFont WindowView::fontFor(const Control& c) const {
+  QFont f = font_;
+  if (!c.def.fontName.empty()) f.setFamily(mappedFamily(c.def.fontName));
+  if (c.def.fontSize > 0) f.setPointSize(c.def.fontSize);
+  f.setBold(c.def.bold);
+  return f;
+}
+
+void WindowView::applyLook(Control& c, QWidget* w) {
+  w->setFont(fontFor(c));
+  QPalette p = w->palette();
+  if (plainColour(c.def.color)) {
+    p.setColor(QPalette::WindowText, qcolor(c.def.color));
+    p.setColor(QPalette::Text, qcolor(c.def.color));
+    p.setColor(QPalette::ButtonText, qcolor(c.def.color));
+  }
+  if (plainColour(c.def.background)) {
+    p.setColor(QPalette::Window, qcolor(c.def.background));
+    p.setColor(QPalette::Base, qcolor(c.def.background));
+    w->setAutoFillBackground(true);
+  }
+  w->setPalette(p);
+}
+
+void WindowView::applyGeometry(Control& c, QWidget* w) {
+  QSize hint = w->sizeHint();
+  int width = c.def.width > 0 ? px(c.def.width) : c.def.width == 0 ? 0 : hint.width();
+  int height = c.def.height > 0 ? py(c.def.height) : c.def.height == 0 ? 0 : hint.height();
+  if (c.type() == Ctl_Line) {
+    width = std::max(width, 2);
+    height = std::max(height, 2);
+  }
+  if (c.type() == Ctl_Sheet && c.def.width == Auto) {
+    width = std::max(0, this->width() - px(c.def.x));
+    height = std::max(0, this->height() - py(c.def.y));
+  }
+  w->setGeometry(px(c.def.x), py(c.def.y), width, height);
+  if (c.type() == Ctl_Sheet)
+    if (auto* bar = w->findChild<QTabBar*>("tabs")) bar->setGeometry(0, 0, width, bar->sizeHint().height());
+}
+
+void WindowView::applyText(Control& c, QWidget* w) {
+  const std::string& text = c.def.text;
+  w->setToolTip(qs(c.def.tip));
+  switch (c.type()) {
+    case Ctl_Text:
+    case Ctl_Prompt: static_cast<QLabel*>(w)->setText(qs(stripAmpersands(text))); break;
+    case Ctl_VarText: static_cast<QLabel*>(w)->setText(qs(c.screen)); break;
+    case Ctl_Entry: {
+      auto* e = static_cast<QLineEdit*>(w);
+      if (e->text() != qs(c.screen)) e->setText(qs(c.screen));
+      break;
+    }
+    case Ctl_MultiLine: {
+      auto* e = static_cast<QPlainTextEdit*>(w);
+      if (e->toPlainText() != qs(c.screen)) e->setPlainText(qs(c.screen));
+      break;
+    }
+    case Ctl_Button: {
+      auto* b = static_cast<QPushButton*>(w);
+      b->setText(qs(text));
+      QIcon icon = c.def.icon.empty() ? QIcon() : loadIcon(c.def.icon);
+      b->setIcon(icon);
+      if (!icon.isNull()) b->setIconSize(QSize(py(10), py(10)));
+      break;
+    }
+    case Ctl_Check: static_cast<QCheckBox*>(w)->setText(qs(text)); break;
+    case Ctl_Image: {
+      QIcon icon = loadIcon(c.def.icon.empty() ? text : c.def.icon);
+      QSize size = c.def.width > 0 ? QSize(px(c.def.width), py(c.def.height)) : QSize(32, 32);
+      static_cast<QLabel*>(w)->setPixmap(icon.isNull() ? QPixmap() : icon.pixmap(size));
+      break;
+    }
+    default: break;
+  }
+}
+
+void WindowView::applyState(Control& c, QWidget* w) {
+  const int n = c.number();
+  w->setVisible(window_->visible(n));
+  w->setEnabled(window_->enabled(n));
+  switch (c.type()) {
+    case Ctl_Entry: static_cast<QLineEdit*>(w)->setReadOnly(c.def.readOnly); break;
+    case Ctl_MultiLine: static_cast<QPlainTextEdit*>(w)->setReadOnly(c.def.readOnly); break;
+    case Ctl_Button: static_cast<QPushButton*>(w)->setDefault(c.def.isDefault); break;
+    case Ctl_Check: static_cast<QCheckBox*>(w)->setChecked(c.checked); break;
+    case Ctl_Progress: {
+      auto* p = static_cast<QProgressBar*>(w);
+      p->setRange(c.def.rangeLow, std::max(c.def.rangeLow, c.def.rangeHigh));
+      p->setValue(std::clamp(c.progress, p->minimum(), p->maximum()));
+      break;
+    }
+    case Ctl_List: {
+      auto* t = static_cast<QTableView*>(w);
+      t->setVerticalScrollBarPolicy(c.def.immediate ? Qt::ScrollBarAlwaysOff
+                                    : c.list.vscroll ? Qt::ScrollBarAsNeeded
+                                                     : Qt::ScrollBarAlwaysOff);
+      break;
+    }
+    default: break;
+  }
+}
+
+void WindowView::rebuildTabs(Control& sheet) {
+  QWidget* frame = widget(sheet.number());
+  if (!frame) return;
+  auto* bar = frame->findChild<QTabBar*>("tabs");
+  if (!bar) return;
+  syncing_ = true;
+  while (bar->count() > 0) bar->removeTab(0);
+  std::vector<int>& map = tabMap_[sheet.number()];
+  map.clear();
+  int index = 0;
+  for (Control* t : window_->controls()) {
+    if (t->type() != Ctl_Tab || t->def.parent != sheet.number()) continue;
+    ++index;
+    if (t->def.hidden) continue;
+    bar->addTab(qs(stripAmpersands(t->def.text)));
+    map.push_back(index);
+    if (sheet.choice == index) bar->setCurrentIndex(bar->count() - 1);
+  }
+  syncing_ = false;
+}
+
+void WindowView::measureList(Control& c) {
+  auto* t = qobject_cast<QTableView*>(widget(c.number()));
+  if (!t) return;
+  int rowH = std::max(1, t->verticalHeader()->defaultSectionSize());
+  int headerH = t->horizontalHeader()->isVisible() || !t->isVisible()
+                    ? t->horizontalHeader()->sizeHint().height()
+                    : 0;
+  int frame = 2 * t->frameWidth();
+  int scrollH = t->horizontalScrollBar()->isVisible() ? t->horizontalScrollBar()->height() : 0;
+  int items = std::max(1, (t->height() - headerH - frame - scrollH) / rowH);
+  int origin = std::max(1, t->rowAt(0) + 1);
+  window_->setListMetrics(c.number(), items, origin);
+}
+
+void WindowView::placeEditors(Control& c) {
+  auto* t = qobject_cast<QTableView*>(widget(c.number()));
+  if (!t) return;
+  // Editors that were laid over this list before but are no longer.
+  for (QWidget* child : t->viewport()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+    int n = child->property(kControlProp).toInt();
+    bool placed = false;
+    for (auto& [col, ed] : c.list.editors) placed |= ed == n;
+    if (n && !placed) child->hide();
+  }
+  for (auto& [col, ed] : c.list.editors) {
+    QWidget* e = widget(ed);
+    if (!e || c.list.choice < 1) continue;
+    QRect r = t->visualRect(t->model()->index(c.list.choice - 1, col - 1));
+    if (e->parentWidget() != t->viewport()) {
+      e->setParent(t->viewport());
+      e->installEventFilter(this);
+    }
+    e->setGeometry(r);
+    e->show();
+    e->raise();
+  }
+}
+
+void WindowView::sync(Control& c, unsigned aspects) {
+  if (c.type() == Ctl_Tab) {
+    if (Control* sheet = window_->control(c.def.parent)) rebuildTabs(*sheet);
+    if (aspects & Aspect_State)
+      for (Control* o : window_->controls())
+        if (o->def.parent == c.number()) sync(*o, Aspect_State);
+    return;
+  }
+  QWidget* w = widget(c.number());
+  if (!w) return;
+  syncing_ = true;
+  if (aspects & Aspect_Look) applyLook(c, w);
+  if (aspects & Aspect_Text) applyText(c, w);
+  if (aspects & Aspect_Geometry) applyGeometry(c, w);
+  if (aspects & Aspect_State) applyState(c, w);
+  ListModel* m = model(c.number());
+  if (m && (aspects & Aspect_Columns)) {
+    m->columnsChanged();
+    if (auto* t = qobject_cast<QTableView*>(w)) {
+      for (size_t i = 0; i < c.list.columns.size(); ++i) {
+        t->setColumnWidth(int(i), px(c.list.columns[i].width));
+        t->horizontalHeader()->setSectionResizeMode(
+            int(i), c.list.columns[i].resizable ? QHeaderView::Interactive : QHeaderView::Fixed);
+      }
+    }
+  }
+  if (m && (aspects & Aspect_Rows)) m->refresh();
+  if (aspects & (Aspect_Selection | Aspect_Rows)) {
+    if (auto* t = qobject_cast<QTableView*>(w)) {
+      int rows = m ? m->rowCount() : 0;
+      if (c.list.choice >= 1 && c.list.choice <= rows) {
+        t->selectRow(c.list.choice - 1);
+        t->scrollTo(t->model()->index(c.list.choice - 1, 0));
+      } else {
+        t->clearSelection();
+      }
+    } else if (auto* cb = qobject_cast<QComboBox*>(w)) {
+      cb->setCurrentIndex(c.list.choice - 1);
+    } else if (c.type() == Ctl_Sheet) {
+      rebuildTabs(c);
+    }
+  }
+  if (c.type() == Ctl_List && (aspects & (Aspect_Geometry | Aspect_Rows | Aspect_State))) measureList(c);
+  if (c.type() == Ctl_List && (aspects & (Aspect_Editor | Aspect_Selection | Aspect_Rows | Aspect_Geometry)))
+    placeEditors(c);
+  syncing_ = false;
+}
+
+void WindowView::focusControl(Control& c) {
+  if (QWidget* w = widget(c.number())) w->setFocus(Qt::OtherFocusReason);
+}
+
+bool WindowView::listMouse(Control& c, QObject* watched, QEvent* event) {
+  auto* me = static_cast<QMouseEvent*>(event);
+  int key = 0;
+  if (event->type() == QEvent::MouseButtonPress)
+    key = me->button() == Qt::LeftButton ? Mouse_Left : me->button() == Qt::RightButton ? Mouse_Right : 0;
+  else if (event->type() == QEvent::MouseButtonDblClick)
+    key = me->button() == Qt::LeftButton ? Mouse_LeftDouble
+          : me->button() == Qt::RightButton ? Mouse_RightDouble : 0;
+  else if (event->type() == QEvent::MouseButtonRelease)
+    key = me->button() == Qt::RightButton ? Mouse_RightUp : 0;
+  else
+    return false;
+  auto* t = qobject_cast<QTableView*>(widget(c.number()));
+  if (!t) return false;
+  if (key == 0) return event->type() != QEvent::MouseButtonRelease;
+  QPoint pos = me->position().toPoint();
+  int row = 0, column = 0, zone = Zone_Field;
+  if (watched->property(kHeaderProp).toBool()) {
+    zone = Zone_Header;
+    column = t->horizontalHeader()->logicalIndexAt(pos.x()) + 1;
+  } else {
+    QModelIndex idx = t->indexAt(pos);
+    row = idx.isValid() ? idx.row() + 1 : 0;
+    column = t->columnAt(pos.x()) + 1;
+    if (!idx.isValid()) zone = Zone_None;
+  }
+  if (key == Mouse_Left || key == Mouse_Right) t->setFocus(Qt::MouseFocusReason);
+  // Rows are numbered on the screen page as the engine sees them.
+  window_->inputClick(c.number(), key, row, column, zone);
+  return true;
+}
+
+bool WindowView::eventFilter(QObject* watched, QEvent* event) {
+  int n = watched->property(kControlProp).toInt();
+  if (n == 0) return QWidget::eventFilter(watched, event);
+  Control* c = window_->control(n);
+  if (!c) return false;
+  switch (event->type()) {
+    case QEvent::KeyPress: {
+      int code = keyCode(*static_cast<QKeyEvent*>(event));
+      return code != 0 && window_->inputKey(n, code);
+    }
+    case QEvent::ShortcutOverride: {
+      // Keys the engine takes must reach it, not a shortcut.
+      int code = keyCode(*static_cast<QKeyEvent*>(event));
+      if (code == Key_Esc || code == Key_Enter || c->alerted(code)) event->accept();
+      return false;
+    }
+    case QEvent::FocusIn:
+      if (watched == widget(n)) window_->inputFocus(n);
+      return false;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseButtonRelease:
+      if (c->type() == Ctl_List && watched != widget(n)) return listMouse(*c, watched, event);
+      return false;
+    default:
+      return false;
+  }
+}
+
+void WindowView::closeEvent(QCloseEvent* event) {
+  if (closingByEngine) {
+    event->accept();
+    return;
+  }
+  event->ignore();
+  window_->inputCloseRequest();
+}
+
+void WindowView::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::WindowStateChange && !syncing_)
+    window_->inputStateChanged(isMaximized(), isMinimized());
+}
+
+void WindowView::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (syncing_ || !isVisible()) return;
+  window_->inputResized(dluFromPx(width()), dluFromPy(height()));
+  for (Control* c : window_->controls()) {
+    if (c->type() == Ctl_Sheet && c->def.width == Auto) sync(*c, Aspect_Geometry);
+    if (c->type() == Ctl_List) measureList(*c);
+  }
+}
+
+}  // namespace ui::qt

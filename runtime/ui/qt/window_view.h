@@ -1,0 +1,72 @@
+// The top-level widget of one open window and the widgets of its controls.
+// It mirrors the engine's state (sync) and reports input to the Window.
+#pragma once
+
+#include <QFont>
+#include <QWidget>
+#include <map>
+
+namespace ui {
+class Control;
+class Window;
+}  // namespace ui
+
+class QTabBar;
+
+namespace ui::qt {
+
+class ListModel;
+
+class WindowView : public QWidget {
+ public:
+  explicit WindowView(Window* window);
+  ~WindowView() override;
+
+  Window* window() const { return window_; }
+  QWidget* widget(int control) const;
+  ListModel* model(int control) const;
+
+  void createControl(Control& c);
+  void destroyControl(Control& c);
+  void sync(Control& c, unsigned aspects);
+  void syncWindow();
+  void focusControl(Control& c);
+
+  // Dialog units to pixels in the window's font.
+  int px(int dluX) const;
+  int py(int dluY) const;
+  int dluFromPx(int px) const;
+  int dluFromPy(int py) const;
+
+  bool closingByEngine = false;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  QFont fontFor(const Control& c) const;
+  void applyLook(Control& c, QWidget* widget);
+  void applyGeometry(Control& c, QWidget* widget);
+  void applyText(Control& c, QWidget* widget);
+  void applyState(Control& c, QWidget* widget);
+  void rebuildTabs(Control& sheet);
+  void placeEditors(Control& list);
+  void measureList(Control& list);
+  bool listMouse(Control& c, QObject* watched, QEvent* event);
+
+  Window* window_;
+  QFont font_;
+  double dluX_ = 1.5, dluY_ = 1.625;
+  std::map<int, QWidget*> widgets_;
+  std::map<int, ListModel*> models_;
+  std::map<int, std::vector<int>> tabMap_;  // sheet -> tab-bar index to tab choice
+  bool syncing_ = false;
+};
+
+// The family to use for a font name from a definition.
+QString mappedFamily(const std::string& name);
+
+}  // namespace ui::qt
