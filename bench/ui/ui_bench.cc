@@ -19,15 +19,6 @@ namespace {
 
 using namespace ui;
 
-QApplication& app() {
-  static int argc = 1;
-  static char name[] = "ui_bench";
-  static char* argv[] = {name, nullptr};
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QApplication a(argc, argv);
-  return a;
-}
-
 // A page of `items` rows over an endless numbered table.
 class Page : public RowSource {
  public:
@@ -63,7 +54,6 @@ WindowDef gradeWindow() {
 }
 
 void BM_KeyToRedisplayedCell(benchmark::State& state) {
-  app();
   qt::QtBackend backend;
   Window w(gradeWindow());
   Page page;
@@ -104,4 +94,12 @@ BENCHMARK(BM_KeyToRedisplayedCell)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  int qargc = 1;
+  QApplication app(qargc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -29,14 +29,24 @@ namespace {
 using demo::Procedure;
 using ui::qt::QtBackend;
 
-QApplication& app() {
-  static int argc = 1;
-  static char name[] = "ui_qt_test";
-  static char* argv[] = {name, nullptr};
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QApplication a(argc, argv);
-  return a;
-}
+// One QApplication for the whole run, gone before the exit handlers (Qt's
+// own globals must outlive it).
+class QtEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    app_ = std::make_unique<QApplication>(argc_, argv_);
+  }
+  void TearDown() override { app_.reset(); }
+
+ private:
+  int argc_ = 1;
+  char name_[11] = "ui_qt_test";
+  char* argv_[2] = {name_, nullptr};
+  std::unique_ptr<QApplication> app_;
+};
+[[maybe_unused]] ::testing::Environment* const qtEnvironment =
+    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 // Steps that run one after another from Qt timers while the procedure's
 // event loop runs. A step returns false to be tried again a little later
@@ -81,7 +91,6 @@ class Script {
 class QtDemo : public ::testing::Test {
  protected:
   void SetUp() override {
-    app();
     backend_ = std::make_unique<QtBackend>();
   }
   void TearDown() override { backend_.reset(); }
