@@ -55,7 +55,8 @@ void CheckDecimal(std::string_view text) {
   }
   Check(rt::Decimal::Parse(d->ToString()) == *d);
   const rt::Decimal sum = *d + *d;
-  if (sum.IsValid()) Check(sum - *d == *d);
+  // Exact unless the sum needed a 39th digit and was rounded.
+  if (sum.IsValid() && sum.Scale() == d->Scale()) Check(sum - *d == *d);
 }
 
 }  // namespace
