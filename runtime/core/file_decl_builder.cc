@@ -1,6 +1,7 @@
 #include "runtime/core/file_decl_builder.h"
 
 #include <algorithm>
+#include <cctype>
 #include <utility>
 
 namespace rt {
@@ -8,6 +9,12 @@ namespace rt {
 namespace {
 
 constexpr uint32_t kMaxRecordLength = 15000;
+
+bool sameLabel(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
+         });
+}
 
 }  // namespace
 
@@ -44,9 +51,9 @@ FileDeclBuilder& FileDeclBuilder::Field(std::string label, FieldType type, uint1
   if (size == 0 || elements == 0) fail("field " + label + " has no size");
   if (next_offset_ + total > kMaxRecordLength) fail("record longer than 15000 bytes at " + label);
   if (isDecimalType(type) && (size > 16 || places > 2 * size - 1)) fail("bad decimal " + label);
-  if (decl_.findField(label) >= 0 && label.find(':') != std::string::npos &&
-      decl_.fields[decl_.findField(label)].label.size() == label.size())
-    fail("field " + label + " declared twice");
+  for (const FieldDecl& f : decl_.fields) {
+    if (sameLabel(f.label, label)) fail("field " + label + " declared twice");
+  }
   FieldDecl f;
   f.label = std::move(label);
   f.type = type;
