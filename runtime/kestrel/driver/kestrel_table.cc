@@ -1,0 +1,223 @@
+// The operation frame of the driver: every operation runs under the physical
+// file's lock between BeginOperation and EndOperation of the page store,
+// commits when it ends (unless deferred by stream mode or a transaction) and
+// leaves its outcome in the thread's error state.
+#include "runtime/kestrel/driver/kestrel_table.h"
+
+#include <atomic>
+#include <filesystem>
+#include <system_error>
+#include <thread>
+
+#include "runtime/core/error_fatal.h"
+#include "runtime/core/error_state.h"
+#include "runtime/kestrel/driver/driver_errors.h"
+#include "runtime/kestrel/os/open_mode.h"
+
+namespace kestrel {
+
+namespace {
+
+std::atomic<bool> g_file_error_reporting{true};
+
+// Stream mode defers commits below these bounds.
+constexpr size_t kStreamDirtyPages = 40;
+constexpr int kStreamOperations = 5000;
+
+}  // namespace
+
+void SetFileErrorReporting(bool on) { g_file_error_reporting = on; }
+bool FileErrorReporting() { return g_file_error_reporting; }
+
+KestrelTable::KestrelTable(TableDeclaration declaration) : decl_(std::move(declaration)) {
+  name_error_ = SplitTableName(decl_.name, &name_);
+  if (decl_.layout) {
+    def_ = *decl_.layout;
+    record_.assign(def_.record_length, '\0');
+    memos_.assign(def_.memos.size(), std::string());
+  }
+}
+
+KestrelTable::~KestrelTable() {
+  if (file_) Close();
+}
+
+int KestrelTable::KeyIndex(std::string_view label) const {
+  for (size_t i = 0; i < def_.keys.size(); ++i) {
+    if (SameName(def_.keys[i].label, label)) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+int KestrelTable::FieldIndex(std::string_view label) const {
+  for (size_t i = 0; i < def_.fields.size(); ++i) {
+    if (SameName(def_.fields[i].name, label)) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+bool KestrelTable::CheckKey(int key) const { return key >= 0 && static_cast<size_t>(key) < def_.keys.size(); }
+
+int KestrelTable::Post(int code) {
+  if (code == 0) {
+    rt::clearError();
+  } else {
+    rt::postError(code);
+  }
+  return code;
+}
+
+int KestrelTable::Finish(Outcome o) {
+  if (o.ok()) return Post(0);
+  if (o.isCorruption()) {
+    const std::string file = name_.physical.empty() ? std::string() : displayName();
+    const std::string number = std::to_string(o.checkNumber());
+    if (!FileErrorReporting()) {
+      rt::fatalMessage(std::string(kCorruptionMessage) + " " + file + " (" + number + ")");
+    }
+    rt::postFileError(file, file.empty() ? kDriverErrorMessage : kCorruptionMessage, number);
+    return Post(kErrFileSystem);
+  }
+  if (o.status().isMismatch()) rt::postFileError(displayName(), o.status().item());
+  return Post(o.code());
+}
+
+Outcome KestrelTable::Begin(bool write) {
+  PageStore* store = file_->store.get();
+  store->BeginOperation();
+  if (write) {
+    if (!WantsWrite(file_->mode)) return Outcome::Code(kErrAccessDenied);
+    store->BeginWriteCycle();
+  }
+  return Outcome::OK();
+}
+
+Outcome KestrelTable::End(bool write, Outcome o) {
+  PageStore* store = file_->store.get();
+  if (o.isCorruption() && file_->pending_failure == 0) file_->pending_failure = o.checkNumber();
+  if (file_->pending_failure != 0 || store->failed()) {
+    if (file_->pending_failure == 0) file_->pending_failure = static_cast<int>(kCheckJournal);
+    // Nothing of a suspect file is committed; Close only gives the locks back.
+    if (store->writeMode()) {
+      store->Discard();
+    } else {
+      store->EndOperation(true);
+    }
+    return o;
+  }
+  bool defer = false;
+  if (stream_ && store->writeMode()) {
+    if (write) ++deferred_ops_;
+    defer = store->dirtyPages() < kStreamDirtyPages && deferred_ops_ < kStreamOperations;
+    if (!defer) deferred_ops_ = 0;
+  }
+  Outcome e = store->EndOperation(defer);
+  if (o.ok() && !e.ok()) {
+    if (e.isCorruption()) file_->pending_failure = e.checkNumber();
+    return e;
+  }
+  return o;
+}
+
+int KestrelTable::RunOp(bool write, const std::function<Outcome()>& body) {
+  if (!file_) return Post(kErrNotOpen);
+  std::lock_guard<std::recursive_mutex> guard(file_->mutex);
+  Outcome o = Begin(write);
+  if (o.ok()) o = body();
+  return Finish(End(write, o));
+}
+
+int KestrelTable::Reading(const std::function<Outcome()>& body) {
+  const auto start = std::chrono::steady_clock::now();
+  int code = 0;
+  for (;;) {
+    code = RunOp(false, body);
+    if (code != kErrHeld || !hold_requested_) break;
+    if (hold_seconds_ != kNoTimeout &&
+        std::chrono::steady_clock::now() - start >= std::chrono::seconds(hold_seconds_)) {
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  hold_requested_ = false;
+  watch_requested_ = false;
+  nomemo_requested_ = false;
+  return code;
+}
+
+void KestrelTable::Hold(int seconds) {
+  hold_requested_ = true;
+  hold_seconds_ = seconds < 0 ? kNoTimeout : seconds;
+}
+
+void KestrelTable::ReleaseHold() {
+  if (held_id_ == 0 || !file_) return;
+  file_->store->ReleaseDriverLock(held_id_ + 1);
+  held_id_ = 0;
+}
+
+int KestrelTable::Release() {
+  if (!file_) return Post(kErrNotOpen);
+  std::lock_guard<std::recursive_mutex> guard(file_->mutex);
+  ReleaseHold();
+  return Post(0);
+}
+
+void KestrelTable::Clear(uint8_t fill) {
+  record_.assign(def_.record_length, static_cast<char>(fill));
+  for (std::string& m : memos_) m.clear();
+}
+
+int KestrelTable::Lock(int seconds) {
+  if (!file_) return Post(kErrNotOpen);
+  const auto start = std::chrono::steady_clock::now();
+  for (;;) {
+    {
+      std::lock_guard<std::recursive_mutex> guard(file_->mutex);
+      if (file_->store->TryDriverLock(table_ + 1)) {
+        ++table_lock_depth_;
+        return Post(0);
+      }
+    }
+    if (seconds == kNoTimeout || std::chrono::steady_clock::now() - start >= std::chrono::seconds(seconds)) {
+      return Post(kErrTableLocked);
+    }
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+  }
+}
+
+int KestrelTable::Unlock() {
+  if (!file_) return Post(kErrNotOpen);
+  std::lock_guard<std::recursive_mutex> guard(file_->mutex);
+  if (table_lock_depth_ > 0) {
+    --table_lock_depth_;
+    file_->store->ReleaseDriverLock(table_ + 1);
+  }
+  return Post(0);
+}
+
+int KestrelTable::Stream() {
+  if (!file_) return Post(kErrNotOpen);
+  stream_ = true;
+  deferred_ops_ = 0;
+  return Post(0);
+}
+
+int KestrelTable::Flush() {
+  if (!file_) return Post(kErrNotOpen);
+  stream_ = false;
+  deferred_ops_ = 0;
+  return RunOp(false, [] { return Outcome::OK(); });
+}
+
+int KestrelTable::Bytes(uint64_t* bytes) {
+  *bytes = 0;
+  if (!file_) return Post(kErrNotOpen);
+  std::error_code ec;
+  const auto size = std::filesystem::file_size(file_->name, ec);
+  if (ec) return Post(kErrAccessDenied);
+  *bytes = size;
+  return Post(0);
+}
+
+}  // namespace kestrel

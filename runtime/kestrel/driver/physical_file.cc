@@ -1,0 +1,94 @@
+#include "runtime/kestrel/driver/physical_file.h"
+
+#include <algorithm>
+
+#include "runtime/kestrel/driver/table_name.h"
+#include "runtime/kestrel/os/open_mode.h"
+
+namespace kestrel {
+
+namespace {
+
+int MergedMode(int old_mode, int new_mode) {
+  int mode = NormalizeOpenMode(new_mode);
+  if (WantsWrite(old_mode) && !WantsWrite(mode)) mode = (mode & ~kAccessMask) | kAccessReadWrite;
+  return mode;
+}
+
+Outcome OpenStore(const std::string& name, int mode, bool create, std::unique_ptr<PageStore>* out) {
+  PageStore::OpenOptions options;
+  options.mode = mode;
+  options.create = create;
+  return PageStore::Open(name, options, out);
+}
+
+}  // namespace
+
+PhysicalFileList& PhysicalFileList::Global() {
+  static PhysicalFileList* list = new PhysicalFileList();
+  return *list;
+}
+
+Outcome PhysicalFileList::Acquire(const std::string& name, int mode, bool create, bool per_thread,
+                                  std::shared_ptr<PhysicalFile>* out) {
+  std::lock_guard<std::recursive_mutex> guard(mutex_);
+  mode = NormalizeOpenMode(mode);
+  const std::thread::id me = std::this_thread::get_id();
+  for (const std::shared_ptr<PhysicalFile>& f : files_) {
+    if (!SameName(f->name, name)) continue;
+    if ((per_thread || f->per_thread) && f->thread != me) continue;
+    std::lock_guard<std::recursive_mutex> op(f->mutex);
+    const int wanted = MergedMode(f->mode, mode);
+    if (wanted != f->mode && !f->in_transaction) {
+      std::unique_ptr<PageStore> reopened;
+      f->store->Close();
+      Outcome o = OpenStore(f->name, wanted, create, &reopened);
+      if (!o.ok()) {
+        // Keep the file usable in its old mode.
+        Outcome back = OpenStore(f->name, f->mode, false, &reopened);
+        if (back.ok()) f->store = std::move(reopened);
+        return o;
+      }
+      f->store = std::move(reopened);
+      f->mode = wanted;
+    }
+    ++f->uses;
+    *out = f;
+    return Outcome::OK();
+  }
+  auto f = std::make_shared<PhysicalFile>();
+  f->name = name;
+  f->mode = mode;
+  f->per_thread = per_thread;
+  f->thread = me;
+  KESTREL_RETURN_IF_FAILED(OpenStore(name, mode, create, &f->store));
+  f->uses = 1;
+  files_.push_back(f);
+  *out = f;
+  return Outcome::OK();
+}
+
+Outcome PhysicalFileList::Release(const std::shared_ptr<PhysicalFile>& file) {
+  std::lock_guard<std::recursive_mutex> guard(mutex_);
+  std::lock_guard<std::recursive_mutex> op(file->mutex);
+  if (file->uses > 0) --file->uses;
+  return CloseIfUnused(file);
+}
+
+Outcome PhysicalFileList::CloseIfUnused(const std::shared_ptr<PhysicalFile>& file) {
+  std::lock_guard<std::recursive_mutex> guard(mutex_);
+  std::lock_guard<std::recursive_mutex> op(file->mutex);
+  if (file->uses > 0 || file->in_transaction) return Outcome::OK();
+  if (std::find(files_.begin(), files_.end(), file) == files_.end()) return Outcome::OK();
+  if (file->pending_failure != 0) file->store->Discard();
+  Outcome o = file->store->Close();
+  files_.erase(std::remove(files_.begin(), files_.end(), file), files_.end());
+  return o;
+}
+
+size_t PhysicalFileList::OpenCount() {
+  std::lock_guard<std::recursive_mutex> guard(mutex_);
+  return files_.size();
+}
+
+}  // namespace kestrel

@@ -1,0 +1,60 @@
+// The list of open physical files. All tables of one physical file opened
+// by the program (or, with the per-thread attribute, by one thread) share
+// one page store; the list finds it by name without regard to case and
+// counts its users. A later open with another mode reopens the file.
+#ifndef RUNTIME_KESTREL_DRIVER_PHYSICAL_FILE_H_
+#define RUNTIME_KESTREL_DRIVER_PHYSICAL_FILE_H_
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "runtime/kestrel/store/outcome.h"
+#include "runtime/kestrel/store/page_store.h"
+
+namespace kestrel {
+
+struct PhysicalFile {
+  std::string name;
+  int mode = 0;
+  int uses = 0;
+  bool per_thread = false;
+  std::thread::id thread;
+  std::unique_ptr<PageStore> store;
+  // One operation at a time on the page store.
+  std::recursive_mutex mutex;
+  // Number of the internal consistency check that failed, 0 when none. While
+  // set, closing commits nothing.
+  int pending_failure = 0;
+  bool in_transaction = false;
+};
+
+class PhysicalFileList {
+ public:
+  static PhysicalFileList& Global();
+
+  // Finds `name` (opened by this thread when `per_thread`) or opens it.
+  // `create` creates a missing file. A different mode reopens the file,
+  // keeping write access when it already had it, unless the file is in a
+  // transaction.
+  Outcome Acquire(const std::string& name, int mode, bool create, bool per_thread,
+                  std::shared_ptr<PhysicalFile>* out);
+  // Drops one use; the last one closes the page store (committing unless a
+  // failure is pending).
+  // A file in a transaction stays open until the transaction ends.
+  Outcome Release(const std::shared_ptr<PhysicalFile>& file);
+  // Closes a file whose last user left while it was in a transaction.
+  Outcome CloseIfUnused(const std::shared_ptr<PhysicalFile>& file);
+
+  size_t OpenCount();
+
+ private:
+  std::recursive_mutex mutex_;
+  std::vector<std::shared_ptr<PhysicalFile>> files_;
+};
+
+}  // namespace kestrel
+
+#endif  // RUNTIME_KESTREL_DRIVER_PHYSICAL_FILE_H_

@@ -1,0 +1,57 @@
+#include "runtime/kestrel/driver/send_command.h"
+
+#include "runtime/kestrel/driver/table_name.h"
+
+namespace kestrel {
+
+namespace {
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+}  // namespace
+
+SendCommand ParseSendCommand(std::string_view text) {
+  SendCommand c;
+  const size_t eq = text.find('=');
+  c.word = UpperName(Trim(text.substr(0, eq)));
+  if (eq != std::string_view::npos) {
+    c.has_value = true;
+    c.value = std::string(Trim(text.substr(eq + 1)));
+  }
+  return c;
+}
+
+std::vector<std::string> DriverStringCommands(std::string_view s) {
+  // A "/" opens a command at the start or after a blank, so that values
+  // such as paths may contain "/".
+  std::vector<size_t> starts;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '/' && (i == 0 || s[i - 1] == ' ' || s[i - 1] == '\t')) starts.push_back(i);
+  }
+  std::vector<std::string> out;
+  for (size_t k = 0; k < starts.size(); ++k) {
+    const size_t end = k + 1 < starts.size() ? starts[k + 1] : s.size();
+    std::string_view part = Trim(s.substr(starts[k] + 1, end - starts[k] - 1));
+    if (!part.empty()) out.emplace_back(part);
+  }
+  return out;
+}
+
+bool ParseSwitch(std::string_view value, bool* on) {
+  const std::string v = UpperName(Trim(value));
+  if (v == "ON") {
+    *on = true;
+    return true;
+  }
+  if (v == "OFF") {
+    *on = false;
+    return true;
+  }
+  return false;
+}
+
+}  // namespace kestrel

@@ -1,0 +1,272 @@
+#include "runtime/kestrel/driver/transaction.h"
+
+#include <ctime>
+
+#include "runtime/kestrel/driver/table_name.h"
+#include "runtime/kestrel/format/record_kinds.h"
+#include "runtime/kestrel/os/open_mode.h"
+
+namespace kestrel {
+
+namespace {
+
+Transaction::StepHook g_hook = nullptr;
+
+void Step(int n) {
+  if (g_hook) g_hook(n);
+}
+
+// Key of a transaction id in a control file: its bytes as the link record holds them.
+std::string ControlKey(uint32_t id) { return TransactionLink{id, {}}.Encode().substr(0, 4); }
+
+struct ControlFile {
+  std::string name;
+  std::unique_ptr<PageStore> store;
+};
+
+// Commits a change to a control file on its own.
+Outcome ChangeControl(ControlFile* cf, uint32_t id, bool add, bool* exists) {
+  PageStore* s = cf->store.get();
+  s->BeginOperation();
+  s->BeginWriteCycle();
+  Cursor c;
+  bool found = false;
+  Outcome o = s->Find(ControlKey(id), &c, &found);
+  if (o.ok()) {
+    if (add && found) {
+      *exists = true;
+    } else if (add) {
+      o = s->Insert(Record(ControlKey(id), ""));
+    } else if (found) {
+      o = s->Remove(ControlKey(id), &found);
+    }
+  }
+  if (!o.ok()) {
+    s->Discard();
+    return o;
+  }
+  return s->EndOperation(false);
+}
+
+}  // namespace
+
+void Transaction::SetStepHook(StepHook hook) { g_hook = hook; }
+
+Transaction& Transaction::Global() {
+  static Transaction* t = new Transaction();
+  return *t;
+}
+
+void Transaction::SetControlFile(std::string name) {
+  std::lock_guard<std::recursive_mutex> guard(mutex_);
+  control_file_ = std::move(name);
+}
+
+std::string Transaction::controlFile() {
+  std::lock_guard<std::recursive_mutex> guard(mutex_);
+  return control_file_;
+}
+
+bool Transaction::active() {
+  std::lock_guard<std::recursive_mutex> guard(mutex_);
+  return !files_.empty();
+}
+
+bool Transaction::Contains(const PhysicalFile* file) {
+  std::lock_guard<std::recursive_mutex> guard(mutex_);
+  for (const auto& f : files_) {
+    if (f.get() == file) return true;
+  }
+  return false;
+}
+
+Outcome Transaction::Add(const std::shared_ptr<PhysicalFile>& file) {
+  std::lock_guard<std::recursive_mutex> guard(mutex_);
+  std::lock_guard<std::recursive_mutex> op(file->mutex);
+  if (Contains(file.get())) return Outcome::OK();
+  if (!WantsWrite(file->mode)) return Outcome::Code(5);
+  PageStore* s = file->store.get();
+  s->setInTransaction(true);
+  file->in_transaction = true;
+  // Take the writer byte now and keep it until the transaction ends.
+  s->BeginOperation();
+  s->BeginWriteCycle();
+  Cursor c;
+  bool found = false;
+  Outcome o = s->Find(TransactionLinkKey(), &c, &found);
+  s->EndOperation(true);
+  if (!o.ok()) {
+    s->Discard();
+    s->setInTransaction(false);
+    file->in_transaction = false;
+    return o;
+  }
+  files_.push_back(file);
+  const std::string tcf = DirectoryPart(file->name) + kDefaultControlFileName;
+  bool known = false;
+  for (const std::string& d : defaults_) known = known || SameName(d, tcf);
+  if (!known && defaults_.size() < kMaxDefaultControlFiles) defaults_.push_back(tcf);
+  return Outcome::OK();
+}
+
+void Transaction::EndAll() {
+  std::vector<std::shared_ptr<PhysicalFile>> files;
+  files.swap(files_);
+  defaults_.clear();
+  for (const auto& f : files) {
+    std::lock_guard<std::recursive_mutex> op(f->mutex);
+    f->store->setInTransaction(false);
+    f->in_transaction = false;
+    if (f->store->writeMode()) {
+      f->store->BeginOperation();
+      f->store->EndOperation(false);
+    }
+    PhysicalFileList::Global().CloseIfUnused(f);
+  }
+}
+
+void Transaction::DiscardAll() {
+  for (const auto& f : files_) {
+    std::lock_guard<std::recursive_mutex> op(f->mutex);
+    f->store->Discard();
+  }
+  EndAll();
+}
+
+Outcome Transaction::Rollback() {
+  std::lock_guard<std::recursive_mutex> guard(mutex_);
+  DiscardAll();
+  return Outcome::OK();
+}
+
+Outcome Transaction::Commit() {
+  std::lock_guard<std::recursive_mutex> guard(mutex_);
+  std::vector<std::shared_ptr<PhysicalFile>> changed;
+  for (const auto& f : files_) {
+    if (f->store->changed()) changed.push_back(f);
+  }
+  if (changed.size() <= 1) return CommitOne();
+  return CommitMany(changed);
+}
+
+Outcome Transaction::CommitOne() {
+  Outcome result;
+  for (const auto& f : files_) {
+    std::lock_guard<std::recursive_mutex> op(f->mutex);
+    if (f->pending_failure != 0) {
+      f->store->Discard();
+      result = Outcome::Code(90);
+      continue;
+    }
+    f->store->setInTransaction(false);
+    f->in_transaction = false;
+    f->store->BeginOperation();
+    Outcome o = f->store->EndOperation(false);
+    if (result.ok() && !o.ok()) result = o;
+  }
+  EndAll();
+  return result;
+}
+
+Outcome Transaction::CommitMany(const std::vector<std::shared_ptr<PhysicalFile>>& changed) {
+  for (const auto& f : changed) {
+    if (f->pending_failure != 0) {
+      DiscardAll();
+      return Outcome::Code(90);
+    }
+  }
+  // Step 2: record the transaction id in every control file.
+  std::vector<std::string> names = control_file_.empty() ? defaults_ : std::vector<std::string>{control_file_};
+  uint32_t id = static_cast<uint32_t>(std::time(nullptr));
+  std::vector<ControlFile> controls;
+  for (bool retry = true; retry;) {
+    retry = false;
+    controls.clear();
+    for (const std::string& name : names) {
+      ControlFile cf{name, nullptr};
+      PageStore::OpenOptions options;
+      options.mode = kAccessReadWrite | kDenyNone;
+      options.create = true;
+      Outcome o = PageStore::Open(name, options, &cf.store);
+      bool exists = false;
+      if (o.ok()) o = ChangeControl(&cf, id, true, &exists);
+      if (!o.ok()) {
+        for (ControlFile& done : controls) {
+          bool unused = false;
+          ChangeControl(&done, id, false, &unused);
+        }
+        controls.clear();
+        DiscardAll();
+        return o;
+      }
+      if (exists) {
+        // Another transaction took this id: start again with the next one.
+        for (ControlFile& done : controls) {
+          bool unused = false;
+          ChangeControl(&done, id, false, &unused);
+        }
+        ++id;
+        retry = true;
+        break;
+      }
+      controls.push_back(std::move(cf));
+    }
+  }
+  Step(2);
+
+  // Step 3: link records and phase 1 of every changed file.
+  const std::string link_name = control_file_.empty() ? std::string(kDefaultControlFileMarker) : control_file_;
+  Outcome failure;
+  size_t done = 0;
+  for (const auto& f : changed) {
+    std::lock_guard<std::recursive_mutex> op(f->mutex);
+    PageStore* s = f->store.get();
+    s->BeginOperation();
+    bool found = false;
+    Outcome o = s->Remove(TransactionLinkKey(), &found);
+    if (o.ok()) o = s->Insert(Record(TransactionLinkKey(), TransactionLink{id, link_name}.Encode()));
+    if (o.ok()) o = s->CommitPhase1();
+    s->EndOperation(true);
+    if (!o.ok()) {
+      failure = o;
+      break;
+    }
+    ++done;
+    Step(30 + static_cast<int>(done));
+  }
+  if (failure.ok()) Step(3);
+
+  // Step 4: the commit point.
+  if (failure.ok()) {
+    for (ControlFile& cf : controls) {
+      bool unused = false;
+      Outcome o = ChangeControl(&cf, id, false, &unused);
+      if (!o.ok() && failure.ok()) failure = o;
+    }
+  }
+  if (failure.ok()) Step(4);
+
+  // Step 5.
+  if (!failure.ok()) {
+    // Journals first, so that no crash can find them without the id.
+    for (size_t i = 0; i < done; ++i) changed[i]->store->AbortPhase1();
+    DiscardAll();
+    for (ControlFile& cf : controls) {
+      bool unused = false;
+      ChangeControl(&cf, id, false, &unused);
+    }
+    return failure;
+  }
+  controls.clear();
+  Outcome result;
+  for (const auto& f : changed) {
+    std::lock_guard<std::recursive_mutex> op(f->mutex);
+    Outcome o = f->store->CommitPhase2();
+    if (result.ok() && !o.ok()) result = o;
+  }
+  EndAll();
+  Step(5);
+  return result;
+}
+
+}  // namespace kestrel
