@@ -758,7 +758,22 @@ void Window::inputCheck(int number, bool checked) {
   press(*c, Mouse_Left);
 }
 
+void Window::inputScroll(int list, int event, int pos) {
+  Control* c = control(list);
+  if (!c || !c->isList()) return;
+  if (event == Event_ScrollDrag) c->list.vscrollPos = std::clamp(pos, 0, 100);
+  else if (event < Event_ScrollUp || event > Event_ScrollBottom) return;
+  post(event, list);
+}
+
 void Window::inputCloseRequest() { post(Event_CloseWindow, 0); }
+
+void Window::inputMoved(int xDlu, int yDlu) {
+  if (xDlu == def_.x && yDlu == def_.y) return;
+  def_.x = xDlu;
+  def_.y = yDlu;
+  post(Event_Moved, 0);
+}
 
 void Window::inputResized(int widthDlu, int heightDlu) {
   if (widthDlu == def_.width && heightDlu == def_.height) return;

@@ -95,7 +95,11 @@ class Window {
                   int zone = Zone_Field);
   void inputChoice(int number, int choice);  // drop-down list or sheet tab chosen
   void inputCheck(int number, bool checked);
+  // The list's own scroll bar: a scroll event, or "EVENT:ScrollDrag" with
+  // the thumb at pos (0..100).
+  void inputScroll(int list, int event, int pos = 0);
   void inputCloseRequest();
+  void inputMoved(int xDlu, int yDlu);
   void inputResized(int widthDlu, int heightDlu);
   void inputStateChanged(bool maximized, bool minimized);
   // The back-end measured a list: rows it shows and the first row shown.

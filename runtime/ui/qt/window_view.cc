@@ -22,6 +22,7 @@
 
 #include "runtime/ui/backend.h"
 #include "runtime/ui/control.h"
+#include "runtime/ui/event_codes.h"
 #include "runtime/ui/font_map.h"
 #include "runtime/ui/key_codes.h"
 #include "runtime/ui/popup_menu.h"
@@ -189,6 +190,29 @@ void WindowView::createControl(Control& c) {
       t->horizontalHeader()->viewport()->setProperty(kControlProp, n);
       t->horizontalHeader()->viewport()->setProperty(kHeaderProp, true);
       t->horizontalHeader()->viewport()->installEventFilter(this);
+      if (c.def.immediate) {
+        // The page is all the list holds: the thumb stands for the whole view.
+        auto* thumb = new QScrollBar(Qt::Vertical, this);
+        thumb->setRange(0, 100);
+        thumb->setPageStep(10);
+        thumb->setProperty(kControlProp, n);
+        thumbs_[n] = thumb;
+        connect(thumb, &QScrollBar::actionTriggered, this, [this, n, thumb](int action) {
+          if (syncing_) return;
+          int event = 0;
+          switch (action) {
+            case QAbstractSlider::SliderSingleStepAdd: event = Event_ScrollDown; break;
+            case QAbstractSlider::SliderSingleStepSub: event = Event_ScrollUp; break;
+            case QAbstractSlider::SliderPageStepAdd: event = Event_PageDown; break;
+            case QAbstractSlider::SliderPageStepSub: event = Event_PageUp; break;
+            case QAbstractSlider::SliderToMinimum: event = Event_ScrollTop; break;
+            case QAbstractSlider::SliderToMaximum: event = Event_ScrollBottom; break;
+            case QAbstractSlider::SliderMove: event = Event_ScrollDrag; break;
+            default: return;
+          }
+          window_->inputScroll(n, event, thumb->sliderPosition());
+        });
+      }
       connect(t->verticalScrollBar(), &QScrollBar::valueChanged, this, [this, n, t](int) {
         if (syncing_) return;
         if (Control* lc = window_->control(n)) {
@@ -238,6 +262,10 @@ void WindowView::createControl(Control& c) {
 
 void WindowView::destroyControl(Control& c) {
   if (Control* p = window_->control(c.def.parent); p && c.type() == Ctl_Tab) rebuildTabs(*p);
+  if (auto t = thumbs_.find(c.number()); t != thumbs_.end()) {
+    delete t->second;
+    thumbs_.erase(t);
+  }
   auto it = widgets_.find(c.number());
   if (it == widgets_.end()) return;
   QWidget* w = it->second;
@@ -285,6 +313,11 @@ void WindowView::applyGeometry(Control& c, QWidget* w) {
     width = std::max(0, this->width() - px(c.def.x));
     height = std::max(0, this->height() - py(c.def.y));
   }
+  if (auto t = thumbs_.find(c.number()); t != thumbs_.end()) {
+    int tw = t->second->sizeHint().width();
+    if (c.list.vscroll) width = std::max(0, width - tw);
+    t->second->setGeometry(px(c.def.x) + width, py(c.def.y), tw, height);
+  }
   w->setGeometry(px(c.def.x), py(c.def.y), width, height);
   if (c.type() == Ctl_Sheet)
     if (auto* bar = w->findChild<QTabBar*>("tabs")) bar->setGeometry(0, 0, width, bar->sizeHint().height());
@@ -330,6 +363,10 @@ void WindowView::applyState(Control& c, QWidget* w) {
   const int n = c.number();
   w->setVisible(window_->visible(n));
   w->setEnabled(window_->enabled(n));
+  if (auto t = thumbs_.find(n); t != thumbs_.end()) {
+    t->second->setVisible(window_->visible(n) && c.list.vscroll);
+    t->second->setEnabled(window_->enabled(n));
+  }
   switch (c.type()) {
     case Ctl_Entry: static_cast<QLineEdit*>(w)->setReadOnly(c.def.readOnly); break;
     case Ctl_MultiLine: static_cast<QPlainTextEdit*>(w)->setReadOnly(c.def.readOnly); break;
@@ -439,6 +476,7 @@ void WindowView::sync(Control& c, unsigned aspects) {
   }
   if (m && (aspects & Aspect_Rows)) m->refresh();
   if (aspects & (Aspect_Selection | Aspect_Rows)) {
+    if (auto t = thumbs_.find(c.number()); t != thumbs_.end()) t->second->setValue(c.list.vscrollPos);
     if (auto* t = qobject_cast<QTableView*>(w)) {
       int rows = m ? m->rowCount() : 0;
       if (c.list.choice >= 1 && c.list.choice <= rows) {
@@ -453,6 +491,8 @@ void WindowView::sync(Control& c, unsigned aspects) {
       rebuildTabs(c);
     }
   }
+  if (c.type() == Ctl_List && (aspects & Aspect_State) && thumbs_.count(c.number()))
+    applyGeometry(c, w);  // the thumb came or went
   if (c.type() == Ctl_List && (aspects & (Aspect_Geometry | Aspect_Rows | Aspect_State))) measureList(c);
   if (c.type() == Ctl_List && (aspects & (Aspect_Editor | Aspect_Selection | Aspect_Rows | Aspect_Geometry)))
     placeEditors(c);
@@ -537,6 +577,11 @@ void WindowView::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
   if (event->type() == QEvent::WindowStateChange && !syncing_)
     window_->inputStateChanged(isMaximized(), isMinimized());
+}
+
+void WindowView::moveEvent(QMoveEvent* event) {
+  QWidget::moveEvent(event);
+  if (!syncing_ && isVisible()) window_->inputMoved(dluFromPx(x()), dluFromPy(y()));
 }
 
 void WindowView::resizeEvent(QResizeEvent* event) {

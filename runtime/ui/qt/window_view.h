@@ -11,6 +11,7 @@ class Control;
 class Window;
 }  // namespace ui
 
+class QScrollBar;
 class QTabBar;
 
 namespace ui::qt {
@@ -45,6 +46,7 @@ class WindowView : public QWidget {
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
 
  private:
   QFont fontFor(const Control& c) const;
@@ -62,6 +64,7 @@ class WindowView : public QWidget {
   double dluX_ = 1.5, dluY_ = 1.625;
   std::map<int, QWidget*> widgets_;
   std::map<int, ListModel*> models_;
+  std::map<int, QScrollBar*> thumbs_;  // page-loaded lists: thumb 0..100 owned by the engine
   std::map<int, std::vector<int>> tabMap_;  // sheet -> tab-bar index to tab choice
   bool syncing_ = false;
 };

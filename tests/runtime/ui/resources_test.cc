@@ -7,6 +7,8 @@
 
 #include "runtime/ui/font_map.h"
 #include "runtime/ui/icon_resolver.h"
+#include "runtime/ui/list_format.h"
+#include "runtime/ui/picture_codec.h"
 #include "runtime/ui/scripted_presenter.h"
 #include "runtime/ui/use_var.h"
 
@@ -93,6 +95,44 @@ TEST(UseVars, IntegerRangeAndFixedWidthText) {
   EXPECT_EQ(s, "abcd");
   t.set("a");
   EXPECT_EQ(s, "a   ");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ListFormat, ColumnsOfAFormatText) {
+  auto cols = ui::parseListFormat(
+      "217L(2)|M~Message~S(255)@s255@42L(2)|M~Category~L(1)@s255@40C_#5#@n2B@30R");
+  ASSERT_EQ(cols.size(), 4u);
+  EXPECT_EQ(cols[0].width, 217);
+  EXPECT_EQ(cols[0].align, 'L');
+  EXPECT_TRUE(cols[0].rightBorder && cols[0].resizable && !cols[0].underline);
+  EXPECT_EQ(cols[0].header, "Message");
+  EXPECT_EQ(cols[0].picture, "@s255");
+  EXPECT_EQ(cols[1].header, "Category");
+  EXPECT_EQ(cols[1].headerAlign, 'L');
+  EXPECT_EQ(cols[1].field, 2);
+  EXPECT_EQ(cols[2].align, 'C');
+  EXPECT_TRUE(cols[2].underline && !cols[2].rightBorder);
+  EXPECT_EQ(cols[2].field, 5);
+  EXPECT_EQ(cols[2].picture, "@n2B");
+  EXPECT_EQ(cols[3].field, 6);
+  EXPECT_EQ(cols[3].picture, "");
+  for (const char* bad : {"", "x", "12L(", "5~open", "9@s", "99999999999999999L"})
+    EXPECT_LE(ui::parseListFormat(bad).size(), 1u) << bad;
+}
+
+TEST(RuntimePictures, EntriesFormatAndRefuseThroughPictures) {
+  ui::RuntimePictureCodec codec;
+  EXPECT_EQ(codec.format("12345678", "@n-14"), "    12,345,678");
+  EXPECT_EQ(codec.format("abc", ""), "abc");
+  std::string v;
+  EXPECT_TRUE(codec.deformat("1,234", "@n-14", &v));
+  EXPECT_EQ(v, "1234");
+  EXPECT_FALSE(codec.deformat("31/02/80", "@d06", &v));
+  EXPECT_TRUE(codec.deformat("1/2/1980", "@d06", &v));
+  EXPECT_EQ(v, "65413");
 }
 
 }  // namespace

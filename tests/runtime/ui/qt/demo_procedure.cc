@@ -56,6 +56,7 @@ WindowDef definition() {
   add(Ctl_Button, "Salir", 244, 2, 50, 16).icon = "C:\\ICONOS\\SALIR.ico";
   ControlDef& list = add(Ctl_List, "", 4, 24, 230, 60);
   list.immediate = true;
+  list.vscroll = true;
   list.label = "?List";
   list.alerts = {Mouse_RightUp};
   ListColumn c1, c2, c3;
@@ -152,6 +153,9 @@ int Procedure::run() {
           window.setProp(List, Prop_SelStart, window.prop(List, Prop_MouseDownRow));
           log.push_back("popup " + std::to_string(e.popup("|Uno|Dos|-|~Tres")));
         }
+        continue;
+      case Event_ScrollDrag:
+        log.push_back("drag " + window.prop(List, Prop_VScrollPos).toString());
         continue;
       case Event_ScrollUp:
       case Event_ScrollDown:

@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -196,6 +197,23 @@ TEST_F(QtDemo, ListScrolledWithKeyboardReadsOnlyItsPage) {
   s.run();
   EXPECT_TRUE(s.finished());
   EXPECT_EQ(p.log.back(), "close");
+}
+
+TEST_F(QtDemo, ListThumbPostsScrollAndDragEvents) {
+  Script s(p);
+  s.act([&] {
+    QScrollBar* thumb = nullptr;
+    for (auto* sb : QtBackend::windowWidget(p.window)->findChildren<QScrollBar*>())
+      if (sb->property("qv_control").toInt() == demo::List) thumb = sb;
+    ASSERT_NE(thumb, nullptr);
+    EXPECT_TRUE(thumb->isVisible());
+    EXPECT_LE(thumb->geometry().left(), table()->geometry().right() + 1);
+    thumb->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    thumb->setSliderPosition(60);  // a drag moves the slider
+  }).act([&] { key(Qt::Key_Escape); });
+  s.run();
+  std::vector<std::string> expected = {"row " + std::to_string(p.page.items + 1), "drag 60", "close"};
+  EXPECT_EQ(p.log, expected);
 }
 
 TEST_F(QtDemo, TimerUpdatesCounterThenStops) {
