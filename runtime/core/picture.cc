@@ -62,6 +62,7 @@ Picture Picture::Compile(std::string_view text) {
   if (!ok || p.positions_.empty() || p.positions_.size() > kMaxPositions) return Picture();
   int width = 0;
   for (const PicturePosition& pos : p.positions_) width += pos.kind != PositionKind::kKeyStop;
+  if (width == 0) return Picture();  // nothing to show: a key-in of stops only
   p.width_ = static_cast<std::uint16_t>(width);
   return p;
 }

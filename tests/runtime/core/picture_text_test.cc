@@ -74,7 +74,7 @@ TEST(TextPictureTest, Deformats) {
 
 TEST(PictureCompileTest, WhatDoesNotParseIsTheEmptyPicture) {
   for (const char* bad : {"", "@", "@B", "s5", "@x5", "@s", "@s0", "@s256", "@s5x", "@s-5",
-                          "@p###", "@pp", "@k##", "@kk", "@k#\\k", "@nB", "@d6 ", " @n5"}) {
+                          "@p###", "@pp", "@k##", "@kk", "@k|k", "@k#\\k", "@nB", "@d6 ", " @n5"}) {
     Picture p = Picture::Compile(bad);
     EXPECT_TRUE(p.empty()) << "'" << bad << "'";
     EXPECT_EQ(p.type(), PictureType::kEmpty) << bad;
