@@ -220,4 +220,27 @@ int KestrelTable::Bytes(uint64_t* bytes) {
   return Post(0);
 }
 
+int64_t KestrelTable::SaveState() {
+  states_[++last_state_] = SavedState{current_, seq_, read_image_};
+  return last_state_;
+}
+
+bool KestrelTable::RestoreState(int64_t handle) {
+  auto it = states_.find(handle);
+  if (it == states_.end()) return false;
+  current_ = it->second.current;
+  seq_ = it->second.seq;
+  read_image_ = it->second.read_image;
+  return true;
+}
+
+void KestrelTable::FreeState(int64_t handle) { states_.erase(handle); }
+
+int KestrelTable::EndView() {
+  if (!in_view_) return Post(0);
+  in_view_ = false;
+  if (!file_) return Post(0);
+  return RunOp(false, [] { return Outcome::OK(); });
+}
+
 }  // namespace kestrel

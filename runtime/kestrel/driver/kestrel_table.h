@@ -139,6 +139,14 @@ class KestrelTable {
   int Logout();
   int Send(std::string_view command, std::string* result);
 
+  // Saved positions (current record, sequence, read image) under a handle.
+  int64_t SaveState();
+  bool RestoreState(int64_t handle);
+  void FreeState(int64_t handle);
+  // Reads of a view: EndView commits what the reads left pending.
+  void BeginView() { in_view_ = true; }
+  int EndView();
+
   // Driver string commands and the decimal-check switch (per control block).
   bool decimalCheck() const { return decimal_check_; }
   bool fullBuild() const { return full_build_; }
@@ -244,7 +252,14 @@ class KestrelTable {
   int deferred_ops_ = 0;
   bool table_locked_ = false;
   int table_lock_depth_ = 0;
-  bool in_op_ = false;
+  bool in_view_ = false;
+  struct SavedState {
+    uint32_t current = 0;
+    Sequence seq;
+    std::string read_image;
+  };
+  std::map<int64_t, SavedState> states_;
+  int64_t last_state_ = 0;
 
   // Run-time indexes: entries (components, then the id) -> id, per key.
   std::map<int, std::map<std::string, uint32_t>> dynamic_;
