@@ -71,7 +71,7 @@ int Run(const std::vector<std::string>& args, Io& io) {
   if (h.journalPending()) out << "journal: pending (pages shown as they stand, the journal is not applied)\n";
   out << "last record id: " << h.last_id << "\n";
   out << "change counter: " << h.change_counter << "\n";
-  if (h.root == kestrel::kNoRoot) {
+  if (file.reader().empty()) {
     out << "root page: none\n";
   } else {
     out << "root page: " << h.root << "\n";

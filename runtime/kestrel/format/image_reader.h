@@ -30,7 +30,9 @@ class ImageReader {
   Status Open(std::string bytes);
 
   const Header& header() const { return header_; }
-  bool empty() const { return header_.root == kNoRoot; }
+  // No pages: no root yet, or a change counter of 0, which the engine treats
+  // as a new file whatever the root says.
+  bool empty() const { return header_.root == kNoRoot || header_.change_counter == 0; }
   size_t fileSize() const { return bytes_.size(); }
 
   // Reads and decodes page `ref`.

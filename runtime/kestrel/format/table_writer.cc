@@ -1,5 +1,6 @@
 #include "runtime/kestrel/format/table_writer.h"
 
+#include <cctype>
 #include <optional>
 
 #include "runtime/kestrel/format/definition_codec.h"
@@ -21,7 +22,9 @@ class CollectBlocks : public DefinitionBlocks {
 }  // namespace
 
 TableWriter::TableWriter(ImageWriter* image, std::string name, TableDef def, LocaleRecord locale)
-    : image_(image), name_(std::move(name)), def_(std::move(def)), locale_(std::move(locale)) {}
+    : image_(image), name_(std::move(name)), def_(std::move(def)), locale_(std::move(locale)) {
+  for (char& c : name_) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+}
 
 Status TableWriter::Create() {
   KESTREL_RETURN_IF_ERROR(CheckKeySizes(def_));
@@ -35,9 +38,7 @@ Status TableWriter::Create() {
   }
   PutStatistics(kKindData, data_stats_);
   key_stats_.assign(def_.keys.size(), Statistics{});
-  for (size_t k = 0; k < def_.keys.size(); ++k) {
-    if (!def_.keys[k].dynamic()) PutStatistics(static_cast<uint8_t>(k), key_stats_[k]);
-  }
+  for (size_t k = 0; k < def_.keys.size(); ++k) PutStatistics(static_cast<uint8_t>(k), key_stats_[k]);
   return Status::OK();
 }
 

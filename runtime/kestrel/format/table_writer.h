@@ -20,6 +20,7 @@ namespace kestrel {
 
 class TableWriter {
  public:
+  // `name` is stored in upper case.
   TableWriter(ImageWriter* image, std::string name, TableDef def,
               LocaleRecord locale = LocaleRecord{false, DefaultLocaleTables()});
 

@@ -121,6 +121,14 @@ TEST_F(KrlTest, EmptyAndPendingFilesAreShownAsTheyStand) {
   EXPECT_THAT(r.out, HasSubstr("tables: 0\n"));
   EXPECT_EQ(RunKrl("dump " + empty).out, "");
 
+  // A change counter of 0 marks a file that never committed: it has no pages yet.
+  std::string never_committed = bytes;
+  kestrel::Put32LE(never_committed.data() + 0x18, 0);
+  WriteFile(empty, never_committed);
+  r = RunKrl("info " + empty);
+  EXPECT_THAT(r.out, HasSubstr("root page: none\n"));
+  EXPECT_THAT(r.out, HasSubstr("tables: 0\n"));
+
   std::string pending = bytes;
   kestrel::Put32LE(pending.data() + 0x0A, static_cast<uint32_t>(bytes.size() + 512));
   WriteFile(path, pending);
