@@ -5,7 +5,9 @@
 // file_state.h works the same way:
 //   1. the error state is cleared;
 //   2. the file's observer gets FunctionCalled (file_notice.h);
-//   3. the file's driver (resolved by name on first use) gets the operation;
+//   3. the file's driver (resolved by name on first use) gets the operation,
+//      unless it names a key or memo the declaration does not have: that
+//      fails with 77 ("Unable To Access Index") instead;
 //   4. the observer gets FunctionDone;
 //   5. the outcome is left in the error state (ERRORCODE() and friends).
 // Operations that return an int32_t return that same error code. A file

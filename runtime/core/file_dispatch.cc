@@ -13,6 +13,30 @@ namespace {
 
 constexpr int32_t kRefused = 5;          // "Access Denied": an observer refused the operation
 constexpr int32_t kUnknownDriver = 80;   // "Unsupported File Driver Function"
+constexpr int32_t kBadIndex = 77;        // "Unable To Access Index"
+
+bool needsKey(int32_t op) {
+  switch (op) {
+    case Op_BUILDdyn: case Op_BUILDkey: case Op_GETfilekey: case Op_GETkeyptr:
+    case Op_POINTERkey: case Op_RECORDSkey: case Op_BUILDdynfilter: case Op_SETfilekey:
+    case Op_SETkey: case Op_SETkeykey: case Op_SETkeyptr: case Op_SETkeykeyptr:
+    case Op_DUPLICATEkey: case Op_POSITIONkey: case Op_RESETkey: case Op_REGETkey:
+    case Op_SETPROPERTYkey: case Op_GETPROPERTYkey:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool needsMemo(int32_t op) { return op >= Op_BLOB_YIELD && op <= Op_BLOB_GET_PROP; }
+
+// A key or memo that the declaration does not have never reaches a driver.
+bool argumentsFit(const FileControlBlock& file, int32_t op, const DriverArgs& args) {
+  if (needsKey(op) && (args.key < 0 || static_cast<size_t>(args.key) >= file.decl().keys.size())) return false;
+  if (needsMemo(op) && (args.memo < 0 || static_cast<size_t>(args.memo) >= file.decl().memos.size()))
+    return false;
+  return true;
+}
 
 // Calls the driver, resolving it by name on first use.
 int32_t invokeDriver(FileControlBlock& file, int32_t op, DriverArgs& args) {
@@ -51,7 +75,7 @@ int32_t callFile(FileControlBlock& file, int32_t op, DriverArgs& args) {
     }
     clearError();  // what the observer did in the meantime is not this operation's outcome
   }
-  int32_t code = invokeDriver(file, op, args);
+  int32_t code = argumentsFit(file, op, args) ? invokeDriver(file, op, args) : kBadIndex;
   if (code == 0) {
     clearError();
   } else {

@@ -372,6 +372,57 @@ std::optional<std::string> getValueText(const FieldRef& ref) {
   return std::string(reinterpret_cast<const char*>(b.data()), b.size());
 }
 
+bool setValueText(const FieldRef& ref, std::string_view text) {
+  if (!ref.valid()) return false;
+  FileControlBlock& file = *ref.file;
+  const FieldDecl& f = ref.decl();
+  if (isTextType(f.type)) return setText(file, ref.field, text, ref.element);
+  if (isIntegerType(f.type) || isDecimalType(f.type)) {
+    std::optional<Decimal> d = Decimal::Parse(text);
+    return d && setDecimal(file, ref.field, *d, ref.element);
+  }
+  if (f.type == FieldType::kDate) {
+    size_t start = text.find_first_not_of(' ');
+    text = start == std::string_view::npos ? std::string_view() : text.substr(start);
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    if (text.empty()) return setDate(file, ref.field, 0, ref.element);
+    auto number = [](std::string_view s, int* out) {
+      auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), *out);
+      return ec == std::errc() && p == s.data() + s.size() && !s.empty();
+    };
+    int day_number = 0;
+    if (number(text, &day_number)) return setDate(file, ref.field, day_number, ref.element);
+    int y = 0, m = 0, d = 0;
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-' || !number(text.substr(0, 4), &y) ||
+        !number(text.substr(5, 2), &m) || !number(text.substr(8, 2), &d) || m > 12)
+      return false;
+    int32_t date = MakeStdDate(y, m, d);
+    return date > 0 && setDate(file, ref.field, date, ref.element);
+  }
+  return false;
+}
+
+bool assignValue(const FieldRef& dst, const FieldRef& src) {
+  if (!dst.valid() || !src.valid()) return false;
+  const FieldDecl& df = dst.decl();
+  const FieldDecl& sf = src.decl();
+  auto from = fieldBytes(*src.file, src.field, src.element);
+  auto to = fieldBytes(*dst.file, dst.field, dst.element);
+  if (from.empty() || to.empty()) return false;
+  if (df.type == sf.type && to.size() == from.size() && df.places == sf.places) {
+    std::memmove(to.data(), from.data(), to.size());
+    return true;
+  }
+  bool src_number = isIntegerType(sf.type) || isDecimalType(sf.type);
+  bool dst_number = isIntegerType(df.type) || isDecimalType(df.type);
+  if (src_number && dst_number) {
+    std::optional<Decimal> v = getDecimal(*src.file, src.field, src.element);
+    return v && setDecimal(*dst.file, dst.field, *v, dst.element);
+  }
+  std::optional<std::string> text = getValueText(src);
+  return text && setValueText(dst, *text);
+}
+
 void clearField(FileControlBlock& file, int field, int fill) {
   if (!validField(file, field)) return;
   const std::vector<FieldDecl>& fields = file.decl().fields;

@@ -73,6 +73,18 @@ bool setMemo(FileControlBlock& file, int memo, std::string_view value);
 // blanks, dates as standard date numbers, groups as raw bytes.
 std::optional<std::string> getValueText(const FieldRef& ref);
 
+// Sets a field from text: integer and decimal fields from a number
+// ("-12.50"; integers take it rounded), text fields as setText, DATE fields
+// from a standard date number or "YYYY-MM-DD" ("" or "0" clears). False,
+// changing nothing, when the text does not fit the field.
+bool setValueText(const FieldRef& ref, std::string_view text);
+
+// Copies the value of `src` into `dst`: byte for byte between fields of one
+// type and size, otherwise through the value (numbers exactly, through
+// Decimal; anything into text as its value text; text into numbers and
+// dates as setValueText reads it).
+bool assignValue(const FieldRef& dst, const FieldRef& src);
+
 // Gives every field (or one element) its clear value: fill 0 blank/zero,
 // 1 highest, -1 lowest.
 void clearField(FileControlBlock& file, int field, int fill = 0);

@@ -162,6 +162,22 @@ TEST_F(FileDispatchTest, UnknownDriverFailsWithEightyNamingTheDriver) {
   EXPECT_EQ(ERRORCODE(), 80);
 }
 
+TEST_F(FileDispatchTest, KeysAndMemosTheDeclarationLacksNeverReachTheDriver) {
+  EXPECT_EQ(Get(file, 1), 77);  // the declaration has one key
+  EXPECT_EQ(ERRORCODE(), 77);
+  EXPECT_EQ(SetKey(file, -1), 77);
+  EXPECT_EQ(Records(file, 5), 0);
+  EXPECT_EQ(ERRORCODE(), 77);
+  DriverArgs blob;
+  blob.memo = 1;
+  EXPECT_EQ(callFile(file, Op_BLOB_SIZE, blob), 77);
+  EXPECT_TRUE(driver.ops().empty());
+  blob.memo = 0;
+  EXPECT_EQ(callFile(file, Op_BLOB_SIZE, blob), 0);
+  EXPECT_EQ(Get(file, 0), 0);
+  EXPECT_EQ(driver.ops(), (std::vector<int32_t>{Op_BLOB_SIZE, Op_GETfilekey}));
+}
+
 TEST_F(FileDispatchTest, DriverNamesCompareWithoutCase) {
   FakeDriver lower("mixedCase");
   FileControlBlock f(testing::smallDecl("MIXEDCASE"));

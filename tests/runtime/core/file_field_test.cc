@@ -206,6 +206,62 @@ TEST_F(FileFieldTest, ValueTextIsWhatTheEvaluatorCompares) {
   EXPECT_FALSE(getValueText(FieldRef{}).has_value());
 }
 
+TEST_F(FileFieldTest, ValuesSetFromTextOrOnlyWhenTheyFit) {
+  struct Case {
+    const char* label;
+    const char* text;
+    bool ok;
+    std::optional<std::string> reads;  // value text afterwards
+  };
+  const std::string march = std::to_string(MakeStdDate(2009, 3, 1));
+  const Case cases[] = {
+      {"F:L", "-12", true, "-12"},
+      {"F:L", " 41.5 ", true, "42"},
+      {"F:L", "abc", false, "42"},
+      {"F:B", "256", false, "0"},
+      {"F:D", "7.5", true, "7.50"},
+      {"F:D", "1e3", false, "7.50"},
+      {"F:STR", "Ana", true, "Ana"},
+      {"F:DT", "2009-03-01", true, march},
+      {"F:DT", "2009-02-30", false, march},
+      {"F:DT", "2009-13-01", false, march},
+      {"F:DT", "09-03-01", false, march},
+      {"F:DT", "80000", true, "80000"},
+      {"F:DT", "", true, "0"},
+      {"F:G", "x", false, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    FieldRef ref = findFieldRef(file, c.label);
+    EXPECT_EQ(setValueText(ref, c.text), c.ok) << c.label << " <- " << c.text;
+    if (c.reads) {
+      EXPECT_EQ(getValueText(ref), *c.reads) << c.label << " <- " << c.text;
+    }
+  }
+}
+
+TEST_F(FileFieldTest, AssignmentConvertsThroughTheValue) {
+  FileControlBlock other(fieldsDecl());
+  auto ref = [](FileControlBlock& f, const char* label) { return findFieldRef(f, label); };
+  setDecimal(file, 8, *Decimal::Parse("-3.25"));
+  ASSERT_TRUE(assignValue(ref(other, "F:D"), ref(file, "F:D")));  // same type: the bytes
+  EXPECT_EQ(getDecimal(other, 8)->ToString(), "-3.25");
+  ASSERT_TRUE(assignValue(ref(other, "F:PD"), ref(file, "F:D")));
+  EXPECT_EQ(getDecimal(other, 9)->ToString(), "-3.25");
+  ASSERT_TRUE(assignValue(ref(other, "F:S"), ref(file, "F:D")));
+  EXPECT_EQ(getInteger(other, 1), -3);
+  ASSERT_TRUE(assignValue(ref(other, "F:STR"), ref(file, "F:D")));
+  EXPECT_EQ(getText(other, 5), "-3.25 ");
+  setText(file, 5, "81000");
+  ASSERT_TRUE(assignValue(ref(other, "F:DT"), ref(file, "F:STR")));
+  EXPECT_EQ(getDate(other, 10), 81000);
+  ASSERT_TRUE(assignValue(ref(other, "F:L"), ref(other, "F:DT")));
+  EXPECT_EQ(getInteger(other, 3), 81000);
+  setText(file, 5, "many");
+  EXPECT_FALSE(assignValue(ref(other, "F:L"), ref(file, "F:STR")));
+  EXPECT_EQ(getInteger(other, 3), 81000);
+  EXPECT_FALSE(assignValue(ref(other, "F:L"), FieldRef{}));
+}
+
 TEST_F(FileFieldTest, MemosArePaddedToTheirSizeAndBlobsKeptAsGiven) {
   ASSERT_TRUE(setMemo(file, 0, "abc"));
   EXPECT_EQ(file.memos[0], "abc       ");
