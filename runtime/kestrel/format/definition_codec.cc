@@ -85,16 +85,13 @@ class Walker {
       if (!v->has_value()) {
         Put('\0');
         Put('\x01');
-      } else if ((*v)->empty()) {
-        Put('\0');
-        Put('\0');
-      } else {
-        for (char c : **v) {
-          if (c == '\0') break;  // a zero would end the string early
-          Put(c);
-        }
-        Put('\0');
+        return;
       }
+      // A zero byte ends the string, so only the text before one can be stored.
+      const std::string_view text((*v)->c_str());
+      for (char c : text) Put(c);
+      Put('\0');
+      if (text.empty()) Put('\0');
       return;
     }
     std::string text;

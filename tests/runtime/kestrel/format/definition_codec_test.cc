@@ -75,7 +75,8 @@ TEST(DefinitionCodecTest, WriteThenReadGivesTheDeclarationBack) {
 
 TEST(DefinitionCodecTest, EmptyAndMissingStringsDiffer) {
   TableDef t;
-  t.fields = {Text(0, "", 1, 0, ""), Text(0, "", 1, 1)};
+  t.fields = {Text(0, "", 1, 0, ""), Text(0, "", 1, 1),
+              Text(0, std::string("\0x", 2), 1, 2)};  // only the text before a zero byte is kept
   MemoryDefinitionBlocks blocks;
   ASSERT_TRUE(WalkDefinition(DefinitionMode::kWrite, &t, &blocks).ok());
   const std::string s = Stream(blocks);
@@ -88,6 +89,8 @@ TEST(DefinitionCodecTest, EmptyAndMissingStringsDiffer) {
   ASSERT_TRUE(back.fields[0].picture.has_value());
   EXPECT_EQ(*back.fields[0].picture, "");
   EXPECT_FALSE(back.fields[1].picture.has_value());
+  EXPECT_EQ(back.fields[2].name, "");
+  EXPECT_EQ(back.fields[2].picture, std::nullopt);
 }
 
 TEST(DefinitionCodecTest, LongStreamsSpanBlocksOf512) {
