@@ -16,6 +16,7 @@ void PrintTable(const TableInfo& t, std::ostream& out) {
   } else {
     out << "  records: unknown (no statistics record)\n";
   }
+  if (t.locale.oem) out << "  character set: OEM (text is shown as stored)\n";
   if (!t.definition_status.ok()) {
     out << "  definition: " << t.definition_status.item() << "\n";
     return;
