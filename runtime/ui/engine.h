@@ -60,6 +60,9 @@ class Engine {
   void setWaitCursor(bool on);
   bool waitCursor() const { return waitCursor_ > 0; }
 
+  // The character set that font attributes name (31290): 0, the ANSI set.
+  static int charSet() { return 0; }
+
   // Shows a popup menu from menu text; the chosen selectable entry's number, 0 for none.
   int popup(const std::string& menuText, int x = 0, int y = 0);
 

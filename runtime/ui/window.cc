@@ -312,7 +312,8 @@ PropValue Window::prop(int number, int id, int index) const {
       case Prop_Background: return def_.background;
       case Prop_Alrt:
         return index >= 1 && index <= int(windowAlerts_.size()) ? windowAlerts_[size_t(index - 1)] : 0;
-      case Prop_Visible: return open_;
+      case Prop_Visible: return open_ && !hidden_;
+      case Prop_Hide: return hidden_;
       default: return PropValue();
     }
   }
@@ -399,6 +400,7 @@ void Window::setProp(int number, int id, const PropValue& v, int index) {
       case Prop_Text:
       case Prop_Title: def_.title = v.toString(); break;
       case Prop_Background: def_.background = v.toInt(); break;
+      case Prop_Hide: hidden_ = v.toInt() != 0; break;
       case Prop_Alrt:
         if (index >= 1 && index <= 254) {
           if (int(windowAlerts_.size()) < index) windowAlerts_.resize(size_t(index), 0);

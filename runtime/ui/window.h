@@ -136,7 +136,7 @@ class Window {
   bool acceptAll_ = false;
   int acceptPos_ = 0;  // index into controls_ of the next control to accept
   int focus_ = 0;
-  bool maximized_ = false, minimized_ = false;
+  bool maximized_ = false, minimized_ = false, hidden_ = false;
   int lastDefined_ = 0;
 };
 

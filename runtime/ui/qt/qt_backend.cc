@@ -70,7 +70,8 @@ void QtBackend::openWindow(Window& w) {
   auto* v = new WindowView(&w);
   w.backendData = v;
   for (Control* c : w.controls()) v->createControl(*c);
-  v->show();
+  v->shown_ = true;
+  if (w.prop(0, Prop_Hide).toInt() == 0) v->show();
   v->activateWindow();
   v->raise();
   for (Control* c : w.controls())

@@ -109,6 +109,8 @@ void WindowView::syncWindow() {
   if (max) s |= Qt::WindowMaximized;
   if (min) s |= Qt::WindowMinimized;
   setWindowState(s);
+  bool hidden = window_->prop(0, Prop_Hide).toInt() != 0;
+  if (hidden != isHidden() && (hidden || shown_)) setVisible(!hidden);
   syncing_ = false;
 }
 
@@ -562,6 +564,12 @@ bool WindowView::eventFilter(QObject* watched, QEvent* event) {
     default:
       return false;
   }
+}
+
+void WindowView::keyPressEvent(QKeyEvent* event) {
+  // Keys that reach the window itself: no control has the focus.
+  int code = keyCode(*event);
+  if (code == 0 || !window_->inputKey(window_->focus(), code)) QWidget::keyPressEvent(event);
 }
 
 void WindowView::closeEvent(QCloseEvent* event) {

@@ -40,9 +40,11 @@ class WindowView : public QWidget {
   int dluFromPy(int py) const;
 
   bool closingByEngine = false;
+  bool shown_ = false;  // shown once by the back-end
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;

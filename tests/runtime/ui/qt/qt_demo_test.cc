@@ -66,8 +66,8 @@ class Script {
     });
   }
   int run() {
-    QTimer::singleShot(0, [this] { tick(); });
-    QTimer::singleShot(8000, [this] {
+    QTimer::singleShot(0, &context_, [this] { tick(); });
+    QTimer::singleShot(8000, &context_, [this] {
       if (steps_.empty()) return;
       timedOut = true;
       if (QWidget* m = QApplication::activeModalWidget()) m->close();
@@ -83,10 +83,11 @@ class Script {
   void tick() {
     if (steps_.empty() || timedOut) return;
     if (steps_.front()()) steps_.pop_front();
-    QTimer::singleShot(steps_.empty() ? 0 : 5, [this] { tick(); });
+    QTimer::singleShot(steps_.empty() ? 0 : 5, &context_, [this] { tick(); });
   }
   Procedure& p_;
   std::deque<std::function<bool()>> steps_;
+  QObject context_;  // its timers die with the script
 };
 
 class QtDemo : public ::testing::Test {
@@ -330,6 +331,26 @@ TEST_F(QtDemo, WindowSavedAsPngHasItsSizeAndContent) {
   s.run();
   std::filesystem::remove(path);
   EXPECT_TRUE(s.finished());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(QtDemo, SnapshotFolderFromEnvironmentGetsThePictureOfEachWindow) {
+  namespace fs = std::filesystem;
+  fs::path dir = fs::temp_directory_path() / ("qv_snap_" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  qputenv("QV_UI_SNAPSHOT_DIR", dir.string().c_str());
+  Script s(p);
+  s.act([&] { key(Qt::Key_Escape); });
+  s.run();
+  qunsetenv("QV_UI_SNAPSHOT_DIR");
+  std::vector<std::string> names;
+  for (auto& f : fs::directory_iterator(dir)) names.push_back(f.path().filename().string());
+  fs::remove_all(dir);
+  ASSERT_EQ(names.size(), 1u);  // once, when the window was first idle
+  EXPECT_EQ(names[0].rfind("Demo-open-", 0), 0u) << names[0];
 }
 
 }  // namespace
