@@ -16,6 +16,14 @@
 // A picture that does not parse compiles to the empty picture: it formats
 // every value as "" and deformats every text as the empty text.
 //
+// Numbers: a leading "-" or "(" moves right across blanks to stand next to
+// the first digit ("   -12,345"). A negative value in a picture without a
+// sign position takes a minus in the nearest free position to the left of
+// its digits (the leftmost fill character when there is no blank), and
+// shows as all "#" when there is none: it never shows as a positive value.
+// Month and weekday names of @d4 and of locale pictures vary in length: the
+// text is compact ("January 5, 2024") and padded on the right to width().
+//
 // Usage (compile once, format many times; a compiled Picture is immutable
 // and may be shared between threads):
 //   rt::Picture pic = rt::Picture::Compile("@n-14");
