@@ -26,7 +26,8 @@ std::string snapshotName(const Window& w, const char* when, int serial) {
 
 void takeSnapshot(Window& w, const char* when) {
   static std::atomic<int> serial{0};
-  if (!w.isOpen() || w.snapshotTaken) return;
+  bool closing = std::string(when) == "close";
+  if (!w.isOpen() || (w.snapshotTaken && !closing)) return;
   std::string dir = snapshotDir();
   if (dir.empty()) return;
   w.snapshotTaken = true;

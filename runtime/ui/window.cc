@@ -8,6 +8,7 @@
 #include "runtime/ui/key_codes.h"
 #include "runtime/ui/picture_codec.h"
 #include "runtime/ui/row_source.h"
+#include "runtime/ui/snapshot.h"
 #include "runtime/ui/use_var.h"
 
 namespace ui {
@@ -50,6 +51,7 @@ void Window::open(Window* owner) {
 
 void Window::close() {
   if (!open_) return;
+  takeSnapshot(*this, "close");
   open_ = false;
   closing_ = true;
   acceptAll_ = false;

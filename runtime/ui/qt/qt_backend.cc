@@ -10,7 +10,6 @@
 #include "runtime/ui/popup_menu.h"
 #include "runtime/ui/qt/icons.h"
 #include "runtime/ui/qt/window_view.h"
-#include "runtime/ui/snapshot.h"
 #include "runtime/ui/window.h"
 
 namespace ui::qt {
@@ -81,7 +80,6 @@ void QtBackend::openWindow(Window& w) {
 void QtBackend::closeWindow(Window& w) {
   WindowView* v = view(w);
   if (!v) return;
-  takeSnapshot(w, "close");
   v->closingByEngine = true;
   v->close();
   w.backendData = nullptr;
