@@ -66,12 +66,15 @@ int32_t Build(FileControlBlock& file) { return simple(file, Op_BUILDfile); }
 int32_t Pack(FileControlBlock& file) { return simple(file, Op_PACK); }
 int32_t BuildKey(FileControlBlock& file, int key) { return withKey(file, Op_BUILDkey, key); }
 
-int32_t BuildDynamic(FileControlBlock& file, int key, std::string_view components, std::string_view filter) {
+int32_t BuildDynamic(FileControlBlock& file, int key, std::string_view components, std::string_view filter,
+                     std::function<bool(FileControlBlock&)> accept) {
   DriverArgs args;
   args.key = key;
   args.text = components;
   args.filter = filter;
-  return callFile(file, filter.empty() ? Op_BUILDdyn : Op_BUILDdynfilter, args);
+  args.accept = std::move(accept);
+  bool filtered = !filter.empty() || args.accept;
+  return callFile(file, filtered ? Op_BUILDdynfilter : Op_BUILDdyn, args);
 }
 
 int32_t BuildEvent(FileControlBlock& file) { return simple(file, Op_BUILDevent); }

@@ -16,6 +16,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -55,9 +56,12 @@ int32_t Build(FileControlBlock& file);                // BUILDfile
 int32_t Pack(FileControlBlock& file);                 // PACK
 int32_t BuildKey(FileControlBlock& file, int key);    // BUILDkey
 // Run-time index `key` (a kKeyDynamic key) over `components`
-// ("+PRE:A,-PRE:B"), with an optional filter expression.
+// ("+PRE:A,-PRE:B"), with an optional filter: its expression text and the
+// evaluator's compiled form, which the driver asks for every record (with
+// the record in the buffer). Either makes the operation BUILDdynfilter.
 int32_t BuildDynamic(FileControlBlock& file, int key, std::string_view components,
-                     std::string_view filter = {});
+                     std::string_view filter = {},
+                     std::function<bool(FileControlBlock&)> accept = {});
 int32_t BuildEvent(FileControlBlock& file);           // BUILDevent
 
 // Send (60): the command's answer ("" on failure).

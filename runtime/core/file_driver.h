@@ -31,7 +31,10 @@
 //   SEND                            in  text (command); out result (its answer)
 //   RESETfile/key, REGETfile/key    in  text (a position as POSITION gave it)
 //   BUILDdyn, BUILDdynfilter        in  key, text (components, "+PRE:A,-PRE:B"),
-//                                       filter (BUILDdynfilter)
+//                                       filter (BUILDdynfilter: the expression text)
+//                                       and accept (BUILDdynfilter: the compiled
+//                                       filter; with the candidate record in
+//                                       file.record, true admits it)
 //   SET_PROPERTY, GET_PROPERTY,
 //   SETPROPERTYkey, GETPROPERTYkey  in  property, text (the value to set);
 //                                   out result (the value got)
@@ -55,6 +58,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -77,6 +81,7 @@ struct DriverArgs {
   int64_t state = 0;
   std::string text;
   std::string filter;
+  std::function<bool(FileControlBlock&)> accept;
   // Out.
   int64_t value = 0;
   std::string result;

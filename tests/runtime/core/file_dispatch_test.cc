@@ -67,6 +67,8 @@ TEST_F(FileDispatchTest, OperationsReachTheDriverUnderTheirNumbers) {
        [](auto& a) { return a.text == "+T:ID" && a.filter.empty(); }},
       {"BuildDynamic(filter)", [](auto& f) { BuildDynamic(f, 0, "-T:ID", "T:ID > 3"); }, Op_BUILDdynfilter,
        [](auto& a) { return a.text == "-T:ID" && a.filter == "T:ID > 3"; }},
+      {"BuildDynamic(accept)", [](auto& f) { BuildDynamic(f, 0, "+T:ID", {}, [](FileControlBlock&) { return true; }); },
+       Op_BUILDdynfilter, [](auto& a) { return a.filter.empty() && a.accept; }},
       {"BuildEvent", [](auto& f) { BuildEvent(f); }, Op_BUILDevent, any},
       {"Send", [](auto& f) { Send(f, "FULLBUILD=ON"); }, Op_SEND, [](auto& a) { return a.text == "FULLBUILD=ON"; }},
       {"Name", [](auto& f) { Name(f); }, Op_NAME, any},
