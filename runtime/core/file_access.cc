@@ -28,13 +28,9 @@ int32_t withText(FileControlBlock& file, int32_t op, std::string_view text) {
 }
 
 int32_t openWith(FileControlBlock& file, int32_t op, int32_t access_mode) {
-  if (file.open) {
-    clearError();
-    postError(kAlreadyOpen);
-    return kAlreadyOpen;
-  }
   DriverArgs args;
   args.access_mode = access_mode;
+  if (file.open) return answerFile(file, op, args, kAlreadyOpen);
   int32_t code = callFile(file, op, args);
   if (code == 0) file.open = true;
   return code;

@@ -40,8 +40,13 @@ inline constexpr int32_t kShareDenyNone = 0x40;
 // function of their own (blob transfer, key properties, QUERY_KEY ...).
 int32_t callFile(FileControlBlock& file, int32_t op, DriverArgs& args);
 
+// The same sequence where the runtime answers `code` itself instead of the
+// driver (an open of an open file, an unknown state handle): the observer
+// still sees the operation.
+int32_t answerFile(FileControlBlock& file, int32_t op, DriverArgs& args, int32_t code);
+
 // Open (25) and Share (48). An already open control block answers 52
-// ("File Already Open") without calling the driver.
+// ("File Already Open") without calling the driver (notices are given).
 int32_t Open(FileControlBlock& file, int32_t access_mode = kAccessReadWrite | kShareDenyWrite);
 int32_t Share(FileControlBlock& file, int32_t access_mode = kAccessReadWrite | kShareDenyNone);
 int32_t Create(FileControlBlock& file);  // leaves the file open on success

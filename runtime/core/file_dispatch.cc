@@ -59,7 +59,10 @@ void postOutcome(FileControlBlock& file, int32_t code, const std::string& messag
 
 }  // namespace
 
-int32_t callFile(FileControlBlock& file, int32_t op, DriverArgs& args) {
+namespace {
+
+// The common path; `answer`, when given, stands in for the driver's code.
+int32_t dispatch(FileControlBlock& file, int32_t op, DriverArgs& args, const int32_t* answer) {
   clearError();
   FileNotice notice;
   notice.op = op;
@@ -75,7 +78,9 @@ int32_t callFile(FileControlBlock& file, int32_t op, DriverArgs& args) {
     }
     clearError();  // what the observer did in the meantime is not this operation's outcome
   }
-  int32_t code = argumentsFit(file, op, args) ? invokeDriver(file, op, args) : kBadIndex;
+  int32_t code = answer                           ? *answer
+                 : argumentsFit(file, op, args) ? invokeDriver(file, op, args)
+                                                : kBadIndex;
   if (code == 0) {
     clearError();
   } else {
@@ -97,6 +102,16 @@ int32_t callFile(FileControlBlock& file, int32_t op, DriverArgs& args) {
     }
   }
   return code;
+}
+
+}  // namespace
+
+int32_t callFile(FileControlBlock& file, int32_t op, DriverArgs& args) {
+  return dispatch(file, op, args, nullptr);
+}
+
+int32_t answerFile(FileControlBlock& file, int32_t op, DriverArgs& args, int32_t code) {
+  return dispatch(file, op, args, &code);
 }
 
 void discardFile(FileControlBlock& file, bool cleanup) {

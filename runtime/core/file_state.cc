@@ -1,6 +1,5 @@
 #include "runtime/core/file_state.h"
 
-#include "runtime/core/error_state.h"
 #include "runtime/core/file_access.h"
 #include "runtime/core/file_ops.h"
 #include "runtime/core/file_state_table.h"
@@ -17,10 +16,10 @@ SavedFileState* find(FileControlBlock& file, int64_t handle) {
   return it == file.states->states.end() ? nullptr : &it->second;
 }
 
-int32_t badHandle() {
-  clearError();
-  postError(kBadHandle);
-  return kBadHandle;
+int32_t badHandle(FileControlBlock& file, int32_t op, int64_t handle) {
+  DriverArgs args;
+  args.state = handle;
+  return answerFile(file, op, args, kBadHandle);
 }
 
 }  // namespace
@@ -39,7 +38,7 @@ int64_t GetState(FileControlBlock& file) {
 
 int32_t RestoreState(FileControlBlock& file, int64_t handle) {
   SavedFileState* s = find(file, handle);
-  if (!s) return badHandle();
+  if (!s) return badHandle(file, Op_RESTORESTATE, handle);
   DriverArgs args;
   args.state = s->driver_handle;
   int32_t code = callFile(file, Op_RESTORESTATE, args);
@@ -54,7 +53,7 @@ int32_t RestoreState(FileControlBlock& file, int64_t handle) {
 
 int32_t FreeState(FileControlBlock& file, int64_t handle) {
   SavedFileState* s = find(file, handle);
-  if (!s) return badHandle();
+  if (!s) return badHandle(file, Op_FREESTATE, handle);
   DriverArgs args;
   args.state = s->driver_handle;
   file.states->states.erase(handle);  // gone whatever the driver answers

@@ -69,6 +69,14 @@ TEST_F(FileNoticeTest, CalledBeforeAndDoneAfterTheDriverWithTheOutcome) {
   EXPECT_EQ(ERRORCODE(), 89);
 }
 
+TEST_F(FileNoticeTest, OperationsTheRuntimeAnswersItselfAreStillNoticed) {
+  Open(file);
+  log.lines.clear();
+  EXPECT_EQ(Open(file), 52);
+  EXPECT_EQ(log.lines, (std::vector<std::string>{"called OPEN", "done OPEN 52"}));
+  EXPECT_EQ(ERRORCODE(), 52);
+}
+
 TEST_F(FileNoticeTest, KindsSayWhatTheOperationDoesToRecords) {
   struct Case {
     std::function<void(FileControlBlock&)> call;
