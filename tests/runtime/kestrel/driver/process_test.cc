@@ -1,0 +1,128 @@
+// What one process sees of another's holds, table locks and changes.
+#include <chrono>
+
+#include "child_process.h"
+#include "driver_fixture.h"
+
+namespace kestrel::testing {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double SecondsSince(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+class ProcessTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    KestrelTable t(StudentDecl(name));
+    CreateAndOpen(t);
+    AddStudent(t, 1, "Ana", "A1", "note");
+    id = t.currentId();
+    ASSERT_EQ(t.Close(), 0);
+  }
+
+  TempDir dir;
+  std::string name = dir.File("shared\\!students");
+  uint32_t id = 0;
+};
+
+TEST_F(ProcessTest, HoldOnARecordHeldElsewhere) {
+  ChildProcess child([&](ChildProcess& c) {
+    KestrelTable t(StudentDecl(name));
+    if (t.Share() != 0) return 1;
+    t.Hold();
+    if (t.GetById(id) != 0) return 2;
+    c.Signal();
+    if (!c.Await()) return 3;
+    ::usleep(600 * 1000);
+    if (t.Release() != 0) return 4;
+    return t.Close();
+  });
+  ASSERT_TRUE(child.Await());
+  KestrelTable t(StudentDecl(name));
+  ASSERT_EQ(t.Share(), 0);
+
+  auto start = Clock::now();
+  t.Hold(2);
+  EXPECT_EQ(t.GetById(id), kErrHeld);
+  EXPECT_GE(SecondsSince(start), 1.9);
+  EXPECT_LT(SecondsSince(start), 4.0);
+
+  // Without seconds the read waits until the other process lets go.
+  child.Signal();
+  start = Clock::now();
+  t.Hold();
+  EXPECT_EQ(t.GetById(id), 0);
+  EXPECT_GE(SecondsSince(start), 0.4);
+  EXPECT_EQ(child.Join(), 0);
+}
+
+TEST_F(ProcessTest, TableLockedElsewhereFailsAtOnce) {
+  // Probes the lock after the parent locked twice and released once, then
+  // after the second release.
+  ChildProcess probe([&](ChildProcess& c) {
+    if (!c.Await()) return 1;
+    KestrelTable other(StudentDecl(name));
+    if (other.Share() != 0) return 2;
+    if (other.Lock() != kErrTableLocked) return 3;
+    c.Signal();
+    if (!c.Await()) return 4;
+    return other.Lock() == 0 ? 0 : 5;
+  });
+  ChildProcess child([&](ChildProcess& c) {
+    KestrelTable t(StudentDecl(name));
+    if (t.Share() != 0 || t.Lock() != 0) return 1;
+    c.Signal();
+    if (!c.Await()) return 2;
+    return t.Unlock() == 0 && t.Close() == 0 ? 0 : 3;
+  });
+  ASSERT_TRUE(child.Await());
+  KestrelTable t(StudentDecl(name));
+  ASSERT_EQ(t.Share(), 0);
+  auto start = Clock::now();
+  EXPECT_EQ(t.Lock(), kErrTableLocked);
+  EXPECT_LT(SecondsSince(start), 0.5);
+  start = Clock::now();
+  EXPECT_EQ(t.Lock(1), kErrTableLocked);  // tried again after a second
+  EXPECT_GE(SecondsSince(start), 0.9);
+
+  child.Signal();
+  EXPECT_EQ(child.Join(), 0);
+  ASSERT_EQ(t.Lock(), 0);
+  ASSERT_EQ(t.Lock(), 0);  // nests
+  ASSERT_EQ(t.Unlock(), 0);
+  probe.Signal();  // still held once: refused
+  ASSERT_TRUE(probe.Await());
+  ASSERT_EQ(t.Unlock(), 0);
+  probe.Signal();
+  EXPECT_EQ(probe.Join(), 0);
+}
+
+TEST_F(ProcessTest, PutAfterAnotherProcessChangedTheWatchedRecord) {
+  ChildProcess child([&](ChildProcess& c) {
+    if (!c.Await()) return 1;
+    KestrelTable t(StudentDecl(name));
+    if (t.Share() != 0 || t.GetById(id) != 0) return 2;
+    t.memos()[0] = "changed elsewhere";
+    if (t.Put() != 0) return 3;
+    c.Signal();
+    return t.Close();
+  });
+  KestrelTable t(StudentDecl(name));
+  ASSERT_EQ(t.Share(), 0);
+  t.Watch();
+  ASSERT_EQ(t.GetById(id), 0);
+  child.Signal();
+  ASSERT_TRUE(child.Await());
+  SetRow(t, 1, "Ana Maria", "A1");
+  EXPECT_EQ(t.Put(), kErrChanged);
+  EXPECT_EQ(child.Join(), 0);
+  ASSERT_EQ(t.GetById(id), 0);
+  EXPECT_EQ(RowName(t), "Ana");
+  EXPECT_EQ(t.memos()[0], "changed elsewhere");
+}
+
+}  // namespace
+}  // namespace kestrel::testing

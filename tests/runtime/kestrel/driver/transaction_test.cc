@@ -1,0 +1,156 @@
+// Transactions over two physical files: commit, rollback, and a crash at
+// every step of the commit protocol.
+#include <signal.h>
+
+#include <filesystem>
+
+#include "child_process.h"
+#include "driver_fixture.h"
+#include "runtime/kestrel/driver/transaction.h"
+#include "runtime/kestrel/format/header.h"
+
+namespace kestrel::testing {
+namespace {
+
+bool JournalPending(const std::string& path) {
+  std::string bytes(kHeaderSize, '\0');
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return false;
+  const size_t got = std::fread(bytes.data(), 1, bytes.size(), f);
+  std::fclose(f);
+  Header h;
+  return got == kHeaderSize && Header::Decode(bytes, &h).ok() && h.journalPending();
+}
+
+int g_kill_step = 0;
+void KillAtStep(int step) {
+  if (step == g_kill_step) ::raise(SIGKILL);
+}
+
+class TransactionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const std::string& n : {a, b}) {
+      KestrelTable t(StudentDecl(n));
+      CreateAndOpen(t);
+      AddStudent(t, 1, "old", "", "old note");
+      ids.push_back(t.currentId());
+      ASSERT_EQ(t.Close(), 0);
+    }
+  }
+  void TearDown() override { Transaction::Global().Rollback(); }
+
+  // Changes record 1 of each table in `files`, inside a transaction over a and b.
+  int ChangeBoth(KestrelTable& ta, KestrelTable& tb, bool change_b = true) {
+    if (ta.Share() || tb.Share() || ta.Logout() || tb.Logout()) return 1;
+    if (ta.GetById(ids[0]) || tb.GetById(ids[1])) return 2;
+    SetRow(ta, 1, "new");
+    ta.memos()[0] = "new note";
+    if (ta.Put()) return 3;
+    if (change_b) {
+      SetRow(tb, 1, "new");
+      if (tb.Put()) return 4;
+    }
+    return 0;
+  }
+
+  std::string NameIn(const std::string& file, std::string* note = nullptr) {
+    KestrelTable t(StudentDecl(file));
+    EXPECT_EQ(t.Share(), 0);
+    EXPECT_EQ(t.GetById(ids[file == a ? 0 : 1]), 0);
+    if (note) *note = t.memos()[0];
+    return RowName(t);
+  }
+
+  TempDir dir;
+  std::string a = dir.File("A.KRL");
+  std::string b = dir.File("B");
+  std::string tcf = dir.File("kestrel.tcf");
+  std::vector<uint32_t> ids;
+};
+
+TEST_F(TransactionTest, OneChangedFileCommitsAloneWithoutTheControlFile) {
+  {
+    KestrelTable ta(StudentDecl(a)), tb(StudentDecl(b));
+    ASSERT_EQ(ChangeBoth(ta, tb, false), 0);
+    ASSERT_EQ(Transaction::Global().Commit().code(), 0);
+  }
+  EXPECT_FALSE(std::filesystem::exists(tcf));
+  EXPECT_EQ(NameIn(a), "new");
+  EXPECT_EQ(NameIn(b), "old");
+}
+
+TEST_F(TransactionTest, TwoChangedFilesCommitThroughTheControlFile) {
+  {
+    KestrelTable ta(StudentDecl(a)), tb(StudentDecl(b));
+    ASSERT_EQ(ChangeBoth(ta, tb), 0);
+    ASSERT_EQ(Transaction::Global().Commit().code(), 0);
+  }
+  ASSERT_TRUE(std::filesystem::exists(tcf));
+  EXPECT_EQ(NameIn(a), "new");
+  EXPECT_EQ(NameIn(b), "new");
+  // The id record was written and deleted again: the control file holds nothing.
+  std::unique_ptr<PageStore> store;
+  ASSERT_TRUE(PageStore::Open(tcf, {}, &store).ok());
+  store->BeginOperation();
+  Cursor c;
+  bool found = true;
+  ASSERT_TRUE(store->FindAtLeast(std::string(), &c, &found).ok());
+  EXPECT_FALSE(found);
+  store->EndOperation();
+}
+
+TEST_F(TransactionTest, RollbackDiscardsEveryFile) {
+  {
+    KestrelTable ta(StudentDecl(a)), tb(StudentDecl(b));
+    ASSERT_EQ(ChangeBoth(ta, tb), 0);
+    ASSERT_EQ(Transaction::Global().Rollback().code(), 0);
+    EXPECT_FALSE(Transaction::Global().active());
+  }
+  EXPECT_EQ(NameIn(a), "old");
+  EXPECT_EQ(NameIn(b), "old");
+}
+
+// A crash before the commit point (step 4) leaves both files old; after it,
+// both new.
+TEST_F(TransactionTest, KilledAtEachStepRecoversAllOldOrAllNew) {
+  const struct {
+    int step;
+    bool committed;
+    bool journals;  // both files are left with a journal past phase 1
+  } cases[] = {{2, false, false}, {31, false, false}, {32, false, true}, {3, false, true},
+               {4, true, true},   {5, true, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.step);
+    ChildProcess child([&](ChildProcess&) {
+      g_kill_step = c.step;
+      Transaction::SetStepHook(KillAtStep);
+      KestrelTable ta(StudentDecl(a)), tb(StudentDecl(b));
+      if (int rc = ChangeBoth(ta, tb)) return rc;
+      Transaction::Global().Commit();
+      return 9;  // not killed
+    });
+    ASSERT_EQ(child.Join(), 128 + SIGKILL);
+    EXPECT_EQ(JournalPending(a) && JournalPending(b + ".KRL"), c.journals);
+    std::string note_a, note_b;
+    const std::string want = c.committed ? "new" : "old";
+    EXPECT_EQ(NameIn(a, &note_a), want);
+    EXPECT_EQ(NameIn(b, &note_b), want);
+    EXPECT_EQ(note_a, want + " note");
+    EXPECT_EQ(note_b, "old note");  // b's memo never changes
+    if (c.committed) {
+      // Back to the old state for the next case.
+      KestrelTable ta(StudentDecl(a)), tb(StudentDecl(b));
+      for (KestrelTable* t : {&ta, &tb}) {
+        ASSERT_EQ(t->Share(), 0);
+        ASSERT_EQ(t->GetById(ids[t == &ta ? 0 : 1]), 0);
+        SetRow(*t, 1, "old");
+        t->memos()[0] = "old note";
+        ASSERT_EQ(t->Put(), 0);
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace kestrel::testing
