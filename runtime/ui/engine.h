@@ -39,6 +39,9 @@ class Engine {
   // Last key or mouse code; clearing it is the framework's business.
   int keyCode() const { return keyCode_; }
   void setKeyCode(int code) { keyCode_ = code; }
+  // The character the last key typed (locators read it), 0 for none.
+  unsigned char keyChar() const { return keyChar_; }
+  void setKeyChar(unsigned char c) { keyChar_ = c; }
 
   // Posts to a window of this thread (nullptr: the current target).
   void post(int event, int control = 0, Window* window = nullptr, int key = -1);
@@ -86,6 +89,7 @@ class Engine {
 
   EventRecord current_;
   int keyCode_ = 0;
+  unsigned char keyChar_ = 0;
   std::deque<EventRecord> queue_;
   std::deque<int> pressed_;
   std::vector<Window*> windows_;

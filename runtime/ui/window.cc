@@ -648,8 +648,9 @@ bool Window::listKey(Control& c, int key) {
   return true;
 }
 
-bool Window::inputKey(int number, int key) {
+bool Window::inputKey(int number, int key, unsigned char ch) {
   engine_->setKeyCode(key);
+  engine_->setKeyChar(ch);
   Control* c = control(number);
   bool windowAlert = std::find(windowAlerts_.begin(), windowAlerts_.end(), key) != windowAlerts_.end();
   if ((c && c->alerted(key)) || (key != 0 && windowAlert)) {

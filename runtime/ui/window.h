@@ -87,7 +87,8 @@ class Window {
 
   // User input, reported by the back-end (and by tests). inputKey returns
   // true when the engine took the key; otherwise the control handles it.
-  bool inputKey(int number, int key);
+  // ch is the character the key typed (8-bit), 0 for none.
+  bool inputKey(int number, int key, unsigned char ch = 0);
   void inputText(int number, const std::string& text);
   void inputFocus(int number);
   // A click on a control; for lists the row, column and zone under the mouse.

@@ -44,6 +44,13 @@ QColor qcolor(long long c) {
 }
 bool plainColour(long long c) { return c >= 0 && c <= 0xFFFFFF; }
 
+// The typed character in the 8-bit set (Latin-1), 0 when none or outside it.
+unsigned char typedChar(const QKeyEvent& e) {
+  QString t = e.text();
+  if (t.size() != 1 || t[0].unicode() < 32 || t[0].unicode() > 255 || t[0].unicode() == 127) return 0;
+  return static_cast<unsigned char>(t[0].unicode());
+}
+
 QString qs(const std::string& s) { return QString::fromStdString(s); }
 
 }  // namespace
@@ -251,8 +258,11 @@ void WindowView::createControl(Control& c) {
       w = frame;
       break;
     }
+    case Ctl_Tab:
+      if (Control* sheet = window_->control(c.def.parent)) rebuildTabs(*sheet);
+      return;  // tabs live in their sheet's tab bar
     default:
-      return;  // tabs live in their sheet's tab bar; menu items have no widget
+      return;  // menu items have no widget
   }
   w->setProperty(kControlProp, n);
   w->setObjectName(qs(c.def.label.empty() ? "control_" + std::to_string(n) : c.def.label));
@@ -544,8 +554,9 @@ bool WindowView::eventFilter(QObject* watched, QEvent* event) {
   if (!c) return false;
   switch (event->type()) {
     case QEvent::KeyPress: {
-      int code = keyCode(*static_cast<QKeyEvent*>(event));
-      return code != 0 && window_->inputKey(n, code);
+      auto* ke = static_cast<QKeyEvent*>(event);
+      int code = keyCode(*ke);
+      return code != 0 && window_->inputKey(n, code, typedChar(*ke));
     }
     case QEvent::ShortcutOverride: {
       // Keys the engine takes must reach it, not a shortcut.
@@ -569,7 +580,8 @@ bool WindowView::eventFilter(QObject* watched, QEvent* event) {
 void WindowView::keyPressEvent(QKeyEvent* event) {
   // Keys that reach the window itself: no control has the focus.
   int code = keyCode(*event);
-  if (code == 0 || !window_->inputKey(window_->focus(), code)) QWidget::keyPressEvent(event);
+  if (code == 0 || !window_->inputKey(window_->focus(), code, typedChar(*event)))
+    QWidget::keyPressEvent(event);
 }
 
 void WindowView::closeEvent(QCloseEvent* event) {

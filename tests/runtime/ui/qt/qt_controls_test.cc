@@ -1,0 +1,188 @@
+// Every control kind as a Qt widget, sheets with tabs, fonts and dialog units.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontInfo>
+#include <QFrame>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTableView>
+#include <QTest>
+
+#include "runtime/ui/engine.h"
+#include "runtime/ui/event_codes.h"
+#include "runtime/ui/list_format.h"
+#include "runtime/ui/qt/qt_backend.h"
+#include "runtime/ui/row_source.h"
+#include "runtime/ui/use_var.h"
+#include "runtime/ui/window.h"
+
+namespace {
+
+using namespace ui;
+using qt::QtBackend;
+
+ControlDef def(ControlType t, std::string text, int x, int y, int w, int h) {
+  ControlDef c;
+  c.type = t;
+  c.text = std::move(text);
+  c.x = x, c.y = y, c.width = w, c.height = h;
+  return c;
+}
+
+class QtControls : public ::testing::Test {
+ protected:
+  void SetUp() override { backend_ = std::make_unique<QtBackend>(); }
+  void TearDown() override { backend_.reset(); }
+  template <class T>
+  T* widget(Window& w, int n) {
+    return qobject_cast<T*>(QtBackend::controlWidget(w, n));
+  }
+  std::unique_ptr<QtBackend> backend_;
+};
+
+TEST_F(QtControls, EveryKindGetsItsWidgetWithDefinitionState) {
+  WindowDef d;
+  d.width = 450, d.height = 300;
+  d.fontName = "Consolas";
+  d.fontSize = 8;
+  d.controls = {
+      def(Ctl_Text, "&Nombre", 4, 4, Auto, Auto),                  // 1
+      def(Ctl_VarText, "@s20", 4, 16, 100, 12),                     // 2
+      def(Ctl_Entry, "@n-14", 4, 30, 60, 12),                       // 3
+      def(Ctl_MultiLine, "@s255", 4, 44, 100, 30),                  // 4
+      def(Ctl_Button, "Aceptar", 120, 4, 80, 24),                   // 5
+      def(Ctl_Check, "Activo", 120, 30, 60, 12),                    // 6
+      def(Ctl_Line, "", 4, 80, 392, 0),                             // 7
+      def(Ctl_Box, "", 200, 4, 40, 40),                             // 8
+      def(Ctl_Image, "", 250, 4, 20, 20),                           // 9
+      def(Ctl_Progress, "", 4, 90, 100, 10),                        // 10
+      def(Ctl_List, "", 4, 104, 200, 60),                           // 11
+      def(Ctl_DropList, "", 210, 104, 100, 12),                     // 12
+  };
+  d.controls[2].bold = true;
+  d.controls[1].color = rgb(0, 128, 255);
+  d.controls[4].icon = "C:\\ICONOS\\OK04.ico";
+  d.controls[8].icon = "C:\\ICONOS\\SALIR.ico";
+  d.controls[10].columns = parseListFormat("30R|_~Nro~@n4@120L|M~Alumno~@s30@");
+  d.controls[11].columns = d.controls[10].columns;
+  d.controls[11].dropRows = 20;
+  Window w(d);
+  std::string name = "Ana";
+  int32_t active = 1, count = 7;
+  StringVar nameVar(&name);
+  Int32Var activeVar(&active), countVar(&count);
+  TableRowSource rows;
+  rows.rows = {{"1", "Ana"}, {"2", "Luis"}};
+  w.bind(2, &nameVar);
+  w.bind(6, &activeVar);
+  w.bind(3, &countVar);
+  w.setRowSource(11, &rows);
+  w.setRowSource(12, &rows);
+  w.open();
+  w.display();
+  w.setProp(10, Prop_Progress, 40);
+
+  EXPECT_EQ(widget<QLabel>(w, 1)->text(), "Nombre");
+  EXPECT_EQ(widget<QLabel>(w, 2)->text().trimmed(), "Ana");
+  EXPECT_EQ(widget<QLabel>(w, 2)->palette().color(QPalette::WindowText), QColor(0, 128, 255));
+  QLineEdit* entry = widget<QLineEdit>(w, 3);
+  ASSERT_NE(entry, nullptr);
+  EXPECT_EQ(entry->text().trimmed(), "7");
+  EXPECT_TRUE(entry->font().bold());
+  EXPECT_TRUE(QFontInfo(entry->font()).fixedPitch());  // Consolas maps to a fixed-pitch family
+  EXPECT_NE(widget<QPlainTextEdit>(w, 4), nullptr);
+  EXPECT_FALSE(widget<QPushButton>(w, 5)->icon().isNull());
+  EXPECT_TRUE(widget<QCheckBox>(w, 6)->isChecked());
+  QFrame* line = widget<QFrame>(w, 7);
+  EXPECT_GT(line->width(), 10 * line->height());
+  EXPECT_NE(widget<QFrame>(w, 8), nullptr);
+  EXPECT_FALSE(widget<QLabel>(w, 9)->pixmap().isNull());
+  EXPECT_EQ(widget<QProgressBar>(w, 10)->value(), 40);
+  QTableView* list = widget<QTableView>(w, 11);
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(list->model()->headerData(1, Qt::Horizontal).toString(), "Alumno");
+  EXPECT_EQ(list->model()->rowCount(), 2);
+  // Dialog units follow the font: 120 units are 30 average characters wide.
+  EXPECT_NEAR(list->columnWidth(1), 4 * list->columnWidth(0), 2);
+  EXPECT_EQ(w.prop(12, Prop_Items).toInt(), 20);
+  EXPECT_EQ(widget<QComboBox>(w, 12)->count(), 2);
+
+  // Input: typing into the entry and toggling the check box.
+  entry->setFocus();
+  entry->selectAll();
+  QTest::keyClicks(entry, "12");
+  QTest::mouseClick(widget<QCheckBox>(w, 6), Qt::LeftButton);
+  EXPECT_TRUE(w.update());
+  EXPECT_EQ(count, 12);
+  EXPECT_EQ(active, 0);
+  w.close();
+  EXPECT_EQ(QtBackend::windowWidget(w), nullptr);
+}
+
+TEST_F(QtControls, SheetTabBarShowsVisibleTabsAndSwitchesTheirControls) {
+  WindowDef d;
+  d.width = 300, d.height = 200;
+  d.controls = {def(Ctl_Sheet, "", 0, 10, Auto, Auto), def(Ctl_Tab, "Uno", 0, 0, 0, 0),
+                def(Ctl_Entry, "@s10", 10, 40, 50, 12), def(Ctl_Tab, "Dos", 0, 0, 0, 0),
+                def(Ctl_Entry, "@s10", 10, 40, 50, 12), def(Ctl_Tab, "Tres", 0, 0, 0, 0)};
+  d.controls[1].parent = 1;
+  d.controls[2].parent = 2;
+  d.controls[3].parent = 1;
+  d.controls[4].parent = 4;
+  d.controls[5].parent = 1;
+  d.controls[5].hidden = true;
+  Window w(d);
+  w.open();
+  QTabBar* bar = QtBackend::controlWidget(w, 1)->findChild<QTabBar*>();
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(bar->count(), 2);  // "Tres" is hidden
+  EXPECT_GT(QtBackend::controlWidget(w, 1)->width(), 250);  // the rest of the window
+  EXPECT_TRUE(QtBackend::controlWidget(w, 3)->isVisible());
+  EXPECT_FALSE(QtBackend::controlWidget(w, 5)->isVisible());
+  QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(1).center());
+  Engine& e = Engine::current();
+  bool sawSelection = false;
+  while (e.wait(w)) {
+    if (e.event() == Event_NewSelection && e.field() == 1) {
+      sawSelection = true;
+      break;
+    }
+  }
+  EXPECT_TRUE(sawSelection);
+  EXPECT_EQ(w.prop(1, Prop_Choice).toInt(), 2);
+  EXPECT_FALSE(QtBackend::controlWidget(w, 3)->isVisible());
+  EXPECT_TRUE(QtBackend::controlWidget(w, 5)->isVisible());
+  w.unhide(6);
+  EXPECT_EQ(bar->count(), 3);
+  w.close();
+}
+
+TEST_F(QtControls, TypedCharacterAndKeyCodeOfAlertedKeys) {
+  WindowDef d;
+  d.controls = {def(Ctl_List, "", 4, 4, 100, 60)};
+  d.controls[0].columns = parseListFormat("50L@s10@");
+  d.controls[0].alerts = {'A' + 0x100, 'N'};  // Shift+A, and N with its typed character
+  Window w(d);
+  w.open();
+  QWidget* list = QtBackend::controlWidget(w, 1);
+  Engine& e = Engine::current();
+  QTest::keyClick(list, 'A', Qt::ShiftModifier);
+  ASSERT_TRUE(e.wait(w));
+  while (e.event() != Event_AlertKey) ASSERT_TRUE(e.wait(w));
+  EXPECT_EQ(e.keyCode(), 0x141);
+  EXPECT_EQ(e.keyChar(), 'A');
+  QTest::keyClick(list, Qt::Key_N, Qt::NoModifier, -1);
+  ASSERT_TRUE(e.wait(w));
+  EXPECT_EQ(e.event(), Event_AlertKey);
+  EXPECT_EQ(e.keyChar(), 'n');
+  w.close();
+}
+
+}  // namespace
