@@ -57,10 +57,6 @@ void postOutcome(FileControlBlock& file, int32_t code, const std::string& messag
   postError(code);
 }
 
-}  // namespace
-
-namespace {
-
 // The common path; `answer`, when given, stands in for the driver's code.
 int32_t dispatch(FileControlBlock& file, int32_t op, DriverArgs& args, const int32_t* answer) {
   clearError();
