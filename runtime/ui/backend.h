@@ -36,6 +36,8 @@ class Backend {
   virtual void controlDestroyed(Window& w, Control& c) = 0;
   virtual void controlChanged(Window& w, Control& c, unsigned aspects) = 0;
   virtual void focus(Window& w, Control& c) = 0;
+  // Natural size of a control whose size follows its content, in dialog units.
+  virtual bool measure(Window& w, Control& c, int* widthDlu, int* heightDlu) = 0;
 
   // Blocks until input may have arrived, at most timeoutMs (-1: no limit).
   virtual void waitForInput(int timeoutMs) = 0;

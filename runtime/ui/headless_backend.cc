@@ -10,6 +10,12 @@ namespace ui {
 
 void HeadlessBackend::focus(Window&, Control& c) { focusLog.push_back(c.number()); }
 
+bool HeadlessBackend::measure(Window&, Control& c, int* widthDlu, int* heightDlu) {
+  *widthDlu = 4 * int(c.def.text.size()) + (c.type() == Ctl_Button ? 16 : 0);
+  *heightDlu = c.type() == Ctl_Button ? 14 : 10;
+  return true;
+}
+
 void HeadlessBackend::waitForInput(int timeoutMs) {
   if (!steps_.empty()) {
     auto step = std::move(steps_.front());

@@ -35,6 +35,8 @@ class HeadlessBackend : public Backend {
   void controlDestroyed(Window&, Control&) override {}
   void controlChanged(Window&, Control&, unsigned) override {}
   void focus(Window& w, Control& c) override;
+  // Four units per character plus a margin; one text line high.
+  bool measure(Window& w, Control& c, int* widthDlu, int* heightDlu) override;
 
   void waitForInput(int timeoutMs) override;
   void wake() override {}

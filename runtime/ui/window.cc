@@ -338,8 +338,14 @@ PropValue Window::prop(int number, int id, int index) const {
     case Prop_Tip: return c->def.tip;
     case Prop_Xpos: return c->def.x;
     case Prop_Ypos: return c->def.y;
-    case Prop_Width: return c->def.width;
-    case Prop_Height: return c->def.height;
+    case Prop_Width:
+    case Prop_Height: {
+      int v = id == Prop_Width ? c->def.width : c->def.height;
+      int w = 0, h = 0;
+      if (v == Auto && open_ && backend().measure(const_cast<Window&>(*this), const_cast<Control&>(*c), &w, &h))
+        v = id == Prop_Width ? w : h;
+      return v;
+    }
     case Prop_Alrt:
       return index >= 1 && index <= int(c->alerts.size()) ? c->alerts[size_t(index - 1)] : 0;
     case Prop_Default: return c->def.isDefault;
@@ -772,6 +778,8 @@ void Window::inputScroll(int list, int event, int pos) {
 }
 
 void Window::inputCloseRequest() { post(Event_CloseWindow, 0); }
+
+void Window::inputActivated(bool active) { post(active ? Event_GainFocus : Event_LoseFocus, 0); }
 
 void Window::inputMoved(int xDlu, int yDlu) {
   if (xDlu == def_.x && yDlu == def_.y) return;

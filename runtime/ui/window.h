@@ -73,7 +73,8 @@ class Window {
   bool visible(int number) const;
   bool enabled(int number) const;
 
-  // Properties; number 0 addresses the window.
+  // Properties; number 0 addresses the window. Sizes that follow the content
+  // (Auto) read as the measured natural size while the window is open.
   PropValue prop(int number, int id, int index = 0) const;
   void setProp(int number, int id, const PropValue& value, int index = 0);
 
@@ -100,6 +101,7 @@ class Window {
   // the thumb at pos (0..100).
   void inputScroll(int list, int event, int pos = 0);
   void inputCloseRequest();
+  void inputActivated(bool active);  // the window gained or lost the focus
   void inputMoved(int xDlu, int yDlu);
   void inputResized(int widthDlu, int heightDlu);
   void inputStateChanged(bool maximized, bool minimized);

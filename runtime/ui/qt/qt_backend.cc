@@ -110,6 +110,16 @@ void QtBackend::focus(Window& w, Control& c) {
   if (WindowView* v = view(w)) v->focusControl(c);
 }
 
+bool QtBackend::measure(Window& w, Control& c, int* widthDlu, int* heightDlu) {
+  WindowView* v = view(w);
+  QWidget* widget = v ? v->widget(c.number()) : nullptr;
+  if (!widget) return false;
+  QSize s = widget->sizeHint();
+  *widthDlu = v->dluFromPx(s.width());
+  *heightDlu = v->dluFromPy(s.height());
+  return true;
+}
+
 void QtBackend::waitForInput(int timeoutMs) {
   if (timeoutMs == 0) {
     QCoreApplication::processEvents(QEventLoop::AllEvents);

@@ -36,6 +36,7 @@ class QtBackend : public Backend {
   void controlDestroyed(Window& w, Control& c) override;
   void controlChanged(Window& w, Control& c, unsigned aspects) override;
   void focus(Window& w, Control& c) override;
+  bool measure(Window& w, Control& c, int* widthDlu, int* heightDlu) override;
 
   void waitForInput(int timeoutMs) override;
   void wake() override;

@@ -20,6 +20,7 @@
 #include <QWindowStateChangeEvent>
 #include <algorithm>
 
+#include "runtime/core/picture.h"
 #include "runtime/ui/backend.h"
 #include "runtime/ui/control.h"
 #include "runtime/ui/event_codes.h"
@@ -344,7 +345,18 @@ void WindowView::applyText(Control& c, QWidget* w) {
     case Ctl_VarText: static_cast<QLabel*>(w)->setText(qs(c.screen)); break;
     case Ctl_Entry: {
       auto* e = static_cast<QLineEdit*>(w);
-      if (e->text() != qs(c.screen)) e->setText(qs(c.screen));
+      // No more characters than the picture shows.
+      const rt::Picture pic = rt::Picture::Compile(c.def.text);
+      e->setMaxLength(pic.width() > 0 ? pic.width() : 32767);
+      // The picture pads to its width; the edit shows the value without the
+      // padding (so there is room to type) and aligns numbers right.
+      bool number = pic.type() == rt::PictureType::kNumber || pic.type() == rt::PictureType::kScientific;
+      e->setAlignment(number ? Qt::AlignRight | Qt::AlignVCenter : Qt::AlignLeft | Qt::AlignVCenter);
+      bool text = pic.type() == rt::PictureType::kString || pic.empty();
+      QString shown = qs(c.screen);
+      if (!text) shown = shown.trimmed();
+      while (text && shown.endsWith(' ')) shown.chop(1);
+      if (e->text() != shown) e->setText(shown);
       break;
     }
     case Ctl_MultiLine: {
@@ -512,7 +524,11 @@ void WindowView::sync(Control& c, unsigned aspects) {
 }
 
 void WindowView::focusControl(Control& c) {
-  if (QWidget* w = widget(c.number())) w->setFocus(Qt::OtherFocusReason);
+  QWidget* w = widget(c.number());
+  if (!w) return;
+  w->setFocus(Qt::TabFocusReason);
+  // An entry's text is picture-wide: typing replaces it, as after a Tab.
+  if (auto* e = qobject_cast<QLineEdit*>(w)) e->selectAll();
 }
 
 bool WindowView::listMouse(Control& c, QObject* watched, QEvent* event) {
@@ -597,6 +613,8 @@ void WindowView::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
   if (event->type() == QEvent::WindowStateChange && !syncing_)
     window_->inputStateChanged(isMaximized(), isMinimized());
+  if (event->type() == QEvent::ActivationChange && !syncing_ && !closingByEngine)
+    window_->inputActivated(isActiveWindow());
 }
 
 void WindowView::moveEvent(QMoveEvent* event) {
