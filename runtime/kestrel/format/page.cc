@@ -34,10 +34,20 @@ size_t ExpandedSize(const Page& page) {
   return n;
 }
 
+Status CheckKeyOrder(const std::vector<Record>& records) {
+  for (size_t i = 1; i < records.size(); ++i) {
+    const int c = CompareKeys(records[i - 1].key(), records[i].key());
+    if (c == 0) return Status::Corruption(Check::kDuplicateKey);
+    if (c > 0) return Status::Corruption(Check::kTreeShape);
+  }
+  return Status::OK();
+}
+
 Status EncodePage(const Page& page, uint32_t ref, std::string* image, PageHeader* header_out) {
   const size_t count = page.records.size();
   const size_t children = page.isIndex() ? 4 * count : 0;
   if (count > 0xFFFF) return Status::Corruption(Check::kPageTooLarge);
+  KESTREL_RETURN_IF_ERROR(CheckKeyOrder(page.records));
   std::string stream;
   KESTREL_RETURN_IF_ERROR(EncodeRecordStream(page.records, &stream));
   const size_t fixed = kPageHeaderSize + children;
@@ -90,6 +100,7 @@ Status DecodePage(std::string_view image, Page* page, PageHeader* header_out, in
   Page p;
   p.level = h.level;
   KESTREL_RETURN_IF_ERROR(DecodeRecordStream(body, h.record_count, &p.records));
+  KESTREL_RETURN_IF_ERROR(CheckKeyOrder(p.records));
   if (p.isIndex()) {
     for (size_t i = 0; i < p.records.size(); ++i) {
       Record& r = p.records[i];

@@ -43,6 +43,10 @@ size_t ExpandedSize(const Page& page);
 // Bytes per record in the expanded size.
 inline size_t ExpandedCost(const Record& r, bool index) { return r.bytes.size() + 5 + (index ? 4 : 0); }
 
+// Keys must increase strictly: equal keys fail kDuplicateKey, keys out of
+// order kTreeShape. Encoding and decoding both check it.
+Status CheckKeyOrder(const std::vector<Record>& records);
+
 // Builds the stored image of `page` at reference `ref`: padded to whole
 // units, so image->size() is the page's size class * 256. Fails kPageTooLarge
 // when the image would exceed 15104 bytes and kRecordTooLong for a record of

@@ -6,6 +6,7 @@
 
 #include "runtime/kestrel/format/coding.h"
 #include "runtime/kestrel/format/header.h"
+#include "runtime/kestrel/format/record_stream.h"
 
 namespace kestrel {
 namespace {
@@ -79,6 +80,32 @@ TEST(PageTest, ImageBeyondFiftyNineUnitsIsRefused) {
   for (int i = 0; i < 2; ++i) page.records.push_back(Record(std::string(1, 'a' + i), Noise(8000)));
   std::string image;
   EXPECT_EQ(EncodePage(page, 0, &image).check(), Check::kPageTooLarge);
+}
+
+TEST(PageTest, KeysMustIncreaseWithinAPage) {
+  struct Case { std::vector<Record> records; Check check; };
+  const Case cases[] = {
+      {{Record("", ""), Record("A", "1"), Record("A", "2")}, Check::kDuplicateKey},
+      {{Record("", ""), Record("B", ""), Record("A", "")}, Check::kTreeShape},
+      {{Record("", ""), Record("AB", ""), Record("A", "")}, Check::kTreeShape},  // prefix is smaller
+  };
+  for (const Case& c : cases) {
+    Page page;
+    page.records = c.records;
+    std::string image;
+    EXPECT_EQ(EncodePage(page, 0, &image).check(), c.check);
+    // The same records written without the check must not decode either.
+    std::string stream;
+    ASSERT_TRUE(EncodeRecordStream(page.records, &stream).ok());
+    PageHeader h;
+    h.record_count = static_cast<uint16_t>(page.records.size());
+    h.stored_size = h.plain_size = static_cast<uint16_t>(13 + stream.size());
+    image.assign(256, kPadByte);
+    h.EncodeTo(image.data());
+    image.replace(13, stream.size(), stream);
+    Page back;
+    EXPECT_EQ(DecodePage(image, &back).check(), c.check);
+  }
 }
 
 TEST(PageTest, SizeClassMismatchAndTruncationAreCorrupt) {
