@@ -128,4 +128,16 @@ std::string GetProperty(FileControlBlock& file, int32_t property) {
   return callFile(file, Op_GET_PROPERTY, args) == 0 ? args.result : std::string();
 }
 
+std::string GetNulls(FileControlBlock& file) {
+  DriverArgs args;
+  answerFile(file, Op_GETNULLS, args, 0);
+  return std::string(file.decl().fields.size(), '\0');
+}
+
+int32_t SetNulls(FileControlBlock& file, std::string_view nulls) {
+  DriverArgs args;
+  args.text = nulls;
+  return answerFile(file, Op_SETNULLS, args, 0);
+}
+
 }  // namespace rt

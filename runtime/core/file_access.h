@@ -89,6 +89,13 @@ int32_t Clear(FileControlBlock& file, int32_t fill = 0);
 int32_t SetProperty(FileControlBlock& file, int32_t property, std::string_view value);
 std::string GetProperty(FileControlBlock& file, int32_t property);
 
+// Field nullity. The record files have no null fields: the nullity text
+// holds one byte per field, all 0 (not null), and setting it changes
+// nothing. Both work on closed files and give notices (Op_GETNULLS,
+// Op_SETNULLS) but never reach the driver.
+std::string GetNulls(FileControlBlock& file);
+int32_t SetNulls(FileControlBlock& file, std::string_view nulls);
+
 // Op_DISCARD notice to the observer, then Op_DESTROY to the driver (when
 // it holds a part). Used when a thread's instance goes away.
 void discardFile(FileControlBlock& file, bool cleanup);

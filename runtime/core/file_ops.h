@@ -94,8 +94,11 @@ enum FileOp : int32_t {
   Op_DESTROY = 104,
 
   // Notices the runtime gives the file's observer without calling a driver:
-  // the calling thread's instance of the file is being discarded.
+  // the calling thread's instance of the file is being discarded; the
+  // field-nullity text is read or set (file_access.h).
   Op_DISCARD = 1001,
+  Op_GETNULLS = 1002,
+  Op_SETNULLS = 1003,
 };
 
 // Highest number a driver entry routine can be called with.

@@ -75,6 +75,12 @@ TEST_F(FileNoticeTest, OperationsTheRuntimeAnswersItselfAreStillNoticed) {
   EXPECT_EQ(Open(file), 52);
   EXPECT_EQ(log.lines, (std::vector<std::string>{"called OPEN", "done OPEN 52"}));
   EXPECT_EQ(ERRORCODE(), 52);
+
+  log.lines.clear();
+  EXPECT_EQ(GetNulls(file), std::string(4, '\0'));  // one byte per field, none null
+  EXPECT_EQ(SetNulls(file, std::string(4, '\0')), 0);
+  EXPECT_EQ(log.lines, (std::vector<std::string>{"called GETNULLS", "done GETNULLS 0", "called SETNULLS",
+                                                 "done SETNULLS 0"}));
 }
 
 TEST_F(FileNoticeTest, KindsSayWhatTheOperationDoesToRecords) {
