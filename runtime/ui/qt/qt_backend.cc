@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QCursor>
 #include <QMenu>
+#include <QThread>
 #include <QTimer>
+#include <chrono>
 #include <functional>
 
 #include "runtime/ui/control.h"
@@ -15,6 +17,13 @@
 namespace ui::qt {
 
 namespace {
+
+// Widgets live on the GUI thread only. Windows of other threads run without
+// a display: their loops still get posted events and timers.
+bool guiThread() {
+  QCoreApplication* app = QCoreApplication::instance();
+  return app && QThread::currentThread() == app->thread();
+}
 
 WindowView* view(const Window& w) { return static_cast<WindowView*>(w.backendData); }
 
@@ -66,6 +75,7 @@ QWidget* QtBackend::controlWidget(const Window& w, int control) {
 }
 
 void QtBackend::openWindow(Window& w) {
+  if (!guiThread()) return;
   auto* v = new WindowView(&w);
   w.backendData = v;
   for (Control* c : w.controls()) v->createControl(*c);
@@ -121,6 +131,16 @@ bool QtBackend::measure(Window& w, Control& c, int* widthDlu, int* heightDlu) {
 }
 
 void QtBackend::waitForInput(int timeoutMs) {
+  if (!guiThread()) {
+    std::unique_lock<std::mutex> lock(wakeMutex_);
+    auto woken = [this] { return woken_; };
+    if (timeoutMs < 0)
+      wakeCv_.wait(lock, woken);
+    else
+      wakeCv_.wait_for(lock, std::chrono::milliseconds(timeoutMs), woken);
+    woken_ = false;
+    return;
+  }
   if (timeoutMs == 0) {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     return;
@@ -134,15 +154,23 @@ void QtBackend::waitForInput(int timeoutMs) {
 }
 
 void QtBackend::wake() {
+  {
+    std::lock_guard<std::mutex> lock(wakeMutex_);
+    woken_ = true;
+  }
+  wakeCv_.notify_all();
   if (QCoreApplication* app = QCoreApplication::instance())
     QMetaObject::invokeMethod(app, [] {}, Qt::QueuedConnection);
 }
 
 long long QtBackend::nowMs() { return clock_.elapsed(); }
 
-void QtBackend::beep() { QApplication::beep(); }
+void QtBackend::beep() {
+  if (guiThread()) QApplication::beep();
+}
 
 void QtBackend::setWaitCursor(bool on) {
+  if (!guiThread()) return;
   if (on)
     QApplication::setOverrideCursor(Qt::WaitCursor);
   else
@@ -150,6 +178,7 @@ void QtBackend::setWaitCursor(bool on) {
 }
 
 int QtBackend::popupMenu(Window* w, const PopupMenu& menu, int x, int y) {
+  if (!guiThread()) return 0;
   WindowView* v = w ? view(*w) : nullptr;
   QMenu qmenu(v);
   qmenu.setObjectName("qv_popup");

@@ -8,6 +8,8 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <condition_variable>
+#include <mutex>
 #include <string>
 
 #include "runtime/ui/backend.h"
@@ -52,6 +54,10 @@ class QtBackend : public Backend {
   rt::MessagePresenter* previousPresenter_ = nullptr;
   Backend* previousBackend_ = nullptr;
   QElapsedTimer clock_;
+  // Wakes loops of threads other than the GUI thread.
+  std::mutex wakeMutex_;
+  std::condition_variable wakeCv_;
+  bool woken_ = false;
 };
 
 }  // namespace ui::qt

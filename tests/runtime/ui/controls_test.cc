@@ -168,6 +168,12 @@ TEST_F(Controls, RangeOperationsAndGeometry) {
   EXPECT_EQ(w.prop(0, Prop_Width).toInt(), 450);
   EXPECT_EQ(w.prop(0, Prop_Maximize).toInt(), 1);
   EXPECT_EQ(w.prop(77, Prop_Text).toString(), "");  // unknown control reads empty
+  // A size that follows the content reads as measured once the window is open.
+  w.setProp(2, Prop_Text, "Salir");
+  EXPECT_EQ(w.prop(2, Prop_Width).toInt(), Auto);
+  w.open();
+  EXPECT_EQ(w.prop(2, Prop_Width).toInt(), 4 * 5 + 16);
+  EXPECT_EQ(w.prop(1, Prop_Width).toInt(), 4 * 0 + 16);
 }
 
 }  // namespace

@@ -14,6 +14,8 @@
 #include <QTabBar>
 #include <QTableView>
 #include <QTest>
+#include <future>
+#include <thread>
 
 #include "runtime/ui/engine.h"
 #include "runtime/ui/event_codes.h"
@@ -183,6 +185,36 @@ TEST_F(QtControls, TypedCharacterAndKeyCodeOfAlertedKeys) {
   EXPECT_EQ(e.event(), Event_AlertKey);
   EXPECT_EQ(e.keyChar(), 'n');
   w.close();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(QtControls, WindowOnAnotherThreadRunsWithoutDisplay) {
+  std::promise<std::thread::id> started;
+  int timers = 0, accepted = 0;
+  std::thread t([&] {
+    WindowDef d;
+    d.timer = 1;
+    d.controls = {def(Ctl_Button, "B", 0, 0, 40, 14)};
+    Window w(d);
+    w.open();
+    EXPECT_EQ(QtBackend::windowWidget(w), nullptr);
+    started.set_value(std::this_thread::get_id());
+    Engine& e = Engine::current();
+    while (e.wait(w)) {
+      if (e.event() == Event_Timer) ++timers;
+      if (e.event() == Event_Accepted) ++accepted;
+      if (accepted && timers >= 2) break;
+    }
+    w.close();
+  });
+  std::thread::id id = started.get_future().get();
+  EXPECT_TRUE(Engine::postToThread(id, Event_Accepted, 1));
+  t.join();
+  EXPECT_EQ(accepted, 1);
+  EXPECT_GE(timers, 2);
 }
 
 }  // namespace
