@@ -1,0 +1,52 @@
+// krl exec: one JSON request per line in, one JSON answer per line out.
+// The session keeps the tables it opened (by file and table name) and the
+// physical files of an open transaction.
+#ifndef TOOLS_KRL_EXEC_SESSION_H_
+#define TOOLS_KRL_EXEC_SESSION_H_
+
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "runtime/kestrel/driver/kestrel_table.h"
+#include "tools/krl/json_value.h"
+
+namespace krl {
+
+class ExecSession {
+ public:
+  ExecSession() = default;
+  ~ExecSession();
+
+  // The answer to one request line (without the newline).
+  std::string Handle(const std::string& line);
+
+ private:
+  using Key = std::pair<std::string, std::string>;  // upper-case physical file, table
+
+  std::string Dispatch(const std::string& op, const JsonValue& req);
+  // The open table a request names (opened on first use), or null with *answer set.
+  kestrel::KestrelTable* TableFor(const JsonValue& req, std::string* answer);
+  std::string Create(const JsonValue& req);
+  std::string Get(const JsonValue& req, kestrel::KestrelTable* t);
+  std::string Scan(const JsonValue& req, kestrel::KestrelTable* t);
+  std::string Write(const std::string& op, const JsonValue& req, kestrel::KestrelTable* t);
+  std::string Begin(const JsonValue& req);
+  std::string EndTransaction(bool commit);
+  bool FillBuffers(const JsonValue& req, kestrel::KestrelTable* t, std::string* error);
+  std::string Record(kestrel::KestrelTable* t);
+  std::vector<kestrel::KestrelTable*> TablesOf(const std::string& file);
+  bool Locate(kestrel::KestrelTable* t, uint32_t id, int* code);
+
+  std::map<Key, std::unique_ptr<kestrel::KestrelTable>> tables_;
+  std::vector<std::shared_ptr<kestrel::PhysicalFile>> transaction_;
+};
+
+// {"ok":false,"error":code,"message":text}
+std::string ErrorAnswer(int code, const std::string& message);
+
+}  // namespace krl
+
+#endif  // TOOLS_KRL_EXEC_SESSION_H_
