@@ -2,7 +2,11 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <climits>
 #include <sys/stat.h>
+#include <sys/uio.h>
+
+#include <algorithm>
 #include <thread>
 #include <unistd.h>
 
@@ -81,6 +85,39 @@ int File::Write(uint64_t offset, const void* buf, size_t n) {
       return kAccessDenied;  // a short write
     }
     done += static_cast<size_t>(w);
+  }
+  return kOk;
+}
+
+int File::WriteGather(uint64_t offset, const std::vector<std::string_view>& pieces) {
+  bool fail = false;
+  if (fault::OnWrite(&fail)) return kOk;
+  if (fail) return Fail(EIO);
+  std::vector<struct iovec> iov;
+  iov.reserve(pieces.size());
+  for (std::string_view p : pieces) {
+    if (!p.empty()) iov.push_back({const_cast<char*>(p.data()), p.size()});
+  }
+  size_t first = 0;
+  while (first < iov.size()) {
+    int count = static_cast<int>(std::min<size_t>(iov.size() - first, IOV_MAX));
+    ssize_t w = ::pwritev(fd_, &iov[first], count, static_cast<off_t>(offset));
+    if (w < 0) {
+      if (errno == EINTR) continue;
+      return Fail(errno);
+    }
+    if (w == 0) {
+      last_errno_ = EIO;
+      return kAccessDenied;
+    }
+    offset += static_cast<uint64_t>(w);
+    // Skip what was written; a partial piece continues from its middle.
+    size_t done = static_cast<size_t>(w);
+    while (first < iov.size() && done >= iov[first].iov_len) done -= iov[first++].iov_len;
+    if (first < iov.size()) {
+      iov[first].iov_base = static_cast<char*>(iov[first].iov_base) + done;
+      iov[first].iov_len -= done;
+    }
   }
   return kOk;
 }

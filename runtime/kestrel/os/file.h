@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace kestrel {
 
@@ -30,6 +32,9 @@ class File {
   int Read(uint64_t offset, void* buf, size_t n, size_t* got);
   // Writes all n bytes; a short write is access denied (5).
   int Write(uint64_t offset, const void* buf, size_t n);
+  // Writes the pieces one after another from `offset` in one gathered
+  // write (one write as far as fault injection counts).
+  int WriteGather(uint64_t offset, const std::vector<std::string_view>& pieces);
   int Flush();
   int Truncate(uint64_t length);
   int Size(uint64_t* size);

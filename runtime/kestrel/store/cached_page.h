@@ -30,7 +30,6 @@ struct CachedPage {
   std::vector<Cursor*> cursors;
 
   // Cache links.
-  CachedPage* bucket_next = nullptr;
   CachedPage* lru_prev = nullptr;
   CachedPage* lru_next = nullptr;
   bool in_lru = false;

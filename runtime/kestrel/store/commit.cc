@@ -1,5 +1,6 @@
 // Two-phase commit through the journal at the end of the file, and discard.
 #include <algorithm>
+#include <cstdint>
 
 #include "runtime/kestrel/format/coding.h"
 #include "runtime/kestrel/format/page.h"
@@ -20,11 +21,14 @@ Outcome PageStore::PreparePages() {
       }
       if (pending.empty()) break;
       for (CachedPage* p : pending) {
+        // The records are lent to the encoder and taken back, not copied.
         Page page;
         page.level = p->level;
         page.records.reserve(p->records.size());
-        p->records.ForEach([&](const Record& r) { page.records.push_back(r); });
+        p->records.ForEachMutable([&](Record& r) { page.records.push_back(std::move(r)); });
         Status s = EncodePage(page, p->ref < 0 ? 0 : static_cast<uint32_t>(p->ref), &p->image);
+        size_t back = 0;
+        p->records.ForEachMutable([&](Record& r) { r = std::move(page.records[back++]); });
         if (!s.ok()) return Fail(s);
         p->units = static_cast<int>(p->image.size() / kUnitSize);
         p->image_valid = true;
@@ -49,21 +53,48 @@ Outcome PageStore::PreparePages() {
   return Outcome::OK();
 }
 
-Outcome PageStore::WriteImage(CachedPage* page, uint64_t at) {
+namespace {
+
+struct Piece {
+  uint64_t at;
+  std::string_view bytes;
+};
+
+}  // namespace
+
+// Writes pieces in file order, each run of adjacent pieces in one gathered
+// write; the first failure is kept as the commit's write error.
+static int WritePieces(File& file, std::vector<Piece>& pieces) {
+  std::sort(pieces.begin(), pieces.end(), [](const Piece& a, const Piece& b) { return a.at < b.at; });
+  int first_error = kOk;
+  std::vector<std::string_view> run;
+  for (size_t i = 0; i < pieces.size();) {
+    run.clear();
+    const uint64_t start = pieces[i].at;
+    uint64_t end = start;
+    while (i < pieces.size() && pieces[i].at == end && run.size() < 4096) {
+      run.push_back(pieces[i].bytes);
+      end += pieces[i].bytes.size();
+      ++i;
+    }
+    int rc = file.WriteGather(start, run);
+    if (rc != kOk && first_error == kOk) first_error = rc;
+  }
+  pieces.clear();
+  return first_error;
+}
+
+Outcome PageStore::PatchPosition(CachedPage* page) {
   if (!page->image_valid || page->image.size() < kPageHeaderSize) {
     return Fail(Status::Corruption(Check::kPageHeader));
   }
   Put32LE(page->image.data(), static_cast<uint32_t>(PagePosition(static_cast<uint32_t>(page->ref))));
-  int rc = file_->Write(at, page->image.data(), page->image.size());
-  if (rc != kOk && sticky_write_error_ == 0) sticky_write_error_ = rc;
-  return Outcome::Code(rc);
+  return Outcome::OK();
 }
 
 Outcome PageStore::WriteHeader(const Header& h, uint64_t at) {
   std::string image = h.Encode();
-  int rc = file_->Write(at, image.data(), image.size());
-  if (rc != kOk && sticky_write_error_ == 0) sticky_write_error_ = rc;
-  return Outcome::Code(rc);
+  return Outcome::Code(file_->Write(at, image.data(), image.size()));
 }
 
 Outcome PageStore::Commit() {
@@ -81,7 +112,6 @@ Outcome PageStore::CommitPhase1() {
   if (shared_ || deny_write_) ExcludeReaders();
   const Header old = disk_header_;
   committed_end_ = old.EndOfData();
-  sticky_write_error_ = 0;
   Outcome o = PreparePages();
   if (!o.ok()) {
     Discard();
@@ -92,26 +122,37 @@ Outcome PageStore::CommitPhase1() {
   ++header_.change_counter;
   // Pages beyond the committed end are no part of the old state: they go
   // straight to their places. Everything else goes through the journal.
+  std::vector<Piece> pieces;
   for (CachedPage* p : cache_.dirty()) {
     const uint64_t position = PagePosition(static_cast<uint32_t>(p->ref));
+    o = PatchPosition(p);
+    if (!o.ok()) {
+      Discard();
+      return o;
+    }
     if (position < committed_end_) {
-      WriteImage(p, journal_end);
+      pieces.push_back({journal_end, p->image});
       journal_end += p->image.size();
     } else {
-      WriteImage(p, position);
+      pieces.push_back({position, p->image});
     }
+  }
+  // Header fields hold 32-bit positions.
+  if (journal_end + kHeaderSize > UINT32_MAX) {
+    Discard();
+    return Fail(Status::Corruption(kCheckNoPlace));
   }
   header_.journal_start = static_cast<uint32_t>(journal_start);
   header_.journal_end = static_cast<uint32_t>(journal_end + kHeaderSize);
-  WriteHeader(header_, journal_end);
-  int rc = sticky_write_error_;
+  const std::string new_header = header_.Encode();
+  pieces.push_back({journal_end, new_header});
+  int rc = WritePieces(*file_, pieces);
   if (rc == kOk) rc = file_->Flush();
   if (rc == kOk) {
     Header marked = old;
     marked.journal_start = header_.journal_start;
     marked.journal_end = header_.journal_end;
-    WriteHeader(marked, 0);
-    rc = sticky_write_error_;
+    rc = WriteHeader(marked, 0).code();
     if (rc == kOk) rc = file_->Flush();
   }
   if (rc != kOk) {
@@ -124,19 +165,20 @@ Outcome PageStore::CommitPhase1() {
 
 Outcome PageStore::CommitPhase2() {
   if (!phase1_done_) return Outcome::OK();
+  std::vector<Piece> pieces;
   for (CachedPage* p : cache_.dirty()) {
     const uint64_t position = PagePosition(static_cast<uint32_t>(p->ref));
-    if (position < committed_end_) WriteImage(p, position);
+    if (position < committed_end_) pieces.push_back({position, p->image});
   }
-  WriteHeader(header_, 0);
-  int rc = sticky_write_error_;
+  const std::string new_header = header_.Encode();
+  pieces.push_back({0, new_header});
+  int rc = WritePieces(*file_, pieces);
   // The pages must be on disk before the header stops pointing at the journal.
   if (rc == kOk) rc = file_->Flush();
   if (rc == kOk) {
     header_.journal_start = header_.journal_end = static_cast<uint32_t>(header_.EndOfData());
     ++header_.change_counter;
-    WriteHeader(header_, 0);
-    rc = sticky_write_error_;
+    rc = WriteHeader(header_, 0).code();
     if (rc == kOk) rc = file_->Flush();
   }
   if (rc != kOk) {
@@ -160,9 +202,7 @@ void PageStore::FinishCommit() {
 Outcome PageStore::AbortPhase1() {
   Outcome result;
   if (phase1_done_) {
-    sticky_write_error_ = 0;
-    WriteHeader(disk_header_, 0);
-    int rc = sticky_write_error_;
+    int rc = WriteHeader(disk_header_, 0).code();
     if (rc == kOk) rc = file_->Flush();
     result = Outcome::Code(rc);
   }

@@ -30,25 +30,22 @@ void PageCache::LruPushBack(CachedPage* p) {
 }
 
 CachedPage* PageCache::Lookup(int32_t ref) {
-  for (CachedPage* p = buckets_[Bucket(ref)]; p; p = p->bucket_next) {
-    if (p->ref == ref) {
-      p->last_use = ++clock_;
-      if (p->in_lru && p != lru_tail_) {
-        LruRemove(p);
-        LruPushBack(p);
-      }
-      return p;
-    }
+  auto& bucket = buckets_[Bucket(ref)];
+  auto it = bucket.find(ref);
+  if (it == bucket.end()) return nullptr;
+  CachedPage* p = it->second;
+  p->last_use = ++clock_;
+  if (p->in_lru && p != lru_tail_) {
+    LruRemove(p);
+    LruPushBack(p);
   }
-  return nullptr;
+  return p;
 }
 
 CachedPage* PageCache::Add(std::unique_ptr<CachedPage> owned) {
   CachedPage* p = owned.release();
   p->created = p->last_use = ++clock_;
-  int b = Bucket(p->ref);
-  p->bucket_next = buckets_[b];
-  buckets_[b] = p;
+  buckets_[Bucket(p->ref)][p->ref] = p;
   if (!p->dirty) LruPushBack(p);
   ++count_;
   return p;
@@ -65,13 +62,9 @@ void PageCache::Trim() {
 }
 
 void PageCache::Rehash(CachedPage* page, int32_t new_ref) {
-  CachedPage** link = &buckets_[Bucket(page->ref)];
-  while (*link && *link != page) link = &(*link)->bucket_next;
-  if (*link) *link = page->bucket_next;
+  buckets_[Bucket(page->ref)].erase(page->ref);
   page->ref = new_ref;
-  int b = Bucket(new_ref);
-  page->bucket_next = buckets_[b];
-  buckets_[b] = page;
+  buckets_[Bucket(new_ref)][new_ref] = page;
 }
 
 void PageCache::MarkDirty(CachedPage* page) {
@@ -94,9 +87,7 @@ void PageCache::CleanAll() {
 }
 
 void PageCache::Unlink(CachedPage* p) {
-  CachedPage** link = &buckets_[Bucket(p->ref)];
-  while (*link && *link != p) link = &(*link)->bucket_next;
-  if (*link) *link = p->bucket_next;
+  buckets_[Bucket(p->ref)].erase(p->ref);
   LruRemove(p);
   if (p->dirty) {
     CachedPage* last = dirty_.back();
@@ -115,8 +106,8 @@ void PageCache::Drop(CachedPage* page) {
 }
 
 void PageCache::DropAll() {
-  for (auto& head : buckets_) {
-    while (head) Drop(head);
+  for (auto& bucket : buckets_) {
+    while (!bucket.empty()) Drop(bucket.begin()->second);
   }
   dirty_.clear();
 }

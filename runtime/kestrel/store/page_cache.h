@@ -2,6 +2,7 @@
 #define RUNTIME_KESTREL_STORE_PAGE_CACHE_H_
 
 #include <array>
+#include <unordered_map>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -11,7 +12,7 @@
 
 namespace kestrel {
 
-// Decoded pages of one file: 100 hash buckets chained by reference, a
+// Decoded pages of one file: 100 hash buckets by reference modulo 100, a
 // least-recently-used list of the clean pages, the dirty list, and a use
 // clock that ticks at every page access.
 class PageCache {
@@ -52,7 +53,9 @@ class PageCache {
   void LruPushBack(CachedPage* p);
   void Unlink(CachedPage* p);
 
-  std::array<CachedPage*, kBuckets> buckets_{};
+  // Each bucket is indexed itself: a long write cycle keeps thousands of
+  // dirty pages cached, and plain chains would grow with them.
+  std::array<std::unordered_map<int32_t, CachedPage*>, kBuckets> buckets_;
   CachedPage* lru_head_ = nullptr;  // least recently used
   CachedPage* lru_tail_ = nullptr;
   std::vector<CachedPage*> dirty_;

@@ -45,7 +45,7 @@ Outcome PageStore::LoadPage(int32_t ref, CachedPage** out) {
   auto page = std::make_unique<CachedPage>();
   page->ref = ref;
   page->level = decoded.level;
-  for (Record& r : decoded.records) page->records.InsertAt(page->records.size(), std::move(r));
+  page->records.BuildFromSorted(std::move(decoded.records));
   page->Recount();
   *out = cache_.Add(std::move(page));
   return Outcome::OK();

@@ -63,10 +63,10 @@ class PageStore {
   Outcome Previous(Cursor* cursor, bool* found);
 
   // Write mode only. Equal keys are a consistency failure.
-  Outcome Insert(const Record& record);
+  Outcome Insert(Record record);
   // Insert through the insert cursor: meant for ascending data-record keys,
   // which then skip the descent from the root.
-  Outcome InsertAppend(const Record& record);
+  Outcome InsertAppend(Record record);
   // Replaces the value of an existing record.
   Outcome Update(const Record& record, bool* found);
   Outcome Remove(std::string_view key, bool* found);
@@ -149,7 +149,7 @@ class PageStore {
   Outcome SplitUpwards(std::vector<PathEntry> path, CachedPage* leaf);
   Outcome FixAfterRemoval(std::vector<PathEntry> path, CachedPage* page, bool first_changed,
                           std::vector<CachedPage*>* freed);
-  Outcome InsertInto(std::vector<PathEntry> path, CachedPage* leaf, const Record& record);
+  Outcome InsertInto(std::vector<PathEntry> path, CachedPage* leaf, Record record);
   Outcome RequireWrite();
   Outcome PrepareWrite(const Record& record);
 
@@ -166,7 +166,8 @@ class PageStore {
 
   // Commit and discard (commit.cc).
   Outcome PreparePages();
-  Outcome WriteImage(CachedPage* page, uint64_t at);
+  // Stamps the page's own position into its prepared image.
+  Outcome PatchPosition(CachedPage* page);
   Outcome WriteHeader(const Header& h, uint64_t at);
   void FinishCommit();
 
@@ -190,7 +191,6 @@ class PageStore {
   bool closed_ = false;
   int held_slot_ = -1;
   int reader_slot_ = 0;
-  int sticky_write_error_ = 0;
   uint64_t committed_end_ = kHeaderSize;
   std::vector<std::pair<uint32_t, int>> driver_locks_;
 

@@ -13,6 +13,9 @@ struct RecordTree::Node {
   uint32_t priority = 0;
 };
 
+RecordTree::Node* RecordTree::NewNode() { return new Node; }
+void RecordTree::FreeNode(Node* n) { delete n; }
+
 RecordTree::~RecordTree() { Destroy(root_); }
 
 RecordTree::RecordTree(RecordTree&& other) noexcept : root_(other.root_), seed_(other.seed_) {
@@ -37,7 +40,7 @@ void RecordTree::Destroy(Node* n) {
     stack.pop_back();
     if (x->left) stack.push_back(x->left);
     if (x->right) stack.push_back(x->right);
-    delete x;
+    FreeNode(x);
   }
 }
 
@@ -135,7 +138,7 @@ bool RecordTree::Insert(Record record, size_t* pos) {
 }
 
 void RecordTree::InsertAt(size_t pos, Record record) {
-  Node* node = new Node;
+  Node* node = NewNode();
   node->record = std::move(record);
   node->priority = NextPriority();
   Node *a, *b;
@@ -148,7 +151,7 @@ Record RecordTree::EraseAt(size_t pos) {
   Split(root_, pos, &a, &b);
   Split(b, 1, &mid, &b);
   Record out = std::move(mid->record);
-  delete mid;
+  FreeNode(mid);
   root_ = Merge(a, b);
   return out;
 }
@@ -158,6 +161,39 @@ RecordTree RecordTree::SplitOff(size_t pos) {
   Split(root_, pos, &root_, &right.root_);
   right.seed_ = seed_ ^ 0x5bd1e995u;
   return right;
+}
+
+void RecordTree::ForEachMutable(const std::function<void(Record&)>& fn) {
+  ForEach([&](const Record& r) { fn(const_cast<Record&>(r)); });
+}
+
+size_t RecordTree::FixSizes(Node* n) {
+  if (!n) return 0;
+  n->size = 1 + FixSizes(n->left) + FixSizes(n->right);
+  return n->size;
+}
+
+// The Cartesian-tree construction: keep the right spine on a stack; a new
+// node adopts the popped part of the spine as its left subtree.
+void RecordTree::BuildFromSorted(std::vector<Record>&& records) {
+  Clear();
+  std::vector<Node*> spine;
+  for (Record& r : records) {
+    Node* node = NewNode();
+    node->record = std::move(r);
+    node->priority = NextPriority();
+    Node* last = nullptr;
+    while (!spine.empty() && spine.back()->priority < node->priority) {
+      last = spine.back();
+      spine.pop_back();
+    }
+    node->left = last;
+    if (!spine.empty()) spine.back()->right = node;
+    spine.push_back(node);
+  }
+  root_ = spine.empty() ? nullptr : spine.front();
+  FixSizes(root_);
+  records.clear();
 }
 
 void RecordTree::ForEach(const std::function<void(const Record&)>& fn) const {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string_view>
+#include <vector>
 
 #include "runtime/kestrel/format/coding.h"
 #include "runtime/kestrel/format/record.h"
@@ -43,6 +44,11 @@ class RecordTree {
   void Clear();
 
   void ForEach(const std::function<void(const Record&)>& fn) const;
+  // Visits the records in order for moving them out and back in; the
+  // caller must leave the keys as they were.
+  void ForEachMutable(const std::function<void(Record&)>& fn);
+  // Replaces the contents with records already in key order, in linear time.
+  void BuildFromSorted(std::vector<Record>&& records);
 
  private:
   struct Node;
@@ -50,7 +56,10 @@ class RecordTree {
   static void Update(Node* n);
   static void Split(Node* n, size_t pos, Node** left, Node** right);
   static Node* Merge(Node* a, Node* b);
+  static Node* NewNode();
+  static void FreeNode(Node* n);
   static void Destroy(Node* n);
+  static size_t FixSizes(Node* n);
   Node* NodeAt(size_t pos) const;
   uint32_t NextPriority();
 

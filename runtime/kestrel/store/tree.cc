@@ -291,22 +291,21 @@ Outcome PageStore::SplitUpwards(std::vector<PathEntry> path, CachedPage* page) {
   }
 }
 
-Outcome PageStore::InsertInto(std::vector<PathEntry> path, CachedPage* leaf, const Record& record) {
-  Record copy = record;
-  copy.child = 0;
-  size_t cost = leaf->CostOf(copy);
-  if (!leaf->records.Insert(std::move(copy))) return Fail(Status::Corruption(Check::kDuplicateKey));
+Outcome PageStore::InsertInto(std::vector<PathEntry> path, CachedPage* leaf, Record record) {
+  record.child = 0;
+  size_t cost = leaf->CostOf(record);
+  if (!leaf->records.Insert(std::move(record))) return Fail(Status::Corruption(Check::kDuplicateKey));
   leaf->expanded += cost;
   Touch(leaf);
   return SplitUpwards(std::move(path), leaf);
 }
 
-Outcome PageStore::Insert(const Record& record) {
+Outcome PageStore::Insert(Record record) {
   KESTREL_RETURN_IF_FAILED(PrepareWrite(record));
   std::vector<PathEntry> path;
   CachedPage* leaf = nullptr;
   KESTREL_RETURN_IF_FAILED(Descend(record.key(), 0, &path, &leaf));
-  return InsertInto(std::move(path), leaf, record);
+  return InsertInto(std::move(path), leaf, std::move(record));
 }
 
 void PageStore::PlaceInsertCursor(CachedPage* leaf, const std::string& upper, bool has_upper) {
@@ -315,18 +314,17 @@ void PageStore::PlaceInsertCursor(CachedPage* leaf, const std::string& upper, bo
   insert_unbounded_ = !has_upper;
 }
 
-Outcome PageStore::InsertAppend(const Record& record) {
+Outcome PageStore::InsertAppend(Record record) {
   KESTREL_RETURN_IF_FAILED(PrepareWrite(record));
-  const std::string_view key = record.key();
+  const std::string key(record.key());
   CachedPage* leaf = insert_cursor_.page_;
   if (leaf && leaf->level == 0 && !leaf->records.empty() &&
       CompareKeys(key, leaf->records.At(leaf->records.size() - 1).key()) > 0 &&
       (insert_unbounded_ || CompareKeys(key, insert_upper_) < 0)) {
     cache_.Lookup(leaf->ref);
-    Record copy = record;
-    copy.child = 0;
-    leaf->expanded += leaf->CostOf(copy);
-    leaf->records.InsertAt(leaf->records.size(), std::move(copy));
+    record.child = 0;
+    leaf->expanded += leaf->CostOf(record);
+    leaf->records.InsertAt(leaf->records.size(), std::move(record));
     Touch(leaf);
     if (!NeedsSplit(leaf)) return Outcome::OK();
     std::vector<PathEntry> path;
@@ -335,7 +333,7 @@ Outcome PageStore::InsertAppend(const Record& record) {
   } else {
     std::vector<PathEntry> path;
     KESTREL_RETURN_IF_FAILED(Descend(key, 0, &path, &leaf));
-    KESTREL_RETURN_IF_FAILED(InsertInto(std::move(path), leaf, record));
+    KESTREL_RETURN_IF_FAILED(InsertInto(std::move(path), leaf, std::move(record)));
   }
   // Find the leaf that holds the new record now, and the end of its range.
   std::vector<PathEntry> path;

@@ -63,5 +63,21 @@ TEST(RecordTreeTest, SplitOffMovesTheUpperRecords) {
   EXPECT_EQ(right.Floor(Key(50)), 10);
 }
 
+TEST(RecordTreeTest, BuildFromSortedGivesAWorkingTree) {
+  std::vector<Record> sorted;
+  for (uint32_t k = 0; k < 300; ++k) sorted.emplace_back(Key(k * 2), std::to_string(k));
+  RecordTree tree;
+  tree.Insert(Record(Key(999999), ""));  // replaced by the build
+  tree.BuildFromSorted(std::move(sorted));
+  ASSERT_EQ(tree.size(), 300u);
+  EXPECT_EQ(tree.At(150).key(), Key(300));
+  EXPECT_EQ(tree.LowerBound(Key(301)), 151u);
+  EXPECT_TRUE(tree.Insert(Record(Key(301), "")));
+  EXPECT_EQ(tree.At(151).key(), Key(301));
+  tree.EraseAt(0);
+  EXPECT_EQ(tree.At(0).key(), Key(2));
+  EXPECT_EQ(tree.size(), 300u);
+}
+
 }  // namespace
 }  // namespace kestrel
