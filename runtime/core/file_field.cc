@@ -430,8 +430,14 @@ void clearField(FileControlBlock& file, int field, int fill) {
   if (f.type == FieldType::kGroup) {
     // A group is cleared member by member (its members follow it).
     for (size_t i = field + 1; i < fields.size(); ++i) {
+      // Walk up the enclosing groups; each must precede its member, which
+      // also keeps a damaged declaration from looping.
       int g = fields[i].group;
-      while (g >= 0 && g != field) g = fields[g].group;
+      int below = static_cast<int>(i);
+      while (g > field && g < below) {
+        below = g;
+        g = fields[g].group;
+      }
       if (g != field) break;
       if (fields[i].type != FieldType::kGroup) clearField(file, static_cast<int>(i), fill);
     }

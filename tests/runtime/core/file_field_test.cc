@@ -297,5 +297,56 @@ TEST_F(FileFieldTest, ClearingBlanksTextZeroesNumbersAndLeavesOverlaysAlone) {
   EXPECT_EQ(getInteger(file, 2), 0);
 }
 
+// A declaration read from a damaged file may say anything: no access may
+// leave the record buffer or loop.
+TEST(FileFieldHostileTest, DamagedDeclarationsStayInsideTheBuffer) {
+  auto decl = std::make_shared<FileDecl>();
+  decl->record_length = 8;
+  auto add = [&](FieldType type, uint16_t offset, uint16_t size, uint16_t elements, int16_t group) {
+    FieldDecl f;
+    f.type = type;
+    f.offset = offset;
+    f.size = size;
+    f.elements = elements;
+    f.group = group;
+    f.places = 40;
+    f.label = "H:F" + std::to_string(decl->fields.size());
+    decl->fields.push_back(f);
+  };
+  add(FieldType::kGroup, 0, 8, 1, 2);        // its "group" follows it
+  add(FieldType::kLong, 6, 4, 1, 0);         // runs past the record
+  add(FieldType::kGroup, 0, 8, 1, 0);        // a cycle with field 0
+  add(FieldType::kDecimal, 0, 40, 1, -1);    // wider than any packed number
+  add(FieldType::kPString, 0, 8, 0, -1);     // no elements
+  add(FieldType::kString, 60000, 10, 3, 99); // far outside, group out of range
+  add(FieldType::kCString, 0, 1, 1, -1);
+  add(FieldType::kDate, 2, 8, 2, -1);        // second element past the end
+  decl->memos.push_back(MemoDecl{"H:M", "", 5, 0});
+  FileControlBlock file(decl);
+  file.record.assign(8, 0xFF);
+  for (int fill : {0, 1, -1}) file.clearBuffers(fill);
+  for (int f = -1; f <= static_cast<int>(decl->fields.size()); ++f) {
+    for (int e = -1; e <= 3; ++e) {
+      getInteger(file, f, e);
+      setInteger(file, f, 1, e);
+      getText(file, f, e);
+      setText(file, f, "0123456789", e);
+      getDecimal(file, f, e);
+      setDecimal(file, f, Decimal(5), e);
+      getDate(file, f, e);
+      setDate(file, f, 80000, e);
+      FieldRef ref{&file, f, e};
+      getValueText(ref);
+      setValueText(ref, "2020-01-01");
+      assignValue(ref, FieldRef{&file, 1, 0});
+      for (int fill : {0, 1, -1}) clearField(file, f, fill);
+    }
+  }
+  EXPECT_TRUE(fieldBytes(file, 1).empty());
+  EXPECT_TRUE(fieldBytes(file, 7, 1).empty());
+  EXPECT_FALSE(getDecimal(file, 3)->IsValid());
+  EXPECT_EQ(file.record.size(), 8u);
+}
+
 }  // namespace
 }  // namespace rt
