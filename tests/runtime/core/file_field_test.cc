@@ -344,7 +344,7 @@ TEST(FileFieldHostileTest, DamagedDeclarationsStayInsideTheBuffer) {
   }
   EXPECT_TRUE(fieldBytes(file, 1).empty());
   EXPECT_TRUE(fieldBytes(file, 7, 1).empty());
-  EXPECT_FALSE(getDecimal(file, 3)->IsValid());
+  EXPECT_FALSE(getDecimal(file, 3).has_value());  // wider than the record
   EXPECT_EQ(file.record.size(), 8u);
 }
 
