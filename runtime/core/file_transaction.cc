@@ -63,14 +63,18 @@ int32_t finish(std::vector<FileControlBlock*> files, int32_t code) {
 int32_t Logout(int32_t seconds, std::span<FileControlBlock* const> files) {
   if (tx.active) return fail(kAlreadyActive);
   if (files.empty() || std::find(files.begin(), files.end(), nullptr) != files.end()) return fail(kNoFiles);
+  // A file named twice takes part once.
+  std::vector<FileControlBlock*> list;
+  for (FileControlBlock* f : files) {
+    if (std::find(list.begin(), list.end(), f) == list.end()) list.push_back(f);
+  }
   int64_t first = 0;
-  for (size_t i = 0; i < files.size(); ++i) {
+  for (size_t i = 0; i < list.size(); ++i) {
     int64_t id = 0;
-    if (int32_t code = identity(*files[i], &id)) return code;
+    if (int32_t code = identity(*list[i], &id)) return code;
     if (i == 0) first = id;
     if (id != first) return fail(kMixedDrivers);
   }
-  std::vector<FileControlBlock*> list(files.begin(), files.end());
   notifyAll(list, Op_STARTRAN);
   std::vector<FileControlBlock*> done;
   for (FileControlBlock* f : list) {

@@ -43,6 +43,17 @@ TEST_F(FileTransactionTest, FrameOverTwoFilesCommitsOnceThroughTheFirst) {
                                          {Op_ENDTRAN, &a}, {Op_ENDTRAN, &b}}));
 }
 
+TEST_F(FileTransactionTest, FileNamedTwiceTakesPartOnce) {
+  ASSERT_EQ(Logout(1, {&a, &b, &a}), 0);
+  int logouts = 0;
+  for (const Call& c : calls()) logouts += c.op == Op_LOGOUT;
+  EXPECT_EQ(logouts, 2);
+  EXPECT_EQ(Commit(), 0);
+  int endtrans = 0;
+  for (const Call& c : calls()) endtrans += c.op == Op_ENDTRAN;
+  EXPECT_EQ(endtrans, 2);
+}
+
 TEST_F(FileTransactionTest, FrameMisuseIsRefused) {
   EXPECT_EQ(Commit(), 91);
   EXPECT_EQ(Rollback(), 91);
