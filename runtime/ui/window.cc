@@ -564,13 +564,16 @@ bool Window::complete(Control& c, bool always) {
   if (!always && !c.dirty) return true;
   if (c.dirty && c.use) {
     if (!store(c)) {
-      post(Event_Rejected, c.number());
+      // A click on a button reports the same refusal twice (focus, then click).
+      if (rejected_ != c.number()) post(Event_Rejected, c.number());
+      rejected_ = c.number();
       focus_ = c.number();
       if (open_) backend().focus(*this, c);
       return false;
     }
     showScreen(c);
   }
+  rejected_ = 0;
   post(Event_Accepted, c.number());
   return true;
 }
@@ -699,6 +702,7 @@ void Window::inputText(int number, const std::string& text) {
   if (Control* c = control(number)) {
     c->screen = text;
     c->dirty = true;
+    if (rejected_ == number) rejected_ = 0;
   }
 }
 

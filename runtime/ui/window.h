@@ -139,6 +139,7 @@ class Window {
   bool acceptAll_ = false;
   int acceptPos_ = 0;  // index into controls_ of the next control to accept
   int focus_ = 0;
+  int rejected_ = 0;  // entry whose refusal was reported and not retyped since
   bool maximized_ = false, minimized_ = false, hidden_ = false;
   int lastDefined_ = 0;
 };

@@ -347,14 +347,16 @@ class ExpressionParser {
 };
 
 int32_t Expression::Compile(std::string_view text, const NameResolver& names) {
+  std::string copy(text);  // `text` may be our own text_
   *this = Expression();
-  text_ = text;
+  text_ = std::move(copy);
   ExpressionParser p(*this, text_, names);
   const int32_t rc = p.Run();
   if (rc != 0) {
     const size_t at = p.errorOffset();
+    std::string kept = std::move(text_);
     *this = Expression();
-    text_ = text;
+    text_ = std::move(kept);
     error_offset_ = at;
     postError(rc);
   }

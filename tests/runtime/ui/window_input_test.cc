@@ -97,6 +97,20 @@ TEST_F(WindowInput, RefusedValueRaisesRejectedKeepsFocusAndVariable) {
   EXPECT_EQ(hb.focusLog.back(), 2);
 }
 
+TEST_F(WindowInput, ClickOnButtonAfterRefusedValueReportsOneRejectionAndNoAccept) {
+  type("1x");
+  hb.then([this] {
+    w_->inputFocus(7);  // the press moves the focus first
+    w_->inputClick(7, Mouse_Left);
+  });
+  type("1");
+  key(Key_Tab);
+  Seen seen = drain(*w_);
+  Seen expected = {{Event_OpenWindow, 0}, {Event_Rejected, 2}, {Event_Accepted, 2},
+                   {Event_Selected, 5}, {Event_CloseDown, 0}};
+  EXPECT_EQ(seen, expected);
+}
+
 TEST_F(WindowInput, EnterInEntryPressesDefaultButtonAndEscClosesWindow) {
   type("5");
   key(Key_Enter);
