@@ -36,6 +36,9 @@ Engine::~Engine() {
 }
 
 void Engine::post(int event, int control, Window* window, int key) {
+  // Events for a window that is not open on this thread are dropped: the
+  // queue must never hold the address of a window that may go away.
+  if (window && std::find(windows_.begin(), windows_.end(), window) == windows_.end()) return;
   queue_.push_back(EventRecord{event, control, window, key});
 }
 

@@ -43,7 +43,8 @@ class Engine {
   unsigned char keyChar() const { return keyChar_; }
   void setKeyChar(unsigned char c) { keyChar_ = c; }
 
-  // Posts to a window of this thread (nullptr: the current target).
+  // Posts to an open window of this thread (nullptr: the target window when
+  // the event is taken); events for windows that are not open are dropped.
   void post(int event, int control = 0, Window* window = nullptr, int key = -1);
   // Posts to the target window of another thread; false when that thread has no engine.
   static bool postToThread(std::thread::id thread, int event, int control = 0);

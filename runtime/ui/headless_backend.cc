@@ -27,9 +27,11 @@ void HeadlessBackend::waitForInput(int timeoutMs) {
     clockMs_ += timeoutMs;
     return;
   }
+  // Nothing left to do: every window of the thread is told to close, so
+  // whichever loop is waiting ends.
   ++idleCloses;
   Engine& e = Engine::current();
-  if (Window* t = e.target()) e.post(Event_CloseDown, 0, t);
+  for (Window* w : e.windows()) e.post(Event_CloseDown, 0, w);
 }
 
 int HeadlessBackend::popupMenu(Window*, const PopupMenu& menu, int, int) {

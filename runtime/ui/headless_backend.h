@@ -1,8 +1,8 @@
 // A back-end without a screen: input comes from a script of steps that the
 // test queues, time is virtual. Each wait for input runs the next step; with
 // no step left a wait with a timeout advances the clock, and a wait without
-// one closes the target window ("EVENT:CloseDown") so that a loop can never
-// hang a test.
+// one closes the thread's windows ("EVENT:CloseDown") so that a loop can
+// never hang a test.
 #pragma once
 
 #include <deque>

@@ -51,13 +51,12 @@ int32_t parseOrder(FileControlBlock& file, std::string_view text, std::vector<Or
   return 0;
 }
 
-KeyChoice chooseKey(const FileDecl& decl, const std::vector<OrderComponent>& order, bool blank_entries_excluded_ok) {
+KeyChoice chooseKey(const FileDecl& decl, const std::vector<OrderComponent>& order) {
   KeyChoice best;
   if (order.empty()) return best;
   for (size_t k = 0; k < decl.keys.size(); ++k) {
     const KeyDecl& key = decl.keys[k];
     if (key.dynamic() || key.components.empty()) continue;
-    if (key.excludeBlank() && !blank_entries_excluded_ok) continue;
     const size_t m = std::min(order.size(), key.components.size());
     if (order.size() > key.components.size() && key.duplicates()) continue;
     bool ok = true;

@@ -32,8 +32,10 @@ struct KeyChoice {
 // The key whose leading components are the order's fields in the order's
 // directions (all reversed reads the key backwards), with case-insensitive
 // keys for UPPER/LOWER text components and case-sensitive keys for plain
-// ones. A key with fewer components qualifies when it is unique. Keys that
-// leave blank entries out qualify only when `blank_entries_excluded_ok`.
-KeyChoice chooseKey(const FileDecl& decl, const std::vector<OrderComponent>& order, bool blank_entries_excluded_ok);
+// ones. A key with fewer components qualifies when it is unique. A key
+// that keeps blank entries is preferred to one that leaves them out (an
+// order read through the latter does not show records whose components are
+// all blank: the key has no entry for them).
+KeyChoice chooseKey(const FileDecl& decl, const std::vector<OrderComponent>& order);
 
 }  // namespace rt

@@ -73,6 +73,23 @@ TEST_F(EventLoop, OwnerEventsWaitWhileOwnedWindowRuns) {
   EXPECT_EQ(rest[1], (std::pair<int, int>{Event_Accepted, 1}));
 }
 
+TEST_F(EventLoop, IdleOwnerLoopEndsAndPostsToClosedWindowsAreDropped) {
+  Window outer(oneButton()), inner(oneButton());
+  outer.open();
+  inner.open(&outer);
+  Engine::current().post(Event_Accepted, 1, &inner);
+  inner.close();
+  Window never(oneButton());
+  Engine::current().post(Event_Accepted, 1, &never);  // not open: dropped
+  // Waiting on the owner while the target is another window must still end.
+  Window other(oneButton());
+  other.open();
+  Seen seen = drain(outer);
+  EXPECT_EQ(seen, (Seen{{Event_OpenWindow, 0}, {Event_CloseDown, 0}}));
+  never.open();
+  EXPECT_EQ(drain(never), (Seen{{Event_OpenWindow, 0}, {Event_CloseDown, 0}}));
+}
+
 TEST_F(EventLoop, TimerFiresOnVirtualClockAndCanBeChanged) {
   WindowDef d = oneButton();
   d.timer = 50;  // half a second
