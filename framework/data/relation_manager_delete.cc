@@ -1,0 +1,98 @@
+// Deleting a record through its relation manager: the delete rules of the
+// relations, applied level by level inside one transaction.
+#include "framework/data/relation_manager.h"
+#include "runtime/core/error_assert.h"
+#include "runtime/core/file_transaction.h"
+
+namespace fw {
+
+namespace {
+
+bool LocalAction(uint8_t mode) { return mode >= kRiClear && mode <= kRiCascade; }
+
+}  // namespace
+
+Level RelationManager::Delete(bool askFirst) {
+  if (askFirst && Me->Throw(11) != Level::Benign) return Level::Cancel;
+  for (;;) {
+    const std::string pos = Me->Position();
+    Level r = ForceOpen(false);
+    if (r != Level::Benign) {
+      Close(false);
+      return r;
+    }
+    if (UseLogout) {
+      r = LogoutDelete();
+      if (r != Level::Benign) {
+        DropEnlisted();
+        Close(false);
+        return r;
+      }
+      if (BeginTransaction() != Level::Benign) {
+        Close(false);
+        return Level::Notify;
+      }
+    }
+    Me->TryReget(pos);  // read again inside the transaction
+    DeferedRelations();
+    for (Relation& rel : *Relations) {
+      if (!LocalAction(rel.DeleteMode)) continue;
+      r = rel.File->DeleteSecondary(rel.HisKey, *rel.Fields, rel.DeleteMode, false);
+      if (r != Level::Benign) {
+        Rollback();
+        Close(false);
+        return r;
+      }
+    }
+    r = Me->DeleteRecord(false);
+    if (r != Level::Benign) {
+      Rollback();
+      Me->Throw();
+      r = Level::Notify;
+    } else if (UseLogout && rt::transactionActive()) {
+      rt::Commit();  // its outcome is not this operation's
+    }
+    Close(false);
+    if (r == Level::Benign || Me->Throw(36) != Level::Benign) return r;
+  }
+}
+
+Level RelationManager::DeleteSecondary(int hisKey, BufferedPairsClass& pairs, uint8_t mode, bool askFlag) {
+  Me->UseFile(kUseRead);
+  uint16_t saved = Me->SaveFile();
+  std::vector<std::string> positions;
+  Level result = CollectChildren(hisKey, pairs, false, &positions);
+  for (const std::string& pos : positions) {
+    if (result != Level::Benign) break;
+    if (Me->TryReget(pos) != Level::Benign || !pairs.EqualLeftRight() || Me->Deleted()) continue;
+    if (mode == kRiRestrict) {
+      Me->SetError(33);
+      Rollback();
+      Me->Throw();
+      result = Level::Notify;
+    } else if (mode == kRiClear) {
+      Save();
+      pairs.ClearRight();
+      if (CascadeUpdates() != Level::Benign) result = Level::Notify;
+    } else if (mode == kRiCascade) {
+      DeferedRelations();
+      for (Relation& rel : *Relations) {
+        if (!LocalAction(rel.DeleteMode)) continue;
+        result = rel.File->DeleteSecondary(rel.HisKey, *rel.Fields, rel.DeleteMode, askFlag);
+        if (result != Level::Benign) break;
+      }
+      if (result == Level::Benign && Me->DeleteRecord(askFlag) != Level::Benign) {
+        Rollback();
+        Me->Throw();
+        result = Level::Notify;
+      }
+    } else {
+      rt::assertionFailed("Invalid RI mode");
+      break;
+    }
+  }
+  Me->RestoreFile(saved, true);
+  return result;
+}
+
+}  // namespace fw
