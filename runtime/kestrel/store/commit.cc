@@ -89,11 +89,14 @@ Outcome PageStore::PatchPosition(CachedPage* page) {
     return Fail(Status::Corruption(Check::kPageHeader));
   }
   Put32LE(page->image.data(), static_cast<uint32_t>(PagePosition(static_cast<uint32_t>(page->ref))));
+  // The image only serves the writes of this commit; the records stay plain.
+  ScrambleBuffer(&page->image);
   return Outcome::OK();
 }
 
 Outcome PageStore::WriteHeader(const Header& h, uint64_t at) {
   std::string image = h.Encode();
+  ScrambleBuffer(&image);
   return Outcome::Code(file_->Write(at, image.data(), image.size()));
 }
 
@@ -144,7 +147,8 @@ Outcome PageStore::CommitPhase1() {
   }
   header_.journal_start = static_cast<uint32_t>(journal_start);
   header_.journal_end = static_cast<uint32_t>(journal_end + kHeaderSize);
-  const std::string new_header = header_.Encode();
+  std::string new_header = header_.Encode();
+  ScrambleBuffer(&new_header);
   pieces.push_back({journal_end, new_header});
   int rc = WritePieces(*file_, pieces);
   if (rc == kOk) rc = file_->Flush();
@@ -170,7 +174,8 @@ Outcome PageStore::CommitPhase2() {
     const uint64_t position = PagePosition(static_cast<uint32_t>(p->ref));
     if (position < committed_end_) pieces.push_back({position, p->image});
   }
-  const std::string new_header = header_.Encode();
+  std::string new_header = header_.Encode();
+  ScrambleBuffer(&new_header);
   pieces.push_back({0, new_header});
   int rc = WritePieces(*file_, pieces);
   // The pages must be on disk before the header stops pointing at the journal.

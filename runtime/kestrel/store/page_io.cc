@@ -5,6 +5,16 @@
 
 namespace kestrel {
 
+int PageStore::ReadPlain(uint64_t at, char* buf, size_t n, size_t* got) {
+  int rc = file_->Read(at, buf, n, got);
+  if (rc == kOk && cipher_) Unscramble(*cipher_, buf, *got / kCipherBlockSize * kCipherBlockSize);
+  return rc;
+}
+
+void PageStore::ScrambleBuffer(std::string* bytes) const {
+  if (cipher_) Scramble(*cipher_, bytes->data(), bytes->size());
+}
+
 Outcome PageStore::GetPage(int32_t ref, CachedPage** out) {
   CachedPage* page = cache_.Lookup(ref);
   if (!page) KESTREL_RETURN_IF_FAILED(LoadPage(ref, &page));
@@ -34,7 +44,7 @@ Outcome PageStore::LoadPage(int32_t ref, CachedPage** out) {
   }
   std::string image(static_cast<size_t>(units) * kUnitSize, '\0');
   size_t got = 0;
-  int rc = file_->Read(at, image.data(), image.size(), &got);
+  int rc = ReadPlain(at, image.data(), image.size(), &got);
   if (rc != kOk) return Outcome::Code(rc);
   if (got < image.size()) return Fail(Status::Corruption(Check::kShortPageRead));
   Page decoded;

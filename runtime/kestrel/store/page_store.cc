@@ -34,6 +34,7 @@ Outcome PageStore::Open(const std::string& name, const OpenOptions& options, std
   int rc = File::Open(name, options.mode, options.create, options.truncate, &file);
   if (rc != kOk) return Outcome::Code(rc);
   std::unique_ptr<PageStore> store(new PageStore(std::move(file), name, options.mode));
+  if (!options.owner_password.empty()) store->cipher_ = MakeCipherKey(options.owner_password);
   Header h;
   bool empty = false;
   // Under a reader slot: a commit in another process (the first one of a
@@ -65,7 +66,6 @@ Outcome PageStore::Close() {
   Outcome result;
   if (!failed_ && !in_transaction_) {
     if (write_mode_) {
-      header_current_ = header_current_ && true;
       result = Commit();
       EndWriteCycle();
     }
@@ -221,7 +221,7 @@ Outcome PageStore::NextId(uint32_t* id) {
 Outcome PageStore::ReadHeaderAt0(Header* out, bool* empty_file) {
   std::string buf(kHeaderSize, '\0');
   size_t got = 0;
-  int rc = file_->Read(0, buf.data(), buf.size(), &got);
+  int rc = ReadPlain(0, buf.data(), buf.size(), &got);
   if (rc != kOk) return Outcome::Code(rc);
   *empty_file = false;
   if (got == 0) {

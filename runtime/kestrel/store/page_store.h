@@ -3,11 +3,13 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "runtime/kestrel/format/cipher.h"
 #include "runtime/kestrel/format/header.h"
 #include "runtime/kestrel/format/record.h"
 #include "runtime/kestrel/os/file.h"
@@ -31,6 +33,7 @@ class PageStore {
     int mode = 0x42;  // read/write, deny none
     bool create = false;
     bool truncate = false;
+    std::string owner_password;  // non-empty: pages and header are scrambled
   };
   static Outcome Open(const std::string& name, const OpenOptions& options, std::unique_ptr<PageStore>* out);
   static Outcome Delete(const std::string& name) { return Outcome::Code(File::Delete(name)); }
@@ -125,6 +128,10 @@ class PageStore {
   void EndWriteCycle();
   Outcome Fail(Outcome o);
 
+  // Reads `n` bytes and unscrambles the whole blocks read (page_io.cc).
+  int ReadPlain(uint64_t at, char* buf, size_t n, size_t* got);
+  void ScrambleBuffer(std::string* bytes) const;
+
   // Pages (page_io.cc).
   Outcome GetPage(int32_t ref, CachedPage** out);
   Outcome LoadPage(int32_t ref, CachedPage** out);
@@ -173,6 +180,7 @@ class PageStore {
 
   std::unique_ptr<File> file_;
   std::string name_;
+  std::optional<CipherKey> cipher_;
   int mode_;
   bool shared_;      // deny none: reader slots, writer byte, exclusion
   bool deny_write_;  // writer byte for recovery, exclusion during commits

@@ -46,9 +46,9 @@ Outcome PageStore::Recover(const Header& at0, Header* effective) {
   uint64_t file_size = 0;
   if (file_->Size(&file_size) != 0) complete = false;
   for (uint64_t pos = at0.journal_start; complete && pos < at0.journal_end;) {
-    char head[6];
+    char head[kCipherBlockSize];
     size_t got = 0;
-    if (file_->Read(pos, head, sizeof head, &got) != 0 || got < sizeof head) {
+    if (ReadPlain(pos, head, sizeof head, &got) != 0 || got < sizeof head) {
       complete = false;
       break;
     }
@@ -60,7 +60,7 @@ Outcome PageStore::Recover(const Header& at0, Header* effective) {
     }
     if (own == 0) {
       std::string buf(kHeaderSize, '\0');
-      if (file_->Read(pos, buf.data(), buf.size(), &got) != 0 || got < kHeaderSize ||
+      if (ReadPlain(pos, buf.data(), buf.size(), &got) != 0 || got < kHeaderSize ||
           !Header::Decode(buf, &journaled).ok()) {
         complete = false;
         break;

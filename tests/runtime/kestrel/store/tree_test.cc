@@ -334,3 +334,41 @@ TEST_F(TreeTest, MisuseAndDamageAreTypedFailures) {
 
 }  // namespace
 }  // namespace kestrel::testing
+
+namespace kestrel::testing {
+namespace {
+
+TEST_F(TreeTest, OwnerPasswordScramblesPagesAndHeader) {
+  auto open = [&](const std::string& password) {
+    std::unique_ptr<PageStore> s;
+    PageStore::OpenOptions o;
+    o.create = true;
+    o.owner_password = password;
+    Outcome r = PageStore::Open(path_, o, &s);
+    return std::make_pair(r, std::move(s));
+  };
+  const std::string secret(300, 'Q');
+  {
+    auto [r, s] = open("Tiza");
+    ASSERT_TRUE(r.ok());
+    ASSERT_TRUE(Write(*s, [&]() -> Outcome {
+                  for (uint32_t k = 0; k < 200; ++k) KESTREL_RETURN_IF_FAILED(s->Insert(Record(Key(k), secret)));
+                  return Outcome::OK();
+                }).ok());
+  }
+  std::ifstream in(path_, std::ios::binary);
+  std::string raw((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(raw.find("kRtL"), std::string::npos);
+  EXPECT_EQ(raw.find(std::string(64, 'Q')), std::string::npos);
+  EXPECT_EQ(open("").first.code(), kInvalidDataFile);
+  EXPECT_EQ(open("Other").first.code(), kInvalidDataFile);
+  auto [r, s] = open("Tiza");
+  ASSERT_TRUE(r.ok());
+  ExpectSound(*s);
+  Contents all = ReadAll(*s);
+  ASSERT_EQ(all.size(), 200u);
+  EXPECT_TRUE(all[Key(7)] == secret);
+}
+
+}  // namespace
+}  // namespace kestrel::testing
