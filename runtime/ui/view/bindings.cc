@@ -144,8 +144,25 @@ BindingPtr Bindings::Find(std::string_view name) const {
 
 bool Bindings::Resolve(std::string_view name, BoundSource* source, BindingPtr* keep) const {
   BindingPtr b = Find(name);
-  if (!b) return false;
-  *source = b->source;
+  if (b) {
+    *source = b->source;
+    *keep = std::move(b);
+    return true;
+  }
+  // An element of a bound array field: "PRE:MARK[3]".
+  const size_t open = name.find('[');
+  if (open == std::string_view::npos || name.back() != ']') return false;
+  b = Find(name.substr(0, open));
+  if (!b || b->source.kind != BoundSource::Kind::kField) return false;
+  int sub = 0;
+  for (char c : name.substr(open + 1, name.size() - open - 2)) {
+    if (c < '0' || c > '9' || sub > 100000) return false;
+    sub = sub * 10 + (c - '0');
+  }
+  BoundSource s = b->source;
+  s.field.element = sub - 1;
+  if (sub < 1 || !s.field.valid()) return false;
+  *source = std::move(s);
   *keep = std::move(b);
   return true;
 }

@@ -10,8 +10,11 @@ namespace rt {
 
 namespace {
 
-// Deeper trees are refused so that evaluation never runs out of stack.
-constexpr int kMaxDepth = 200;
+// Deeper trees are refused so that evaluation never runs out of stack:
+// parentheses, NOT and signs nest at most kMaxNesting deep, and a chain of
+// operators builds a tree at most kMaxDepth deep.
+constexpr int kMaxNesting = 200;
+constexpr int kMaxDepth = 1000;
 
 enum class Tok : uint8_t { kEnd, kNumber, kText, kName, kSymbol, kError };
 
@@ -174,7 +177,7 @@ class ExpressionParser {
 
   int Not() {
     if (Keyword("NOT")) {
-      if (++nesting_ > kMaxDepth) return Fail(1010);
+      if (++nesting_ > kMaxNesting) return Fail(1010);
       Advance();
       int r = Unary(ExprOp::kNot, Not());
       --nesting_;
@@ -230,7 +233,7 @@ class ExpressionParser {
   int Unary() {
     if (Symbol("-") || Symbol("+")) {
       const bool minus = word_ == "-";
-      if (++nesting_ > kMaxDepth) return Fail(1010);
+      if (++nesting_ > kMaxNesting) return Fail(1010);
       Advance();
       int inner = Unary();
       --nesting_;
@@ -266,7 +269,7 @@ class ExpressionParser {
       }
       case Tok::kSymbol:
         if (word_ == "(") {
-          if (++nesting_ > kMaxDepth) return Fail(1010);
+          if (++nesting_ > kMaxNesting) return Fail(1010);
           Advance();
           int inner = Or();
           --nesting_;
@@ -302,7 +305,7 @@ class ExpressionParser {
   int CallOf(const std::string& name) {
     const FunctionInfo* f = findFunction(name);
     if (!f) return Fail(1010);
-    if (++nesting_ > kMaxDepth) return Fail(1010);
+    if (++nesting_ > kMaxNesting) return Fail(1010);
     Advance();  // past "("
     ExprNode n;
     n.op = ExprOp::kCall;
