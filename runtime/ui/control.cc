@@ -20,6 +20,7 @@ bool Control::focusable() const {
   switch (def.type) {
     case Ctl_Entry:
     case Ctl_MultiLine:
+    case Ctl_Spin:
     case Ctl_Button:
     case Ctl_Check:
     case Ctl_List:

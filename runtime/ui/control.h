@@ -33,7 +33,9 @@ class Control {
   int number() const { return number_; }
   ControlType type() const { return def.type; }
   bool isList() const { return def.type == Ctl_List || def.type == Ctl_DropList; }
-  bool isEntry() const { return def.type == Ctl_Entry || def.type == Ctl_MultiLine; }
+  bool isEntry() const {
+    return def.type == Ctl_Entry || def.type == Ctl_MultiLine || def.type == Ctl_Spin;
+  }
   // Controls that show a variable through a picture.
   bool showsVariable() const {
     return isEntry() || def.type == Ctl_VarText || def.type == Ctl_Check;

@@ -42,6 +42,7 @@ enum Prop : int {
   Prop_VScrollPos,           // 0..100
   Prop_Rows,                 // rows of the row source (read only)
   Prop_Immediate,            // navigation keys post scroll events
+  Prop_Cursor,               // mouse cursor over the control (Cursor_*)
   // Window only.
   Prop_AcceptAll = 0x7080,   // an accept-all pass is running
   Prop_Timer,                // centiseconds; 0 off
@@ -52,6 +53,9 @@ enum Prop : int {
   Prop_ClientHeight,
   Prop_Focus,                // control that has the focus
   Prop_Title,
+  Prop_StatusText,           // [zone] text of a status bar zone (from 1)
+  Prop_MouseX,               // where the mouse was last pressed, dialog units
+  Prop_MouseY,
 
   // Numbers the framework uses as they stand.
   Prop_FontCharSet = 31290,       // 0x7A3A
@@ -68,6 +72,9 @@ enum Prop : int {
   Prop_ColHeader = 0x7E80,        // [column] header text
   Prop_ColWidth,                  // [column] dialog units
 };
+
+// Mouse cursors (Prop_Cursor).
+enum Cursor : int { Cursor_Default = 0, Cursor_Wait = 1, Cursor_Zoom = 2, Cursor_Hand = 3, Cursor_Cross = 4 };
 
 // Zones reported in Prop_MouseDownZone.
 enum ListZone : int { Zone_None = 0, Zone_Field = 1, Zone_Header = 2, Zone_Border = 3 };

@@ -39,6 +39,7 @@ void Window::open(Window* owner) {
   engine_->addWindow(this);
   if (owner_ && owner_->isOpen()) backend().setWindowEnabled(*owner_, false);
   backend().openWindow(*this);
+  display();  // opening shows the bound variables
   post(Event_OpenWindow, 0);
   for (auto& c : controls_) {
     if (c->focusable() && visible(c->number()) && enabled(c->number())) {
@@ -315,6 +316,10 @@ PropValue Window::prop(int number, int id, int index) const {
       case Prop_Alrt:
         return index >= 1 && index <= int(windowAlerts_.size()) ? windowAlerts_[size_t(index - 1)] : 0;
       case Prop_Visible: return open_ && !hidden_;
+      case Prop_StatusText:
+        return index >= 1 && index <= int(status_.size()) ? PropValue(status_[size_t(index - 1)]) : PropValue();
+      case Prop_MouseX: return mouseX_;
+      case Prop_MouseY: return mouseY_;
       case Prop_Hide: return hidden_;
       default: return PropValue();
     }
@@ -369,6 +374,7 @@ PropValue Window::prop(int number, int id, int index) const {
     case Prop_VScrollPos: return l.vscrollPos;
     case Prop_Rows: return l.source ? l.source->rowCount() : 0;
     case Prop_Immediate: return c->def.immediate;
+    case Prop_Cursor: return c->def.cursor;
     case Prop_MouseDownRow: return l.mouseRow;
     case Prop_MouseDownField: return l.mouseColumn;
     case Prop_MouseDownZone: return l.mouseZone;
@@ -409,6 +415,11 @@ void Window::setProp(int number, int id, const PropValue& v, int index) {
       case Prop_Title: def_.title = v.toString(); break;
       case Prop_Background: def_.background = v.toInt(); break;
       case Prop_Hide: hidden_ = v.toInt() != 0; break;
+      case Prop_StatusText:
+        if (index < 1 || index > 64) return;
+        if (int(status_.size()) < index) status_.resize(size_t(index));
+        status_[size_t(index - 1)] = v.toString();
+        break;
       case Prop_Alrt:
         if (index >= 1 && index <= 254) {
           if (int(windowAlerts_.size()) < index) windowAlerts_.resize(size_t(index), 0);
@@ -494,6 +505,7 @@ void Window::setProp(int number, int id, const PropValue& v, int index) {
       changed(*c, Aspect_Selection);
       break;
     case Prop_Immediate: c->def.immediate = v.toInt() != 0; break;
+    case Prop_Cursor: c->def.cursor = int(v.toInt()); changed(*c, Aspect_Look); break;
     case Prop_ColEditable: if (inCol) l.editable[ci] = int(v.toInt()); break;
     case Prop_ColPicture:
       if (inCol) { l.columns[ci].picture = v.toString(); changed(*c, Aspect_Columns | Aspect_Rows); }
@@ -614,7 +626,7 @@ void Window::press(Control& c, int key) {
 }
 
 bool Window::listKey(Control& c, int key) {
-  if (c.type() == Ctl_DropList) return false;
+  if (c.type() == Ctl_DropList && !c.def.immediate) return false;
   int event;
   switch (key) {
     case Key_Up: event = Event_ScrollUp; break;
@@ -695,7 +707,22 @@ bool Window::inputKey(int number, int key, unsigned char ch) {
     return true;
   }
   if (c->isList()) return listKey(*c, key);
+  if (c->type() == Ctl_Spin && (key == Key_Up || key == Key_Down)) {
+    inputSpin(number, PropValue(c->screen).toInt() + (key == Key_Up ? 1 : -1));
+    return true;
+  }
   return false;
+}
+
+void Window::inputSpin(int number, long long value) {
+  Control* c = control(number);
+  if (!c || c->type() != Ctl_Spin) return;
+  value = std::clamp<long long>(value, c->def.rangeLow, std::max(c->def.rangeLow, c->def.rangeHigh));
+  if (!c->screen.empty() && PropValue(c->screen).toInt() == value) return;
+  c->screen = std::to_string(value);
+  c->dirty = true;
+  changed(*c, Aspect_Text);
+  post(Event_NewSelection, number);
 }
 
 void Window::inputText(int number, const std::string& text) {

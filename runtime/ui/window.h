@@ -95,7 +95,10 @@ class Window {
   // A click on a control; for lists the row, column and zone under the mouse.
   void inputClick(int number, int mouseKey, int row = 0, int column = 0,
                   int zone = Zone_Field);
-  void inputChoice(int number, int choice);  // drop-down list or sheet tab chosen
+  // Where the mouse was pressed, in the window's dialog units; before inputClick.
+  void inputMousePosition(int xDlu, int yDlu) { mouseX_ = xDlu, mouseY_ = yDlu; }
+  void inputChoice(int number, int choice);
+  void inputSpin(int number, long long value);  // spin box stepped to value  // drop-down list or sheet tab chosen
   void inputCheck(int number, bool checked);
   // The list's own scroll bar: a scroll event, or "EVENT:ScrollDrag" with
   // the thumb at pos (0..100).
@@ -139,7 +142,9 @@ class Window {
   bool acceptAll_ = false;
   int acceptPos_ = 0;  // index into controls_ of the next control to accept
   int focus_ = 0;
-  int rejected_ = 0;  // entry whose refusal was reported and not retyped since
+  int rejected_ = 0;
+  std::vector<std::string> status_;  // status bar zone texts
+  int mouseX_ = 0, mouseY_ = 0;  // entry whose refusal was reported and not retyped since
   bool maximized_ = false, minimized_ = false, hidden_ = false;
   int lastDefined_ = 0;
 };

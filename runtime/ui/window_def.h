@@ -23,6 +23,7 @@ enum ControlType : int {
   Ctl_Entry = 8,
   Ctl_Button = 9,
   Ctl_Check = 12,
+  Ctl_Spin = 13,         // number entry with up and down arrows; range from rangeLow..rangeHigh
   Ctl_Progress = 16,
   Ctl_DropList = 17,
   Ctl_List = 18,
@@ -71,7 +72,8 @@ struct ControlDef {
   int parent = 0;                 // number of the tab (or sheet) that holds it
   std::vector<ListColumn> columns;
   int dropRows = 0;               // drop-down list: rows of the open list
-  int rangeLow = 0, rangeHigh = 100;
+  int rangeLow = 0, rangeHigh = 100;  // progress bars and spin boxes
+  int cursor = 0;                 // Cursor_*
   std::vector<int> alerts;        // alerted key codes
 };
 
@@ -87,6 +89,7 @@ struct WindowDef {
   bool resizable = true;
   std::vector<ControlDef> controls;
   std::vector<int> alerts;        // keys alerted on the window
+  std::vector<int> statusZones;   // status bar zone widths in dialog units (-1: the rest); none: no bar
 };
 
 }  // namespace ui

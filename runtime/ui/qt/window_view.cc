@@ -15,6 +15,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSpinBox>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTableView>
 #include <QWindowStateChangeEvent>
@@ -103,7 +105,9 @@ void WindowView::syncWindow() {
   const WindowDef& d = window_->def();
   syncing_ = true;
   setWindowTitle(qs(d.title));
-  resize(px(d.width), py(d.height));
+  syncStatus();
+  resize(px(d.width), py(d.height) + (status_ ? status_->sizeHint().height() : 0));
+  if (status_) status_->setGeometry(0, height() - status_->sizeHint().height(), width(), status_->sizeHint().height());
   if (d.x >= 0 && d.y >= 0 && d.x < 100000 && d.y < 100000) move(px(d.x), py(d.y));
   if (plainColour(d.background)) {
     QPalette p = palette();
@@ -120,6 +124,26 @@ void WindowView::syncWindow() {
   bool hidden = window_->prop(0, Prop_Hide).toInt() != 0;
   if (hidden != isHidden() && (hidden || shown_)) setVisible(!hidden);
   syncing_ = false;
+}
+
+void WindowView::syncStatus() {
+  const WindowDef& d = window_->def();
+  if (d.statusZones.empty()) return;
+  if (!status_) {
+    status_ = new QStatusBar(this);
+    status_->setSizeGripEnabled(false);
+    for (size_t i = 0; i < d.statusZones.size(); ++i) {
+      auto* l = new QLabel(status_);
+      l->setObjectName(QString("zone_%1").arg(i + 1));
+      if (d.statusZones[i] > 0) l->setFixedWidth(px(d.statusZones[i]));
+      status_->addWidget(l, d.statusZones[i] > 0 ? 0 : 1);
+      zones_.push_back(l);
+    }
+  }
+  for (size_t i = 0; i < zones_.size(); ++i)
+    zones_[i]->setText(qs(window_->prop(0, Prop_StatusText, int(i) + 1).toString()));
+  int h = status_->sizeHint().height();
+  status_->setGeometry(0, height() - h, width(), h);
 }
 
 void WindowView::createControl(Control& c) {
@@ -155,6 +179,14 @@ void WindowView::createControl(Control& c) {
       w = e;
       break;
     }
+    case Ctl_Spin: {
+      auto* sp = new QSpinBox(this);
+      connect(sp, qOverload<int>(&QSpinBox::valueChanged), this, [this, n](int v) {
+        if (!syncing_) window_->inputSpin(n, v);
+      });
+      w = sp;
+      break;
+    }
     case Ctl_Button: {
       auto* b = new QPushButton(this);
       b->setAutoDefault(false);
@@ -178,6 +210,7 @@ void WindowView::createControl(Control& c) {
     case Ctl_Box: {
       auto* f = new QFrame(this);
       f->setFrameShape(QFrame::Box);
+      f->setFrameShadow(QFrame::Plain);  // drawn in the text colour: the frame colour
       w = f;
       break;
     }
@@ -312,6 +345,13 @@ void WindowView::applyLook(Control& c, QWidget* w) {
     w->setAutoFillBackground(true);
   }
   w->setPalette(p);
+  switch (c.def.cursor) {
+    case Cursor_Wait: w->setCursor(Qt::WaitCursor); break;
+    case Cursor_Zoom:
+    case Cursor_Cross: w->setCursor(Qt::CrossCursor); break;
+    case Cursor_Hand: w->setCursor(Qt::PointingHandCursor); break;
+    default: w->unsetCursor(); break;
+  }
 }
 
 void WindowView::applyGeometry(Control& c, QWidget* w) {
@@ -373,6 +413,12 @@ void WindowView::applyText(Control& c, QWidget* w) {
       break;
     }
     case Ctl_Check: static_cast<QCheckBox*>(w)->setText(qs(text)); break;
+    case Ctl_Spin: {
+      auto* sp = static_cast<QSpinBox*>(w);
+      sp->setRange(c.def.rangeLow, std::max(c.def.rangeLow, c.def.rangeHigh));
+      sp->setValue(int(PropValue(c.screen).toInt()));
+      break;
+    }
     case Ctl_Image: {
       QIcon icon = loadIcon(c.def.icon.empty() ? text : c.def.icon);
       QSize size = c.def.width > 0 ? QSize(px(c.def.width), py(c.def.height)) : QSize(32, 32);
@@ -585,9 +631,22 @@ bool WindowView::eventFilter(QObject* watched, QEvent* event) {
       return false;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
-    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonRelease: {
+      auto* me = static_cast<QMouseEvent*>(event);
+      if (auto* from = qobject_cast<QWidget*>(watched); from && event->type() != QEvent::MouseButtonRelease) {
+        QPoint at = from->mapTo(this, me->position().toPoint());
+        window_->inputMousePosition(dluFromPx(at.x()), dluFromPy(at.y()));
+      }
       if (c->type() == Ctl_List && watched != widget(n)) return listMouse(*c, watched, event);
+      if ((c->type() == Ctl_Image || c->type() == Ctl_Box) && event->type() != QEvent::MouseButtonRelease) {
+        bool dbl = event->type() == QEvent::MouseButtonDblClick;
+        int key = me->button() == Qt::LeftButton ? (dbl ? Mouse_LeftDouble : Mouse_Left)
+                  : me->button() == Qt::RightButton ? (dbl ? Mouse_RightDouble : Mouse_Right) : 0;
+        if (key) window_->inputClick(n, key);
+        return key != 0;
+      }
       return false;
+    }
     default:
       return false;
   }
@@ -624,8 +683,9 @@ void WindowView::moveEvent(QMoveEvent* event) {
 
 void WindowView::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
+  if (status_) status_->setGeometry(0, height() - status_->height(), width(), status_->height());
   if (syncing_ || !isVisible()) return;
-  window_->inputResized(dluFromPx(width()), dluFromPy(height()));
+  window_->inputResized(dluFromPx(width()), dluFromPy(height() - (status_ ? status_->height() : 0)));
   for (Control* c : window_->controls()) {
     if (c->type() == Ctl_Sheet && c->def.width == Auto) sync(*c, Aspect_Geometry);
     if (c->type() == Ctl_List) measureList(*c);

@@ -5,13 +5,16 @@
 #include <QFont>
 #include <QWidget>
 #include <map>
+#include <vector>
 
 namespace ui {
 class Control;
 class Window;
 }  // namespace ui
 
+class QLabel;
 class QScrollBar;
+class QStatusBar;
 class QTabBar;
 
 namespace ui::qt {
@@ -57,6 +60,7 @@ class WindowView : public QWidget {
   void applyText(Control& c, QWidget* widget);
   void applyState(Control& c, QWidget* widget);
   void rebuildTabs(Control& sheet);
+  void syncStatus();
   void placeEditors(Control& list);
   void measureList(Control& list);
   bool listMouse(Control& c, QObject* watched, QEvent* event);
@@ -69,6 +73,8 @@ class WindowView : public QWidget {
   std::map<int, QScrollBar*> thumbs_;  // page-loaded lists: thumb 0..100 owned by the engine
   std::map<int, std::vector<int>> tabMap_;  // sheet -> tab-bar index to tab choice
   bool syncing_ = false;
+  QStatusBar* status_ = nullptr;
+  std::vector<QLabel*> zones_;
 };
 
 // The family to use for a font name from a definition.

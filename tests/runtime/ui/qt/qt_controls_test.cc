@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabBar>
 #include <QTableView>
 #include <QTest>
@@ -19,6 +20,7 @@
 
 #include "runtime/ui/engine.h"
 #include "runtime/ui/event_codes.h"
+#include "runtime/ui/key_codes.h"
 #include "runtime/ui/list_format.h"
 #include "runtime/ui/qt/qt_backend.h"
 #include "runtime/ui/row_source.h"
@@ -215,6 +217,53 @@ TEST_F(QtControls, WindowOnAnotherThreadRunsWithoutDisplay) {
   t.join();
   EXPECT_EQ(accepted, 1);
   EXPECT_GE(timers, 2);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(QtControls, SpinBoxStatusBarCursorAndMouseOnImage) {
+  WindowDef d;
+  d.width = 200, d.height = 100;
+  d.statusZones = {60, -1};
+  d.controls = {def(Ctl_Spin, "@n3", 4, 4, 40, 12), def(Ctl_Image, "", 60, 10, 40, 40)};
+  d.controls[0].rangeLow = 1;
+  d.controls[0].rangeHigh = 3;
+  d.controls[1].alerts = {Mouse_Left};
+  d.controls[1].cursor = Cursor_Zoom;
+  Window w(d);
+  int32_t value = 3;
+  Int32Var var(&value);
+  w.bind(1, &var);
+  w.open();
+  w.setProp(0, Prop_StatusText, "Página 1", 1);
+  auto* spin = qobject_cast<QSpinBox*>(QtBackend::controlWidget(w, 1));
+  ASSERT_NE(spin, nullptr);
+  EXPECT_EQ(spin->value(), 3);
+  QTest::keyClick(spin, Qt::Key_Up);  // at the top of the range: nothing
+  QTest::keyClick(spin, Qt::Key_Down);
+  QTest::keyClick(spin, Qt::Key_Down);
+  QTest::keyClick(spin, Qt::Key_Down);
+  EXPECT_EQ(spin->value(), 1);
+  EXPECT_TRUE(w.update());
+  EXPECT_EQ(value, 1);
+  auto* zone = QtBackend::windowWidget(w)->findChild<QLabel*>("zone_1");
+  ASSERT_NE(zone, nullptr);
+  EXPECT_EQ(zone->text(), QString::fromUtf8("Página 1"));
+  EXPECT_GE(zone->mapTo(QtBackend::windowWidget(w), QPoint(0, 0)).y(),
+            QtBackend::controlWidget(w, 2)->geometry().bottom());
+  QWidget* image = QtBackend::controlWidget(w, 2);
+  EXPECT_EQ(image->cursor().shape(), Qt::CrossCursor);
+  QTest::mouseClick(image, Qt::LeftButton, {}, QPoint(image->width() / 2, image->height() / 2));
+  Engine& e = Engine::current();
+  int selections = 0;
+  while (e.wait(w) && e.event() != Event_AlertKey) selections += e.event() == Event_NewSelection;
+  EXPECT_EQ(selections, 2);
+  EXPECT_EQ(e.field(), 2);
+  EXPECT_NEAR(w.prop(0, Prop_MouseX).toInt(), 60 + 20, 1);  // the image's centre
+  EXPECT_NEAR(w.prop(0, Prop_MouseY).toInt(), 10 + 20, 1);
+  w.close();
 }
 
 }  // namespace
