@@ -28,6 +28,7 @@ class PageCache {
 
   // Finds a page and counts the access; nullptr when not cached.
   CachedPage* Lookup(int32_t ref);
+  bool Contains(int32_t ref) const { return buckets_[Bucket(ref)].count(ref) > 0; }
   // Takes ownership of a page just loaded or created.
   CachedPage* Add(std::unique_ptr<CachedPage> page);
   // The eviction rule, run before a page is loaded: while 20 or more pages

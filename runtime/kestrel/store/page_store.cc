@@ -243,6 +243,16 @@ void PageStore::AdoptHeader(const Header& h) {
   insert_cursor_.Reset();
   header_ = h;
   disk_header_ = h;
+  // Empty areas may sit anywhere on disk; placing pages assumes that every
+  // area starts at or above the end of the areas below it.
+  uint32_t floor = 0;
+  for (int i = 1; i <= kMaxUnits; ++i) {
+    if (header_.area_start[i] == header_.area_end[i]) {
+      header_.area_start[i] = header_.area_end[i] = floor;
+    } else {
+      floor = header_.area_end[i];
+    }
+  }
   root_ = h.root == kNoRoot ? -1 : static_cast<int32_t>(h.root);
   header_valid_ = true;
 }
@@ -266,6 +276,8 @@ Outcome PageStore::EnsureHeader() {
       Discard();
       return Fail(Status::Corruption(kCheckJournal));
     }
+    Status areas = effective.CheckAreas();
+    if (!areas.ok()) return Fail(areas);
     AdoptHeader(effective);
   } else if (!header_changed_) {
     disk_header_ = effective;

@@ -14,6 +14,9 @@ uint32_t PageStore::AreaPages(int i) const {
 // Gives `page` the place `to` and points its parent (or the header) at it.
 Outcome PageStore::MovePage(int32_t from, int32_t to) {
   if (from == to) return Outcome::OK();
+  // A place still held by a cached page is no free place: the area table
+  // and the tree disagree.
+  if (cache_.Contains(to)) return Fail(Status::Corruption(kCheckNoPlace));
   CachedPage* page = nullptr;
   KESTREL_RETURN_IF_FAILED(GetPage(from, &page));
   cache_.Rehash(page, to);
@@ -108,6 +111,7 @@ Outcome PageStore::TakePlace(CachedPage* page, int units) {
     ref = static_cast<int32_t>(header_.area_end[units]);
     header_.area_end[units] += units;
   }
+  if (cache_.Contains(ref)) return Fail(Status::Corruption(kCheckNoPlace));
   cache_.Rehash(page, ref);
   cache_.MarkDirty(page);
   header_changed_ = true;

@@ -372,3 +372,65 @@ TEST_F(TreeTest, OwnerPasswordScramblesPagesAndHeader) {
 
 }  // namespace
 }  // namespace kestrel::testing
+
+namespace kestrel::testing {
+namespace {
+
+// Empty areas may sit anywhere in a file; pages placed later must still
+// never overlap the areas below.
+TEST_F(TreeTest, EmptyAreasAnywhereOnDiskAreHandled) {
+  {
+    auto s = Open();
+    ASSERT_TRUE(Write(*s, [&]() -> Outcome {
+                  for (uint32_t k = 0; k < 60; ++k) KESTREL_RETURN_IF_FAILED(s->Insert(Rec(k, 900)));
+                  return Outcome::OK();
+                }).ok());
+  }
+  Header h;
+  {
+    std::ifstream in(path_, std::ios::binary);
+    std::string head(512, '\0');
+    in.read(head.data(), 512);
+    ASSERT_TRUE(Header::Decode(head, &h).ok());
+  }
+  std::vector<int> empty;
+  for (int i = 1; i <= kMaxUnits; ++i) {
+    if (AreaPages(h, i) == 0) empty.push_back(i);
+  }
+  ASSERT_GT(empty.size(), 10u);
+  {
+    std::fstream f(path_, std::ios::in | std::ios::out | std::ios::binary);
+    for (size_t n = 0; n < empty.size(); n += 3) {  // at 0 and far away
+      const int i = empty[n];
+      std::string v;
+      Append32LE(&v, n % 2 ? 0 : 5000 + i);
+      f.seekp(0x20 + 4 * i);
+      f.write(v.data(), 4);
+      f.seekp(0x110 + 4 * i);
+      f.write(v.data(), 4);
+    }
+  }
+  auto s = Open();
+  Contents model = ReadAll(*s);
+  std::mt19937 rng(5);
+  for (int round = 0; round < 5; ++round) {
+    Outcome o = Write(*s, [&]() -> Outcome {
+                  for (int i = 0; i < 30; ++i) {
+                    uint32_t k = 100 + rng() % 500;
+                    if (model.count(Key(k))) continue;
+                    Record r = Rec(k, 20 + rng() % 3000);
+                    model[Key(k)] = std::string(r.value());
+                    KESTREL_RETURN_IF_FAILED(s->Insert(r));
+                  }
+                  return Outcome::OK();
+                });
+    ASSERT_TRUE(o.ok()) << round << ": " << o.ToString();
+    ExpectSound(*s);
+  }
+  s = Open();
+  ExpectSound(*s);
+  EXPECT_TRUE(Same(ReadAll(*s), model));
+}
+
+}  // namespace
+}  // namespace kestrel::testing
