@@ -236,6 +236,7 @@ int32_t View::Set(int components) {
   positioned_ = true;
   boundary_ = false;
   seeked_ = false;
+  last_position_.clear();
   int32_t rc = 0;
   switch (mode_) {
     case Mode::kFile: rc = SetFile(primary_); break;
@@ -314,10 +315,17 @@ std::string View::Position() {
     fail(37);
     return std::string();
   }
+  if (!last_position_.empty()) {
+    clearError();
+    return last_position_;
+  }
   ViewIssueScope scope;
   Prepare();
-  if (mode_ == Mode::kKey) return rt::Position(primary_, plan_.key.key);
-  return rt::Position(primary_);
+  return DriverPosition();
+}
+
+std::string View::DriverPosition() {
+  return mode_ == Mode::kKey ? rt::Position(primary_, plan_.key.key) : rt::Position(primary_);
 }
 
 int32_t View::ResetTo(std::string_view position) {
@@ -328,6 +336,7 @@ int32_t View::ResetTo(std::string_view position) {
   positioned_ = true;
   boundary_ = false;
   seeked_ = false;
+  last_position_.clear();
   int32_t rc = 0;
   switch (mode_) {
     case Mode::kFile: rc = Reset(primary_, position); break;
@@ -357,7 +366,7 @@ int32_t View::ResetToCurrent() {
     Prepare();
     Activate(1);
     if (mode_ == Mode::kSorted) rows_valid_ = false;  // the record may be new
-    position = mode_ == Mode::kKey ? rt::Position(primary_, plan_.key.key) : rt::Position(primary_);
+    position = DriverPosition();
     if (position.empty()) return ERRORCODE() ? ERRORCODE() : fail(35);
   }
   return ResetTo(position);
@@ -375,6 +384,7 @@ int32_t View::Reget(std::string_view position) {
   Prepare();
   if (!positioned_) Activate(1);
   int32_t rc = mode_ == Mode::kKey ? rt::Reget(primary_, plan_.key.key, position) : rt::Reget(primary_, position);
+  if (rc == 0) last_position_ = position;
   if (rc == 0 && mode_ == Mode::kSorted && rows_valid_) {
     auto it = std::find_if(rows_.begin(), rows_.end(), [&](const SortedRow& r) { return r.position == position; });
     if (it != rows_.end()) {
@@ -406,14 +416,26 @@ int32_t View::Read(int vdir) {
   ViewIssueScope scope;
   const BufferSnapshot before(primary_);
   BeginBracket();
+  moved_ = false;
   int32_t rc = 0;
   if (mode_ == Mode::kSorted) {
     rc = ReadSorted(vdir);
   } else {
     rc = ReadKeyed(mode_ == Mode::kKey && plan_.key.reverse ? -vdir : vdir);
   }
-  // A read that finds nothing leaves the buffers as they were.
-  if (rc != 0) before.restore(primary_);
+  if (rc == 0) {
+    last_position_ = DriverPosition();
+  } else if (moved_ && !last_position_.empty()) {
+    // Back to the record returned last (see Position).
+    if (mode_ == Mode::kKey) {
+      rt::Reget(primary_, plan_.key.key, last_position_);
+    } else {
+      rt::Reget(primary_, last_position_);
+    }
+  } else {
+    // A read that finds nothing leaves the buffers as they were.
+    before.restore(primary_);
+  }
   AfterRead();
   if (rc != 0 && ERRORCODE() != rc) postError(rc);
   return rc;
@@ -428,6 +450,7 @@ int32_t View::ReadKeyed(int kdir) {
   for (;;) {
     if (skip_memos_) NoMemo(primary_);
     if (int32_t rc = kdir > 0 ? rt::Next(primary_) : rt::Previous(primary_); rc != 0) return rc;
+    moved_ = true;
     if (ranged_) {
       const int side = RangeSide();
       if (side == kdir) return fail(33);  // past the end of the range

@@ -98,7 +98,10 @@ class View {
   int32_t Next();
   int32_t Previous();
   // The position of the record read last ("" when none). Next and Previous
-  // after ResetTo both read the record at the position first.
+  // after ResetTo both read the record at the position first. When a read
+  // ends (33) after the driver has read records the view passed over, the
+  // record returned last is read again, so that the driver's current record
+  // and the buffers agree with what the caller saw.
   std::string Position();
   int32_t ResetTo(std::string_view position);
   // Re-positions at the record the file's buffer holds (the file's current
@@ -139,6 +142,7 @@ class View {
   int32_t ReadKeyed(int kdir);
   int32_t ReadSorted(int vdir);
   int32_t SeekValues(size_t fixed, int kdir, bool range_start);
+  std::string DriverPosition();
   int RangeSide() const;
   bool Residual() const;
   int32_t Materialize();
@@ -170,7 +174,10 @@ class View {
   std::vector<Value> eq_values_;
   Value low_value_, high_value_;
   std::vector<int> residual_;
-  bool read_any_ = false;
+  // The position of the record the view returned last ("" when none since
+  // the last positioning), and whether the driver has read past it.
+  std::string last_position_;
+  bool moved_ = false;
 
   std::vector<SortedRow> rows_;
   bool rows_valid_ = false;

@@ -87,6 +87,7 @@ int32_t View::ReadSorted(int vdir) {
     const int32_t rc = GetById(primary_, rows_[i].id);
     if (rc == 35 || rc == 33) continue;  // deleted since the sort
     if (rc != 0) return rc;
+    moved_ = true;
     if (Residual()) return 0;  // changed since the sort: tested again
   }
 }
