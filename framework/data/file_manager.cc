@@ -177,6 +177,11 @@ Level FileManager::OpenFile(bool handleError) {
         SetError(12);
         return handleError ? Throw() : Level::Notify;
       }
+      // Whether a create leaves the file open differs between drivers; the
+      // next attempt opens it through the open server either way.
+      ++InClose;
+      rt::Close(Block());
+      --InClose;
       continue;
     }
     if (code == kRebuildKeys) {

@@ -244,9 +244,13 @@ class FileManager : public rt::FileCallback {
   // Declared index of the primary key, or -1.
   int PrimaryKeyIndex() const;
   void SetMultiRecordRead(int value);
+  // Leaves the file without a current record, keeping the buffer.
+  void ForgetCurrent();
   // The first key (in Keys order) that the buffer duplicates; names it to
   // the error manager. nullptr when none does.
-  const KeyEntry* NameDuplicateKey();
+  const KeyEntry* NameDuplicateKey(bool excludeCurrent);
+  // Whether another record has the buffer's value of the unique key.
+  bool DuplicatesKey(int key, bool excludeCurrent);
   std::string KeyName(const KeyEntry& k) const;
   // One number for an automatically numbered key; false with *failed set
   // to the outcome when the read fails.

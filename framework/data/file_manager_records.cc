@@ -9,6 +9,7 @@
 #include "runtime/core/file_access.h"
 #include "runtime/core/file_records.h"
 #include "runtime/core/file_sequence.h"
+#include "runtime/core/file_state.h"
 
 namespace fw {
 
@@ -134,15 +135,9 @@ Level FileManager::InsertServer(bool handleError) {
       SetError(15);
       return Level::Notify;
     }
-    if (!HasAutoInc) {
-      // Leave the file without a current record; the buffer is the user's.
-      std::vector<uint8_t> record = b.record;
-      std::vector<std::string> memos = b.memos;
-      rt::GetById(b, 0);
-      b.record = std::move(record);
-      b.memos = std::move(memos);
-    }
-    const KeyEntry* k = NameDuplicateKey();
+    if (!HasAutoInc) ForgetCurrent();
+    // A numbered record is already in the file: it is not its own duplicate.
+    const KeyEntry* k = NameDuplicateKey(HasAutoInc);
     ThrowMessage(15, k ? KeyName(*k) : std::string());
     return Level::Notify;
   }
@@ -150,11 +145,39 @@ Level FileManager::InsertServer(bool handleError) {
   return handleError ? Throw() : Level::Notify;
 }
 
-const FileManager::KeyEntry* FileManager::NameDuplicateKey() {
+void FileManager::ForgetCurrent() {
+  // Reading record 0 leaves the file without a current record; the buffer
+  // stays the user's.
   rt::FileControlBlock& b = Block();
+  std::vector<uint8_t> record = b.record;
+  std::vector<std::string> memos = b.memos;
+  rt::GetById(b, 0);
+  b.record = std::move(record);
+  b.memos = std::move(memos);
+}
+
+bool FileManager::DuplicatesKey(int key, bool excludeCurrent) {
+  // Looked up by the key rather than asked of the driver, which would
+  // leave out whatever record is current.
+  rt::FileControlBlock& b = Block();
+  const std::vector<uint8_t> record = b.record;
+  const std::vector<std::string> memos = b.memos;
+  const std::string self = excludeCurrent ? rt::Position(b) : std::string();
+  const int64_t state = rt::GetState(b);
+  bool duplicate = rt::Get(b, key) == 0 && (self.empty() || rt::Position(b) != self);
+  if (state) {
+    rt::RestoreState(b, state);
+    rt::FreeState(b, state);
+  }
+  b.record = record;
+  b.memos = memos;
+  return duplicate;
+}
+
+const FileManager::KeyEntry* FileManager::NameDuplicateKey(bool excludeCurrent) {
   for (const KeyEntry& k : Keys) {
     if (k.Dups) continue;
-    if (rt::Duplicate(b, k.Key)) {
+    if (DuplicatesKey(k.Key, excludeCurrent)) {
       if (Errors) Errors->SetKey(KeyName(k));
       return &k;
     }
@@ -251,7 +274,7 @@ Level FileManager::PrimeAutoIncServer(bool handleError) {
       }
       if (attempts < kAutoIncAttempts) continue;
       SetError(35);
-      if (code == kDuplicateKey) NameDuplicateKey();
+      if (code == kDuplicateKey) NameDuplicateKey(false);
       if (handleError && Throw() == Level::Benign) break;  // Yes: number afresh
       return Level::Notify;
     }
