@@ -97,7 +97,13 @@ class TestAccess : public fw::FileManager {
   }
 
   // Deletions as "label:id", in the order the runtime was asked for them.
+  // The next `refuseDeletes` deletes are refused with "Access Denied".
   bool PreDelete(int32_t& code, std::string& message) override {
+    if (refuseDeletes > 0) {
+      --refuseDeletes;
+      code = 5;
+      return false;
+    }
     if (deleteLog) deleteLog->push_back(file_->decl().label + ":" + text(0));
     return FileManager::PreDelete(code, message);
   }
@@ -108,6 +114,7 @@ class TestAccess : public fw::FileManager {
   rt::FieldRef ref(int field) { return rt::FieldRef{&Block(), field, 0}; }
 
   std::vector<std::string>* deleteLog = nullptr;
+  int refuseDeletes = 0;
 
  private:
   rt::DeclaredFile* file_;
