@@ -12,7 +12,7 @@ namespace rt {
 namespace {
 
 constexpr size_t kMaxSteps = 1'000'000;
-constexpr size_t kMaxDepth = 4'000;
+constexpr size_t kMaxDepth = 1'000;
 
 struct Item;
 using Seq = std::vector<Item>;

@@ -230,6 +230,7 @@ int32_t View::Close() {
 
 int32_t View::Set(int components) {
   if (!open_) return fail(37);
+  if (filter_.compiled() && !filter_.Alive()) return fail(1014);
   ViewIssueScope scope;
   Prepare();
   Activate(1);
@@ -330,6 +331,7 @@ std::string View::DriverPosition() {
 
 int32_t View::ResetTo(std::string_view position) {
   if (!open_) return fail(37);
+  if (filter_.compiled() && !filter_.Alive()) return fail(1014);
   ViewIssueScope scope;
   Prepare();
   Activate(1);
@@ -360,6 +362,7 @@ int32_t View::ResetTo(std::string_view position) {
 
 int32_t View::ResetToCurrent() {
   if (!open_) return fail(37);
+  if (filter_.compiled() && !filter_.Alive()) return fail(1014);
   std::string position;
   {
     ViewIssueScope scope;
@@ -382,7 +385,7 @@ int32_t View::Reget(std::string_view position) {
   if (!open_) return fail(37);
   ViewIssueScope scope;
   Prepare();
-  if (!positioned_) Activate(1);
+  if (!positioned_ && (!filter_.compiled() || filter_.Alive())) Activate(1);
   int32_t rc = mode_ == Mode::kKey ? rt::Reget(primary_, plan_.key.key, position) : rt::Reget(primary_, position);
   if (rc == 0) last_position_ = position;
   if (rc == 0 && mode_ == Mode::kSorted && rows_valid_) {
