@@ -48,6 +48,8 @@ class PageStore {
   Outcome Close();
   Outcome TruncateToEnd();
   Outcome Flush() { return Outcome::Code(file_->Flush()); }
+  // Current length of the file on disk.
+  Outcome FileSize(uint64_t* size) { return Outcome::Code(file_->Size(size)); }
 
   void BeginOperation();
   // Ends an operation: releases the reader slot in read mode; in write mode
