@@ -53,13 +53,19 @@ void FilesManager::RemoveFileMapping(FileManager* fileManager) {
   // By the manager, not the file: the thread's instance may be going away.
   for (auto it = FileMapping.begin(); it != FileMapping.end(); ++it) {
     if (it->second == fileManager) {
-      FileMapping.erase(it);
+      RemoveFileMapping(it->first);
       return;
     }
   }
 }
 
-void FilesManager::RemoveFileMapping(FileId id) { FileMapping.erase(id); }
+void FilesManager::RemoveFileMapping(FileId id) {
+  FileMapping.erase(id);
+  // Uses that were never closed end with the manager (their saved states
+  // went with it).
+  const uint32_t thread = ThreadNumber();
+  std::erase_if(StatusQ, [&](const UsageEntry& e) { return e.Thread == thread && e.Id == id; });
+}
 
 void FilesManager::RemoveRelationFileMapping(RelationManager* relationManager) {
   for (auto it = RelationMapping.begin(); it != RelationMapping.end(); ++it) {
