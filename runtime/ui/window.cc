@@ -747,7 +747,9 @@ void Window::inputClick(int number, int mouseKey, int row, int column, int zone)
   Control* c = control(number);
   if (!c) return;
   if (!c->isList()) {
-    if ((mouseKey == Mouse_Left) && (c->type() == Ctl_Button || c->type() == Ctl_Check)) {
+    if (mouseKey == Mouse_Left && c->type() == Ctl_MenuItem) {
+      press(*c, mouseKey);  // choosing an item leaves the focus where it is
+    } else if (mouseKey == Mouse_Left && (c->type() == Ctl_Button || c->type() == Ctl_Check)) {
       if (Control* old = control(focus_); old && old != c && !complete(*old, false)) return;
       if (focus_ != number) focus_ = number;
       press(*c, mouseKey);

@@ -27,7 +27,8 @@ enum ControlType : int {
   Ctl_Progress = 16,
   Ctl_DropList = 17,
   Ctl_List = 18,
-  Ctl_MenuItem = 20,
+  Ctl_MenuItem = 20,     // an item of a menu (parent: the menu)
+  Ctl_Menu = 21,         // a menu of the menu bar (parent 0) or a submenu (parent: a menu)
   Ctl_Sheet = 37,
   Ctl_Tab = 38,
 };

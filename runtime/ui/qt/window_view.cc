@@ -10,6 +10,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -106,7 +108,8 @@ void WindowView::syncWindow() {
   syncing_ = true;
   setWindowTitle(qs(d.title));
   syncStatus();
-  resize(px(d.width), py(d.height) + (status_ ? status_->sizeHint().height() : 0));
+  resize(px(d.width), clientTop_ + py(d.height) + (status_ ? status_->sizeHint().height() : 0));
+  if (menuBar_) menuBar_->setGeometry(0, 0, width(), clientTop_);
   if (status_) status_->setGeometry(0, height() - status_->sizeHint().height(), width(), status_->sizeHint().height());
   if (d.x >= 0 && d.y >= 0 && d.x < 100000 && d.y < 100000) move(px(d.x), py(d.y));
   if (plainColour(d.background)) {
@@ -146,9 +149,58 @@ void WindowView::syncStatus() {
   status_->setGeometry(0, height() - h, width(), h);
 }
 
+void WindowView::createMenu(Control& c) {
+  const int n = c.number();
+  Control* parent = window_->control(c.def.parent);
+  QMenu* parentMenu = nullptr;
+  if (parent && parent->type() == Ctl_Menu) parentMenu = qobject_cast<QMenu*>(widget(parent->number()));
+  QAction* action = nullptr;
+  if (c.type() == Ctl_Menu) {
+    auto* menu = new QMenu(qs(c.def.text), this);
+    menu->setObjectName(qs(c.def.label.empty() ? "menu_" + std::to_string(n) : c.def.label));
+    if (parentMenu) {
+      action = parentMenu->addMenu(menu);
+    } else {
+      if (!menuBar_) {
+        menuBar_ = new QMenuBar(this);
+        clientTop_ = menuBar_->sizeHint().height();
+        for (Control* o : window_->controls())
+          if (QWidget* ow = widget(o->number())) applyGeometry(*o, ow);
+        syncWindow();
+      }
+      action = menuBar_->addMenu(menu);
+      menuBar_->setGeometry(0, 0, width(), clientTop_);
+    }
+    widgets_[n] = menu;
+  } else {
+    action = parentMenu ? parentMenu->addAction(qs(c.def.text)) : nullptr;
+    if (!action) return;  // an item outside any menu has nowhere to show
+    connect(action, &QAction::triggered, this, [this, n] { window_->inputClick(n, Mouse_Left); });
+  }
+  action->setProperty(kControlProp, n);
+  actions_[n] = action;
+  syncMenu(c);
+}
+
+void WindowView::syncMenu(Control& c) {
+  auto it = actions_.find(c.number());
+  if (it == actions_.end()) return;
+  QAction* a = it->second;
+  a->setText(qs(c.def.text));
+  a->setVisible(!c.def.hidden);
+  a->setEnabled(window_->enabled(c.number()));
+  a->setCheckable(c.checked);
+  a->setChecked(c.checked);
+  if (!c.def.icon.empty()) a->setIcon(loadIcon(c.def.icon));
+}
+
 void WindowView::createControl(Control& c) {
   const int n = c.number();
   QWidget* w = nullptr;
+  if (c.type() == Ctl_Menu || c.type() == Ctl_MenuItem) {
+    createMenu(c);
+    return;
+  }
   switch (c.type()) {
     case Ctl_Text:
     case Ctl_Prompt:
@@ -312,10 +364,20 @@ void WindowView::destroyControl(Control& c) {
     delete t->second;
     thumbs_.erase(t);
   }
+  if (auto a = actions_.find(c.number()); a != actions_.end()) {
+    QAction* action = a->second;
+    actions_.erase(a);
+    if (c.type() == Ctl_MenuItem) delete action;  // a menu's action goes with its menu
+  }
   auto it = widgets_.find(c.number());
   if (it == widgets_.end()) return;
   QWidget* w = it->second;
   widgets_.erase(it);
+  if (auto* menu = qobject_cast<QMenu*>(w)) {
+    // Items of the menu go with it.
+    for (auto a = actions_.begin(); a != actions_.end();)
+      a = a->second->parent() == menu ? actions_.erase(a) : std::next(a);
+  }
   models_.erase(c.number());
   c.backendData = nullptr;
   // Engine operations never run inside a Qt event handler (input only posts
@@ -369,9 +431,9 @@ void WindowView::applyGeometry(Control& c, QWidget* w) {
   if (auto t = thumbs_.find(c.number()); t != thumbs_.end()) {
     int tw = t->second->sizeHint().width();
     if (c.list.vscroll) width = std::max(0, width - tw);
-    t->second->setGeometry(px(c.def.x) + width, py(c.def.y), tw, height);
+    t->second->setGeometry(px(c.def.x) + width, clientTop_ + py(c.def.y), tw, height);
   }
-  w->setGeometry(px(c.def.x), py(c.def.y), width, height);
+  w->setGeometry(px(c.def.x), clientTop_ + py(c.def.y), width, height);
   if (c.type() == Ctl_Sheet)
     if (auto* bar = w->findChild<QTabBar*>("tabs")) bar->setGeometry(0, 0, width, bar->sizeHint().height());
 }
@@ -519,6 +581,13 @@ void WindowView::placeEditors(Control& c) {
 }
 
 void WindowView::sync(Control& c, unsigned aspects) {
+  if (c.type() == Ctl_Menu || c.type() == Ctl_MenuItem) {
+    syncMenu(c);
+    if (c.type() == Ctl_Menu && (aspects & Aspect_State))
+      for (Control* o : window_->controls())
+        if (o->def.parent == c.number()) syncMenu(*o);
+    return;
+  }
   if (c.type() == Ctl_Tab) {
     if (Control* sheet = window_->control(c.def.parent)) rebuildTabs(*sheet);
     if (aspects & Aspect_State)
@@ -635,7 +704,7 @@ bool WindowView::eventFilter(QObject* watched, QEvent* event) {
       auto* me = static_cast<QMouseEvent*>(event);
       if (auto* from = qobject_cast<QWidget*>(watched); from && event->type() != QEvent::MouseButtonRelease) {
         QPoint at = from->mapTo(this, me->position().toPoint());
-        window_->inputMousePosition(dluFromPx(at.x()), dluFromPy(at.y()));
+        window_->inputMousePosition(dluFromPx(at.x()), dluFromPy(at.y() - clientTop_));
       }
       if (c->type() == Ctl_List && watched != widget(n)) return listMouse(*c, watched, event);
       if ((c->type() == Ctl_Image || c->type() == Ctl_Box) && event->type() != QEvent::MouseButtonRelease) {
@@ -685,7 +754,9 @@ void WindowView::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   if (status_) status_->setGeometry(0, height() - status_->height(), width(), status_->height());
   if (syncing_ || !isVisible()) return;
-  window_->inputResized(dluFromPx(width()), dluFromPy(height() - (status_ ? status_->height() : 0)));
+  if (menuBar_) menuBar_->setGeometry(0, 0, width(), clientTop_);
+  window_->inputResized(dluFromPx(width()),
+                        dluFromPy(height() - clientTop_ - (status_ ? status_->height() : 0)));
   for (Control* c : window_->controls()) {
     if (c->type() == Ctl_Sheet && c->def.width == Auto) sync(*c, Aspect_Geometry);
     if (c->type() == Ctl_List) measureList(*c);

@@ -12,7 +12,10 @@ class Control;
 class Window;
 }  // namespace ui
 
+class QAction;
 class QLabel;
+class QMenu;
+class QMenuBar;
 class QScrollBar;
 class QStatusBar;
 class QTabBar;
@@ -61,6 +64,8 @@ class WindowView : public QWidget {
   void applyState(Control& c, QWidget* widget);
   void rebuildTabs(Control& sheet);
   void syncStatus();
+  void createMenu(Control& c);
+  void syncMenu(Control& c);
   void placeEditors(Control& list);
   void measureList(Control& list);
   bool listMouse(Control& c, QObject* watched, QEvent* event);
@@ -74,6 +79,9 @@ class WindowView : public QWidget {
   std::map<int, std::vector<int>> tabMap_;  // sheet -> tab-bar index to tab choice
   bool syncing_ = false;
   QStatusBar* status_ = nullptr;
+  QMenuBar* menuBar_ = nullptr;
+  int clientTop_ = 0;                  // height of the menu bar
+  std::map<int, QAction*> actions_;    // menus and menu items
   std::vector<QLabel*> zones_;
 };
 

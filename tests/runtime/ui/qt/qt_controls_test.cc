@@ -8,6 +8,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -15,6 +17,7 @@
 #include <QTabBar>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <future>
 #include <thread>
 
@@ -42,8 +45,16 @@ ControlDef def(ControlType t, std::string text, int x, int y, int w, int h) {
 
 class QtControls : public ::testing::Test {
  protected:
-  void SetUp() override { backend_ = std::make_unique<QtBackend>(); }
+  void SetUp() override {
+    backend_ = std::make_unique<QtBackend>();
+    // A wait for an event that never comes ends the windows instead of hanging.
+    QTimer::singleShot(8000, &watchdog_, [] {
+      Engine& e = Engine::current();
+      for (Window* w : e.windows()) e.post(Event_CloseDown, 0, w);
+    });
+  }
   void TearDown() override { backend_.reset(); }
+  QObject watchdog_;
   template <class T>
   T* widget(Window& w, int n) {
     return qobject_cast<T*>(QtBackend::controlWidget(w, n));
@@ -263,6 +274,50 @@ TEST_F(QtControls, SpinBoxStatusBarCursorAndMouseOnImage) {
   EXPECT_EQ(e.field(), 2);
   EXPECT_NEAR(w.prop(0, Prop_MouseX).toInt(), 60 + 20, 1);  // the image's centre
   EXPECT_NEAR(w.prop(0, Prop_MouseY).toInt(), 10 + 20, 1);
+  w.close();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(QtControls, MenuBarItemsAreControlsAndTheClientAreaStartsBelowIt) {
+  WindowDef d;
+  d.width = 200, d.height = 100;
+  d.controls = {def(Ctl_Menu, "&File", 0, 0, 0, 0), def(Ctl_MenuItem, "&Print", 0, 0, 0, 0),
+                def(Ctl_MenuItem, "E&xit", 0, 0, 0, 0), def(Ctl_Button, "OK", 0, 0, 40, 14)};
+  d.controls[1].parent = 1;
+  d.controls[2].parent = 1;
+  Window w(d);
+  w.open();
+  auto* bar = QtBackend::windowWidget(w)->findChild<QMenuBar*>();
+  ASSERT_NE(bar, nullptr);
+  EXPECT_GE(QtBackend::controlWidget(w, 4)->y(), bar->height());
+  auto* menu = qobject_cast<QMenu*>(QtBackend::controlWidget(w, 1));
+  ASSERT_NE(menu, nullptr);
+  ASSERT_EQ(menu->actions().size(), 2);
+  w.disable(2);
+  EXPECT_FALSE(menu->actions()[0]->isEnabled());
+  menu->actions()[0]->trigger();  // disabled: nothing
+  w.setProp(3, Prop_Checked, 1);
+  EXPECT_TRUE(menu->actions()[1]->isChecked());
+  menu->actions()[1]->trigger();
+  Engine& e = Engine::current();
+  ASSERT_TRUE(e.wait(w));
+  while (e.event() != Event_Accepted) ASSERT_TRUE(e.wait(w));
+  EXPECT_EQ(e.field(), 3);
+  int item = w.create([] {
+    ControlDef i;
+    i.type = Ctl_MenuItem;
+    i.text = "200% Zoom";
+    i.parent = 1;
+    return i;
+  }());
+  EXPECT_EQ(menu->actions().size(), 3);
+  w.destroy(item);
+  EXPECT_EQ(menu->actions().size(), 2);
+  w.destroy(1, 3);
+  EXPECT_EQ(bar->actions().size(), 0);
   w.close();
 }
 

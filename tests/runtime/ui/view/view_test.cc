@@ -151,6 +151,15 @@ TEST_F(ViewTest, PositionsResetAndReget) {
   Put(0, 3, "");
   ASSERT_EQ(v.Set(1), 0);
   EXPECT_EQ(ReadAll(v), Ids{});
+
+  // A descending order read through the key backwards: the first record at
+  // or below the buffer's values.
+  View down(*file);
+  down.SetOrder("-G:SUBJECT,-UPPER(G:NAME)");
+  ASSERT_EQ(down.Open(), 0);
+  Put(0, 2, "C");
+  ASSERT_EQ(down.Set(2), 0);
+  EXPECT_EQ(ReadAll(down), (Ids{5, 2, 1, 4}));
 }
 
 TEST_F(ViewTest, PositionsOfASortedOrder) {
