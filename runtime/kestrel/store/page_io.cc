@@ -42,7 +42,9 @@ Outcome PageStore::LoadPage(int32_t ref, CachedPage** out) {
     auto it = journal_map_.find(position);
     if (it != journal_map_.end()) at = it->second;
   }
-  std::string image(static_cast<size_t>(units) * kUnitSize, '\0');
+  // One buffer serves every load: a fresh one per page costs more than the read.
+  std::string& image = read_buffer_;
+  image.resize(static_cast<size_t>(units) * kUnitSize);
   size_t got = 0;
   int rc = ReadPlain(at, image.data(), image.size(), &got);
   if (rc != kOk) return Outcome::Code(rc);

@@ -208,7 +208,8 @@ class PageStore {
   int32_t next_temp_ = -2;
   PageCache cache_;
   std::vector<CachedPage*> pinned_;
-  std::unordered_map<uint64_t, uint64_t> journal_map_;  // position -> journal copy (read-through)
+  std::unordered_map<uint64_t, uint64_t> journal_map_;
+  std::string read_buffer_;  // position -> journal copy (read-through)
 
   Cursor insert_cursor_;
   std::string insert_upper_;  // keys below this belong to the insert cursor's leaf
