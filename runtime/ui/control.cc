@@ -21,6 +21,7 @@ bool Control::focusable() const {
     case Ctl_Entry:
     case Ctl_MultiLine:
     case Ctl_Spin:
+    case Ctl_Combo:
     case Ctl_Button:
     case Ctl_Check:
     case Ctl_List:

@@ -32,9 +32,12 @@ class Control {
 
   int number() const { return number_; }
   ControlType type() const { return def.type; }
-  bool isList() const { return def.type == Ctl_List || def.type == Ctl_DropList; }
+  bool isList() const {
+    return def.type == Ctl_List || def.type == Ctl_DropList || def.type == Ctl_Combo;
+  }
   bool isEntry() const {
-    return def.type == Ctl_Entry || def.type == Ctl_MultiLine || def.type == Ctl_Spin;
+    return def.type == Ctl_Entry || def.type == Ctl_MultiLine || def.type == Ctl_Spin ||
+           def.type == Ctl_Combo;
   }
   // Controls that show a variable through a picture.
   bool showsVariable() const {

@@ -156,7 +156,7 @@ void Window::bind(int number, UseVar* var) {
 void Window::showScreen(Control& c) {
   if (c.isList()) {
     changed(c, Aspect_Rows | Aspect_Selection);
-    return;
+    if (!c.isEntry()) return;  // a combo also shows its variable
   }
   if (!c.use) return;
   if (c.type() == Ctl_Check) {
@@ -626,7 +626,7 @@ void Window::press(Control& c, int key) {
 }
 
 bool Window::listKey(Control& c, int key) {
-  if (c.type() == Ctl_DropList && !c.def.immediate) return false;
+  if (c.type() != Ctl_List && !c.def.immediate) return false;
   int event;
   switch (key) {
     case Key_Up: event = Event_ScrollUp; break;
@@ -690,7 +690,7 @@ bool Window::inputKey(int number, int key, unsigned char ch) {
   if (key == Key_Enter) {
     if (c->type() == Ctl_Button || c->type() == Ctl_Check) {
       press(*c, key);
-    } else if (c->isList()) {
+    } else if (c->isList() && !c->isEntry()) {
       post(Event_Accepted, number, key);
     } else if (c->type() == Ctl_MultiLine) {
       return false;
@@ -788,8 +788,16 @@ void Window::inputChoice(int number, int choice) {
     c->choice = choice;
     for (auto& o : controls_) changed(*o, Aspect_State);
   } else if (c->isList()) {
-    if (c->list.choice == choice) return;
+    if (c->list.choice == choice && c->type() != Ctl_Combo) return;
     c->list.choice = choice;
+    if (c->type() == Ctl_Combo && c->list.source && !c->list.columns.empty()) {
+      // The chosen row's first column becomes the typed text.
+      const ListColumn& col = c->list.columns.front();
+      c->screen = pictureCodec().format(c->list.source->value(choice, col.field ? col.field : 1),
+                                        col.picture);
+      c->dirty = true;
+      changed(*c, Aspect_Text);
+    }
   } else {
     return;
   }

@@ -23,7 +23,8 @@ enum ControlType : int {
   Ctl_Entry = 8,
   Ctl_Button = 9,
   Ctl_Check = 12,
-  Ctl_Spin = 13,         // number entry with up and down arrows; range from rangeLow..rangeHigh
+  Ctl_Spin = 13,
+  Ctl_Combo = 15,        // an entry with a drop-down list of rows to choose from         // number entry with up and down arrows; range from rangeLow..rangeHigh
   Ctl_Progress = 16,
   Ctl_DropList = 17,
   Ctl_List = 18,

@@ -318,11 +318,20 @@ void WindowView::createControl(Control& c) {
       w = t;
       break;
     }
-    case Ctl_DropList: {
+    case Ctl_DropList:
+    case Ctl_Combo: {
       auto* cb = new QComboBox(this);
       auto* m = new ListModel(&c, cb);
       models_[n] = m;
       cb->setModel(m);
+      if (c.type() == Ctl_Combo) {
+        cb->setEditable(true);
+        cb->setInsertPolicy(QComboBox::NoInsert);
+        cb->lineEdit()->installEventFilter(this);
+        cb->lineEdit()->setProperty(kControlProp, n);
+        connect(cb->lineEdit(), &QLineEdit::textEdited, this,
+                [this, n](const QString& t) { window_->inputText(n, t.toStdString()); });
+      }
       cb->setMaxVisibleItems(c.def.dropRows > 0 ? c.def.dropRows : 10);
       connect(cb, qOverload<int>(&QComboBox::activated), this,
               [this, n](int i) { window_->inputChoice(n, i + 1); });
@@ -475,6 +484,12 @@ void WindowView::applyText(Control& c, QWidget* w) {
       break;
     }
     case Ctl_Check: static_cast<QCheckBox*>(w)->setText(qs(text)); break;
+    case Ctl_Combo: {
+      auto* cb = static_cast<QComboBox*>(w);
+      QString shown = qs(c.screen).trimmed();
+      if (cb->currentText() != shown) cb->setEditText(shown);
+      break;
+    }
     case Ctl_Spin: {
       auto* sp = static_cast<QSpinBox*>(w);
       sp->setRange(c.def.rangeLow, std::max(c.def.rangeLow, c.def.rangeHigh));
@@ -626,6 +641,7 @@ void WindowView::sync(Control& c, unsigned aspects) {
       }
     } else if (auto* cb = qobject_cast<QComboBox*>(w)) {
       cb->setCurrentIndex(c.list.choice - 1);
+      if (cb->isEditable()) cb->setEditText(qs(c.screen).trimmed());
     } else if (c.type() == Ctl_Sheet) {
       rebuildTabs(c);
     }
@@ -696,7 +712,9 @@ bool WindowView::eventFilter(QObject* watched, QEvent* event) {
       return false;
     }
     case QEvent::FocusIn:
-      if (watched == widget(n)) window_->inputFocus(n);
+      // An editable combo's focus sits in its line edit.
+      if (watched == widget(n) || (c->type() == Ctl_Combo && qobject_cast<QLineEdit*>(watched)))
+        window_->inputFocus(n);
       return false;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:

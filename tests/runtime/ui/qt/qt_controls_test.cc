@@ -322,3 +322,41 @@ TEST_F(QtControls, MenuBarItemsAreControlsAndTheClientAreaStartsBelowIt) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(QtControls, ComboTakesTypedTextOrChosenRow) {
+  WindowDef d;
+  d.controls = {def(Ctl_Combo, "@s16", 4, 4, 80, 12), def(Ctl_Button, "OK", 90, 4, 40, 14)};
+  d.controls[0].columns = parseListFormat("80L@s16@");
+  Window w(d);
+  std::string zoom = "100% Zoom";
+  StringVar var(&zoom);
+  TableRowSource rows;
+  rows.rows = {{"Page Width"}, {"50% Zoom"}, {"200% Zoom"}};
+  w.bind(1, &var);
+  w.setRowSource(1, &rows);
+  w.open();
+  auto* combo = qobject_cast<QComboBox*>(QtBackend::controlWidget(w, 1));
+  ASSERT_NE(combo, nullptr);
+  EXPECT_TRUE(combo->isEditable());
+  EXPECT_EQ(combo->currentText(), "100% Zoom");
+  EXPECT_EQ(combo->count(), 3);
+  combo->lineEdit()->selectAll();
+  QTest::keyClicks(combo->lineEdit(), "120");
+  QTest::keyClick(combo->lineEdit(), Qt::Key_Return);  // completes it: no default button here
+  Engine& e = Engine::current();
+  ASSERT_TRUE(e.wait(w));
+  while (e.event() != Event_Accepted) ASSERT_TRUE(e.wait(w));
+  EXPECT_EQ(e.field(), 1);
+  EXPECT_EQ(zoom, "120");
+  emit combo->activated(2);  // the user picks the third row
+  while (e.event() != Event_NewSelection) ASSERT_TRUE(e.wait(w));
+  EXPECT_EQ(w.prop(1, Prop_Choice).toInt(), 3);
+  EXPECT_TRUE(w.update(1));
+  EXPECT_EQ(zoom, "200% Zoom       ");  // as the row's picture shows it
+  EXPECT_EQ(combo->currentText(), "200% Zoom");
+  w.close();
+}
+
+}  // namespace

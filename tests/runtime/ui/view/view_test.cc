@@ -282,3 +282,43 @@ TEST_F(ViewTest, PrefetchCountKeepsOneReadBracketOpen) {
 
 }  // namespace
 }  // namespace rt::testing
+
+namespace rt::testing {
+namespace {
+
+// Accented capitals fold like their small letters in a case-insensitive key,
+// so a range on UPPER(name) finds them all and ends where the key says.
+TEST_F(ViewTest, CaseInsensitiveRangeWithAccentedLetters) {
+  const struct {
+    int id;
+    const char* name;
+  } rows[] = {{9, "JOS\xC9"}, {10, "jos\xE9"}, {11, "Jose"}, {12, "JOSEFA"}};
+  for (const auto& r : rows) {
+    Put(r.id, 4, r.name);
+    ASSERT_EQ(Add(*file), 0);
+  }
+  struct {
+    const char* filter;
+    Ids ids;
+    int reads;
+  } cases[] = {
+      {"G:SUBJECT = 4 AND UPPER(G:NAME) = UPPER('jos\xE9')", {9, 10}, 2},
+      {"G:SUBJECT = 4 AND UPPER(G:NAME) = 'JOSE'", {11}, 3},
+      {"G:SUBJECT = 4", {11, 12, 9, 10}, 4},
+  };
+  for (const auto& c : cases) {
+    OpCounter counter;
+    file->callback = &counter;
+    View v(*file);
+    v.SetOrder("G:SUBJECT,UPPER(G:NAME)");
+    ASSERT_EQ(v.SetFilter(c.filter), 0);
+    ASSERT_EQ(v.Open(), 0);
+    EXPECT_EQ(ReadAll(v), c.ids) << c.filter;
+    EXPECT_TRUE(v.ranged());
+    EXPECT_EQ(counter.reads, c.reads) << c.filter;
+    file->callback = nullptr;
+  }
+}
+
+}  // namespace
+}  // namespace rt::testing
