@@ -1,0 +1,217 @@
+#include "tools/qvdata/demo_school.h"
+
+#include <random>
+#include <set>
+
+#include "app/dictionary/file_decls.h"
+#include "app/graderules/grade_rules.h"
+#include "runtime/core/file_field.h"
+#include "runtime/core/std_date.h"
+#include "tools/qvdata/by_label.h"
+
+namespace qvdata {
+
+namespace {
+
+// Texts are in the files' character set (Windows-1252).
+const char* const kSurnames[] = {
+    "GONZ\xC1LEZ", "RODR\xCDGUEZ", "G\xD3MEZ", "FERN\xC1NDEZ", "L\xD3PEZ", "D\xCD" "AZ", "MART\xCDNEZ",
+    "P\xC9REZ", "GARC\xCD" "A", "S\xC1NCHEZ", "ROMERO", "SOSA", "ALVAREZ", "TORRES", "RU\xCDZ", "RAM\xCDREZ",
+    "FLORES", "ACOSTA", "BEN\xCDTEZ", "MEDINA", "SU\xC1REZ", "HERRERA", "AGUIRRE", "PEREYRA", "GUTI\xC9RREZ",
+    "GIM\xC9NEZ", "MOLINA", "SILVA", "CASTRO", "ROJAS", "ORTIZ", "N\xDA\xD1" "EZ", "LUNA", "JU\xC1REZ",
+    "CABRERA", "R\xCDOS", "FERREYRA", "GODOY", "MORALES", "DOM\xCDNGUEZ",
+};
+const char* const kGirls[] = {
+    "Martina", "Sof\xED" "a", "Valentina", "Catalina", "Emilia", "Isabella", "Julieta", "Luc\xED" "a",
+    "Camila", "Milagros", "Agustina", "Florencia", "Roc\xED" "o", "Bel\xE9n", "Micaela", "Ludmila",
+};
+const char* const kBoys[] = {
+    "Mateo", "Santiago", "Benjam\xEDn", "Thiago", "Joaqu\xEDn", "Lautaro", "Tom\xE1s", "Facundo",
+    "Agust\xEDn", "Nicol\xE1s", "Mat\xED" "as", "Franco", "Juan Ignacio", "Bautista", "Ezequiel", "Dami\xE1n",
+};
+const char* const kTeachers[] = {
+    "BERTOLDI, Susana",   "CAMPOS, Ricardo",   "D'ANGELO, Marta",   "ESP\xD3SITO, Claudio",
+    "FAR\xCD" "AS, Graciela", "IBARRA, Norberto",  "LEDESMA, Patricia", "MANSILLA, Hugo",
+    "NAVARRO, Silvia",    "OLIVERA, Gustavo",  "PAZ, Adriana",      "QUIROGA, Marcelo",
+    "RIVERO, Liliana",    "SALINAS, Daniel",   "VEGA, M\xF3nica",    "ZALAZAR, Fabi\xE1n",
+};
+// Subjects of every course, in order; "science" differs in the upper years.
+const char* const kSubjects[] = {
+    "MATEM\xC1TICA", "LENGUA Y LITERATURA", "HISTORIA", "GEOGRAF\xCD" "A",
+    "BIOLOG\xCD" "A", "F\xCDSICO-QU\xCDMICA", "INGL\xC9S", "EDUCACI\xD3N F\xCDSICA",
+};
+const char* const kContents[] = {
+    "N\xFAmeros racionales: operaciones y problemas",
+    "Comprensi\xF3n lectora de textos expositivos",
+    "Procesos hist\xF3ricos y fuentes",
+    "El espacio geogr\xE1" "fico argentino",
+    "La c\xE9lula y los seres vivos",
+    "Materia y energ\xED" "a",
+    "Present simple and continuous",
+    "Juegos deportivos y trabajo en equipo",
+};
+
+template <size_t N>
+const char* Pick(std::mt19937& rng, const char* const (&list)[N]) {
+  return list[rng() % N];
+}
+
+// A grade from 2 to 10 in half points, leaning towards a pass.
+rt::Decimal Grade(std::mt19937& rng) {
+  const int halves = 4 + static_cast<int>(rng() % 9) + static_cast<int>(rng() % 9);  // 4..20
+  return rt::Decimal::Divide(halves, 2, 2);
+}
+
+// Applies the grade rules to the grade-book row in the buffer.
+void ApplyRules(rt::FileControlBlock& row) {
+  auto d = [&](const char* label) { return DecimalOf(row, label); };
+  const rt::Decimal e1 = d("QVL:ETAPA1"), e2 = d("QVL:ETAPA2"), e3 = d("QVL:ETAPA3"), e4 = d("QVL:ETAPA4"),
+                    e5 = d("QVL:ETAPA5"), e6 = d("QVL:ETAPA6"), e7 = d("QVL:ETAPA7"), e8 = d("QVL:ETAPA8"),
+                    e9 = d("QVL:ETAPA9"), e10 = d("QVL:ETAPA10"), e12 = d("QVL:ETAPA12"),
+                    dic = d("QVL:DICIEMBRE"), mar = d("QVL:MARZO");
+  rt::Decimal e11 = d("QVL:ETAPA11"), final = d("QVL:FINAL");
+  std::string ac(10, ' '), am(10, ' '), status(20, ' ');
+  app::GradeBookRow r{e1, e2, e3, e4, e5, e6, e7, e8, e9, e10, e12, dic, mar,
+                      std::span<const char, 10>(ac.data(), 10), std::span<const char, 10>(am.data(), 10),
+                      e11, final, std::span<char, 20>(status.data(), 20)};
+  app::ApplyGradeRules(r);
+  PutDecimal(row, "QVL:ETAPA11", e11);
+  PutDecimal(row, "QVL:FINAL", final);
+  PutText(row, "QVL:ETADO", status);
+}
+
+std::string Ascii(const std::string& s) {
+  std::string out;
+  for (char c : s) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 0x80) {
+      if (c != ' ' && c != ',') out.push_back(static_cast<char>(std::tolower(u)));
+      continue;
+    }
+    static const char kFold[] = "aaaaaaaceeeeiiiidnooooo/ouuuuyby";  // 0xE0..0xFF
+    const unsigned lower = u >= 0xC0 && u <= 0xDE ? u + 0x20 : u;
+    if (lower >= 0xE0) out.push_back(kFold[lower - 0xE0]);
+  }
+  return out;
+}
+
+}  // namespace
+
+DemoSchool MakeDemoSchool(uint32_t seed, int courses_per_year) {
+  if (courses_per_year < 1) courses_per_year = 1;
+  std::mt19937 rng(seed);
+  DemoSchool school;
+  rt::FileControlBlock student(app::QVALUAPDecl()), subject(app::QVMATERIASDecl()),
+      row(app::QVLIBRETADecl()), content(app::QVAPRENDEDecl());
+
+  for (size_t t = 0; t < std::size(kTeachers); ++t) {
+    DemoTeacher teacher;
+    teacher.name = kTeachers[t];
+    teacher.dni = 16000000 + static_cast<int32_t>(t) * 1000003 + static_cast<int32_t>(rng() % 900000);
+    teacher.birth_date = rt::MakeStdDate(1960 + static_cast<int>(rng() % 30), 1 + static_cast<int>(rng() % 12),
+                                         1 + static_cast<int>(rng() % 28));
+    school.teachers.push_back(teacher);
+  }
+
+  std::set<int32_t> dnis;
+  int32_t legajo = 1000, subject_number = 0, row_number = 0, content_number = 0;
+  for (int year = 1; year <= 5; ++year) {
+    for (int division = 0; division < courses_per_year; ++division) {
+      ++school.courses;
+      const int32_t course = year * 100 + division + 1;
+      const std::string division_name(1, static_cast<char>('A' + division % 26));
+      // Students of the course.
+      struct Enrolled {
+        int32_t legajo;
+        std::string name, sex;
+      };
+      std::vector<Enrolled> enrolled;
+      const int size = 28 + static_cast<int>(rng() % 5);
+      for (int s = 0; s < size; ++s) {
+        const bool girl = rng() % 2 == 0;
+        const std::string surname = Pick(rng, kSurnames);
+        const std::string given = girl ? Pick(rng, kGirls) : Pick(rng, kBoys);
+        int32_t dni = 0;
+        do {
+          dni = 44000000 + (6 - year) * 1000000 + static_cast<int32_t>(rng() % 1000000);
+        } while (!dnis.insert(dni).second);
+        student.clearBuffers();
+        PutInt(student, "QVA:LEGAJO", ++legajo);
+        PutText(student, "QVA:APELLIDO_NOMBRE", surname + ", " + given);
+        PutInt(student, "QVA:DNI", dni);
+        PutText(student, "QVA:SEXO", girl ? "FEMENINO" : "MASCULINO");
+        PutText(student, "QVA:E_MAIL", Ascii(given) + "." + Ascii(surname) + std::to_string(legajo) + "@escuela.edu.ar");
+        PutInt(student, "QVA:COD_CURSO", course);
+        school.students.push_back(RecordImage{student.record, student.memos});
+        enrolled.push_back({legajo, TextOf(student, "QVA:APELLIDO_NOMBRE"), TextOf(student, "QVA:SEXO")});
+      }
+      // Subjects of the course, each with its teacher and grade book.
+      for (size_t k = 0; k < std::size(kSubjects); ++k) {
+        const size_t t = (k * 2 + static_cast<size_t>(year > 3) + static_cast<size_t>(division % 2) * 5) %
+                         school.teachers.size();
+        DemoTeacher& teacher = school.teachers[t];
+        subject.clearBuffers();
+        PutInt(subject, "QVM:NRO_REGISTRO", ++subject_number);
+        PutInt(subject, "QVM:NRO_ORDEN", static_cast<int64_t>(k + 1));
+        PutText(subject, "QVM:MATERIA", kSubjects[k]);
+        PutText(subject, "QVM:TIPO", "ANUAL");
+        PutInt(subject, "QVM:COD_PROFESOR", static_cast<int64_t>(t + 1));
+        PutText(subject, "QVM:PROFESOR", teacher.name);
+        PutInt(subject, "QVM:COD_CURSO", course);
+        PutText(subject, "QVM:SEXO", "MIXTO");
+        PutDecimal(subject, "QVM:HORAS", 3 + static_cast<int>(rng() % 4));
+        PutText(subject, "QVM:CICLO", year <= 2 ? "B\xC1SICO" : "ORIENTADO");
+        PutInt(subject, "QVM:CURSO", year);
+        PutText(subject, "QVM:DIVISION", division_name);
+        PutText(subject, "QVM:ESPECIALIDAD", "BACHILLER");
+        PutText(subject, "QVM:TURNO", division % 2 ? "TARDE" : "MA\xD1" "ANA");
+        PutInt(subject, "QVM:DNI_DOCENTE", teacher.dni);
+        PutDate(subject, "QVM:QVP_FECHANAC", teacher.birth_date);
+        school.subjects.push_back(RecordImage{subject.record, subject.memos});
+        teacher.subjects.push_back(std::string(kSubjects[k]) + " " + std::to_string(year) + "\xBA " + division_name);
+
+        // The first stage is graded in about half the subjects.
+        const bool graded = rng() % 2 == 0;
+        for (const Enrolled& e : enrolled) {
+          row.clearBuffers();
+          PutInt(row, "QVL:NRO_REGISTRO", ++row_number);
+          PutInt(row, "QVL:NRO_LEGAJO", e.legajo);
+          PutInt(row, "QVL:NRO_ORDEN", static_cast<int64_t>(k + 1));
+          PutText(row, "QVL:SEXO", e.sex);
+          PutText(row, "QVL:ALUMNO", e.name);
+          PutInt(row, "QVL:COD_MATERIA", subject_number);
+          PutText(row, "QVL:MATERIAS", kSubjects[k]);
+          PutInt(row, "QVL:COD_CURSO", course);
+          if (graded) {
+            PutDecimal(row, "QVL:ETAPA1", Grade(rng));
+            PutDecimal(row, "QVL:ETAPA2", Grade(rng));
+            if (rng() % 3) PutDecimal(row, "QVL:ETAPA3", Grade(rng));
+            ApplyRules(row);
+          }
+          school.gradebook.push_back(RecordImage{row.record, row.memos});
+        }
+
+        // A few prioritized contents in the first-year subjects.
+        if (year == 1) {
+          for (int c = 1; c <= 2; ++c) {
+            content.clearBuffers();
+            PutInt(content, "QVAP:NRO_REGISTRO", ++content_number);
+            PutInt(content, "QVAP:COD_MATERIA", subject_number);
+            PutInt(content, "QVAP:COD_CURSO", course);
+            PutInt(content, "QVAP:COD_DOCENTE", static_cast<int64_t>(t + 1));
+            PutInt(content, "QVAP:NRO_ORDEN", c);
+            PutText(content, "QVAP:MATERIAS", kSubjects[k]);
+            PutText(content, "QVAP:DOCENTE", teacher.name);
+            PutText(content, "QVAP:CONTENIDO_PRIORIZADO",
+                    std::string(kContents[k]) + (c == 1 ? "" : " (segunda parte)"));
+            rt::setMemo(content, 0, "Trabajo pr\xE1" "ctico " + std::to_string(c) + ": " + kContents[k] + ".");
+            school.contents.push_back(RecordImage{content.record, content.memos});
+          }
+        }
+      }
+    }
+  }
+  return school;
+}
+
+}  // namespace qvdata

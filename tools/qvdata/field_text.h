@@ -1,0 +1,32 @@
+// Field and memo values as the tool reads and writes them: UTF-8 text,
+// numbers with a point for decimals, dates as DD/MM/YYYY.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "runtime/core/file_control.h"
+
+namespace qvdata {
+
+// Sets field `field` of the buffer from a cell. An empty cell gives zero,
+// blank or no date. False, with *reason, when the cell does not fit the
+// field; the buffer is then unchanged.
+bool SetFieldFromCell(rt::FileControlBlock& file, int field, std::string_view cell, std::string* reason);
+bool SetMemoFromCell(rt::FileControlBlock& file, int memo, std::string_view cell, std::string* reason);
+
+// The cell of a field or memo (trailing blanks of text dropped).
+std::string CellOfField(const rt::FileControlBlock& file, int field);
+std::string CellOfMemo(const rt::FileControlBlock& file, int memo);
+
+// The value as JSON: numbers bare, text as a string, dates as "YYYY-MM-DD"
+// or null.
+std::string JsonOfField(const rt::FileControlBlock& file, int field);
+std::string JsonString(std::string_view utf8);
+
+// "DD/MM/YYYY" (one or two digits for day and month) to a standard date;
+// -1 when it is not a valid date.
+int32_t ParseDate(std::string_view text);
+std::string FormatDate(int32_t std_date);  // "" for no date
+
+}  // namespace qvdata

@@ -1,0 +1,75 @@
+// The five data files of a school directory, opened through the runtime
+// file layer and the Kestrel driver, and the one-transaction batch write
+// that every command uses.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "runtime/core/file_control.h"
+
+namespace qvdata {
+
+// A record image ready to be added: the record buffer and the memos.
+struct RecordImage {
+  std::vector<uint8_t> record;
+  std::vector<std::string> memos;
+};
+
+class School {
+ public:
+  explicit School(std::string dir);
+  ~School();  // closes what is open
+  School(const School&) = delete;
+  School& operator=(const School&) = delete;
+
+  const std::string& dir() const { return dir_; }
+  // The control block of the file labelled `label` ("QVALUAP", any case);
+  // null for a label that is not one of the five.
+  rt::FileControlBlock* Block(std::string_view label);
+  std::string PathOf(std::string_view label) const;
+  bool Exists(std::string_view label) const;
+
+  // Opens the file for reading and writing, shared. When it is missing and
+  // `create` is set it is created first (and noted, see RemoveCreated).
+  // Returns false with *error naming the file and the runtime's message.
+  bool Open(std::string_view label, bool create, std::string* error);
+  void CloseAll();
+  // Removes the files this object created (after a failed write).
+  void RemoveCreated();
+
+ private:
+  struct Entry {
+    std::unique_ptr<rt::FileControlBlock> block;
+    bool created = false;
+  };
+  Entry* Find(std::string_view label);
+
+  std::string dir_;
+  std::array<Entry, 5> files_;
+};
+
+// "QVAluAP.KRL: Record Not Found (35)": a failed operation's report.
+std::string FileFailure(const rt::FileControlBlock& block, int32_t code);
+
+// Records to add to one open file.
+struct Batch {
+  rt::FileControlBlock* block = nullptr;
+  const std::vector<RecordImage>* records = nullptr;
+  // Called for a record that the driver refuses, with its index; gives the
+  // text to report (default: the file's failure).
+  std::string (*describe)(const Batch&, size_t index, int32_t code) = nullptr;
+  const void* context = nullptr;
+};
+
+// Adds every batch's records inside one transaction over their files, and
+// commits. On the first failure the transaction is rolled back, nothing is
+// written, and false comes back with *error. `progress_label` names the
+// work on a terminal.
+bool WriteAll(const std::vector<Batch>& batches, std::string_view progress_label, std::string* error);
+
+}  // namespace qvdata
