@@ -242,7 +242,7 @@ int32_t View::Set(int components) {
   switch (mode_) {
     case Mode::kFile: rc = SetFile(primary_); break;
     case Mode::kSorted: {
-      if (components == 0 || !rows_valid_) rc = Materialize();
+      if (components == 0 || !RowsFresh()) rc = Materialize();
       if (rc != 0) break;
       inclusive_ = -1;
       cur_ = -1;
@@ -344,7 +344,7 @@ int32_t View::ResetTo(std::string_view position) {
     case Mode::kFile: rc = Reset(primary_, position); break;
     case Mode::kKey: rc = Reset(primary_, plan_.key.key, position); break;
     case Mode::kSorted: {
-      if (!rows_valid_ && (rc = Materialize()) != 0) break;
+      if (!RowsFresh() && (rc = Materialize()) != 0) break;
       auto it = std::find_if(rows_.begin(), rows_.end(), [&](const SortedRow& r) { return r.position == position; });
       if (it == rows_.end()) {
         rc = fail(35);

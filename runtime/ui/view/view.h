@@ -26,8 +26,12 @@
 //
 // Fields outside the projection are read too (the driver reads whole
 // records); memos are skipped when the projection names fields but no memo.
+// Of the buffering settings, the time-out (seconds) bounds how long a sorted
+// order is re-used by positionings other than the start; the driver does
+// its own caching, so the page settings are kept for the caller only.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -146,6 +150,7 @@ class View {
   int RangeSide() const;
   bool Residual() const;
   int32_t Materialize();
+  bool RowsFresh() const;
   std::vector<Value> SortKeys() const;
   int CompareRows(const std::vector<Value>& a, const std::vector<Value>& b, size_t n) const;
   void BeginBracket();
@@ -181,6 +186,7 @@ class View {
 
   std::vector<SortedRow> rows_;
   bool rows_valid_ = false;
+  std::chrono::steady_clock::time_point rows_taken_;  // older than the time-out: sorted again
   long cur_ = -1;        // sorted: the row read last
   long inclusive_ = -1;  // sorted: the row the next read returns
   bool sorted_boundary_ = true;

@@ -61,8 +61,13 @@ int32_t View::Materialize() {
     return CompareRows(a.keys, b.keys, plan_.order.size()) < 0;
   });
   rows_valid_ = true;
+  rows_taken_ = std::chrono::steady_clock::now();
   clearError();
   return 0;
+}
+
+bool View::RowsFresh() const {
+  return rows_valid_ && std::chrono::steady_clock::now() - rows_taken_ <= std::chrono::seconds(buffering_.timeout);
 }
 
 int32_t View::ReadSorted(int vdir) {

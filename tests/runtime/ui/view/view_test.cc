@@ -177,6 +177,26 @@ TEST_F(ViewTest, PositionsOfASortedOrder) {
   ASSERT_EQ(v.Set(1), 0);
   EXPECT_EQ(ReadAll(v), (Ids{7, 2}));
   EXPECT_EQ(v.ResetTo("nowhere"), 35);
+
+  // A record added since the sort is found once the sort is taken again:
+  // by the start, by the current record, or at once with a time-out of 0.
+  // (Capitals sort below small letters.)
+  Put(9, 2, "Zoe");
+  ASSERT_EQ(Add(*file), 0);
+  EXPECT_EQ(v.ResetToCurrent(), 0);
+  EXPECT_EQ(ReadAll(v), (Ids{9, 7, 2}));
+  Put(10, 2, "Yves");
+  ASSERT_EQ(Add(*file), 0);
+  ASSERT_EQ(v.Set(), 0);
+  Put(11, 2, "Xavier");
+  ASSERT_EQ(Add(*file), 0);
+  Put(0, 0, "Z");
+  ASSERT_EQ(v.Set(1), 0);
+  EXPECT_EQ(ReadAll(v), (Ids{10, 7, 2}));  // the sort of the last Set()
+  v.SetBuffer(ViewBuffering{20, 2, 0, 0});
+  Put(0, 0, "Z");
+  ASSERT_EQ(v.Set(1), 0);
+  EXPECT_EQ(ReadAll(v), (Ids{10, 11, 7, 2}));
 }
 
 TEST_F(ViewTest, OpenCloseAndRefusedTexts) {
