@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "framework/data/field_binding.h"
 #include "framework/data/files_manager.h"
 #include "runtime/core/error_assert.h"
 #include "runtime/core/error_state.h"
@@ -77,9 +78,11 @@ void FileManager::Kill() {
       if (block->callback == this) block->callback = nullptr;
     }
     Initialized = false;
-  } else if (FilesManager* registry = ExistingThreadFilesManager()) {
-    // Declared but never used: the registration of Init() still stands.
-    registry->RemoveFileMapping(this);
+  } else {
+    // Declared but never used: the registration of Init() still stands,
+    // and an Open may have bound the fields.
+    if (FilesManager* registry = ExistingThreadFilesManager()) registry->RemoveFileMapping(this);
+    if (rt::FileControlBlock* block = File ? File->existingInstance() : nullptr) UnbindFile(*block);
   }
   Killed = true;
 }
@@ -92,6 +95,7 @@ void FileManager::Cleanup() {
   PreviousBuffer.clear();
   Buffers.clear();
   rt::FileControlBlock* block = File ? File->existingInstance() : nullptr;
+  if (block) UnbindFile(*block);
   for (const SavedFile& s : Saved) {
     if (block && s.State) rt::FreeState(*block, s.State);
   }
@@ -105,7 +109,23 @@ void FileManager::Cleanup() {
   CleanedUp = true;
 }
 
-void FileManager::BindFields() {}
+void FileManager::BindFields() {
+  if (!File) return;
+  rt::FileControlBlock& b = Block();
+  const std::vector<rt::FieldDecl>& fields = b.decl().fields;
+  for (size_t i = 0; i < fields.size(); ++i) BindField(fields[i].label, b, static_cast<int>(i));
+}
+
+void FileManager::BindMemo(std::string_view label) {
+  if (!File) return;
+  rt::FileControlBlock& b = Block();
+  const int memo = b.decl().findMemo(label);
+  if (memo < 0) {
+    rt::assertionFailed("Unknown memo " + std::string(label));
+    return;
+  }
+  fw::BindMemo(label, b, memo);
+}
 
 std::string FileManager::GetName() const { return ClipRight(FileName ? *FileName : FileNameValue); }
 

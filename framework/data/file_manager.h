@@ -121,8 +121,10 @@ class FileManager : public rt::FileCallback {
   // Describes the file's key `key` (index into the declared keys);
   // autoIncComponent is the 1-based component numbered automatically.
   void AddKey(int key, std::string_view description, uint8_t autoIncComponent = 0);
-  // Makes the record's fields known by name to the expression evaluator.
+  // Makes the record's fields known by name to the expression evaluator
+  // (field_binding.h); per-file classes add their memos with BindMemo.
   virtual void BindFields();
+  void BindMemo(std::string_view label);
 
   virtual Level UseFile(uint8_t kind);
   virtual Level Open();

@@ -2,6 +2,7 @@
 // and the open servers of files shared by all threads.
 #include <thread>
 
+#include "framework/data/field_binding.h"
 #include "framework/data/file_open_server.h"
 #include "items_file.h"
 #include "runtime/core/file_access.h"
@@ -111,6 +112,42 @@ TEST_F(FilesManagerTest, SharedFileIsOpenedByTheFirstUserAndClosedByTheLast) {
   EXPECT_NE(a, b2);
   a->Release();
   b2->Release();
+}
+
+TEST_F(FilesManagerTest, ManagerOfAnEndingThreadLetsGoOfItsFile) {
+  SeedItems(file.get(), &errors, {{"A", 1, "ONE"}});
+  TestAccess* items = nullptr;
+  bool bound = false;
+  std::thread worker([&] {
+    items = new TestAccess(file.get(), &errors, ItemKeys());
+    items->Open();
+    items->UseFile(fw::kUseRead);  // open, and left open when the thread ends
+    bound = fw::FindBoundName("itm:name") != nullptr;
+  });
+  worker.join();
+  EXPECT_TRUE(bound);
+  EXPECT_TRUE(items->CleanedUp);
+  EXPECT_EQ(items->GetOpened(), 0);
+  EXPECT_FALSE(items->Used);
+  delete items;
+  EXPECT_TRUE(assertions().empty());
+  // Nobody holds the file any more: it opens exclusively.
+  auto other = ItemsFile(path);
+  EXPECT_EQ(rt::Open(other->instance(), rt::kAccessReadWrite | rt::kShareDenyAll), 0);
+  rt::Close(other->instance());
+}
+
+TEST_F(FilesManagerTest, OpenBindsTheFieldsByName) {
+  {
+    TestAccess items(file.get(), &errors, ItemKeys());
+    items.Open();
+    const fw::BoundName* name = fw::FindBoundName("ITM:NAME");
+    ASSERT_NE(name, nullptr);
+    EXPECT_EQ(name->file, &items.Block());
+    EXPECT_EQ(name->field, kName);
+    items.Close();
+  }
+  EXPECT_EQ(fw::FindBoundName("ITM:NAME"), nullptr);  // gone with the manager
 }
 
 }  // namespace
