@@ -26,7 +26,8 @@ struct CachedPage {
   uint64_t last_use = 0;
   std::string image;  // prepared disk image during a commit
   int units = 0;      // size class of `image`
-  bool image_valid = false;  // `image` matches the records (own position patched at write)
+  bool image_valid = false;
+  uint64_t version = 0;  // changes whenever the records change  // `image` matches the records (own position patched at write)
   std::vector<Cursor*> cursors;
 
   // Cache links.

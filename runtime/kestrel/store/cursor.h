@@ -1,6 +1,8 @@
 #ifndef RUNTIME_KESTREL_STORE_CURSOR_H_
 #define RUNTIME_KESTREL_STORE_CURSOR_H_
 
+#include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 #include "runtime/kestrel/format/record.h"
@@ -39,6 +41,8 @@ class Cursor {
   void PageGone() { page_ = nullptr; }
 
   CachedPage* page_ = nullptr;
+  size_t pos_ = 0;         // position of the record in page_ ...
+  uint64_t version_ = 0;   // ... while the page has this version
   Record record_;
   bool valid_ = false;
 };

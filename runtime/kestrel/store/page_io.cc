@@ -77,6 +77,7 @@ CachedPage* PageStore::NewPage(uint8_t level) {
 }
 
 void PageStore::Touch(CachedPage* page) {
+  ++page->version;
   cache_.MarkDirty(page);
   page->image_valid = false;
   header_changed_ = true;

@@ -153,6 +153,7 @@ class PageStore {
   Outcome SeekGreater(std::string_view key, bool or_equal, Cursor* cursor, bool* found);
   Outcome SeekLess(std::string_view key, bool or_equal, Cursor* cursor, bool* found);
   void Position(Cursor* cursor, CachedPage* page, size_t pos, bool* found);
+  size_t CursorPosition(const Cursor* cursor, const CachedPage* page) const;
   bool NeedsSplit(const CachedPage* page) const;
   Outcome SplitDown(std::vector<PathEntry> path, CachedPage* page);
   Outcome SplitUpwards(std::vector<PathEntry> path, CachedPage* leaf);

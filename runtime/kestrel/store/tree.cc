@@ -83,7 +83,17 @@ void PageStore::Position(Cursor* cursor, CachedPage* page, size_t pos, bool* fou
   cursor->record_ = r;
   cursor->valid_ = true;
   cursor->Attach(page);
+  cursor->pos_ = pos;
+  cursor->version_ = page->version;
   *found = true;
+}
+
+// Where the cursor's record is in its page, or size() when it is gone.
+size_t PageStore::CursorPosition(const Cursor* cursor, const CachedPage* page) const {
+  if (page->version == cursor->version_) return cursor->pos_;
+  size_t pos = page->records.LowerBound(cursor->key());
+  if (pos < page->records.size() && page->records.At(pos).key() == cursor->key()) return pos;
+  return page->records.size();
 }
 
 Outcome PageStore::SeekGreater(std::string_view key, bool or_equal, Cursor* cursor, bool* found) {
@@ -186,9 +196,8 @@ Outcome PageStore::Next(Cursor* cursor, bool* found) {
     return Outcome::OK();
   }
   if (CachedPage* page = cursor->page_) {
-    size_t pos = page->records.LowerBound(cursor->key());
-    if (pos < page->records.size() && page->records.At(pos).key() == cursor->key() &&
-        pos + 1 < page->records.size()) {
+    size_t pos = CursorPosition(cursor, page);
+    if (pos < page->records.size() && pos + 1 < page->records.size()) {
       cache_.Lookup(page->ref);
       Position(cursor, page, pos + 1, found);
       return Outcome::OK();
@@ -208,8 +217,8 @@ Outcome PageStore::Previous(Cursor* cursor, bool* found) {
     return Outcome::OK();
   }
   if (CachedPage* page = cursor->page_) {
-    size_t pos = page->records.LowerBound(cursor->key());
-    if (pos < page->records.size() && page->records.At(pos).key() == cursor->key() && pos > 0) {
+    size_t pos = CursorPosition(cursor, page);
+    if (pos < page->records.size() && pos > 0) {
       cache_.Lookup(page->ref);
       Position(cursor, page, pos - 1, found);
       return Outcome::OK();
