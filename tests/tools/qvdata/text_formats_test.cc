@@ -1,0 +1,149 @@
+// Character set, CSV and field cells.
+#include <gtest/gtest.h>
+
+#include "app/dictionary/file_decls.h"
+#include "runtime/core/file_field.h"
+#include "tools/qvdata/charset.h"
+#include "tools/qvdata/csv.h"
+#include "tools/qvdata/field_text.h"
+
+namespace qvdata {
+namespace {
+
+TEST(CharsetTest, ConvertsWhatWindows1252HasAndNamesWhatItLacks) {
+  struct Case {
+    const char* utf8;
+    const char* cp1252;   // expected bytes when convertible
+    uint32_t code_point;  // expected refusal, else 0
+    size_t offset;
+  };
+  const Case cases[] = {
+      {"Mu\xC3\xB1oz", "Mu\xF1oz", 0, 0},              // ñ
+      {"\xE2\x82\xAC 5", "\x80 5", 0, 0},              // €
+      {"\xC5\xB8", "\x9F", 0, 0},                      // Ÿ from the 0x80-0x9F block
+      {"ab\xE4\xB8\xAD", nullptr, 0x4E2D, 2},          // 中
+      {"\xF0\x9F\x98\x80", nullptr, 0x1F600, 0},       // emoji
+      {"x\x80", nullptr, 0, 1},                        // lone continuation byte
+      {"\xC3", nullptr, 0, 0},                         // cut short
+      {"\xC0\x80", nullptr, 0, 0},                     // overlong
+      {"\xED\xA0\x80", nullptr, 0, 0},                 // surrogate
+  };
+  for (const Case& c : cases) {
+    std::string out;
+    ConversionError e;
+    const bool ok = Utf8ToCp1252(c.utf8, &out, &e);
+    EXPECT_EQ(ok, c.cp1252 != nullptr) << c.utf8;
+    if (ok) {
+      EXPECT_EQ(out, c.cp1252);
+    } else {
+      EXPECT_EQ(e.code_point, c.code_point) << c.utf8;
+      EXPECT_EQ(e.offset, c.offset) << c.utf8;
+    }
+  }
+  // Every byte survives the trip out to UTF-8 and back.
+  std::string all;
+  for (int b = 0; b < 256; ++b) all.push_back(static_cast<char>(b));
+  std::string back;
+  ConversionError e;
+  ASSERT_TRUE(Utf8ToCp1252(Cp1252ToUtf8(all), &back, &e));
+  EXPECT_EQ(back, all);
+  EXPECT_EQ(CodePointName(0x4E2D), "U+4E2D");
+}
+
+TEST(CsvTest, QuotesLineBreaksAndLineNumbers) {
+  std::vector<CsvProblem> problems;
+  const auto rows = ParseCsv(
+      "\xEF\xBB\xBF" "a,b,c\r\n"
+      "1,\"x, y\",\"say \"\"hi\"\"\"\r\n"
+      "\n"
+      "2,\"two\nlines\",\n"
+      "3,\"open\"x,z\n"
+      "4,bad\"quote,z\n"
+      "5,last,\"\"",
+      &problems);
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(rows[0].cells, (std::vector<std::string>{"a", "b", "c"}));
+  EXPECT_EQ(rows[1].cells, (std::vector<std::string>{"1", "x, y", "say \"hi\""}));
+  EXPECT_EQ(rows[2].line, 4u);
+  EXPECT_EQ(rows[2].cells, (std::vector<std::string>{"2", "two\nlines", ""}));
+  EXPECT_EQ(rows[3].line, 8u);
+  EXPECT_EQ(rows[3].cells, (std::vector<std::string>{"5", "last", ""}));
+  ASSERT_EQ(problems.size(), 2u);
+  EXPECT_EQ(problems[0].line, 6u);
+  EXPECT_EQ(problems[0].column, 2u);
+  EXPECT_EQ(problems[1].line, 7u);
+
+  problems.clear();
+  EXPECT_TRUE(ParseCsv("a,\"never closed\n", &problems).empty());
+  ASSERT_EQ(problems.size(), 1u);
+  EXPECT_EQ(problems[0].column, 2u);
+
+  // What CsvLine writes reads back as the same cells.
+  const std::vector<std::string> cells = {"plain", "com,ma", "qu\"ote", "line\r\nbreak", "", " padded "};
+  problems.clear();
+  const auto again = ParseCsv(CsvLine(cells), &problems);
+  ASSERT_EQ(again.size(), 1u);
+  EXPECT_EQ(again[0].cells, cells);
+  EXPECT_TRUE(problems.empty());
+}
+
+TEST(FieldCellTest, CellsAreCheckedAgainstTheirField) {
+  rt::FileControlBlock book(app::QVLIBRETADecl());
+  rt::FileControlBlock subject(app::QVMATERIASDecl());
+  struct Case {
+    rt::FileControlBlock* file;
+    const char* label;
+    const char* cell;
+    const char* stored;  // the cell read back, or nullptr when refused
+    const char* reason;  // part of the refusal
+  };
+  const Case cases[] = {
+      {&book, "QVL:NRO_LEGAJO", "-17", "-17", ""},
+      {&book, "QVL:NRO_LEGAJO", "", "0", ""},
+      {&book, "QVL:NRO_LEGAJO", "12a", nullptr, "not a whole number"},
+      {&book, "QVL:NRO_LEGAJO", " 12", nullptr, "not a whole number"},
+      {&book, "QVL:NRO_LEGAJO", "2147483648", nullptr, "out of range"},
+      {&book, "QVL:NRO_ORDEN", "32768", nullptr, "-32768 to 32767"},
+      {&book, "QVL:ETAPA1", "7.5", "7.50", ""},
+      {&book, "QVL:ETAPA1", "-99999.99", "-99999.99", ""},
+      {&book, "QVL:ETAPA1", "100000", nullptr, "out of range"},
+      {&book, "QVL:ETAPA1", "7.555", nullptr, "decimal places"},
+      {&book, "QVL:ETAPA1", "7,5", nullptr, "not a number"},
+      {&subject, "QVM:HORAS", "999.99", "999.99", ""},
+      {&subject, "QVM:HORAS", "1000", nullptr, "out of range"},
+      {&subject, "QVM:QVP_FECHANAC", "1/2/1970", "01/02/1970", ""},
+      {&subject, "QVM:QVP_FECHANAC", "29/02/2024", "29/02/2024", ""},
+      {&subject, "QVM:QVP_FECHANAC", "29/02/2023", nullptr, "invalid date"},
+      {&subject, "QVM:QVP_FECHANAC", "1970-02-01", nullptr, "invalid date"},
+      {&subject, "QVM:QVP_FECHANAC", "01/02/70", nullptr, "invalid date"},
+      {&subject, "QVM:QVP_FECHANAC", "", "", ""},
+      {&subject, "QVM:DIVISION", "4\xC2\xBA" "A", "4\xC2\xBA" "A", ""},  // 4ºA: 3 bytes in the file
+      {&subject, "QVM:DIVISION", "ABCDE", nullptr, "text too long: 5 characters, at most 4"},
+      {&subject, "QVM:DIVISION", "\xE2\x84\x96", nullptr, "U+2116"},  // №
+  };
+  for (const Case& c : cases) {
+    const int field = c.file->decl().findField(c.label);
+    ASSERT_GE(field, 0) << c.label;
+    c.file->clearBuffers();
+    const std::vector<uint8_t> before = c.file->record;
+    std::string reason;
+    const bool ok = SetFieldFromCell(*c.file, field, c.cell, &reason);
+    EXPECT_EQ(ok, c.stored != nullptr) << c.label << " <- " << c.cell << ": " << reason;
+    if (ok) {
+      EXPECT_EQ(CellOfField(*c.file, field), c.stored) << c.label;
+    } else {
+      EXPECT_NE(reason.find(c.reason), std::string::npos) << reason;
+      EXPECT_EQ(c.file->record, before) << c.label << " changed by a refused cell";
+    }
+  }
+  // Memos: up to their size, in the files' character set.
+  rt::FileControlBlock contents(app::QVAPRENDEDecl());
+  std::string reason;
+  EXPECT_TRUE(SetMemoFromCell(contents, 0, std::string(999, 'x') + "\xC3\xA9", &reason));
+  EXPECT_EQ(CellOfMemo(contents, 0), std::string(999, 'x') + "\xC3\xA9");
+  EXPECT_FALSE(SetMemoFromCell(contents, 0, std::string(1001, 'x'), &reason));
+  EXPECT_NE(reason.find("at most 1000"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace qvdata
