@@ -32,6 +32,19 @@ bool Control::focusable() const {
   }
 }
 
+namespace {
+// Row and header height of a list in dialog units until the back-end measures them.
+constexpr int kRowDlu = 10;
+constexpr int kHeaderDlu = 10;
+}  // namespace
+
+int Control::itemsShown() const {
+  if (list.items > 0) return list.items;
+  if (def.type == Ctl_DropList || def.type == Ctl_Combo) return def.dropRows > 0 ? def.dropRows : 1;
+  int h = def.height > 0 ? def.height : kRowDlu * 5;
+  return std::max(1, (h - kHeaderDlu) / kRowDlu);
+}
+
 bool Control::alerted(int key) const {
   return key != 0 && std::find(alerts.begin(), alerts.end(), key) != alerts.end();
 }

@@ -44,6 +44,8 @@ class Control {
     return isEntry() || def.type == Ctl_VarText || def.type == Ctl_Check;
   }
   bool focusable() const;
+  // Rows a list shows: as measured by the back-end, else from its height.
+  int itemsShown() const;
 
   ControlDef def;          // current text, geometry, flags and looks
   UseVar* use = nullptr;

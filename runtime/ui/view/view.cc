@@ -156,6 +156,10 @@ int32_t View::Prepare() {
   parseOrder(primary_, order_text_, &plan_.order);
   const FileDecl& d = primary_.decl();
   plan_.key = chooseKey(d, plan_.order);
+  // Memos the filter reads are loaded whatever the projection says.
+  filter_reads_memo_ = filter_.compiled() && filter_.Reads(filter_.root(), [&](const ExprOperand& o) {
+    return o.source.kind == BoundSource::Kind::kMemo && o.source.file == &primary_;
+  });
   if (plan_.key.key >= 0 && filter_.compiled()) {
     plan_.range = planRange(filter_, primary_, d.keys[plan_.key.key], plan_.key.matched);
   }
@@ -451,7 +455,7 @@ int32_t View::ReadKeyed(int kdir) {
     if (int32_t rc = SeekValues(0, kdir, true); rc != 0) return rc;
   }
   for (;;) {
-    if (skip_memos_) NoMemo(primary_);
+    if (skip_memos_ && !filter_reads_memo_) NoMemo(primary_);
     if (int32_t rc = kdir > 0 ? rt::Next(primary_) : rt::Previous(primary_); rc != 0) return rc;
     moved_ = true;
     if (ranged_) {

@@ -160,6 +160,7 @@ class View {
   FileControlBlock& primary_;
   std::vector<ViewField> projection_;
   bool skip_memos_ = false;
+  bool filter_reads_memo_ = false;
   std::string order_text_;
   std::string filter_text_;
   Expression filter_;

@@ -88,7 +88,7 @@ int32_t View::ReadSorted(int vdir) {
       return fail(33);
     }
     cur_ = i;
-    if (skip_memos_) NoMemo(primary_);
+    if (skip_memos_ && !filter_reads_memo_) NoMemo(primary_);
     const int32_t rc = GetById(primary_, rows_[i].id);
     if (rc == 35 || rc == 33) continue;  // deleted since the sort
     if (rc != 0) return rc;
