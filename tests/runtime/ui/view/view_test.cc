@@ -269,6 +269,15 @@ TEST_F(ViewTest, ProjectionEnumeratesFieldsAndMemos) {
   EXPECT_EQ(v.field(3).label, "");
 }
 
+TEST_F(ViewTest, MemosOutsideTheProjectionAreStillReadForTheFilter) {
+  View v(*file);
+  ASSERT_EQ(v.Project("G:ID"), 0);
+  v.SetOrder("G:ID");
+  ASSERT_EQ(v.SetFilter("G:NOTE = 'note bea' OR G:NOTE = 'note Eve'"), 0);
+  ASSERT_EQ(v.Open(), 0);
+  EXPECT_EQ(ReadAll(v), (Ids{5, 6}));
+}
+
 TEST_F(ViewTest, PrefetchCountKeepsOneReadBracketOpen) {
   OpCounter counter;
   file->callback = &counter;
