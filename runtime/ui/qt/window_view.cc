@@ -34,31 +34,11 @@
 #include "runtime/ui/qt/icons.h"
 #include "runtime/ui/qt/key_map.h"
 #include "runtime/ui/qt/list_model.h"
+#include "runtime/ui/qt/view_util.h"
 #include "runtime/ui/row_source.h"
 #include "runtime/ui/window.h"
 
 namespace ui::qt {
-
-namespace {
-
-const char* kControlProp = "qv_control";
-const char* kHeaderProp = "qv_header";
-
-QColor qcolor(long long c) {
-  return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
-}
-bool plainColour(long long c) { return c >= 0 && c <= 0xFFFFFF; }
-
-// The typed character in the 8-bit set (Latin-1), 0 when none or outside it.
-unsigned char typedChar(const QKeyEvent& e) {
-  QString t = e.text();
-  if (t.size() != 1 || t[0].unicode() < 32 || t[0].unicode() > 255 || t[0].unicode() == 127) return 0;
-  return static_cast<unsigned char>(t[0].unicode());
-}
-
-QString qs(const std::string& s) { return QString::fromStdString(s); }
-
-}  // namespace
 
 QString mappedFamily(const std::string& name) {
   static const QStringList families = QFontDatabase::families();
@@ -128,72 +108,6 @@ void WindowView::syncWindow() {
   if (hidden != isHidden() && (hidden || shown_)) setVisible(!hidden);
   syncing_ = false;
 }
-
-void WindowView::syncStatus() {
-  const WindowDef& d = window_->def();
-  if (d.statusZones.empty()) return;
-  if (!status_) {
-    status_ = new QStatusBar(this);
-    status_->setSizeGripEnabled(false);
-    for (size_t i = 0; i < d.statusZones.size(); ++i) {
-      auto* l = new QLabel(status_);
-      l->setObjectName(QString("zone_%1").arg(i + 1));
-      if (d.statusZones[i] > 0) l->setFixedWidth(px(d.statusZones[i]));
-      status_->addWidget(l, d.statusZones[i] > 0 ? 0 : 1);
-      zones_.push_back(l);
-    }
-  }
-  for (size_t i = 0; i < zones_.size(); ++i)
-    zones_[i]->setText(qs(window_->prop(0, Prop_StatusText, int(i) + 1).toString()));
-  int h = status_->sizeHint().height();
-  status_->setGeometry(0, height() - h, width(), h);
-}
-
-void WindowView::createMenu(Control& c) {
-  const int n = c.number();
-  Control* parent = window_->control(c.def.parent);
-  QMenu* parentMenu = nullptr;
-  if (parent && parent->type() == Ctl_Menu) parentMenu = qobject_cast<QMenu*>(widget(parent->number()));
-  QAction* action = nullptr;
-  if (c.type() == Ctl_Menu) {
-    auto* menu = new QMenu(qs(c.def.text), this);
-    menu->setObjectName(qs(c.def.label.empty() ? "menu_" + std::to_string(n) : c.def.label));
-    if (parentMenu) {
-      action = parentMenu->addMenu(menu);
-    } else {
-      if (!menuBar_) {
-        menuBar_ = new QMenuBar(this);
-        clientTop_ = menuBar_->sizeHint().height();
-        for (Control* o : window_->controls())
-          if (QWidget* ow = widget(o->number())) applyGeometry(*o, ow);
-        syncWindow();
-      }
-      action = menuBar_->addMenu(menu);
-      menuBar_->setGeometry(0, 0, width(), clientTop_);
-    }
-    widgets_[n] = menu;
-  } else {
-    action = parentMenu ? parentMenu->addAction(qs(c.def.text)) : nullptr;
-    if (!action) return;  // an item outside any menu has nowhere to show
-    connect(action, &QAction::triggered, this, [this, n] { window_->inputClick(n, Mouse_Left); });
-  }
-  action->setProperty(kControlProp, n);
-  actions_[n] = action;
-  syncMenu(c);
-}
-
-void WindowView::syncMenu(Control& c) {
-  auto it = actions_.find(c.number());
-  if (it == actions_.end()) return;
-  QAction* a = it->second;
-  a->setText(qs(c.def.text));
-  a->setVisible(!c.def.hidden);
-  a->setEnabled(window_->enabled(c.number()));
-  a->setCheckable(c.checked);
-  a->setChecked(c.checked);
-  if (!c.def.icon.empty()) a->setIcon(loadIcon(c.def.icon));
-}
-
 void WindowView::createControl(Control& c) {
   const int n = c.number();
   QWidget* w = nullptr;
@@ -660,125 +574,6 @@ void WindowView::focusControl(Control& c) {
   w->setFocus(Qt::TabFocusReason);
   // An entry's text is picture-wide: typing replaces it, as after a Tab.
   if (auto* e = qobject_cast<QLineEdit*>(w)) e->selectAll();
-}
-
-bool WindowView::listMouse(Control& c, QObject* watched, QEvent* event) {
-  auto* me = static_cast<QMouseEvent*>(event);
-  int key = 0;
-  if (event->type() == QEvent::MouseButtonPress)
-    key = me->button() == Qt::LeftButton ? Mouse_Left : me->button() == Qt::RightButton ? Mouse_Right : 0;
-  else if (event->type() == QEvent::MouseButtonDblClick)
-    key = me->button() == Qt::LeftButton ? Mouse_LeftDouble
-          : me->button() == Qt::RightButton ? Mouse_RightDouble : 0;
-  else if (event->type() == QEvent::MouseButtonRelease)
-    key = me->button() == Qt::RightButton ? Mouse_RightUp : 0;
-  else
-    return false;
-  auto* t = qobject_cast<QTableView*>(widget(c.number()));
-  if (!t) return false;
-  if (key == 0) return event->type() != QEvent::MouseButtonRelease;
-  QPoint pos = me->position().toPoint();
-  int row = 0, column = 0, zone = Zone_Field;
-  if (watched->property(kHeaderProp).toBool()) {
-    zone = Zone_Header;
-    column = t->horizontalHeader()->logicalIndexAt(pos.x()) + 1;
-  } else {
-    QModelIndex idx = t->indexAt(pos);
-    row = idx.isValid() ? idx.row() + 1 : 0;
-    column = t->columnAt(pos.x()) + 1;
-    if (!idx.isValid()) zone = Zone_None;
-  }
-  if (key == Mouse_Left || key == Mouse_Right) t->setFocus(Qt::MouseFocusReason);
-  // Rows are numbered on the screen page as the engine sees them.
-  window_->inputClick(c.number(), key, row, column, zone);
-  return true;
-}
-
-bool WindowView::eventFilter(QObject* watched, QEvent* event) {
-  int n = watched->property(kControlProp).toInt();
-  if (n == 0) return QWidget::eventFilter(watched, event);
-  Control* c = window_->control(n);
-  if (!c) return false;
-  switch (event->type()) {
-    case QEvent::KeyPress: {
-      auto* ke = static_cast<QKeyEvent*>(event);
-      int code = keyCode(*ke);
-      return code != 0 && window_->inputKey(n, code, typedChar(*ke));
-    }
-    case QEvent::ShortcutOverride: {
-      // Keys the engine takes must reach it, not a shortcut.
-      int code = keyCode(*static_cast<QKeyEvent*>(event));
-      if (code == Key_Esc || code == Key_Enter || c->alerted(code)) event->accept();
-      return false;
-    }
-    case QEvent::FocusIn:
-      // An editable combo's focus sits in its line edit.
-      if (watched == widget(n) || (c->type() == Ctl_Combo && qobject_cast<QLineEdit*>(watched)))
-        window_->inputFocus(n);
-      return false;
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::MouseButtonRelease: {
-      auto* me = static_cast<QMouseEvent*>(event);
-      if (auto* from = qobject_cast<QWidget*>(watched); from && event->type() != QEvent::MouseButtonRelease) {
-        QPoint at = from->mapTo(this, me->position().toPoint());
-        window_->inputMousePosition(dluFromPx(at.x()), dluFromPy(at.y() - clientTop_));
-      }
-      if (c->type() == Ctl_List && watched != widget(n)) return listMouse(*c, watched, event);
-      if ((c->type() == Ctl_Image || c->type() == Ctl_Box) && event->type() != QEvent::MouseButtonRelease) {
-        bool dbl = event->type() == QEvent::MouseButtonDblClick;
-        int key = me->button() == Qt::LeftButton ? (dbl ? Mouse_LeftDouble : Mouse_Left)
-                  : me->button() == Qt::RightButton ? (dbl ? Mouse_RightDouble : Mouse_Right) : 0;
-        if (key) window_->inputClick(n, key);
-        return key != 0;
-      }
-      return false;
-    }
-    default:
-      return false;
-  }
-}
-
-void WindowView::keyPressEvent(QKeyEvent* event) {
-  // Keys that reach the window itself: no control has the focus.
-  int code = keyCode(*event);
-  if (code == 0 || !window_->inputKey(window_->focus(), code, typedChar(*event)))
-    QWidget::keyPressEvent(event);
-}
-
-void WindowView::closeEvent(QCloseEvent* event) {
-  if (closingByEngine) {
-    event->accept();
-    return;
-  }
-  event->ignore();
-  window_->inputCloseRequest();
-}
-
-void WindowView::changeEvent(QEvent* event) {
-  QWidget::changeEvent(event);
-  if (event->type() == QEvent::WindowStateChange && !syncing_)
-    window_->inputStateChanged(isMaximized(), isMinimized());
-  if (event->type() == QEvent::ActivationChange && !syncing_ && !closingByEngine)
-    window_->inputActivated(isActiveWindow());
-}
-
-void WindowView::moveEvent(QMoveEvent* event) {
-  QWidget::moveEvent(event);
-  if (!syncing_ && isVisible()) window_->inputMoved(dluFromPx(x()), dluFromPy(y()));
-}
-
-void WindowView::resizeEvent(QResizeEvent* event) {
-  QWidget::resizeEvent(event);
-  if (status_) status_->setGeometry(0, height() - status_->height(), width(), status_->height());
-  if (syncing_ || !isVisible()) return;
-  if (menuBar_) menuBar_->setGeometry(0, 0, width(), clientTop_);
-  window_->inputResized(dluFromPx(width()),
-                        dluFromPy(height() - clientTop_ - (status_ ? status_->height() : 0)));
-  for (Control* c : window_->controls()) {
-    if (c->type() == Ctl_Sheet && c->def.width == Auto) sync(*c, Aspect_Geometry);
-    if (c->type() == Ctl_List) measureList(*c);
-  }
 }
 
 }  // namespace ui::qt
