@@ -136,6 +136,22 @@ TEST_F(ViewTest, PositionsResetAndReget) {
   EXPECT_EQ(Id(), 5);
   ASSERT_EQ(v.ResetToCurrent(), 0);
   EXPECT_EQ(ReadAll(v, false), (Ids{5, 2}));
+  // A record just added is the current one.
+  Put(9, 2, "Cecil");
+  ASSERT_EQ(Add(*file), 0);
+  ASSERT_EQ(v.ResetToCurrent(), 0);
+  ASSERT_EQ(v.Previous(), 0);
+  EXPECT_EQ(Id(), 9);
+  EXPECT_EQ(ReadAll(v, false), (Ids{7, 3, 5, 2}));
+  // The scan ended on record 2: it is the current record again.
+  EXPECT_EQ(Id(), 2);
+  ASSERT_EQ(v.ResetTo(bea), 0);
+  ASSERT_EQ(v.Next(), 0);
+  ASSERT_EQ(v.Next(), 0);
+  ASSERT_EQ(v.Next(), 0);
+  ASSERT_EQ(v.Next(), 0);
+  ASSERT_EQ(Id(), 9);
+  ASSERT_EQ(Delete(*file), 0);
 
   // At the buffer's values of the first order components.
   Put(0, 2, "C");
