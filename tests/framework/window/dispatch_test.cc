@@ -1,0 +1,225 @@
+// The window manager's life and event dispatch, on the headless back-end.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "framework/window/request_codes.h"
+#include "framework/window/window_manager.h"
+#include "framework/window/window_placement.h"
+#include "runtime/ui/engine.h"
+#include "runtime/ui/event_codes.h"
+#include "runtime/ui/headless_backend.h"
+#include "runtime/ui/key_codes.h"
+#include "runtime/ui/view/bindings.h"
+#include "runtime/ui/window.h"
+
+namespace {
+
+using fw::Level;
+using Log = std::vector<std::string>;
+
+// A component that logs what it is asked and consumes the events it is told to.
+class Probe : public fw::WindowComponent {
+ public:
+  Probe(std::string name, Log& log, fw::WindowManager* owner = nullptr)
+      : name_(std::move(name)), log_(log), owner_(owner) {}
+  int consume = 0;         // event code it consumes
+  bool resetWanted = false;
+  int resets = 0;
+  void Kill() override {
+    bool listed = false;
+    if (owner_ && owner_->CL)
+      for (auto& e : *owner_->CL) listed |= e.WC == this;
+    log_.push_back(name_ + (listed ? " kill (still listed)" : " kill"));
+  }
+  void Reset(uint8_t) override { ++resets; }
+  bool ResetRequired() override {
+    log_.push_back(name_ + " reset?");
+    return resetWanted;
+  }
+  void SetAlerts() override {}
+  Level TakeEvent() override {
+    int event = ui::Engine::current().event();
+    log_.push_back(name_ + " " + std::to_string(event));
+    return event == consume ? Level::Notify : Level::Benign;
+  }
+  void Update() override {}
+  void UpdateWindow() override {}
+
+ private:
+  std::string name_;
+  Log& log_;
+  fw::WindowManager* owner_;
+};
+
+ui::WindowDef TwoButtons() {
+  ui::WindowDef d;
+  ui::ControlDef b;
+  b.type = ui::Ctl_Button;
+  d.controls = {b, b};
+  return d;
+}
+
+// A procedure whose Init opens its window and registers the probes.
+class Proc : public fw::WindowManager {
+ public:
+  Proc() : window(TwoButtons()) {}
+  bool failInit = false;
+  std::vector<fw::WindowComponent*> components;
+  size_t scopeDepthInInit = 0;
+  int asks = 0;
+  Level Init() override {
+    Level r = WindowManager::Init();
+    scopeDepthInInit = rt::threadBindings().depth();
+    if (failInit) return Level::Notify;
+    for (auto* c : components) AddItem(c);
+    AddItem(2, fw::Response_Completed);
+    Open(window);
+    return r;
+  }
+  void Ask() override {
+    ++asks;
+    WindowManager::Ask();
+  }
+  ui::Window window;
+};
+
+class Dispatch : public ::testing::Test {
+ protected:
+  void SetUp() override { previous_ = ui::setBackend(&hb); }
+  void TearDown() override { ui::setBackend(previous_); }
+  ui::HeadlessBackend hb;
+  Log log;
+
+ private:
+  ui::Backend* previous_ = nullptr;
+};
+
+TEST_F(Dispatch, FailedInitSkipsAskButKillsOnceAndReturnsCancelled) {
+  Proc p;
+  Probe probe("a", log, &p);
+  p.components = {&probe};
+  p.failInit = true;
+  size_t depth = rt::threadBindings().depth();
+  ui::Engine::current().setKeyCode(ui::Mouse_RightUp);  // the click that called the procedure
+  EXPECT_EQ(p.Run(), fw::Response_Cancelled);
+  EXPECT_EQ(ui::Engine::current().keyCode(), 0);
+  EXPECT_EQ(p.asks, 0);
+  EXPECT_EQ(p.Dead, 1);
+  EXPECT_EQ(p.scopeDepthInInit, depth + 1);
+  EXPECT_EQ(rt::threadBindings().depth(), depth);
+  // A second Kill does nothing.
+  EXPECT_EQ(p.Kill(), Level::Notify);
+  EXPECT_EQ(rt::threadBindings().depth(), depth);
+}
+
+TEST_F(Dispatch, ComponentsInOrderUntilOneConsumesAndKilledOutOfTheList) {
+  Proc p;
+  Probe a("a", log, &p), b("b", log, &p), c("c", log, &p);
+  b.consume = ui::Event_Accepted;
+  p.components = {&a, &b, &c};
+  hb.then([&] { log.clear(); });
+  hb.then([&] { p.window.inputClick(1, ui::Mouse_Left); });
+  hb.then([&] { p.window.inputClick(2, ui::Mouse_Left); });  // a button entry: ends the window
+  EXPECT_EQ(p.Run(), fw::Response_Completed);
+  // Button 1: consumed by b, so c and the refresh check never see it.
+  // Button 2 never reaches the components. Then the close, and Kill in order.
+  Log expected = {"a 1", "b 1",           "a 513",        "b 513",  "c 513",
+                  "a reset?", "b reset?", "c reset?",     "a kill", "b kill", "c kill"};
+  EXPECT_EQ(log, expected);
+}
+
+TEST_F(Dispatch, RefreshCheckStopsAtTheFirstComponentThatWantsAReset) {
+  Proc p;
+  Probe a("a", log), b("b", log), c("c", log);
+  b.resetWanted = true;
+  p.components = {&a, &b, &c};
+  hb.then([&] {
+    log.clear();
+    p.window.inputClick(1, ui::Mouse_Left);
+  });
+  hb.then([&] { p.window.inputClick(2, ui::Mouse_Left); });
+  p.Run();
+  EXPECT_EQ(Log(log.begin(), log.begin() + 5), (Log{"a 1", "b 1", "c 1", "a reset?", "b reset?"}));
+  EXPECT_GE(c.resets, 1);  // the reset refreshed every component
+}
+
+TEST_F(Dispatch, FirstSizedEventAfterOpeningDoesNotReset) {
+  Proc p;
+  Probe a("a", log);
+  p.components = {&a};
+  int afterOpen = -1, afterFirst = -1, afterSecond = -1;
+  hb.then([&] { afterOpen = a.resets; });
+  hb.then([&] { p.window.inputResized(300, 200); });
+  hb.then([&] { afterFirst = a.resets; });
+  hb.then([&] { p.window.inputResized(320, 210); });
+  hb.then([&] { afterSecond = a.resets; });
+  p.Run();
+  EXPECT_EQ(afterOpen, 1);  // Open resets once
+  EXPECT_EQ(afterFirst, 1);
+  EXPECT_EQ(afterSecond, 2);
+  // Every size event is followed by the framework's resize event.
+  EXPECT_EQ(std::count(log.begin(), log.end(), "a 1023"), 2);
+}
+
+TEST_F(Dispatch, CancelButtonsDisabledAndEnabledOnlyWhenAsked) {
+  for (uint8_t flag : {0, 1}) {
+    Proc p;
+    p.Init();
+    p.AddItem(1, fw::Response_Cancelled);
+    p.DisableCancelButton = flag;
+    p.DisableCancelControls();
+    EXPECT_EQ(p.window.enabled(1), flag == 0);
+    EXPECT_TRUE(p.window.enabled(2));  // a button with another response
+    p.EnableCancelControls();
+    EXPECT_TRUE(p.window.enabled(1));
+    p.Kill();
+  }
+}
+
+TEST_F(Dispatch, RequestGlobalsArePerThread) {
+  fw::GlobalRequest() = fw::Request_Change;
+  uint8_t seen = 99;
+  std::thread([&] { seen = fw::GlobalRequest(); }).join();
+  EXPECT_EQ(seen, 0);
+  EXPECT_EQ(fw::GlobalRequest(), fw::Request_Change);
+  fw::GlobalRequest() = 0;
+}
+
+TEST_F(Dispatch, WindowPositionSurvivesTheSettingsFile) {
+  std::string path = ::testing::TempDir() + "fwwin_positions.ini";
+  std::remove(path.c_str());
+  fw::INIClass ini;
+  ini.Init(path);
+  {
+    ui::Window w(TwoButtons());
+    w.open();
+    w.inputMoved(40, 30);
+    w.inputResized(250, 120);
+    fw::SaveWindowPosition(ini, "Proc", w);
+  }
+  ui::Window w(TwoButtons());
+  w.open();
+  fw::RestoreWindowPosition(ini, "Proc", w);
+  EXPECT_EQ(w.prop(0, ui::Prop_Xpos).toInt(), 40);
+  EXPECT_EQ(w.prop(0, ui::Prop_Ypos).toInt(), 30);
+  EXPECT_EQ(w.prop(0, ui::Prop_Width).toInt(), 250);
+  EXPECT_EQ(w.prop(0, ui::Prop_Height).toInt(), 120);
+  // Closed maximised: no position is kept, and the system places it.
+  w.inputStateChanged(true, false);
+  fw::SaveWindowPosition(ini, "Proc", w);
+  ui::Window again(TwoButtons());
+  again.open();
+  again.setProp(0, ui::Prop_Xpos, 7);
+  fw::RestoreWindowPosition(ini, "Proc", again);
+  EXPECT_EQ(again.prop(0, ui::Prop_Maximize).toInt(), 1);
+  EXPECT_EQ(again.prop(0, ui::Prop_Xpos).toInt(), ui::Auto);
+  ini.Kill();
+  std::remove(path.c_str());
+}
+
+}  // namespace

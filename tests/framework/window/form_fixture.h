@@ -1,0 +1,369 @@
+// An update form over a real Kestrel table, run through the Qt back-end
+// offscreen and driven with synthesised key presses and clicks.
+//
+// Table ITEMS: 0 ITM:NUM LONG (numbered automatically), 1 ITM:NAME STRING(20),
+// 2 ITM:NOTE STRING(10); key 0 ITM:K_NUM primary on NUM.
+// Form: 1 name entry, 2 note entry, 3 OK, 4 Cancel (response Cancelled), 5 Save.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "framework/data/error_class.h"
+#include "framework/data/error_status.h"
+#include "framework/data/file_manager.h"
+#include "framework/data/relation_manager.h"
+#include "framework/window/field_var.h"
+#include "framework/window/window_manager.h"
+#include "runtime/core/error_state.h"
+#include "runtime/core/file_decl_builder.h"
+#include "runtime/core/file_field.h"
+#include "runtime/core/file_instance.h"
+#include "runtime/core/file_records.h"
+#include "runtime/core/file_sequence.h"
+#include "runtime/kestrel/driver/kestrel_driver.h"
+#include "runtime/ui/engine.h"
+#include "runtime/ui/event_codes.h"
+#include "runtime/ui/qt/qt_backend.h"
+#include "runtime/ui/window.h"
+
+namespace fwwin {
+
+enum Ctl { kName = 1, kNote, kOk, kCancel, kSave };
+enum Field { kNum = 0, kNameField = 1, kNoteField = 2 };
+
+// Records the identifier of every message it shows.
+class RecordingErrors : public fw::ErrorClass {
+ public:
+  uint32_t MessageBox(fw::Level level, std::string_view text, std::string_view caption, uint32_t icon,
+                      uint32_t buttons, uint32_t defaultButton, uint32_t style) override {
+    ids.push_back(GetErrorBufferId());
+    return ErrorClass::MessageBox(level, text, caption, icon, buttons, defaultButton, style);
+  }
+  std::vector<int> ids;
+};
+
+inline std::shared_ptr<const rt::FileDecl> ItemsDecl(const std::string& path) {
+  rt::FileDeclBuilder b("ITEMS", "ITM", path);
+  b.Long("ITM:NUM").String("ITM:NAME", 20).String("ITM:NOTE", 10);
+  b.Key("ITM:K_NUM", rt::kKeyPrimary, {"ITM:NUM"});
+  return b.Build();
+}
+
+// The file manager as the dictionary derives it.
+class ItemsAccess : public fw::FileManager {
+ public:
+  ItemsAccess(rt::DeclaredFile* file, fw::ErrorClass* errors) : file_(file), errors_(errors) { Init(); }
+  ~ItemsAccess() override { Kill(); }
+  void Init() override {
+    Initialized = false;
+    FileNameValue = "ITEMS";
+    SetErrors(errors_);
+    File = file_;
+    FileManager::Init();
+  }
+  using FileManager::Init;
+  fw::Level UseFile(uint8_t kind) override {
+    if (kind != fw::kUseInit) {
+      UseFile(fw::kUseInit);
+    } else if (!Initialized) {
+      ++InUseFile;
+      FileManager::Init(File, Errors);
+      Create = true;
+      AddKey(0, "ITM:K_NUM", 1);
+      --InUseFile;
+    }
+    return FileManager::UseFile(kind);
+  }
+  rt::FieldRef ref(int field) { return rt::FieldRef{&Block(), field, 0}; }
+  std::string text(int field) { return rt::getValueText(ref(field)).value_or("?"); }
+  void set(int field, const std::string& v) { rt::setValueText(ref(field), v); }
+
+ private:
+  rt::DeclaredFile* file_;
+  fw::ErrorClass* errors_;
+};
+
+// The form procedure's window manager, as an application writes it.
+class ItemForm : public fw::WindowManager {
+ public:
+  ItemForm(ItemsAccess& access, fw::RelationManager& relate, fw::ErrorClass& errors)
+      : access_(access), relate_(relate), errors_(errors), window(Definition()) {}
+
+  // Set by the tests before Run.
+  uint8_t insertAction = 2, changeAction = 2, deleteAction = 2, cancelAction = 3;
+  fw::ToolbarClass* toolbar = nullptr;
+  int32_t vcr = 0;
+
+  fw::Level Init() override {
+    fw::Level r = WindowManager::Init();
+    if (r != fw::Level::Benign) return r;
+    FirstField = kName;
+    VCRRequest = &vcr;
+    Errors = &errors_;
+    if (toolbar) AddItem(toolbar);
+    HistoryKey = 584;  // Ctrl+H
+    AddHistoryFile(access_.Block(), history_);
+    AddHistoryField(kName, kNameField + 1);
+    AddItem(kCancel, fw::Response_Cancelled);
+    OKControl = kOk;
+    SaveControl = kSave;
+    relate_.Open();
+    FilesOpened = 1;
+    Primary = &relate_;
+    InsertAction_ = insertAction;
+    ChangeAction_ = changeAction;
+    DeleteAction_ = deleteAction;
+    CancelAction = cancelAction;
+    if (PrimeUpdate() != fw::Level::Benign) return fw::Level::Notify;
+    window.bind(kName, &name_);
+    window.bind(kNote, &note_);
+    Open(window);
+    SetAlerts();
+    return fw::Level::Benign;
+  }
+  fw::Level Kill() override {
+    if (WindowManager::Kill() != fw::Level::Benign) return fw::Level::Notify;
+    if (FilesOpened) relate_.Close();
+    return fw::Level::Benign;
+  }
+  // The procedure: runs the manager and closes its window.
+  uint8_t Call() {
+    uint8_t r = Run();
+    window.close();
+    return r;
+  }
+
+  static ui::WindowDef Definition() {
+    ui::WindowDef d;
+    d.title = "Item";
+    d.name = "ItemForm";
+    d.width = 200;
+    d.height = 60;
+    auto add = [&](ui::ControlType t, const char* text, int x, int y, int w) {
+      ui::ControlDef c;
+      c.type = t;
+      c.text = text;
+      c.x = x, c.y = y, c.width = w, c.height = 12;
+      d.controls.push_back(c);
+    };
+    add(ui::Ctl_Entry, "@s20", 4, 4, 90);
+    add(ui::Ctl_Entry, "@s10", 100, 4, 50);
+    add(ui::Ctl_Button, "OK", 4, 30, 40);
+    add(ui::Ctl_Button, "Cancel", 50, 30, 40);
+    add(ui::Ctl_Button, "Save", 96, 30, 40);
+    return d;
+  }
+
+ private:
+  ItemsAccess& access_;
+  fw::RelationManager& relate_;
+  fw::ErrorClass& errors_;
+  std::vector<uint8_t> history_;
+  fw::FieldVar name_{access_.ref(kNameField)};
+  fw::FieldVar note_{access_.ref(kNoteField)};
+
+ public:
+  ui::Window window;
+};
+
+// One QApplication for the whole run.
+class QtEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    app_ = std::make_unique<QApplication>(argc_, argv_);
+  }
+  void TearDown() override { app_.reset(); }
+
+ private:
+  int argc_ = 1;
+  char name_[15] = "fw_window_test";
+  char* argv_[2] = {name_, nullptr};
+  std::unique_ptr<QApplication> app_;
+};
+
+// Steps run one after another from Qt timers while the form's loop runs; a
+// step returns false to be tried again shortly (a dialog not up yet). A
+// watchdog closes whatever is up and ends a stuck run.
+class Script {
+ public:
+  Script& then(std::function<bool()> step) {
+    steps_.push_back(std::move(step));
+    return *this;
+  }
+  Script& act(std::function<void()> step) {
+    return then([step] {
+      step();
+      return true;
+    });
+  }
+  void prepend(std::function<bool()> step) { steps_.push_front(std::move(step)); }
+  void start(ui::Window& w) {
+    window_ = &w;
+    QTimer::singleShot(0, &context_, [this] { tick(); });
+    QTimer::singleShot(8000, &context_, [this] {
+      if (steps_.empty()) return;
+      timedOut = true;
+      if (QWidget* m = QApplication::activeModalWidget()) m->close();
+      ui::Engine::current().post(ui::Event_CloseDown, 0, window_);
+    });
+  }
+  bool empty() const { return steps_.empty(); }
+  bool finished() const { return steps_.empty() && !timedOut; }
+  bool timedOut = false;
+
+ private:
+  void tick() {
+    if (steps_.empty() || timedOut) return;
+    if (steps_.front()()) steps_.pop_front();
+    QTimer::singleShot(steps_.empty() ? 0 : 5, &context_, [this] { tick(); });
+  }
+  ui::Window* window_ = nullptr;
+  std::deque<std::function<bool()>> steps_;
+  QObject context_;
+};
+
+class FormTest : public ::testing::Test {
+ protected:
+  FormTest() {
+    kestrel::RegisterKestrelDriver();
+    fw::ThreadErrorStatus() = fw::ErrorStatusClass{};
+    rt::clearError();
+    errors.Init(fw::ThreadErrorStatus);
+    char tmpl[] = "/tmp/fwwin.XXXXXX";
+    dir_ = ::mkdtemp(tmpl);
+    file = std::make_unique<rt::DeclaredFile>(ItemsDecl(dir_ + "/ITEMS.KRL"));
+    access = std::make_unique<ItemsAccess>(file.get(), &errors);
+    relate.Init(access.get(), false);
+    backend_ = std::make_unique<ui::qt::QtBackend>();
+  }
+  ~FormTest() override {
+    backend_.reset();
+    relate.Kill();
+    access.reset();
+    file.reset();
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+  }
+
+  // Adds records with these names, numbered 1, 2, ...
+  void Seed(const std::vector<std::string>& names) {
+    ASSERT_EQ(access->Open(), fw::Level::Benign);
+    for (const std::string& n : names) {
+      access->PrimeRecord();
+      access->set(kNameField, n);
+      ASSERT_EQ(access->Insert(), fw::Level::Benign);
+    }
+    access->Close();
+  }
+  // The stored records as "num:name", in key order, read on a thread of
+  // their own so that the form's record buffer stays as it is.
+  std::vector<std::string> Stored() {
+    std::vector<std::string> out;
+    std::thread([&] {
+      ItemsAccess reader(file.get(), &errors);
+      reader.Open();
+      reader.UseFile(fw::kUseRead);  // opened lazily
+      rt::SetKey(reader.Block(), 0);
+      while (reader.TryNext() == fw::Level::Benign)
+        out.push_back(reader.text(kNum) + ":" + reader.text(kNameField));
+      reader.Close();
+    }).join();
+    return out;
+  }
+  // Another station renames record `num`.
+  void RenameElsewhere(int num, const std::string& name) {
+    std::thread([&] {
+      ItemsAccess other(file.get(), &errors);
+      ASSERT_EQ(other.Open(), fw::Level::Benign);
+      other.set(kNum, std::to_string(num));
+      ASSERT_EQ(other.TryFetch(0), fw::Level::Benign);
+      other.set(kNameField, name);
+      ASSERT_EQ(other.TryUpdate(), fw::Level::Benign);
+      other.Close();
+    }).join();
+  }
+  // Reads record `num` into the buffer, watched, as a browse does before
+  // calling a change or delete form.
+  void Load(int num) {
+    access->set(kNum, std::to_string(num));
+    access->UseFile(fw::kUseRead);  // opening drops a watch asked for before
+    rt::Watch(access->Block());
+    ASSERT_EQ(access->TryFetch(0), fw::Level::Benign);
+  }
+
+  // Runs the form through `script`; the script must have run to its end.
+  uint8_t RunForm(ItemForm& form, Script& script) {
+    // Typing starts once the window is active: the form redisplays its
+    // record when it gains the focus, which would drop what was typed.
+    const bool scripted = !script.empty();
+    // A form that deletes without opening its window starts at once.
+    if (scripted) script.prepend([] { return true; });  // one turn of the loop after the activation
+    if (scripted) script.prepend([&form] {
+      QWidget* w = ui::qt::QtBackend::windowWidget(form.window);
+      return !form.Opened || (w && w->isActiveWindow());
+    });
+    script.start(form.window);
+    uint8_t r = form.Call();
+    if (scripted) EXPECT_TRUE(script.finished());
+    return r;
+  }
+
+  // --- input ---
+  static QWidget* Widget(ItemForm& f, int control) { return ui::qt::QtBackend::controlWidget(f.window, control); }
+  static std::function<void()> Type(ItemForm& f, int control, const char* text) {
+    return [&f, control, text] {
+      QWidget* w = Widget(f, control);
+      QTest::mouseClick(w, Qt::LeftButton);
+      QTest::keyClick(w, Qt::Key_A, Qt::ControlModifier);
+      QTest::keyClicks(w, text);
+    };
+  }
+  static std::function<void()> Click(ItemForm& f, int control) {
+    return [&f, control] { QTest::mouseClick(Widget(f, control), Qt::LeftButton); };
+  }
+  static std::function<void()> Key(ItemForm& f, int qtKey, Qt::KeyboardModifiers m = Qt::NoModifier) {
+    return [&f, qtKey, m] { QTest::keyClick(Widget(f, f.window.focus()), Qt::Key(qtKey), m); };
+  }
+  // Answers the message box that is up with the button of that code.
+  static std::function<bool()> Answer(uint32_t button) {
+    return [button] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!box) return false;
+      auto* b = box->findChild<QPushButton*>(QString("button_%1").arg(button));
+      if (!b) return false;
+      QTest::mouseClick(b, Qt::LeftButton);
+      return true;
+    };
+  }
+  static std::string Screen(ItemForm& f, int control) {
+    auto* e = qobject_cast<QLineEdit*>(Widget(f, control));
+    return e ? e->text().trimmed().toStdString() : "?";
+  }
+
+  RecordingErrors errors;
+  std::unique_ptr<rt::DeclaredFile> file;
+  std::unique_ptr<ItemsAccess> access;
+  fw::RelationManager relate;
+
+ private:
+  std::string dir_;
+  std::unique_ptr<ui::qt::QtBackend> backend_;
+};
+
+}  // namespace fwwin
