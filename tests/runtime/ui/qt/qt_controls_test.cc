@@ -1,7 +1,9 @@
 // Every control kind as a Qt widget, sheets with tabs, fonts and dialog units.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QMessageBox>
 #include <QComboBox>
 #include <QFontInfo>
 #include <QFrame>
@@ -21,6 +23,7 @@
 #include <future>
 #include <thread>
 
+#include "runtime/core/message_presenter.h"
 #include "runtime/ui/engine.h"
 #include "runtime/ui/event_codes.h"
 #include "runtime/ui/key_codes.h"
@@ -357,6 +360,56 @@ TEST_F(QtControls, ComboTakesTypedTextOrChosenRow) {
   EXPECT_EQ(zoom, "200% Zoom       ");  // as the row's picture shows it
   EXPECT_EQ(combo->currentText(), "200% Zoom");
   w.close();
+}
+
+}  // namespace
+
+namespace {
+
+// Presses a key in the message box once it is up.
+void answerWithKey(int key) {
+  QTimer::singleShot(0, [key] {
+    auto tryKey = std::make_shared<std::function<void()>>();
+    *tryKey = [key, tryKey] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+        QTest::keyClick(box, Qt::Key(key));
+      else
+        QTimer::singleShot(5, *tryKey);
+    };
+    (*tryKey)();
+  });
+}
+
+TEST_F(QtControls, MessageBoxButtonsDefaultAndEscape) {
+  rt::MessageRequest r;
+  r.caption = "Record Update Error";
+  r.text = "Do you want to try to save again?|Line two";
+  r.icon = rt::Icon_Question;
+  r.buttons = rt::Button_Yes + rt::Button_No + rt::Button_Cancel;
+  r.defaultButton = rt::Button_Cancel;
+  QTimer::singleShot(0, [] {
+    std::shared_ptr<std::function<void()>> look = std::make_shared<std::function<void()>>();
+    *look = [look] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!box) return QTimer::singleShot(5, *look);
+      EXPECT_EQ(box->text(), "Do you want to try to save again?\nLine two");
+      EXPECT_EQ(box->buttons().size(), 3);
+      EXPECT_EQ(box->defaultButton()->text(), "&Cancel");
+      QTest::keyClick(box, Qt::Key_Escape);
+    };
+    (*look)();
+  });
+  EXPECT_EQ(rt::showMessage(r), rt::Button_Cancel);
+  r.buttons = rt::Button_Yes + rt::Button_No;
+  r.defaultButton = rt::Button_Yes;
+  answerWithKey(Qt::Key_Escape);  // no Cancel: Esc answers No
+  EXPECT_EQ(rt::showMessage(r), rt::Button_No);
+  answerWithKey(Qt::Key_Return);  // Enter takes the default
+  EXPECT_EQ(rt::showMessage(r), rt::Button_Yes);
+  r.buttons = rt::Button_Ok;
+  r.defaultButton = rt::Button_Ok;
+  answerWithKey(Qt::Key_Escape);
+  EXPECT_EQ(rt::showMessage(r), rt::Button_Ok);
 }
 
 }  // namespace

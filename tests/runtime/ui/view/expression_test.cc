@@ -235,6 +235,14 @@ TEST_F(BoundFileTest, FieldsCompareByTheirValues) {
   EXPECT_TRUE(e.Test());
   setDecimal(*block, 2, *Decimal::Parse("6.99"));
   EXPECT_FALSE(e.Test());
+  // When the file goes away its names go with it; other names stay.
+  int32_t n = 1;
+  names.Bind("LOC:N", &n);
+  names.UnbindFile(*block);
+  EXPECT_FALSE(e.Test());
+  EXPECT_EQ(ERRORCODE(), 1014);
+  EXPECT_EQ(Eval("T:NOTE", names), "!1011");
+  EXPECT_EQ(Eval("LOC:N", names), "1");
 }
 
 TEST(ExpressionTest, EvaluateUsesTheThreadBindings) {
