@@ -1,5 +1,6 @@
 #include "runtime/kestrel/store/record_tree.h"
 
+#include <new>
 #include <utility>
 #include <vector>
 
@@ -11,14 +12,22 @@ struct RecordTree::Node {
   Node* right = nullptr;
   size_t size = 1;
   uint32_t priority = 0;
+  bool in_block = false;  // part of a block: destroyed, not deleted, alone
 };
 
 RecordTree::Node* RecordTree::NewNode() { return new Node; }
-void RecordTree::FreeNode(Node* n) { delete n; }
+void RecordTree::FreeNode(Node* n) {
+  if (n->in_block) {
+    n->~Node();
+  } else {
+    delete n;
+  }
+}
 
 RecordTree::~RecordTree() { Destroy(root_); }
 
-RecordTree::RecordTree(RecordTree&& other) noexcept : root_(other.root_), seed_(other.seed_) {
+RecordTree::RecordTree(RecordTree&& other) noexcept
+    : root_(other.root_), seed_(other.seed_), blocks_(std::move(other.blocks_)) {
   other.root_ = nullptr;
 }
 
@@ -27,6 +36,7 @@ RecordTree& RecordTree::operator=(RecordTree&& other) noexcept {
     Destroy(root_);
     root_ = std::exchange(other.root_, nullptr);
     seed_ = other.seed_;
+    blocks_ = std::move(other.blocks_);
   }
   return *this;
 }
@@ -47,6 +57,7 @@ void RecordTree::Destroy(Node* n) {
 void RecordTree::Clear() {
   Destroy(root_);
   root_ = nullptr;
+  blocks_.clear();
 }
 
 size_t RecordTree::SizeOf(const Node* n) { return n ? n->size : 0; }
@@ -159,6 +170,7 @@ Record RecordTree::EraseAt(size_t pos) {
 RecordTree RecordTree::SplitOff(size_t pos) {
   RecordTree right;
   Split(root_, pos, &root_, &right.root_);
+  right.blocks_ = blocks_;
   right.seed_ = seed_ ^ 0x5bd1e995u;
   return right;
 }
@@ -177,9 +189,15 @@ size_t RecordTree::FixSizes(Node* n) {
 // node adopts the popped part of the spine as its left subtree.
 void RecordTree::BuildFromSorted(std::vector<Record>&& records) {
   Clear();
+  if (records.empty()) return;
+  void* block = ::operator new(records.size() * sizeof(Node));
+  blocks_.emplace_back(block, [](void* p) { ::operator delete(p); });
+  Node* slots = static_cast<Node*>(block);
   std::vector<Node*> spine;
-  for (Record& r : records) {
-    Node* node = NewNode();
+  for (size_t i = 0; i < records.size(); ++i) {
+    Record& r = records[i];
+    Node* node = new (&slots[i]) Node;
+    node->in_block = true;
     node->record = std::move(r);
     node->priority = NextPriority();
     Node* last = nullptr;

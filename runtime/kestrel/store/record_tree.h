@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -65,6 +66,8 @@ class RecordTree {
 
   Node* root_ = nullptr;
   uint32_t seed_ = 0x9E3779B9u;
+  // Nodes of a decoded page come in one block; trees split off it share it.
+  std::vector<std::shared_ptr<void>> blocks_;
 };
 
 }  // namespace kestrel
