@@ -71,7 +71,7 @@ RelationManager::Relation& RelationManager::AddRelation(
 }
 
 Level RelationManager::Open(bool nested) {
-  if (!Me->LazyOpen) ForcingOpen = true;
+  if (Me && !Me->LazyOpen) ForcingOpen = true;
   Level r = OpenCloseServer(nested, true);
   ForcingOpen = false;
   return r;
@@ -127,9 +127,13 @@ void RelationManager::Save() {
   }
 }
 
-Level RelationManager::CancelAutoInc() { return Me->CancelAutoInc(this); }
+Level RelationManager::CancelAutoInc() { return Me ? Me->CancelAutoInc(this) : Level::Fatal; }
 
 void RelationManager::SetQuickScan(bool on, uint8_t propagate) {
+  if (!Me) {
+    rt::assertionFailed("Relation manager incorrectly initialized.");
+    return;
+  }
   uint32_t& counter = TraversalCounter();
   // A manager reached twice in one traversal is passed over before it
   // sends anything, so each file gets the command once.

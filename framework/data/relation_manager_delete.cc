@@ -13,6 +13,10 @@ bool LocalAction(uint8_t mode) { return mode >= kRiClear && mode <= kRiCascade; 
 }  // namespace
 
 Level RelationManager::Delete(bool askFirst) {
+  if (!Me || !Relations) {
+    rt::assertionFailed("Relation manager incorrectly initialized.");
+    return Level::Fatal;
+  }
   if (askFirst && Me->Throw(11) != Level::Benign) return Level::Cancel;
   for (;;) {
     const std::string pos = Me->Position();

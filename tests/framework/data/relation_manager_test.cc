@@ -255,5 +255,16 @@ TEST_F(RelationManagerTest, CascadingOpenCloseAndQuickScanVisitEachFileOnce) {
   EXPECT_TRUE(assertions().empty());
 }
 
+TEST_F(RelationManagerTest, UseBeforeInitIsAProgrammingError) {
+  fw::RelationManager rel;
+  EXPECT_NE(rel.Open(), Level::Benign);
+  EXPECT_NE(rel.Update(), Level::Benign);
+  EXPECT_NE(rel.Delete(false), Level::Benign);
+  rel.SetQuickScan(true, 3);
+  rel.Kill();
+  ASSERT_FALSE(assertions().empty());
+  for (const std::string& a : assertions()) EXPECT_NE(a.find("Relation manager incorrectly initialized."), std::string::npos);
+}
+
 }  // namespace
 }  // namespace fwtest
