@@ -106,10 +106,17 @@ void PageCache::Drop(CachedPage* page) {
 }
 
 void PageCache::DropAll() {
+  // Everything goes: no list needs unlinking page by page.
   for (auto& bucket : buckets_) {
-    while (!bucket.empty()) Drop(bucket.begin()->second);
+    for (auto& [ref, page] : bucket) {
+      for (Cursor* c : page->cursors) c->PageGone();
+      delete page;
+    }
+    bucket.clear();
   }
+  lru_head_ = lru_tail_ = nullptr;
   dirty_.clear();
+  count_ = 0;
 }
 
 }  // namespace kestrel
