@@ -68,7 +68,15 @@ Level FileManager::NextServer(bool handleError, bool backwards) {
       return Level::Notify;
     }
     if (code == kHeld) {
-      if (SkipHeldRecords) continue;
+      if (SkipHeldRecords) {
+        // Step over the held record: reading it again would meet it again.
+        const int32_t skipped = rt::Skip(b, backwards ? -1 : 1);
+        if (skipped == 0) continue;
+        if (skipped == kNoMoreRecords) {
+          AtEOF = true;
+          return Level::Notify;
+        }
+      }
       SetError(31);
       return handleError ? Throw() : Level::Notify;
     }

@@ -370,5 +370,45 @@ TEST_F(FileManagerTest, MisuseOfTheRuntimeIsReported) {
   EXPECT_NE(assertions()[1].find("You have not called FileManager.UseFile() for"), std::string::npos);
 }
 
+TEST_F(FileManagerTest, RecordHeldElsewhereIsSkippedOrReported) {
+  SeedItems(file.get(), &errors, {{"A", 1, "ONE"}, {"A", 2, "TWO"}, {"A", 3, "THREE"}});
+  ChildProcess holder([&](ChildProcess& c) {
+    auto other = ItemsFile(path);
+    rt::FileControlBlock& b = other->instance();
+    if (rt::Share(b) != 0) return 1;
+    rt::setValueText(rt::FieldRef{&b, kPrefix, 0}, "A");
+    rt::setValueText(rt::FieldRef{&b, kNum, 0}, "2");
+    rt::Hold(b);
+    if (rt::Get(b, 0) != 0) return 2;
+    c.Signal();
+    if (!c.Await()) return 3;
+    return rt::Close(b);
+  });
+  ASSERT_TRUE(holder.Await());
+  struct Case {
+    bool skip;
+    Level result;
+    std::string name;
+    std::vector<int> shown;
+  } cases[] = {{true, Level::Benign, "THREE", {}}, {false, Level::Notify, "ONE", {31}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.skip);
+    errors.ids.clear();
+    TestAccess items(file.get(), &errors, ItemKeys());
+    items.Open();
+    items.UseFile(fw::kUseRead);
+    items.SkipHeldRecords = c.skip;
+    rt::SetKey(items.Block(), 0);
+    ASSERT_EQ(items.Next(), Level::Benign);
+    rt::Hold(items.Block(), 1);  // wait a second at most for a held record
+    EXPECT_EQ(items.Next(), c.result);
+    EXPECT_EQ(items.text(kName), c.name);
+    EXPECT_EQ(errors.ids, c.shown);
+    items.Close();
+  }
+  holder.Signal();
+  EXPECT_EQ(holder.Join(), 0);
+}
+
 }  // namespace
 }  // namespace fwtest
