@@ -117,6 +117,22 @@ bool Bindings::Unbind(std::string_view name) {
   return false;
 }
 
+void Bindings::UnbindFile(const FileControlBlock& file) {
+  for (Scope& scope : scopes_) {
+    for (auto it = scope.names.begin(); it != scope.names.end();) {
+      const BoundSource& s = it->second->source;
+      const bool of_file = (s.kind == BoundSource::Kind::kField && s.field.file == &file) ||
+                           (s.kind == BoundSource::Kind::kMemo && s.file == &file);
+      if (of_file) {
+        it->second->alive = false;
+        it = scope.names.erase(it);
+      } else {
+        ++it;
+      }
+    }
+  }
+}
+
 void Bindings::PushScope(bool hide_outer) {
   scopes_.emplace_back();
   scopes_.back().hides_outer = hide_outer;

@@ -72,6 +72,9 @@ class Bindings : public NameResolver {
   void BindFile(FileControlBlock& file);
   // Removes the innermost visible binding of the name; false when unbound.
   bool Unbind(std::string_view name);
+  // Removes every binding, in every scope, of a field or memo of `file`
+  // (when the file's instance goes away).
+  void UnbindFile(const FileControlBlock& file);
 
   void PushScope(bool hide_outer = false);
   // 0, or 1012 when no scope was pushed (the error is also posted).
