@@ -44,7 +44,10 @@ Outcome PageStore::CheckIntegrity(std::string* detail) {
       return fail(Check::kShortPageRead, "file is shorter than the end of the data");
     }
   }
-  if (root_ == -1) return Outcome::OK();
+  if (root_ == -1) {
+    *detail = "0 pages, 0 records";
+    return Outcome::OK();
+  }
 
   Walk walk;
   // Iterative depth-first walk; each frame copies what it needs from its
