@@ -43,6 +43,8 @@ enum Prop : int {
   Prop_Rows,                 // rows of the row source (read only)
   Prop_Immediate,            // navigation keys post scroll events
   Prop_Cursor,               // mouse cursor over the control (Cursor_*)
+  Prop_ImageWidth,           // image: the picture's own size, dialog units (read only)
+  Prop_ImageHeight,
   // Window only.
   Prop_AcceptAll = 0x7080,   // an accept-all pass is running
   Prop_Timer,                // centiseconds; 0 off

@@ -70,6 +70,13 @@ PropValue Window::prop(int number, int id, int index) const {
     }
     case Prop_Alrt:
       return index >= 1 && index <= int(c->alerts.size()) ? c->alerts[size_t(index - 1)] : 0;
+    case Prop_ImageWidth:
+    case Prop_ImageHeight: {
+      int w = 0, h = 0;
+      if (!open_ || !backend().measure(const_cast<Window&>(*this), const_cast<Control&>(*c), &w, &h))
+        return 0;
+      return id == Prop_ImageWidth ? w : h;
+    }
     case Prop_Default: return c->def.isDefault;
     case Prop_Checked: return c->checked;
     case Prop_Parent: return c->def.parent;

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "runtime/ui/control.h"
+#include "runtime/ui/icon_resolver.h"
 #include "runtime/ui/popup_menu.h"
 #include "runtime/ui/qt/icons.h"
 #include "runtime/ui/qt/window_view.h"
@@ -125,6 +126,12 @@ bool QtBackend::measure(Window& w, Control& c, int* widthDlu, int* heightDlu) {
   QWidget* widget = v ? v->widget(c.number()) : nullptr;
   if (!widget) return false;
   QSize s = widget->sizeHint();
+  if (c.type() == Ctl_Image) {
+    // The picture's own size, whatever the control's.
+    IconRef ref = resolveIcon(c.def.icon.empty() ? c.def.text : c.def.icon);
+    QPixmap picture;
+    if (ref.kind == IconRef::File && picture.load(QString::fromStdString(ref.path))) s = picture.size();
+  }
   *widthDlu = v->dluFromPx(s.width());
   *heightDlu = v->dluFromPy(s.height());
   return true;

@@ -29,6 +29,7 @@
 #include "runtime/ui/control.h"
 #include "runtime/ui/event_codes.h"
 #include "runtime/ui/font_map.h"
+#include "runtime/ui/icon_resolver.h"
 #include "runtime/ui/key_codes.h"
 #include "runtime/ui/popup_menu.h"
 #include "runtime/ui/qt/icons.h"
@@ -411,9 +412,21 @@ void WindowView::applyText(Control& c, QWidget* w) {
       break;
     }
     case Ctl_Image: {
-      QIcon icon = loadIcon(c.def.icon.empty() ? text : c.def.icon);
-      QSize size = c.def.width > 0 ? QSize(px(c.def.width), py(c.def.height)) : QSize(32, 32);
-      static_cast<QLabel*>(w)->setPixmap(icon.isNull() ? QPixmap() : icon.pixmap(size));
+      // A picture file (a report page) fills the control at any zoom; an
+      // icon name shows the icon.
+      const std::string& name = c.def.icon.empty() ? text : c.def.icon;
+      bool sized = c.def.width > 0 && c.def.height > 0;
+      QSize size = sized ? QSize(px(c.def.width), py(c.def.height)) : QSize(32, 32);
+      IconRef ref = resolveIcon(name);
+      QPixmap picture;
+      if (ref.kind == IconRef::File) picture.load(qs(ref.path));
+      if (!picture.isNull()) {
+        static_cast<QLabel*>(w)->setPixmap(
+            sized ? picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation) : picture);
+      } else {
+        QIcon icon = loadIcon(name);
+        static_cast<QLabel*>(w)->setPixmap(icon.isNull() ? QPixmap() : icon.pixmap(size));
+      }
       break;
     }
     default: break;
@@ -530,6 +543,7 @@ void WindowView::sync(Control& c, unsigned aspects) {
   if (aspects & Aspect_Look) applyLook(c, w);
   if (aspects & Aspect_Text) applyText(c, w);
   if (aspects & Aspect_Geometry) applyGeometry(c, w);
+  if (c.type() == Ctl_Image && (aspects & Aspect_Geometry) && !(aspects & Aspect_Text)) applyText(c, w);
   if (aspects & Aspect_State) applyState(c, w);
   ListModel* m = model(c.number());
   if (m && (aspects & Aspect_Columns)) {

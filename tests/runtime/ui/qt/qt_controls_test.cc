@@ -8,6 +8,7 @@
 #include <QFontInfo>
 #include <QFrame>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -20,6 +21,7 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <filesystem>
 #include <future>
 #include <thread>
 
@@ -29,6 +31,7 @@
 #include "runtime/ui/key_codes.h"
 #include "runtime/ui/list_format.h"
 #include "runtime/ui/qt/qt_backend.h"
+#include "runtime/ui/qt/window_view.h"
 #include "runtime/ui/row_source.h"
 #include "runtime/ui/use_var.h"
 #include "runtime/ui/window.h"
@@ -410,6 +413,34 @@ TEST_F(QtControls, MessageBoxButtonsDefaultAndEscape) {
   r.defaultButton = rt::Button_Ok;
   answerWithKey(Qt::Key_Escape);
   EXPECT_EQ(rt::showMessage(r), rt::Button_Ok);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(QtControls, ImageShowsPictureFileAtControlSizeAndKnowsItsOwnSize) {
+  namespace fs = std::filesystem;
+  fs::path file = fs::temp_directory_path() / ("qv_page_" + std::to_string(::getpid()) + ".png");
+  QImage page(200, 300, QImage::Format_RGB32);
+  page.fill(Qt::white);
+  ASSERT_TRUE(page.save(QString::fromStdString(file.string())));
+  WindowDef d;
+  d.width = 300, d.height = 300;
+  d.controls = {def(Ctl_Image, file.string(), 10, 10, 100, 100)};
+  Window w(d);
+  w.open();
+  auto* label = qobject_cast<QLabel*>(QtBackend::controlWidget(w, 1));
+  ASSERT_NE(label, nullptr);
+  EXPECT_EQ(label->pixmap().size(), label->size());
+  auto* view = static_cast<qt::WindowView*>(QtBackend::windowWidget(w));
+  EXPECT_EQ(w.prop(1, Prop_ImageWidth).toInt(), view->dluFromPx(200));
+  EXPECT_EQ(w.prop(1, Prop_ImageHeight).toInt(), view->dluFromPy(300));
+  w.setProp(1, Prop_Width, 150);  // zoom: the picture follows the control
+  EXPECT_EQ(label->pixmap().width(), view->px(150));
+  EXPECT_EQ(w.prop(1, Prop_Width).toInt(), 150);
+  w.close();
+  fs::remove(file);
 }
 
 }  // namespace
