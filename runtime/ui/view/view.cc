@@ -75,7 +75,9 @@ struct BufferSnapshot {
 
 View::View(FileControlBlock& primary) : primary_(primary) {}
 
-View::~View() { Close(); }
+View::~View() {
+  if (open_) EndBracket();
+}
 
 int32_t View::fail(int32_t code) const {
   postError(code);
@@ -150,8 +152,8 @@ int32_t View::SetFilter(std::string_view text) {
 
 bool View::Accepts() const { return !filter_.compiled() || filter_.Test(); }
 
-int32_t View::Prepare() {
-  if (!dirty_) return 0;
+void View::Prepare() {
+  if (!dirty_) return;
   plan_ = Plan();
   parseOrder(primary_, order_text_, &plan_.order);
   const FileDecl& d = primary_.decl();
@@ -164,20 +166,19 @@ int32_t View::Prepare() {
     plan_.range = planRange(filter_, primary_, d.keys[plan_.key.key], plan_.key.matched);
   }
   dirty_ = false;
-  return 0;
 }
 
 // Chooses how this positioning reads: the range's values are taken now.
-bool View::Activate(int) {
+void View::Activate() {
   ranged_ = false;
   residual_ = filter_.compiled() ? filter_.Conjuncts() : std::vector<int>();
   if (plan_.order.empty()) {
     mode_ = Mode::kFile;
-    return true;
+    return;
   }
   if (plan_.key.key < 0) {
     mode_ = Mode::kSorted;
-    return true;
+    return;
   }
   mode_ = Mode::kKey;
   const KeyDecl& key = primary_.decl().keys[plan_.key.key];
@@ -202,7 +203,6 @@ bool View::Activate(int) {
     ranged_ = true;
     residual_ = r.residual;
   }
-  return true;
 }
 
 // --- Open and close --------------------------------------------------------
@@ -237,7 +237,7 @@ int32_t View::Set(int components) {
   if (filter_.compiled() && !filter_.Alive()) return fail(1014);
   ViewIssueScope scope;
   Prepare();
-  Activate(1);
+  Activate();
   positioned_ = true;
   boundary_ = false;
   seeked_ = false;
@@ -338,7 +338,7 @@ int32_t View::ResetTo(std::string_view position) {
   if (filter_.compiled() && !filter_.Alive()) return fail(1014);
   ViewIssueScope scope;
   Prepare();
-  Activate(1);
+  Activate();
   positioned_ = true;
   boundary_ = false;
   seeked_ = false;
@@ -371,7 +371,7 @@ int32_t View::ResetToCurrent() {
   {
     ViewIssueScope scope;
     Prepare();
-    Activate(1);
+    Activate();
     if (mode_ == Mode::kSorted) rows_valid_ = false;  // the record may be new
     position = DriverPosition();
     if (position.empty()) return ERRORCODE() ? ERRORCODE() : fail(35);
@@ -389,7 +389,7 @@ int32_t View::Reget(std::string_view position) {
   if (!open_) return fail(37);
   ViewIssueScope scope;
   Prepare();
-  if (!positioned_ && (!filter_.compiled() || filter_.Alive())) Activate(1);
+  if (!positioned_ && (!filter_.compiled() || filter_.Alive())) Activate();
   int32_t rc = mode_ == Mode::kKey ? rt::Reget(primary_, plan_.key.key, position) : rt::Reget(primary_, position);
   if (rc == 0) last_position_ = position;
   if (rc == 0 && mode_ == Mode::kSorted && rows_valid_) {

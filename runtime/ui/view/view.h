@@ -140,8 +140,8 @@ class View {
   };
 
   int32_t fail(int32_t code) const;
-  int32_t Prepare();
-  bool Activate(int kdir);
+  void Prepare();
+  void Activate();
   int32_t Read(int vdir);
   int32_t ReadKeyed(int kdir);
   int32_t ReadSorted(int vdir);
