@@ -410,5 +410,30 @@ TEST_F(FileManagerTest, RecordHeldElsewhereIsSkippedOrReported) {
   EXPECT_EQ(holder.Join(), 0);
 }
 
+TEST_F(FileManagerTest, ValidationStopsWritesAtTheFirstFailingField) {
+  struct Checked : TestAccess {
+    using TestAccess::TestAccess;
+    Level ValidateFieldServer(int n, bool) override {
+      return n == kNote + 1 && text(kNote) == "BAD" ? Level::Notify : Level::Benign;
+    }
+  } items(file.get(), &errors, ItemKeys(0));
+  items.Open();
+  items.PrimeRecord();
+  items.set(kPrefix, "A");
+  items.set(kNum, "1");
+  items.set(kNote, "BAD");
+  int failed = 0;
+  EXPECT_EQ(items.ValidateRecord(&failed), Level::Notify);
+  EXPECT_EQ(failed, kNote + 1);
+  EXPECT_EQ(items.Insert(), Level::Notify);
+  EXPECT_EQ(rt::Records(items.Block()), 0);
+  items.set(kNote, "GOOD");
+  ASSERT_EQ(items.Insert(), Level::Benign);
+  items.set(kNote, "BAD");
+  EXPECT_EQ(items.Update(), Level::User);  // the caller may let the user correct it
+  EXPECT_TRUE(errors.ids.empty());
+  items.Close();
+}
+
 }  // namespace
 }  // namespace fwtest
