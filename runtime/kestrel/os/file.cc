@@ -196,9 +196,11 @@ int File::ClaimShareMode(int mode) {
   return kOk;
 }
 
-bool AcquireLock(File& file, uint64_t offset, uint64_t length, bool exclusive, bool wait) {
+bool AcquireLock(File& file, uint64_t offset, uint64_t length, bool exclusive, bool wait,
+                 const std::function<void(int)>& on_failure) {
   for (int attempt = 0;; ++attempt) {
     if (file.TryLock(offset, length, exclusive)) return true;
+    if (on_failure) on_failure(file.last_errno());
     if (!wait && attempt >= 2) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -63,8 +64,10 @@ class File {
 };
 
 // Lock with the runtime's retry rule: up to 3 attempts 1 ms apart, or
-// without limit when `wait` is set.
-bool AcquireLock(File& file, uint64_t offset, uint64_t length, bool exclusive, bool wait);
+// without limit when `wait` is set. `on_failure` (optional) hears the
+// system error of every refused attempt.
+bool AcquireLock(File& file, uint64_t offset, uint64_t length, bool exclusive, bool wait,
+                 const std::function<void(int)>& on_failure = nullptr);
 
 }  // namespace kestrel
 

@@ -106,12 +106,17 @@ Outcome PageStore::TruncateToEnd() {
 
 // --- Locks ---------------------------------------------------------------
 
+std::function<void(int)> PageStore::LockFailureLogger() const {
+  if (!lock_log_) return nullptr;
+  return [this](int err) { lock_log_("LockFile failed with error " + std::to_string(err)); };
+}
+
 bool PageStore::UsesReaderLocks() const { return shared_; }
 
 void PageStore::TakeReaderSlot() {
   if (held_slot_ >= 0) return;
   for (;;) {
-    if (AcquireLock(*file_, ReaderSlotOffset(reader_slot_), 1, false, false)) {
+    if (AcquireLock(*file_, ReaderSlotOffset(reader_slot_), 1, false, false, LockFailureLogger())) {
       held_slot_ = reader_slot_;
       return;
     }
@@ -127,7 +132,7 @@ void PageStore::ReleaseReaderSlot() {
 
 void PageStore::TakeWriterByte() {
   if (holds_writer_) return;
-  AcquireLock(*file_, kWriterByte, 1, true, true);
+  AcquireLock(*file_, kWriterByte, 1, true, true, LockFailureLogger());
   holds_writer_ = true;
 }
 
@@ -139,7 +144,7 @@ void PageStore::ReleaseWriterByte() {
 
 void PageStore::ExcludeReaders() {
   if (readers_excluded_) return;
-  AcquireLock(*file_, kAllReadersOffset, kAllReadersLength, true, true);
+  AcquireLock(*file_, kAllReadersOffset, kAllReadersLength, true, true, LockFailureLogger());
   readers_excluded_ = true;
 }
 
@@ -156,7 +161,7 @@ bool PageStore::TryDriverLock(uint32_t n) {
       return true;
     }
   }
-  if (!AcquireLock(*file_, DriverLockOffset(n), 1, true, false)) return false;
+  if (!AcquireLock(*file_, DriverLockOffset(n), 1, true, false, LockFailureLogger())) return false;
   driver_locks_.push_back({n, 1});
   return true;
 }

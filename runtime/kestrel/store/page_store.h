@@ -2,6 +2,7 @@
 #define RUNTIME_KESTREL_STORE_PAGE_STORE_H_
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -89,6 +90,10 @@ class PageStore {
   bool inTransaction() const { return in_transaction_; }
   bool changed() const { return header_changed_; }
   size_t dirtyPages() const { return cache_.dirty().size(); }
+
+  // With logging on, every refused lock attempt is reported as
+  // "LockFile failed with error " and the system error number.
+  void setLockLog(std::function<void(const std::string&)> log) { lock_log_ = std::move(log); }
 
   // Locks of the driver (n = record id + 1 or table number + 1), taken
   // without waiting.
@@ -204,6 +209,8 @@ class PageStore {
   int reader_slot_ = 0;
   uint64_t committed_end_ = kHeaderSize;
   std::vector<std::pair<uint32_t, int>> driver_locks_;
+  std::function<void(const std::string&)> lock_log_;
+  std::function<void(int)> LockFailureLogger() const;
 
   int32_t root_ = -1;  // -1: no root yet
   int32_t next_temp_ = -2;

@@ -150,3 +150,26 @@ TEST_F(ProcessTest, OpenerWaitsForItsReaderSlotUntilTheCommitEnds) {
 
 }  // namespace
 }  // namespace kestrel::testing
+
+namespace kestrel::testing {
+namespace {
+
+TEST_F(ProcessTest, DriverLocksConflictNestAndLogRefusals) {
+  auto a = Open();
+  auto b = Open();
+  std::vector<std::string> log;
+  b->setLockLog([&](const std::string& line) { log.push_back(line); });
+  ASSERT_TRUE(a->TryDriverLock(5));
+  ASSERT_TRUE(a->TryDriverLock(5));  // nested
+  EXPECT_FALSE(b->TryDriverLock(5));
+  ASSERT_EQ(log.size(), 3u);  // three quick attempts
+  EXPECT_EQ(log[0].rfind("LockFile failed with error ", 0), 0u) << log[0];
+  EXPECT_TRUE(b->TryDriverLock(6));
+  a->ReleaseDriverLock(5);
+  EXPECT_FALSE(b->TryDriverLock(5));  // still held once
+  a->ReleaseDriverLock(5);
+  EXPECT_TRUE(b->TryDriverLock(5));
+}
+
+}  // namespace
+}  // namespace kestrel::testing
