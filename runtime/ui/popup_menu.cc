@@ -9,7 +9,7 @@ MenuEntry makeEntry(const std::string& raw) {
   MenuEntry e;
   if (raw == "-") {
     e.separator = true;
-    e.text = "-";
+    e.text.assign(1, '-');  // g++ 12 warns falsely (-Wrestrict) on assigning the literal
     return e;
   }
   size_t i = 0;

@@ -120,8 +120,16 @@ void Window::destroy(int first, int last) {
   std::vector<int> doomed;
   for (auto& [n, c] : byNumber_)
     if (n >= first && n <= last) doomed.push_back(n);
+  // What a sheet, tab or menu holds goes with it, children first.
+  for (size_t i = 0; i < doomed.size(); ++i)
+    for (auto& c : controls_)
+      if (c->def.parent == doomed[i] &&
+          std::find(doomed.begin(), doomed.end(), c->number()) == doomed.end())
+        doomed.push_back(c->number());
+  std::reverse(doomed.begin(), doomed.end());
   for (int n : doomed) {
     Control* c = control(n);
+    if (!c) continue;
     for (auto& other : controls_) {
       if (!other->isList()) continue;
       for (auto it = other->list.editors.begin(); it != other->list.editors.end();) {
@@ -135,9 +143,11 @@ void Window::destroy(int first, int last) {
     }
     if (open_) backend().controlDestroyed(*this, *c);
     if (focus_ == n) focus_ = 0;
+    int parent = c->type() == Ctl_Tab ? c->def.parent : 0;
     byNumber_.erase(n);
     controls_.erase(std::find_if(controls_.begin(), controls_.end(),
                                  [c](const std::unique_ptr<Control>& p) { return p.get() == c; }));
+    if (Control* sheet = control(parent)) changed(*sheet, Aspect_Selection);  // its tab bar
   }
 }
 

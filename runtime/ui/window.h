@@ -49,6 +49,7 @@ class Window {
   // next number above every control of the window. Returns the number.
   int create(const ControlDef& def);
   int create(ControlType type, int parent = 0);
+  // Destroys the controls in [first, last] and everything they hold.
   void destroy(int first, int last = 0);
 
   // Bound variables.

@@ -283,7 +283,6 @@ void WindowView::createControl(Control& c) {
 }
 
 void WindowView::destroyControl(Control& c) {
-  if (Control* p = window_->control(c.def.parent); p && c.type() == Ctl_Tab) rebuildTabs(*p);
   if (auto t = thumbs_.find(c.number()); t != thumbs_.end()) {
     delete t->second;
     thumbs_.erase(t);

@@ -2,8 +2,8 @@
 // filter, with positions that let a caller come back to a record.
 //
 //   View v(grades);                           // the thread's control block
-//   v.SetOrder("QVL:MATERIA,QVL:NRO_ORDEN");
-//   v.SetFilter("QVL:MATERIA = 12 AND QVL:ESTADO <> 'APRUEBA'");
+//   v.SetOrder("QVL:COD_MATERIA,QVL:ALUMNO");
+//   v.SetFilter("QVL:COD_MATERIA = 12 AND QVL:ETADO <> 'APRUEBA'");
 //   v.Open();
 //   v.Set();                                  // the start of the order
 //   while (v.Next() == 0) { ... the record is in grades.record ... }

@@ -147,6 +147,11 @@ TEST_F(Controls, SheetShowsOnlyControlsOfSelectedVisibleTab) {
   hb.then([&] { w.inputChoice(1, 1); });
   Seen seen = drain(w);
   EXPECT_EQ(seen[1], (std::pair<int, int>{Event_NewSelection, 1}));
+  w.destroy(2);  // a tab takes its controls along
+  EXPECT_FALSE(w.exists(2) || w.exists(3));
+  EXPECT_TRUE(w.exists(4) && w.exists(5));
+  w.destroy(1);
+  EXPECT_EQ(w.lastControl(), 0);
 }
 
 TEST_F(Controls, RangeOperationsAndGeometry) {

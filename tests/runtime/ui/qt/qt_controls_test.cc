@@ -182,6 +182,8 @@ TEST_F(QtControls, SheetTabBarShowsVisibleTabsAndSwitchesTheirControls) {
   EXPECT_TRUE(QtBackend::controlWidget(w, 5)->isVisible());
   w.unhide(6);
   EXPECT_EQ(bar->count(), 3);
+  w.destroy(6);
+  EXPECT_EQ(bar->count(), 2);
   w.close();
 }
 
