@@ -151,6 +151,10 @@ Outcome PageStore::CommitPhase1() {
   ScrambleBuffer(&new_header);
   pieces.push_back({journal_end, new_header});
   int rc = WritePieces(*file_, pieces);
+  // Only images that go through the journal are written again in phase 2.
+  for (CachedPage* p : cache_.dirty()) {
+    if (PagePosition(static_cast<uint32_t>(p->ref)) >= committed_end_) std::string().swap(p->image);
+  }
   if (rc == kOk) rc = file_->Flush();
   if (rc == kOk) {
     Header marked = old;
