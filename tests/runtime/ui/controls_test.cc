@@ -53,6 +53,32 @@ TEST_F(Controls, RunTimeControlsNumberAboveAllAndDestroyClearsEditorAndFocus) {
   EXPECT_EQ(w.create(Ctl_Entry), 3002);
 }
 
+TEST_F(Controls, AlertedKeysBySlotReadSetAndClear) {
+  WindowDef d;
+  d.controls = {listDef(true)};
+  d.controls[0].alerts = {Mouse_LeftDouble, Mouse_Left, Mouse_RightUp};
+  Window w(d);
+  int slot = 0;
+  for (int i = 1; i <= 254 && !slot; ++i)
+    if (w.prop(1, Prop_Alrt, i).toInt() == Mouse_Left) slot = i;
+  ASSERT_EQ(slot, 2);
+  w.setProp(1, Prop_Alrt, 0, slot);  // cleared while a row is edited
+  w.removeAlert(1, Mouse_LeftDouble);
+  TableRowSource t = rows(3);
+  w.setRowSource(1, &t);
+  w.open();
+  hb.then([&] { w.inputClick(1, Mouse_Left, 2, 1); });
+  hb.then([&] { w.inputClick(1, Mouse_LeftDouble, 2, 1); });
+  Seen seen = drain(w);
+  // Neither key is alerted now: a plain selection, then the list's own accept.
+  EXPECT_EQ(seen[1], (std::pair<int, int>{Event_NewSelection, 1}));
+  EXPECT_EQ(seen[2], (std::pair<int, int>{Event_Accepted, 1}));
+  w.setProp(1, Prop_Alrt, Mouse_Left, slot);  // put back in its slot
+  EXPECT_EQ(w.prop(1, Prop_Alrt, 2).toInt(), Mouse_Left);
+  EXPECT_EQ(w.prop(1, Prop_Alrt, 3).toInt(), Mouse_RightUp);
+  EXPECT_EQ(w.prop(1, Prop_Alrt, 255).toInt(), 0);
+}
+
 TEST_F(Controls, ListColumnPropertiesByNumber) {
   WindowDef d;
   d.controls = {listDef(true)};
