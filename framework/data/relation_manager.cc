@@ -99,7 +99,10 @@ Level RelationManager::OpenCloseServer(bool nested, bool opening) {
     // A procedure's own open counts and opens the file at once; the count
     // keeps it open while another procedure opens and closes it too.
     result = Me->Open();
-    if (!nested && result == Level::Benign) result = Me->UseFile(kUseRead);
+    if (!nested && result == Level::Benign) {
+      result = Me->UseFile(kUseRead);
+      if (result != Level::Benign) Me->Close();  // the open did not happen: no count either
+    }
   } else {
     result = Me->Close();
   }

@@ -266,5 +266,16 @@ TEST_F(RelationManagerTest, UseBeforeInitIsAProgrammingError) {
   for (const std::string& a : assertions()) EXPECT_NE(a.find("Relation manager incorrectly initialized."), std::string::npos);
 }
 
+TEST_F(RelationManagerTest, FailedOpenLeavesNoCount) {
+  auto file = Declare(folder, "PARENT", "PAR", "NAME", "KESTREL");
+  TestAccess parent(file.get(), &errors, {{0, "PAR:K_ID", 0}}, /*create=*/false);
+  TestRelate rel;
+  rel.Init(&parent, true);
+  EXPECT_EQ(rel.Open(), Level::Fatal);  // missing, and not to be created
+  EXPECT_EQ(errors.ids, std::vector<int>{26});
+  EXPECT_EQ(parent.GetOpened(), 0);
+  EXPECT_FALSE(parent.Used);
+}
+
 }  // namespace
 }  // namespace fwtest
