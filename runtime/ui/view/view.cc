@@ -443,7 +443,7 @@ int32_t View::Read(int vdir) {
     // A read that finds nothing leaves the buffers as they were.
     before.restore(primary_);
   }
-  AfterRead();
+  AfterRead(rc);
   if (rc != 0 && ERRORCODE() != rc) postError(rc);
   return rc;
 }
@@ -527,8 +527,10 @@ void View::EndBracket() {
   in_bracket_ = false;
 }
 
-void View::AfterRead() {
+// A read that finds nothing ends the announced batch as well.
+void View::AfterRead(int32_t rc) {
   if (prefetch_ > 0) --prefetch_;
+  if (rc != 0) prefetch_ = 0;
   if (prefetch_ == 0) EndBracket();
 }
 

@@ -155,7 +155,7 @@ class View {
   int CompareRows(const std::vector<Value>& a, const std::vector<Value>& b, size_t n) const;
   void BeginBracket();
   void EndBracket();
-  void AfterRead();
+  void AfterRead(int32_t rc);
 
   FileControlBlock& primary_;
   std::vector<ViewField> projection_;

@@ -321,6 +321,13 @@ TEST_F(ViewTest, PrefetchCountKeepsOneReadBracketOpen) {
   v.Close();
   EXPECT_EQ(counter.inview, 5);
   EXPECT_EQ(counter.endview, 5);
+  // So does the end of the records, before the count runs out.
+  ASSERT_EQ(v.Open(), 0);
+  v.SetProperty(kPropPrefetchCount, "60");
+  EXPECT_EQ(ReadAll(v).size(), 8u);
+  EXPECT_EQ(counter.inview, 6);
+  EXPECT_EQ(counter.endview, 6);
+  EXPECT_EQ(v.GetProperty(kPropPrefetchCount), "0");
   EXPECT_EQ(counter.not_by_view, 0);
   file->callback = nullptr;
 }
