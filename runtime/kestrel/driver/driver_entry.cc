@@ -134,7 +134,11 @@ int32_t Dispatch(int32_t op, rt::FileControlBlock& file, rt::DriverArgs& args, K
     case rt::Op_ENDTRAN: return 0;
     case rt::Op_COPY: return t.Copy(args.text);
     case rt::Op_RENAME: return t.Rename(args.text);
-    case rt::Op_CREATE: return t.Create();
+    case rt::Op_CREATE: {
+      // The runtime counts a created file as open.
+      const int rc = t.Create();
+      return rc != 0 || t.isOpen() ? rc : t.Share(0x42);
+    }
     case rt::Op_DELETE: return t.Delete();
     case rt::Op_DUPLICATE:
     case rt::Op_DUPLICATEkey: {
