@@ -25,8 +25,8 @@ class Window {
   Window(const Window&) = delete;
   Window& operator=(const Window&) = delete;
 
-  // Opening posts "EVENT:OpenWindow". With an owner, the owner is disabled
-  // until this window closes.
+  // Opening shows the bound variables and posts "EVENT:OpenWindow". With an
+  // owner, the owner is disabled until this window closes.
   void open(Window* owner = nullptr);
   void close();
   bool isOpen() const { return open_; }
@@ -45,8 +45,9 @@ class Window {
   bool exists(int number) const { return control(number) != nullptr; }
   std::vector<Control*> controls();  // creation order
   int lastControl() const;           // highest number in use
-  // Creates a control at run time; a definition without a number gets the
-  // next number above every control of the window. Returns the number.
+  // Creates a control; once the window is open, a definition without a
+  // number gets the next number above every control of the window. Returns
+  // the number, 0 when the number asked for is taken.
   int create(const ControlDef& def);
   int create(ControlType type, int parent = 0);
   // Destroys the controls in [first, last] and everything they hold.
