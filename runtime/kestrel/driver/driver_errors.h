@@ -31,6 +31,8 @@ inline constexpr Check kCheckEntryValue = static_cast<Check>(201);    // key ent
 inline constexpr Check kCheckStatistics = static_cast<Check>(202);    // statistics record unreadable
 inline constexpr Check kCheckNameRecord = static_cast<Check>(203);    // name record unreadable
 inline constexpr Check kCheckDanglingEntry = static_cast<Check>(204); // key entry without its record
+inline constexpr Check kCheckMissingEntry = static_cast<Check>(205);  // data record without its key entry
+inline constexpr Check kCheckOrphanMemo = static_cast<Check>(206);    // memo segment without its record
 
 inline constexpr char kCorruptionMessage[] = "Possible data corruption in file";
 inline constexpr char kDriverErrorMessage[] = "Kestrel File Driver Error";

@@ -1,0 +1,49 @@
+// krl tables FILE: the table-level checks on their own.
+#include "tools/krl/check_tables.h"
+
+#include <memory>
+#include <ostream>
+
+#include "runtime/kestrel/driver/table_check.h"
+#include "runtime/kestrel/os/open_mode.h"
+#include "runtime/kestrel/os/status.h"
+
+namespace krl {
+
+int CheckTablesReport(kestrel::PageStore* store, Io& io) {
+  std::string detail;
+  kestrel::Outcome o = kestrel::CheckTables(store, &detail);
+  if (!o.ok()) {
+    io.out << "check failed: " << o.ToString();
+    if (!detail.empty()) io.out << ": " << detail;
+    io.out << "\n";
+    return o.isCorruption() ? kExitCorrupt : kExitUsage;
+  }
+  io.out << "tables ok: " << detail << "\n";
+  return kExitOk;
+}
+
+namespace {
+
+int Run(const std::vector<std::string>& args, Io& io) {
+  if (args.size() != 1) {
+    io.err << "usage: krl tables FILE\n";
+    return kExitUsage;
+  }
+  std::unique_ptr<kestrel::PageStore> store;
+  kestrel::PageStore::OpenOptions options;
+  options.mode = kestrel::kAccessRead | kestrel::kDenyNone;
+  kestrel::Outcome o = kestrel::PageStore::Open(args[0], options, &store);
+  if (!o.ok()) {
+    io.err << args[0] << ": " << o.ToString() << "\n";
+    return o.code() == kestrel::kInvalidDataFile ? kExitInvalid : kExitUsage;
+  }
+  return CheckTablesReport(store.get(), io);
+}
+
+}  // namespace
+
+KRL_COMMAND(tables, "tables FILE",
+            "verify every table: key entries of each record, statistics counts and markers, memo owners", Run);
+
+}  // namespace krl

@@ -1,0 +1,17 @@
+// Table-level part of `krl check`: every table's records against its keys,
+// statistics and memos (see runtime/kestrel/driver/table_check.h).
+#ifndef TOOLS_KRL_CHECK_TABLES_H_
+#define TOOLS_KRL_CHECK_TABLES_H_
+
+#include "runtime/kestrel/store/page_store.h"
+#include "tools/krl/command.h"
+
+namespace krl {
+
+// Prints "tables ok: ..." or "check failed: ..." on io.out; returns kExitOk
+// or kExitCorrupt (kExitUsage when the file cannot be read).
+int CheckTablesReport(kestrel::PageStore* store, Io& io);
+
+}  // namespace krl
+
+#endif  // TOOLS_KRL_CHECK_TABLES_H_
