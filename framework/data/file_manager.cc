@@ -3,12 +3,12 @@
 
 #include <string>
 
-#include "framework/data/field_binding.h"
 #include "framework/data/files_manager.h"
 #include "runtime/core/error_assert.h"
 #include "runtime/core/error_state.h"
 #include "runtime/core/file_access.h"
 #include "runtime/core/file_state.h"
+#include "runtime/ui/view/bindings.h"
 
 namespace fw {
 
@@ -82,7 +82,9 @@ void FileManager::Kill() {
     // Declared but never used: the registration of Init() still stands,
     // and an Open may have bound the fields.
     if (FilesManager* registry = ExistingThreadFilesManager()) registry->RemoveFileMapping(this);
-    if (rt::FileControlBlock* block = File ? File->existingInstance() : nullptr) UnbindFile(*block);
+    if (rt::FileControlBlock* block = File ? File->existingInstance() : nullptr) {
+      rt::threadBindings().UnbindFile(*block);
+    }
   }
   Killed = true;
 }
@@ -95,7 +97,7 @@ void FileManager::Cleanup() {
   PreviousBuffer.clear();
   Buffers.clear();
   rt::FileControlBlock* block = File ? File->existingInstance() : nullptr;
-  if (block) UnbindFile(*block);
+  if (block) rt::threadBindings().UnbindFile(*block);
   for (const SavedFile& s : Saved) {
     if (block && s.State) rt::FreeState(*block, s.State);
   }
@@ -113,7 +115,9 @@ void FileManager::BindFields() {
   if (!File) return;
   rt::FileControlBlock& b = Block();
   const std::vector<rt::FieldDecl>& fields = b.decl().fields;
-  for (size_t i = 0; i < fields.size(); ++i) BindField(fields[i].label, b, static_cast<int>(i));
+  for (size_t i = 0; i < fields.size(); ++i) {
+    rt::threadBindings().Bind(fields[i].label, rt::FieldRef{&b, static_cast<int>(i), 0});
+  }
 }
 
 void FileManager::BindMemo(std::string_view label) {
@@ -124,7 +128,7 @@ void FileManager::BindMemo(std::string_view label) {
     rt::assertionFailed("Unknown memo " + std::string(label));
     return;
   }
-  fw::BindMemo(label, b, memo);
+  rt::threadBindings().BindMemo(label, b, memo);
 }
 
 std::string FileManager::GetName() const { return ClipRight(FileName ? *FileName : FileNameValue); }

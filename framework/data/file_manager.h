@@ -122,7 +122,8 @@ class FileManager : public rt::FileCallback {
   // autoIncComponent is the 1-based component numbered automatically.
   void AddKey(int key, std::string_view description, uint8_t autoIncComponent = 0);
   // Makes the record's fields known by name to the expression evaluator
-  // (field_binding.h); per-file classes add their memos with BindMemo.
+  // (the thread's rt::threadBindings()); per-file classes add their memos
+  // with BindMemo. Kill unbinds them.
   virtual void BindFields();
   void BindMemo(std::string_view label);
 

@@ -1,7 +1,6 @@
 // The runtime's notices before and after every operation on the file:
 // misuse diagnostics, the blob and previous-record bookkeeping, and the
 // hooks of derived classes.
-#include "framework/data/field_binding.h"
 #include "framework/data/file_manager.h"
 #include "runtime/core/error_assert.h"
 #include "runtime/core/file_driver.h"
@@ -33,7 +32,7 @@ bool FileManager::FunctionCalled(rt::FileControlBlock& file, rt::FileNotice& n) 
   } else if (n.op == rt::Op_DISCARD) {
     if (n.cleanup) {
       // The instance is going away with everything in it: nothing to close.
-      UnbindFile(file);
+      // (Names bound to it go with Kill; as a thread ends its names go too.)
       Opened = 0;
       Used = false;
       Cleanup();

@@ -2,7 +2,7 @@
 // and the open servers of files shared by all threads.
 #include <thread>
 
-#include "framework/data/field_binding.h"
+#include "runtime/ui/view/bindings.h"
 #include "framework/data/file_open_server.h"
 #include "items_file.h"
 #include "runtime/core/file_access.h"
@@ -122,7 +122,7 @@ TEST_F(FilesManagerTest, ManagerOfAnEndingThreadLetsGoOfItsFile) {
     items = new TestAccess(file.get(), &errors, ItemKeys());
     items->Open();
     items->UseFile(fw::kUseRead);  // open, and left open when the thread ends
-    bound = fw::FindBoundName("itm:name") != nullptr;
+    bound = rt::threadBindings().Find("itm:name") != nullptr;
   });
   worker.join();
   EXPECT_TRUE(bound);
@@ -141,13 +141,13 @@ TEST_F(FilesManagerTest, OpenBindsTheFieldsByName) {
   {
     TestAccess items(file.get(), &errors, ItemKeys());
     items.Open();
-    const fw::BoundName* name = fw::FindBoundName("ITM:NAME");
+    rt::BindingPtr name = rt::threadBindings().Find("ITM:NAME");
     ASSERT_NE(name, nullptr);
-    EXPECT_EQ(name->file, &items.Block());
-    EXPECT_EQ(name->field, kName);
+    EXPECT_EQ(name->source.field.file, &items.Block());
+    EXPECT_EQ(name->source.field.field, kName);
     items.Close();
   }
-  EXPECT_EQ(fw::FindBoundName("ITM:NAME"), nullptr);  // gone with the manager
+  EXPECT_EQ(rt::threadBindings().Find("ITM:NAME"), nullptr);  // gone with the manager
 }
 
 }  // namespace
