@@ -1,6 +1,9 @@
 // Character set, CSV and field cells.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 #include "app/dictionary/file_decls.h"
 #include "runtime/core/file_field.h"
 #include "tools/qvdata/charset.h"
@@ -85,6 +88,31 @@ TEST(CsvTest, QuotesLineBreaksAndLineNumbers) {
   ASSERT_EQ(again.size(), 1u);
   EXPECT_EQ(again[0].cells, cells);
   EXPECT_TRUE(problems.empty());
+}
+
+TEST(CsvTest, HostileBytesEndWithinBounds) {
+  std::mt19937 rng(5);
+  const char alphabet[] = {',', '"', '\n', '\r', 'a', '\xC3', '\xA9', '\xFF', '\xE2', '\xEF', '\xBB', '\xBF'};
+  for (int round = 0; round < 3000; ++round) {
+    std::string text(rng() % 40, ' ');
+    for (char& c : text) c = alphabet[rng() % sizeof alphabet];
+    const size_t lines = static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
+    std::vector<CsvProblem> problems;
+    for (const CsvRow& row : ParseCsv(text, &problems)) {
+      EXPECT_GE(row.line, 1u);
+      EXPECT_LE(row.line, lines);
+      EXPECT_FALSE(row.cells.empty());
+    }
+    for (const CsvProblem& p : problems) {
+      EXPECT_LE(p.line, lines);
+      EXPECT_GE(p.column, 1u);
+    }
+    std::string out;
+    ConversionError e;
+    if (!Utf8ToCp1252(text, &out, &e)) {
+      EXPECT_LT(e.offset, text.size());
+    }
+  }
 }
 
 TEST(FieldCellTest, CellsAreCheckedAgainstTheirField) {
