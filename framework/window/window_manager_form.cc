@@ -51,9 +51,12 @@ Level WindowManager::PrimeUpdate() {
   if (Request == Request_Insert && InsertAction_ != 0) {
     Response = Response_Completed;
     PrimeFields();
-    if (Response == Response_Cancelled)
-      result = Level::Fatal;  // PrimeFields refused the insert: the window is not shown
-    else
+    if (Response == Response_Cancelled) {
+      // PrimeFields refused the insert: the window is not shown, so no close
+      // event will give back a number that automatic numbering reserved.
+      Primary->CancelAutoInc();
+      result = Level::Fatal;
+    } else
       Response = Response_Cancelled;
   } else if (Request == Request_Delete && (DeleteAction_ == 2 || DeleteAction_ == 4)) {
     // Deleted without showing the window.

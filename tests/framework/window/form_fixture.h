@@ -2,7 +2,8 @@
 // offscreen and driven with synthesised key presses and clicks.
 //
 // Table ITEMS: 0 ITM:NUM LONG (numbered automatically), 1 ITM:NAME STRING(20),
-// 2 ITM:NOTE STRING(10); key 0 ITM:K_NUM primary on NUM.
+// 2 ITM:NOTE STRING(10); key 0 ITM:K_NUM primary on NUM, key 1 ITM:K_NAME
+// unique on NAME (blank names left out).
 // Form: 1 name entry, 2 note entry, 3 OK, 4 Cancel (response Cancelled), 5 Save.
 #pragma once
 
@@ -61,6 +62,7 @@ inline std::shared_ptr<const rt::FileDecl> ItemsDecl(const std::string& path) {
   rt::FileDeclBuilder b("ITEMS", "ITM", path);
   b.Long("ITM:NUM").String("ITM:NAME", 20).String("ITM:NOTE", 10);
   b.Key("ITM:K_NUM", rt::kKeyPrimary, {"ITM:NUM"});
+  b.Key("ITM:K_NAME", rt::kKeyExcludeBlank, {"ITM:NAME"});
   return b.Build();
 }
 
@@ -85,6 +87,7 @@ class ItemsAccess : public fw::FileManager {
       FileManager::Init(File, Errors);
       Create = true;
       AddKey(0, "ITM:K_NUM", 1);
+      AddKey(1, "ITM:K_NAME");
       --InUseFile;
     }
     return FileManager::UseFile(kind);
@@ -106,6 +109,7 @@ class ItemForm : public fw::WindowManager {
 
   // Set by the tests before Run.
   uint8_t insertAction = 2, changeAction = 2, deleteAction = 2, cancelAction = 3;
+  bool refuseInsert = false;  // PrimeFields refuses the insert
   fw::ToolbarClass* toolbar = nullptr;
   int32_t vcr = 0;
 
@@ -135,6 +139,9 @@ class ItemForm : public fw::WindowManager {
     Open(window);
     SetAlerts();
     return fw::Level::Benign;
+  }
+  void PrimeFields() override {
+    if (refuseInsert) Response = fw::Response_Cancelled;
   }
   fw::Level Kill() override {
     if (WindowManager::Kill() != fw::Level::Benign) return fw::Level::Notify;
@@ -198,8 +205,7 @@ class QtEnvironment : public ::testing::Environment {
 };
 
 // Steps run one after another from Qt timers while the form's loop runs; a
-// step returns false to be tried again shortly (a dialog not up yet). A
-// watchdog closes whatever is up and ends a stuck run.
+// step returns false to be tried again shortly (a dialog not up yet).
 class Script {
  public:
   Script& then(std::function<bool()> step) {
@@ -216,18 +222,25 @@ class Script {
   void start(ui::Window& w) {
     window_ = &w;
     QTimer::singleShot(0, &context_, [this] { tick(); });
-    QTimer::singleShot(8000, &context_, [this] {
-      if (steps_.empty()) return;
-      timedOut = true;
-      if (QWidget* m = QApplication::activeModalWidget()) m->close();
-      ui::Engine::current().post(ui::Event_CloseDown, 0, window_);
-    });
+    QTimer::singleShot(8000, &context_, [this] { watchdog(); });
   }
   bool empty() const { return steps_.empty(); }
   bool finished() const { return steps_.empty() && !timedOut; }
   bool timedOut = false;
 
  private:
+  // Ends a stuck run: answers No to (or closes) whatever dialog is up and
+  // closes the window, again and again until the run is over.
+  void watchdog() {
+    if (steps_.empty() && !timedOut) return;
+    timedOut = true;
+    if (QWidget* m = QApplication::activeModalWidget()) {
+      auto* no = m->findChild<QPushButton*>("button_4");
+      if (no) QTest::mouseClick(no, Qt::LeftButton); else m->close();
+    }
+    ui::Engine::current().post(ui::Event_CloseDown, 0, window_);
+    QTimer::singleShot(200, &context_, [this] { watchdog(); });
+  }
   void tick() {
     if (steps_.empty() || timedOut) return;
     if (steps_.front()()) steps_.pop_front();
@@ -320,7 +333,9 @@ class FormTest : public ::testing::Test {
     });
     script.start(form.window);
     uint8_t r = form.Call();
-    if (scripted) EXPECT_TRUE(script.finished());
+    if (scripted) {
+      EXPECT_TRUE(script.finished());
+    }
     return r;
   }
 

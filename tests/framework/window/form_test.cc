@@ -239,5 +239,53 @@ TEST_F(Form, DeleteWithAndWithoutConfirmation) {
   }
 }
 
+TEST_F(Form, InsertRefusedByPrimeFieldsGivesBackTheNumber) {
+  Seed({"Ana"});
+  PrimeForInsert();  // reserves number 2
+  ItemForm f(*access, relate, errors);
+  f.Request = fw::Request_Insert;
+  f.refuseInsert = true;
+  Script s;
+  EXPECT_EQ(RunForm(f, s), Response_Cancelled);
+  EXPECT_EQ(f.Opened, 0);
+  access->Close();
+  EXPECT_EQ(Stored(), (Names{"1:Ana"}));
+}
+
+// A write that fails (here: the new name duplicates another record's) asks
+// message 37: Yes tries again, No gives up and closes (which asks 38 about
+// the unsaved change), Cancel stays.
+TEST_F(Form, FailedChangeOffersToTryAgain) {
+  struct Case {
+    std::vector<uint32_t> answers;
+    std::vector<int> shown;
+  } cases[] = {{{rt::Button_No}, {28, 37, 38}},
+               {{rt::Button_Yes, rt::Button_Cancel}, {28, 37, 28, 37}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.answers.size());
+    errors.ids.clear();
+    Seed({"Ana", "Bea"});
+    access->Open();
+    Load(2);
+    ItemForm f(*access, relate, errors);
+    f.Request = fw::Request_Change;
+    Script s;
+    s.act(Type(f, kName, "Ana")).act(Click(f, kOk));
+    for (uint32_t a : c.answers) s.then(Answer(rt::Button_Ok)).then(Answer(a));
+    if (c.answers.back() == rt::Button_Cancel) {
+      // Still on the form, on its first field: leave it.
+      s.act([&] { EXPECT_EQ(f.window.focus(), kName); }).act(Click(f, kCancel));
+    }
+    s.then(Answer(rt::Button_No));  // do not save the changes
+    EXPECT_EQ(RunForm(f, s), Response_Cancelled);
+    std::vector<int> shown = c.shown;
+    if (c.answers.back() == rt::Button_Cancel) shown.push_back(38);
+    EXPECT_EQ(errors.ids, shown);
+    access->Close();
+    EXPECT_EQ(Stored(), (Names{"1:Ana", "2:Bea"}));
+    std::filesystem::remove(file->decl().name);
+  }
+}
+
 }  // namespace
 }  // namespace fwwin
