@@ -80,7 +80,7 @@ bool School::Open(std::string_view label, bool create, std::string* error) {
       return false;
     }
     const int32_t rc = rt::Create(b);
-    rt::Close(b);  // the driver leaves a created table closed
+    rt::Close(b);  // opened again below with the sharing every command uses
     if (rc != 0) {
       *error = FileFailure(b, rc);
       return false;

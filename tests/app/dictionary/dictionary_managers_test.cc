@@ -10,9 +10,9 @@
 #include "app/dictionary/files.h"
 #include "app/dictionary/globals.h"
 #include "app/dictionary/program.h"
-#include "framework/data/field_binding.h"
 #include "framework/data/files_manager.h"
 #include "runtime/core/message_presenter.h"
+#include "runtime/ui/view/bindings.h"
 #include "school_files.h"
 
 namespace app {
@@ -125,13 +125,16 @@ TEST_F(DictionaryManagersTest, MissingFilesAreCreatedAndRecordsNumberedOnlyInThe
     EXPECT_EQ(testing::Value(Access_QVAPRENDE->Block(), "QVAP:NRO_REGISTRO"), "0");
   }
   // The memos are known to the evaluator by name once the file is in use.
-  const fw::BoundName* memo = fw::FindBoundName("qvg:aprendizaje_trabajo");
+  rt::BindingPtr memo = rt::threadBindings().Find("qvg:aprendizaje_trabajo");
   ASSERT_NE(memo, nullptr);
-  EXPECT_EQ(memo->memo, 1);
-  EXPECT_NE(fw::FindBoundName("QVAP:APRENDIZAJE_TRABAJO"), nullptr);
-  EXPECT_NE(fw::FindBoundName("QVG:LOGRADO"), nullptr);
+  EXPECT_EQ(memo->source.kind, rt::BoundSource::Kind::kMemo);
+  EXPECT_EQ(memo->source.memo, 1);
+  EXPECT_NE(rt::threadBindings().Find("QVAP:APRENDIZAJE_TRABAJO"), nullptr);
+  EXPECT_NE(rt::threadBindings().Find("QVG:LOGRADO"), nullptr);
   EXPECT_EQ(Relate_QVSEGUIR->Close(), fw::Level::Benign);
   EXPECT_EQ(Relate_QVAPRENDE->Close(), fw::Level::Benign);
+  DctKill();
+  EXPECT_EQ(rt::threadBindings().Find("QVG:OBSPPI"), nullptr);  // gone with the managers
   EXPECT_FALSE(QVSEGUIR().instance().open);
   EXPECT_TRUE(presenter_.shown.empty()) << presenter_.shown[0];
   EXPECT_EQ(access("QVSEGUIR.KRL", F_OK), 0);

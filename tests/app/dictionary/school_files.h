@@ -38,7 +38,7 @@ inline std::unique_ptr<rt::FileControlBlock> CreateIn(const std::string& dir, co
   auto block = std::make_unique<rt::FileControlBlock>(decl);
   block->name = dir + "/" + decl->name;
   EXPECT_EQ(rt::Create(*block), 0) << block->name;
-  rt::Close(*block);
+  rt::Close(*block);  // reopened shared, as the program opens its files
   EXPECT_EQ(rt::Open(*block, rt::kAccessReadWrite | rt::kShareDenyNone), 0) << block->name;
   return block;
 }
