@@ -141,6 +141,42 @@ TEST_F(DictionaryManagersTest, MissingFilesAreCreatedAndRecordsNumberedOnlyInThe
   EXPECT_EQ(access("QVAPRENDE.KRL", F_OK), 0);
 }
 
+TEST_F(DictionaryManagersTest, GradeUpdateCarriesTheUnusedFieldsUnchanged) {
+  DctInit();
+  ASSERT_EQ(Relate_QVLIBRETA->Open(), fw::Level::Benign);
+  rt::FileControlBlock& book = Access_QVLIBRETA->Block();
+  ASSERT_EQ(Access_QVLIBRETA->PrimeRecord(), fw::Level::Benign);
+  testing::SetInt(book, "QVL:NRO_LEGAJO", 1001);
+  testing::SetInt(book, "QVL:COD_MATERIA", 5);
+  testing::SetText(book, "QVL:OBSERVACION15", std::string(255, 'o'));
+  testing::SetText(book, "QVL:CUALIFICA7", "MB");
+  testing::SetDec(book, "QVL:EXTRA20", "-12.25");
+  testing::SetInt(book, "QVL:CANTIDAD", -3);
+  ASSERT_EQ(Access_QVLIBRETA->Insert(), fw::Level::Benign);
+  const std::vector<uint8_t> written = book.record;
+
+  book.clearBuffers();
+  testing::SetInt(book, "QVL:COD_MATERIA", 5);
+  testing::SetInt(book, "QVL:NRO_LEGAJO", 1001);
+  ASSERT_EQ(Access_QVLIBRETA->Fetch(QVLIBRETADecl()->findKey("QVL:CLAVE_MATERIA_LEGAJOS")), fw::Level::Benign);
+  Relate_QVLIBRETA->Save();
+  testing::SetDec(book, "QVL:ETAPA1", "8");
+  ASSERT_EQ(Relate_QVLIBRETA->Update(), fw::Level::Benign);
+
+  book.clearBuffers();
+  testing::SetInt(book, "QVL:COD_MATERIA", 5);
+  testing::SetInt(book, "QVL:NRO_LEGAJO", 1001);
+  ASSERT_EQ(Access_QVLIBRETA->Fetch(QVLIBRETADecl()->findKey("QVL:CLAVE_MATERIA_LEGAJOS")), fw::Level::Benign);
+  EXPECT_EQ(testing::Value(book, "QVL:ETAPA1"), "8.00");
+  const rt::FieldDecl& grade = QVLIBRETADecl()->fields[QVLIBRETADecl()->findField("QVL:ETAPA1")];
+  std::vector<uint8_t> expected = written;
+  std::copy(book.record.begin() + grade.offset, book.record.begin() + grade.offset + grade.size,
+            expected.begin() + grade.offset);
+  EXPECT_EQ(book.record, expected);  // every other byte as written
+  EXPECT_EQ(Relate_QVLIBRETA->Close(), fw::Level::Benign);
+  EXPECT_TRUE(presenter_.shown.empty());
+}
+
 TEST_F(DictionaryManagersTest, AnotherThreadGetsItsOwnDictionary) {
   DctInit();
   fw::FileManager* mine = Access_QVLIBRETA;
