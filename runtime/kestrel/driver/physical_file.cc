@@ -39,7 +39,9 @@ Outcome PhysicalFileList::Acquire(const std::string& name, int mode, bool create
     if ((per_thread || f->per_thread) && f->thread != me) continue;
     std::lock_guard<std::recursive_mutex> op(f->mutex);
     const int wanted = MergedMode(f->mode, mode);
-    if (wanted != f->mode && !f->in_transaction) {
+    // A file with deferred changes (stream mode) keeps its mode: closing it
+    // would commit them behind the program's back.
+    if (wanted != f->mode && !f->in_transaction && !f->store->writeMode()) {
       std::unique_ptr<PageStore> reopened;
       f->store->Close();
       Outcome o = OpenStore(f->name, wanted, create, &reopened);
