@@ -166,6 +166,55 @@ TEST_F(Dispatch, FirstSizedEventAfterOpeningDoesNotReset) {
   EXPECT_EQ(std::count(log.begin(), log.end(), "a 1023"), 2);
 }
 
+// A toolbar target that notes what reaches it.
+class NotingTarget : public fw::ToolbarTarget {
+ public:
+  explicit NotingTarget(Log& log) : log_(log) {}
+  uint8_t TryTakeToolbar() override {
+    log_.push_back("take toolbar");
+    return 1;
+  }
+  void TakeEvent(int32_t* vcr, fw::WindowManager&) override {
+    log_.push_back("toolbar " + std::to_string(ui::Engine::current().field()) + (vcr ? " vcr" : ""));
+  }
+
+ private:
+  Log& log_;
+};
+
+TEST_F(Dispatch, ToolbarSeesAcceptedControlsAndATabChangeRetargetsIt) {
+  Proc p;
+  Probe a("a", log);
+  p.components = {&a};
+  fw::ToolbarClass toolbar;
+  NotingTarget target(log);
+  int32_t vcr = 0;
+  // A sheet of two tabs beside the two buttons.
+  ui::ControlDef sheet, tab;
+  sheet.type = ui::Ctl_Sheet;
+  tab.type = ui::Ctl_Tab;
+  tab.parent = 3;
+  for (const auto& d : {sheet, tab, tab}) p.window.create(d);
+  hb.then([&] {
+    p.VCRRequest = &vcr;
+    p.AddItem(&toolbar);
+    toolbar.AddTarget(&target, 3);
+    toolbar.SetTarget(3);
+    log.clear();
+    p.window.inputClick(1, ui::Mouse_Left);
+  });
+  hb.then([&] { p.window.inputChoice(3, 2); });
+  hb.then([&] { p.window.inputClick(2, ui::Mouse_Left); });
+  p.Run();
+  EXPECT_EQ(Log(log.begin(), log.begin() + 2), (Log{"toolbar 1 vcr", "a 1"}));
+  // The tab change resets the window, then gives the toolbar to a target.
+  auto take = std::find(log.begin(), log.end(), "take toolbar");
+  ASSERT_NE(take, log.end());
+  EXPECT_EQ(*(take + 1), "a 2");
+  EXPECT_EQ(std::count(log.begin(), log.end(), "toolbar 2 vcr"), 1);
+  EXPECT_EQ(a.resets, 2);  // Open, then the tab change
+}
+
 TEST_F(Dispatch, CancelButtonsDisabledAndEnabledOnlyWhenAsked) {
   for (uint8_t flag : {0, 1}) {
     Proc p;

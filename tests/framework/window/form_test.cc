@@ -239,6 +239,26 @@ TEST_F(Form, DeleteWithAndWithoutConfirmation) {
   }
 }
 
+// A delete form that shows its record first: OK deletes after the
+// confirmation; declining it still ends the form as done.
+TEST_F(Form, DeleteFromTheOpenFormEndsCompletedEvenWhenDeclined) {
+  for (uint32_t answer : {rt::Button_Yes, rt::Button_No}) {
+    SCOPED_TRACE(answer);
+    Seed({"Ana", "Bea"});
+    access->Open();
+    Load(1);
+    ItemForm f(*access, relate, errors);
+    f.Request = fw::Request_Delete;
+    f.deleteAction = 0;  // nothing deleted before the window opens
+    Script s;
+    s.act([&] { f.DeleteAction_ = 2; }).act(Click(f, kOk)).then(Answer(answer));
+    EXPECT_EQ(RunForm(f, s), Response_Completed);
+    access->Close();
+    EXPECT_EQ(Stored(), (answer == rt::Button_Yes ? Names{"2:Bea"} : Names{"1:Ana", "2:Bea"}));
+    std::filesystem::remove(file->decl().name);
+  }
+}
+
 TEST_F(Form, InsertRefusedByPrimeFieldsGivesBackTheNumber) {
   Seed({"Ana"});
   PrimeForInsert();  // reserves number 2
