@@ -30,13 +30,17 @@ class Probe : public fw::WindowComponent {
   int consume = 0;         // event code it consumes
   bool resetWanted = false;
   int resets = 0;
+  int lastForce = -1;
   void Kill() override {
     bool listed = false;
     if (owner_ && owner_->CL)
       for (auto& e : *owner_->CL) listed |= e.WC == this;
     log_.push_back(name_ + (listed ? " kill (still listed)" : " kill"));
   }
-  void Reset(uint8_t) override { ++resets; }
+  void Reset(uint8_t force) override {
+    ++resets;
+    lastForce = force;
+  }
   bool ResetRequired() override {
     log_.push_back(name_ + " reset?");
     return resetWanted;
@@ -181,6 +185,23 @@ class NotingTarget : public fw::ToolbarTarget {
  private:
   Log& log_;
 };
+
+TEST_F(Dispatch, RegainingTheFocusResetsAndForcesItOnlyWhenAsked) {
+  for (uint8_t flag : {0, 1}) {
+    Proc p;
+    Probe a("a", log);
+    p.components = {&a};
+    p.ResetOnGainFocus = flag;
+    hb.then([&] { p.window.inputActivated(false); });
+    hb.then([&] { p.window.inputActivated(true); });
+    int resets = 0, force = -1;
+    hb.then([&] { resets = a.resets, force = a.lastForce; });
+    p.Run();
+    EXPECT_EQ(resets, 2);  // Open, then the regained focus
+    EXPECT_EQ(force, flag);
+    EXPECT_EQ(p.ForcedReset, 0);
+  }
+}
 
 TEST_F(Dispatch, ToolbarSeesAcceptedControlsAndATabChangeRetargetsIt) {
   Proc p;
