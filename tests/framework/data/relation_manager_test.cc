@@ -249,9 +249,11 @@ TEST_F(RelationManagerTest, CascadingOpenCloseAndQuickScanVisitEachFileOnce) {
     EXPECT_FALSE(a->Used);
   }
   // Closed files get no command, but the switch still passes through them.
+  ASSERT_EQ(d.relGrand.Open(), Level::Benign);
   quickScans.clear();
   d.relParent.SetQuickScan(true, 3);
-  EXPECT_TRUE(quickScans.empty());
+  EXPECT_EQ(quickScans, (std::map<std::string, int>{{"GRAND QUICKSCAN=on", 1}}));
+  d.relGrand.Close();
   EXPECT_TRUE(assertions().empty());
 }
 
