@@ -5,6 +5,8 @@
 
 #include "items_file.h"
 #include "runtime/core/file_access.h"
+#include "runtime/core/file_driver.h"
+#include "runtime/core/file_ops.h"
 #include "runtime/core/file_records.h"
 #include "runtime/core/file_sequence.h"
 #include "tests/runtime/kestrel/driver/child_process.h"
@@ -15,8 +17,28 @@ namespace {
 using fw::Level;
 using kestrel::testing::ChildProcess;
 
+// Kestrel behind a hook that may answer an operation itself (a result
+// of -1 passes it on), and a record of the commands sent.
+std::function<int32_t(int32_t, rt::FileControlBlock&, rt::DriverArgs&)> intercept;
+std::vector<std::string> commands;
+
+int32_t Wrapped(int32_t op, rt::FileControlBlock& file, rt::DriverArgs& args) {
+  if (op == rt::Op_SEND) commands.push_back(args.text);
+  if (intercept) {
+    int32_t code = intercept(op, file, args);
+    if (code >= 0) return code;
+  }
+  return kestrel::KestrelDriverEntry(op, file, args);
+}
+
 class FileManagerTest : public DataTest {
  protected:
+  FileManagerTest() {
+    rt::registerDriver("WRAPPED", Wrapped);
+    intercept = nullptr;
+    commands.clear();
+  }
+
   std::vector<Item> ReadAll(TestAccess& items) {
     std::vector<Item> out;
     items.UseFile(fw::kUseRead);
@@ -122,10 +144,12 @@ TEST_F(FileManagerTest, FileHeldForWritingElsewhereOpensReadOnly) {
   });
   ASSERT_TRUE(writer.Await());
 
-  TestAccess items(file.get(), &errors, ItemKeys());
+  auto wrapped = ItemsFile(path, "WRAPPED");
+  TestAccess items(wrapped.get(), &errors, ItemKeys());
   items.Open();
   EXPECT_EQ(items.UseFile(fw::kUseRead), Level::Benign);
   EXPECT_EQ(errors.ids, std::vector<int>{2});
+  EXPECT_EQ(commands, std::vector<std::string>{"Recover=10"});  // once, before the second try in the same mode
   EXPECT_TRUE(items.Used);
   EXPECT_EQ(items.OpenMode, 0x40);  // read only, others may still read and write
   items.set(kPrefix, "A");
@@ -433,6 +457,42 @@ TEST_F(FileManagerTest, ValidationStopsWritesAtTheFirstFailingField) {
   EXPECT_EQ(items.Update(), Level::User);  // the caller may let the user correct it
   EXPECT_TRUE(errors.ids.empty());
   items.Close();
+}
+
+TEST_F(FileManagerTest, KeysThatMustBeRebuiltAreRebuiltOnOpen) {
+  struct Case {
+    int32_t buildAnswer;
+    Level result;
+    std::vector<int> shown;
+  } cases[] = {{0, Level::Benign, {30}}, {90, Level::Fatal, {30, 29}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.buildAnswer);
+    TempDir own;
+    auto items_file = ItemsFile(own.file("items.krl"), "WRAPPED");
+    SeedItems(items_file.get(), &errors, {{"A", 1, "ONE"}});
+    int builds = 0;
+    bool reported = false;
+    intercept = [&](int32_t op, rt::FileControlBlock&, rt::DriverArgs&) -> int32_t {
+      if (op == rt::Op_OPEN && !reported) {
+        reported = true;
+        return 46;  // the key file must be rebuilt
+      }
+      if (op == rt::Op_BUILDfile) {
+        ++builds;
+        return c.buildAnswer;
+      }
+      return -1;
+    };
+    errors.ids.clear();
+    TestAccess items(items_file.get(), &errors, ItemKeys());
+    items.Open();
+    EXPECT_EQ(items.UseFile(fw::kUseRead), c.result);
+    EXPECT_EQ(errors.ids, c.shown);
+    EXPECT_EQ(builds, 1);
+    EXPECT_EQ(items.Used, c.buildAnswer == 0);
+    items.Close();
+    intercept = nullptr;
+  }
 }
 
 }  // namespace

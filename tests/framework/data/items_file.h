@@ -16,8 +16,9 @@ namespace fwtest {
 
 enum ItemField { kPrefix = 0, kNum = 1, kName = 2, kNote = 3 };
 
-inline std::unique_ptr<rt::DeclaredFile> ItemsFile(const std::string& path) {
-  rt::FileDeclBuilder b("ITEMS", "ITM", path);
+inline std::unique_ptr<rt::DeclaredFile> ItemsFile(const std::string& path,
+                                                   const std::string& driver = "KESTREL") {
+  rt::FileDeclBuilder b("ITEMS", "ITM", path, driver);
   b.String("ITM:PREFIX", 4).Long("ITM:NUM").String("ITM:NAME", 20).String("ITM:NOTE", 10);
   b.Key("ITM:K_PRIMARY", rt::kKeyPrimary, {"ITM:PREFIX", "ITM:NUM"});
   b.Key("ITM:K_NAME", rt::kKeyExcludeBlank, {"ITM:NAME"});
