@@ -116,12 +116,22 @@ int32_t Dispatch(int32_t op, rt::FileControlBlock& file, rt::DriverArgs& args, K
     case rt::Op_BUILDkey: return t.BuildKey(args.key);
     case rt::Op_BUILDdyn:
     case rt::Op_BUILDdynfilter: {
-      // Filters are expressions of the runtime's evaluator, which the driver
-      // cannot run on its own.
-      if (op == rt::Op_BUILDdynfilter && !args.filter.empty()) return kErrUnsupported;
+      // Filters are expressions of the runtime's evaluator: the driver can
+      // only ask the compiled form, never the text.
+      const bool filtered = op == rt::Op_BUILDdynfilter && args.accept;
+      if (op == rt::Op_BUILDdynfilter && !filtered && !args.filter.empty()) return kErrUnsupported;
       std::vector<KeyComponent> components;
       if (!ParseComponents(t, file.decl(), args.text, &components)) return kErrInvalidIndex;
-      return t.BuildDynamic(args.key, std::move(components));
+      RowFilter filter;
+      if (filtered) {
+        // The candidate goes through the record buffer, where the filter reads
+        // its fields; the caller's buffer comes back from the table after.
+        filter = [&file, &args](std::string_view row) {
+          file.record.assign(row.begin(), row.end());
+          return args.accept(file);
+        };
+      }
+      return t.BuildDynamic(args.key, std::move(components), std::move(filter));
     }
     case rt::Op_BUILDevent: return 0;
     case rt::Op_CLOSE: return t.Close();

@@ -9,6 +9,7 @@
 #include "runtime/core/file_records.h"
 #include "runtime/core/file_sequence.h"
 #include "runtime/kestrel/driver/kestrel_driver.h"
+#include "runtime/ui/view/filter_accept.h"
 
 namespace kestrel::testing {
 namespace {
@@ -74,6 +75,46 @@ TEST_F(EntryTest, BlockWithoutFieldsTakesTheStoredLayout) {
   ASSERT_EQ(rt::SetFile(bare), 0);
   ASSERT_EQ(rt::Next(bare), 0);
   EXPECT_EQ(rt::getInteger(bare, 0).value_or(0), 7);
+}
+
+// A run-time index with a filter holds exactly the records the compiled
+// filter admits; the filter text alone cannot be run by the driver.
+TEST_F(EntryTest, FilteredRunTimeIndexKeepsOnlyAdmittedRecords) {
+  rt::FileDeclBuilder b("PUPILS", "P", dir.File("runs\\!p"));
+  b.Long("P:ID").String("P:NAME", 20);
+  b.Key("P:K_ID", rt::kKeyPrimary, {"P:ID"});
+  b.Key("P:K_RUN", rt::kKeyDynamic | rt::kKeyDuplicates, {"P:ID"});
+  rt::FileControlBlock f(b.Build());
+  ASSERT_EQ(rt::Create(f), 0);
+  for (int i = 1; i <= 6; ++i) {
+    rt::setInteger(f, 0, i);
+    rt::setText(f, 1, std::string(1, static_cast<char>('A' + i)));
+    ASSERT_EQ(rt::Add(f), 0);
+  }
+  auto names_by = [&](int key) {
+    std::string names;
+    EXPECT_EQ(rt::SetKey(f, key), 0);
+    while (rt::Next(f) == 0) names += rt::getText(f, 1).value_or("").substr(0, 1);
+    return names;
+  };
+  rt::setInteger(f, 0, 42);  // the caller's buffer survives the build
+  ASSERT_EQ(rt::BuildFilteredIndex(f, 1, "-P:NAME", "P:ID % 2 = 0 OR P:NAME = 'B'"), 0);
+  EXPECT_EQ(rt::getInteger(f, 0).value_or(0), 42);
+  EXPECT_EQ(names_by(1), "GECB");
+  EXPECT_EQ(rt::Records(f), 6);
+
+  ASSERT_EQ(rt::BuildFilteredIndex(f, 1, "+P:ID", "P:ID > 99"), 0);
+  EXPECT_EQ(names_by(1), "");
+  ASSERT_EQ(rt::BuildDynamic(f, 1, "+P:ID"), 0);
+  EXPECT_EQ(names_by(1), "BCDEFG");
+
+  EXPECT_EQ(rt::BuildDynamic(f, 1, "+P:ID", "P:ID > 3"), kErrUnsupported);
+  ASSERT_EQ(rt::BuildDynamic(f, 1, "+P:ID", {}, [](rt::FileControlBlock& row) {
+              return rt::getInteger(row, 0).value_or(0) > 3;
+            }),
+            0);
+  EXPECT_EQ(names_by(1), "EFG");
+  ASSERT_EQ(rt::Close(f), 0);
 }
 
 }  // namespace
