@@ -1,11 +1,13 @@
-// krl check FILE: page-level integrity of a file through the page store:
-// key order, levels, parent keys, size areas, places and the end of data.
+// krl check FILE: page-level integrity of a file through the page store
+// (key order, levels, parent keys, size areas, places and the end of data),
+// then every table's records against its keys, statistics and memos.
 #include <memory>
 #include <ostream>
 
 #include "runtime/kestrel/os/open_mode.h"
 #include "runtime/kestrel/os/status.h"
 #include "runtime/kestrel/store/page_store.h"
+#include "tools/krl/check_tables.h"
 #include "tools/krl/command.h"
 
 namespace krl {
@@ -35,11 +37,11 @@ int Run(const std::vector<std::string>& args, Io& io) {
     return o.isCorruption() ? kExitCorrupt : kExitUsage;
   }
   io.out << "ok: " << detail << "\n";
-  return kExitOk;
+  return CheckTablesReport(store.get(), io);
 }
 
 }  // namespace
 
-KRL_COMMAND(check, "check FILE", "verify the tree, the size areas and the end of the data", Run);
+KRL_COMMAND(check, "check FILE", "verify the tree, the size areas, the end of the data and every table's keys, counts and memos", Run);
 
 }  // namespace krl

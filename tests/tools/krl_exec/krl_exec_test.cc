@@ -133,4 +133,16 @@ TEST_F(KrlExecTest, TransactionsAndStreamsAnswerAtTheirCommit) {
   EXPECT_EQ(check[0], R"({"ok":true,"count":2})");
 }
 
+TEST_F(KrlExecTest, CheckCoversPagesAndTables) {
+  Run({kCreate,
+       R"({"op":"add","file":"S.KRL","table":"T","fields":{"T:ID":1,"T:NAME":"Ana"},"memos":{"T:NOTE":"good"}})",
+       R"({"op":"add","file":"S.KRL","table":"T","fields":{"T:ID":2,"T:NAME":"Bruno"}})"});
+  ASSERT_EQ(status_, 0);
+  const std::vector<std::string> report = Run({}, "check S.KRL");
+  EXPECT_EQ(status_, 0);
+  ASSERT_EQ(report.size(), 2u);
+  EXPECT_EQ(report[0].rfind("ok: ", 0), 0u) << report[0];
+  EXPECT_EQ(report[1].rfind("tables ok: ", 0), 0u) << report[1];
+}
+
 }  // namespace
