@@ -314,6 +314,29 @@ TEST_F(ViewManagerTest, ReadErrorIsFatal) {
   EXPECT_EQ(errors.ids, std::vector<int>{1});
 }
 
+TEST_F(ViewManagerTest, RefusedFilterIsReportedAndReadingGoesOn) {
+  vm.Init(view.get(), &relate);
+  vm.AddSortOrder(kBySubject);
+  vm.SetFilter("GRD:SCORE >");
+  EXPECT_EQ(ReadAll().size(), 7u);
+  EXPECT_EQ(errors.ids, std::vector<int>{43});
+}
+
+TEST_F(ViewManagerTest, ResetLocatesAtTheBufferValues) {
+  vm.Init(view.get(), &relate);
+  vm.AddSortOrder(kBySubject);
+  Buffer(12, "c");
+  vm.Reset(2);
+  Names names;
+  while (vm.Next() == Level::Benign) names.push_back(access->text(kName));
+  EXPECT_EQ(names, (Names{"mia", "O'Brien", "Tom", "Eve"}));
+  Buffer(14, "");
+  vm.Reset(1);
+  EXPECT_EQ(vm.Next(), Level::Benign);
+  EXPECT_EQ(access->text(kName), "Eve");
+  EXPECT_EQ(vm.Next(), Level::Notify);
+}
+
 TEST_F(ViewManagerTest, PrimeRecordPutsTheNewRecordInsideTheRange) {
   Limit name(access->ref(kName), "Kim"), low(access->ref(kName), "B"), high(access->ref(kName), "M");
   struct Case {
