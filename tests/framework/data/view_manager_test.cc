@@ -287,6 +287,27 @@ TEST_F(ViewManagerTest, OpenWithoutSortOrderAsserts) {
   EXPECT_NE(assertions()[0].find("At least 1 view order must be specified"), std::string::npos);
 }
 
+TEST_F(ViewManagerTest, ViewsWithoutManagedFilesAreProgrammingErrors) {
+  auto stray = GradesFile(dir.file("STRAY.krl"));  // no file or relation manager
+  rt::View strayView(stray->instance());
+  struct Case {
+    rt::View* view;
+    std::string assertion;
+  } cases[] = {
+      {nullptr, "View manager has not been assigned a view"},
+      {&strayView, "Unable to obtain file manager for constituent file:"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.assertion);
+    presenter.shown.clear();
+    fw::ViewManager other;
+    other.Init(c.view, &relate);
+    EXPECT_FALSE(other.Used);
+    ASSERT_EQ(assertions().size(), 1u);
+    EXPECT_NE(assertions()[0].find(c.assertion), std::string::npos);
+  }
+}
+
 TEST_F(ViewManagerTest, NextStopsOutOfRangeAndSkipsFilteredRecords) {
   vm.Init(view.get(), &relate);
   vm.AddSortOrder(kBySubject);
