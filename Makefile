@@ -42,8 +42,14 @@ fuzz: deps
 bench: build
 	@set -e; for b in $$(find build/bench -type f -executable -name '*_bench'); do echo "== $$b"; $$b; done
 
+# Generates the sample school in demo-data/ (kept between runs) and, once the
+# program's windows exist, runs the program on it.
 demo: build
-	@if [ -x build/app/qvnotas ]; then ./scripts/demo.sh; else echo "the application is not built yet"; exit 1; fi
+	@if [ ! -f demo-data/QVLIBRETA.KRL ]; then ./build/tools/qvdata/qvdata demo demo-data --seed 1; fi
+	@./build/tools/krl/krl info demo-data/QVLIBRETA.KRL | head -n 12
+	@if [ -x build/app/qvnotas ]; then cd demo-data && ../build/app/qvnotas; \
+	 else echo "The sample school is in demo-data/ (see 'qvdata export demo-data students');"; \
+	      echo "the program's windows are not built yet."; fi
 
 clean:
 	rm -rf build build-asan build-fuzz
