@@ -1,5 +1,8 @@
 #include "runtime/kestrel/format/compress.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace kestrel {
 
 void AppendCount(std::string* out, size_t n) {
@@ -29,7 +32,39 @@ bool ReadCount(std::string_view in, size_t* pos, size_t* n) {
 
 }  // namespace
 
+bool HasRun(std::string_view plain) {
+  const size_t n = plain.size();
+  const char* d = plain.data();
+  size_t i = 0;
+  // Eight neighbour pairs at a time: a zero byte in w ^ (w >> 8 bits) marks
+  // two equal bytes. The zero-byte test may flag a byte next to a real zero,
+  // so a flagged word only sends us to the exact check.
+  constexpr uint64_t kLow = 0x0101010101010101ull;
+  constexpr uint64_t kHigh = 0x8080808080808080ull;
+  while (i + 9 <= n) {
+    uint64_t a, b;
+    std::memcpy(&a, d + i, 8);
+    std::memcpy(&b, d + i + 1, 8);
+    const uint64_t z = a ^ b;
+    if (((z - kLow) & ~z & kHigh) == 0) {
+      i += 8;
+      continue;
+    }
+    // A run of 4 touching this window starts before i + 8.
+    for (size_t k = i; k < i + 8 && k + 3 < n; ++k) {
+      if (d[k] == d[k + 1] && d[k] == d[k + 2] && d[k] == d[k + 3]) return true;
+    }
+    i += 8;
+  }
+  for (size_t k = i; k + 3 < n; ++k) {
+    if (d[k] == d[k + 1] && d[k] == d[k + 2] && d[k] == d[k + 3]) return true;
+  }
+  return false;
+}
+
 bool Compress(std::string_view plain, std::string* out) {
+  // Without a run there is nothing to code: spare the copy.
+  if (!HasRun(plain)) return false;
   out->clear();
   out->reserve(plain.size() / 2 + 8);
   bool coded_run = false;

@@ -19,6 +19,9 @@ namespace kestrel {
 // when no run was coded: compression does not pay.
 bool Compress(std::string_view plain, std::string* out);
 
+// True when `plain` holds a run of 4 or more equal bytes.
+bool HasRun(std::string_view plain);
+
 // Expands `compressed` into exactly `plain_length` bytes. A count beyond the
 // bytes still expected, or input that ends early, fails kCompressionCount.
 Status Decompress(std::string_view compressed, size_t plain_length, std::string* out);

@@ -1,5 +1,7 @@
 #include "runtime/kestrel/format/page.h"
 
+#include <algorithm>
+
 #include "runtime/kestrel/format/coding.h"
 #include "runtime/kestrel/format/compress.h"
 #include "runtime/kestrel/format/header.h"
@@ -48,14 +50,23 @@ Status EncodePage(const Page& page, uint32_t ref, std::string* image, PageHeader
   const size_t children = page.isIndex() ? 4 * count : 0;
   if (count > 0xFFFF) return Status::Corruption(Check::kPageTooLarge);
   KESTREL_RETURN_IF_ERROR(CheckKeyOrder(page.records));
-  std::string stream;
-  KESTREL_RETURN_IF_ERROR(EncodeRecordStream(page.records, &stream));
+  const size_t expanded = ExpandedSize(page);
+  // The stream is written straight after the header and child references;
+  // the expanded size bounds the plain image, so one allocation serves.
   const size_t fixed = kPageHeaderSize + children;
-  const size_t plain_size = fixed + stream.size();
+  std::string& out = *image;
+  out.clear();
+  out.reserve(UnitsFor(std::max(expanded, fixed)) * kUnitSize);
+  out.resize(fixed);
+  KESTREL_RETURN_IF_ERROR(EncodeRecordStream(page.records, &out));
+  const size_t plain_size = out.size();
+  size_t stored_size = plain_size;
   std::string packed;
-  const bool use_packed = Compress(stream, &packed) &&
-                          UnitsFor(fixed + packed.size()) < UnitsFor(plain_size);
-  const size_t stored_size = use_packed ? fixed + packed.size() : plain_size;
+  if (Compress(std::string_view(out).substr(fixed), &packed) &&
+      UnitsFor(fixed + packed.size()) < UnitsFor(plain_size)) {
+    stored_size = fixed + packed.size();
+    out.replace(fixed, std::string::npos, packed);
+  }
   // The plain size must fit its 16-bit field even when the image is compressed.
   if (UnitsFor(stored_size) > static_cast<size_t>(kMaxUnits) || plain_size > 0xFFFF) {
     return Status::Corruption(Check::kPageTooLarge);
@@ -64,19 +75,16 @@ Status EncodePage(const Page& page, uint32_t ref, std::string* image, PageHeader
   h.own_position = static_cast<uint32_t>(PagePosition(ref));
   h.stored_size = static_cast<uint16_t>(stored_size);
   h.plain_size = static_cast<uint16_t>(plain_size);
-  const size_t expanded = ExpandedSize(page);
   h.expanded_size = static_cast<uint16_t>(expanded > 0xFFFF ? 0xFFFF : expanded);
   h.record_count = static_cast<uint16_t>(count);
   h.level = page.level;
 
-  image->assign(UnitsFor(stored_size) * kUnitSize, kPadByte);
-  char* p = image->data();
+  out.resize(UnitsFor(stored_size) * kUnitSize, kPadByte);
+  char* p = out.data();
   h.EncodeTo(p);
   if (page.isIndex()) {
     for (size_t i = 0; i < count; ++i) Put32LE(p + kPageHeaderSize + 4 * i, page.records[i].child);
   }
-  const std::string& body = use_packed ? packed : stream;
-  image->replace(fixed, body.size(), body);
   if (header_out) *header_out = h;
   return Status::OK();
 }

@@ -31,6 +31,32 @@ TEST(CompressTest, RunsOfFourOrMoreBecomeRepeats) {
   }
 }
 
+TEST(CompressTest, FindsARunAtEveryOffsetOfTheWordScan) {
+  // Backgrounds whose neighbours differ by 1 or by 0x80 probe the word test's
+  // borrow and high-bit cases; a run of 3 must never count.
+  const std::string backgrounds[] = {"abcdefghijklmnopqrstuvwxyz", std::string("\x00\x01\x00\x01", 4),
+                                     std::string("\x80\x00\x80\x00\x81\x01", 6)};
+  for (const std::string& bg : backgrounds) {
+    for (size_t length = 4; length <= 40; length += 9) {
+      std::string plain;
+      while (plain.size() < length) plain += bg;
+      plain.resize(length);
+      EXPECT_FALSE(HasRun(plain)) << HexBytes(plain);
+      for (size_t at = 0; at + 4 <= length; ++at) {
+        for (size_t run : {size_t{3}, size_t{4}}) {
+          std::string s = plain;
+          for (size_t k = 0; k < run; ++k) s[at + k] = 'Q';
+          // The run must not merge with a neighbouring 'Q' from the background.
+          const bool expect = run == 4;
+          std::string out;
+          EXPECT_EQ(HasRun(s), expect) << HexBytes(s);
+          EXPECT_EQ(Compress(s, &out), expect) << HexBytes(s);
+        }
+      }
+    }
+  }
+}
+
 TEST(CompressTest, RoundTripsRandomRunnyData) {
   std::mt19937 rng(7);
   for (int round = 0; round < 200; ++round) {
