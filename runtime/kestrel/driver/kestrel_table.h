@@ -193,6 +193,9 @@ class KestrelTable {
   Outcome ReadStats(uint8_t subject, uint32_t* count, uint32_t* marker, bool* found);
   Outcome WriteStats(uint8_t subject, uint32_t count, uint32_t marker);
   Outcome AdjustCount(uint8_t subject, int delta);
+  // Several counts at once, subjects ascending: one pass over the table's
+  // statistics records instead of a lookup per subject.
+  Outcome AdjustCounts(const std::vector<std::pair<uint8_t, int>>& deltas);
   Outcome ReadRecord(uint32_t id, bool* found);
   Outcome UniqueConflict(const Record& entry, uint32_t self, bool* conflict);
   std::string StoredRow(std::string_view program_row) const;

@@ -177,6 +177,42 @@ Outcome KestrelTable::AdjustCount(uint8_t subject, int delta) {
   return WriteStats(subject, count, marker);
 }
 
+Outcome KestrelTable::AdjustCounts(const std::vector<std::pair<uint8_t, int>>& deltas) {
+  if (deltas.empty()) return Outcome::OK();
+  struct Stat {
+    uint32_t count = 0, marker = 0;
+  };
+  std::vector<Stat> now(deltas.size());
+  const std::string prefix = KeyEntryPrefix(table_, kKindStatistics);
+  Cursor c;
+  bool found = false;
+  size_t at = 0;
+  KESTREL_RETURN_IF_FAILED(file_->store->FindAtLeast(StatisticsKey(table_, deltas.front().first), &c, &found));
+  while (found && at < deltas.size() && StartsWith(c.key(), prefix)) {
+    if (c.key().size() != prefix.size() + 1) break;
+    const uint8_t subject = static_cast<uint8_t>(c.key().back());
+    while (at < deltas.size() && deltas[at].first < subject) ++at;
+    if (at < deltas.size() && deltas[at].first == subject) {
+      Statistics st;
+      if (!Statistics::Decode(c.value(), &st).ok()) return Status::Corruption(kCheckStatistics, file_->name);
+      now[at] = Stat{st.count, st.marker};
+      ++at;
+    }
+    KESTREL_RETURN_IF_FAILED(file_->store->Next(&c, &found));
+  }
+  for (size_t i = 0; i < deltas.size(); ++i) {
+    const int delta = deltas[i].second;
+    uint32_t count = now[i].count;
+    if (delta < 0 && count < static_cast<uint32_t>(-delta)) {
+      count = 0;
+    } else {
+      count = static_cast<uint32_t>(static_cast<int64_t>(count) + delta);
+    }
+    KESTREL_RETURN_IF_FAILED(WriteStats(deltas[i].first, count, now[i].marker));
+  }
+  return Outcome::OK();
+}
+
 Outcome KestrelTable::UniqueConflict(const Record& entry, uint32_t self, bool* conflict) {
   Cursor c;
   bool found = false;
@@ -223,27 +259,32 @@ int KestrelTable::Add() {
   return RunOp(true, [&]() -> Outcome {
     PageStore* store = file_->store.get();
     const std::string stored = StoredRow(record_);
-    // Every unique key is tested before anything is written.
+    // Each entry is encoded once; every unique key is tested before anything
+    // is written, and the new id goes into the entries afterwards.
+    std::vector<std::optional<Record>> entries(def_.keys.size());
     for (size_t k = 0; k < def_.keys.size(); ++k) {
-      if (def_.keys[k].duplicates() || def_.keys[k].dynamic()) continue;
-      std::optional<Record> entry;
-      KESTREL_RETURN_IF_FAILED(EntryFor(static_cast<int>(k), stored, 0, &entry));
-      if (!entry) continue;
+      if (def_.keys[k].dynamic()) continue;
+      KESTREL_RETURN_IF_FAILED(EntryFor(static_cast<int>(k), stored, 0, &entries[k]));
+      if (!entries[k] || def_.keys[k].duplicates()) continue;
       bool conflict = false;
-      KESTREL_RETURN_IF_FAILED(UniqueConflict(*entry, 0, &conflict));
+      KESTREL_RETURN_IF_FAILED(UniqueConflict(*entries[k], 0, &conflict));
       if (conflict) return Outcome::Code(kErrDuplicateKey);
     }
     uint32_t id = 0;
     KESTREL_RETURN_IF_FAILED(store->NextId(&id));
+    std::vector<std::pair<uint8_t, int>> counts;
+    char id_bytes[4];
+    Put32BE(id_bytes, id);
     for (size_t k = 0; k < def_.keys.size(); ++k) {
-      std::optional<Record> entry;
-      KESTREL_RETURN_IF_FAILED(EntryFor(static_cast<int>(k), stored, id, &entry));
-      if (!entry) continue;
-      KESTREL_RETURN_IF_FAILED(store->Insert(*entry));
-      KESTREL_RETURN_IF_FAILED(AdjustCount(static_cast<uint8_t>(k), 1));
+      if (!entries[k]) continue;
+      std::string key(entries[k]->key());
+      if (def_.keys[k].duplicates()) key.replace(key.size() - 4, 4, id_bytes, 4);
+      KESTREL_RETURN_IF_FAILED(store->Insert(Record(key, std::string_view(id_bytes, 4))));
+      counts.emplace_back(static_cast<uint8_t>(k), 1);
     }
     KESTREL_RETURN_IF_FAILED(store->InsertAppend(Record(DataKey(table_, id), stored)));
-    KESTREL_RETURN_IF_FAILED(AdjustCount(kKindData, 1));
+    counts.emplace_back(kKindData, 1);
+    KESTREL_RETURN_IF_FAILED(AdjustCounts(counts));
     KESTREL_RETURN_IF_FAILED(WriteMemos(id, memos_, true));
     current_ = id;
     read_image_ = record_;
@@ -353,6 +394,7 @@ int KestrelTable::Put() {
         KESTREL_RETURN_IF_FAILED(UniqueConflict(*new_entries[k], current_, &conflict));
         if (conflict) return Outcome::Code(kErrDuplicateKey);
       }
+      std::vector<std::pair<uint8_t, int>> counts;
       for (size_t k = 0; k < def_.keys.size(); ++k) {
         if (old_entries[k] == new_entries[k]) continue;
         int delta = 0;
@@ -365,8 +407,9 @@ int KestrelTable::Put() {
           KESTREL_RETURN_IF_FAILED(store->Insert(*new_entries[k]));
           ++delta;
         }
-        if (delta != 0) KESTREL_RETURN_IF_FAILED(AdjustCount(static_cast<uint8_t>(k), delta));
+        if (delta != 0) counts.emplace_back(static_cast<uint8_t>(k), delta);
       }
+      KESTREL_RETURN_IF_FAILED(AdjustCounts(counts));
       KESTREL_RETURN_IF_FAILED(store->Update(Record(DataKey(table_, current_), stored), &found));
     }
     if (memos_loaded_) KESTREL_RETURN_IF_FAILED(WriteMemos(current_, memos_, false));
@@ -391,16 +434,18 @@ int KestrelTable::Delete() {
       bool found = false;
       KESTREL_RETURN_IF_FAILED(LoadRow(id, &stored, &found));
       if (!found) return Outcome::Code(kErrNotAvailable);
+      std::vector<std::pair<uint8_t, int>> counts;
       for (size_t k = 0; k < def_.keys.size(); ++k) {
         std::optional<Record> entry;
         KESTREL_RETURN_IF_FAILED(EntryFor(static_cast<int>(k), stored, id, &entry));
         if (!entry) continue;
         bool gone = false;
         KESTREL_RETURN_IF_FAILED(store->Remove(entry->key(), &gone));
-        if (gone) KESTREL_RETURN_IF_FAILED(AdjustCount(static_cast<uint8_t>(k), -1));
+        if (gone) counts.emplace_back(static_cast<uint8_t>(k), -1);
       }
       KESTREL_RETURN_IF_FAILED(store->Remove(DataKey(table_, id), &found));
-      KESTREL_RETURN_IF_FAILED(AdjustCount(kKindData, -1));
+      counts.emplace_back(kKindData, -1);
+      KESTREL_RETURN_IF_FAILED(AdjustCounts(counts));
       KESTREL_RETURN_IF_FAILED(RemoveMemos(id));
       for (auto& [k, index] : dynamic_) {
         for (auto it = index.begin(); it != index.end();) it = it->second == id ? index.erase(it) : std::next(it);
