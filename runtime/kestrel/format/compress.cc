@@ -32,13 +32,18 @@ bool ReadCount(std::string_view in, size_t* pos, size_t* n) {
 
 }  // namespace
 
-bool HasRun(std::string_view plain) {
+namespace {
+
+bool RunAt(const char* d, size_t k) { return d[k] == d[k + 1] && d[k] == d[k + 2] && d[k] == d[k + 3]; }
+
+// First position from `from` on where 4 equal bytes start, or npos.
+size_t FindRun(std::string_view plain, size_t from) {
   const size_t n = plain.size();
   const char* d = plain.data();
-  size_t i = 0;
-  // Eight neighbour pairs at a time: a zero byte in w ^ (w >> 8 bits) marks
-  // two equal bytes. The zero-byte test may flag a byte next to a real zero,
-  // so a flagged word only sends us to the exact check.
+  size_t i = from;
+  // Eight neighbour pairs at a time: a zero byte in w ^ (w shifted a byte)
+  // marks two equal bytes. The zero-byte test may flag a byte next to a real
+  // zero, so a flagged word only sends us to the exact check.
   constexpr uint64_t kLow = 0x0101010101010101ull;
   constexpr uint64_t kHigh = 0x8080808080808080ull;
   while (i + 9 <= n) {
@@ -46,45 +51,44 @@ bool HasRun(std::string_view plain) {
     std::memcpy(&a, d + i, 8);
     std::memcpy(&b, d + i + 1, 8);
     const uint64_t z = a ^ b;
-    if (((z - kLow) & ~z & kHigh) == 0) {
-      i += 8;
-      continue;
-    }
-    // A run of 4 touching this window starts before i + 8.
-    for (size_t k = i; k < i + 8 && k + 3 < n; ++k) {
-      if (d[k] == d[k + 1] && d[k] == d[k + 2] && d[k] == d[k + 3]) return true;
+    if (((z - kLow) & ~z & kHigh) != 0) {
+      for (size_t k = i; k < i + 8 && k + 3 < n; ++k) {
+        if (RunAt(d, k)) return k;
+      }
     }
     i += 8;
   }
   for (size_t k = i; k + 3 < n; ++k) {
-    if (d[k] == d[k + 1] && d[k] == d[k + 2] && d[k] == d[k + 3]) return true;
+    if (RunAt(d, k)) return k;
   }
-  return false;
+  return std::string_view::npos;
 }
+
+}  // namespace
+
+bool HasRun(std::string_view plain) { return FindRun(plain, 0) != std::string_view::npos; }
 
 bool Compress(std::string_view plain, std::string* out) {
   // Without a run there is nothing to code: spare the copy.
-  if (!HasRun(plain)) return false;
+  size_t p = FindRun(plain, 0);
+  if (p == std::string_view::npos) return false;
   out->clear();
-  out->reserve(plain.size() / 2 + 8);
-  bool coded_run = false;
+  out->reserve(plain.size() + 8);
   size_t pending = 0;  // first byte not yet emitted
-  size_t p = 0;
-  while (p < plain.size()) {
-    size_t n = 1;
+  // The search restarts where the last run ended, so each run found is the
+  // start of a maximal run of equal bytes.
+  while (p != std::string_view::npos) {
+    size_t n = 4;
     while (p + n < plain.size() && plain[p + n] == plain[p]) ++n;
-    if (n >= 4) {
-      AppendCount(out, p + 1 - pending);
-      out->append(plain.data() + pending, p + 1 - pending);
-      AppendCount(out, n - 1);
-      coded_run = true;
-      pending = p + n;
-    }
-    p += n;
+    AppendCount(out, p + 1 - pending);
+    out->append(plain.data() + pending, p + 1 - pending);
+    AppendCount(out, n - 1);
+    pending = p + n;
+    p = FindRun(plain, pending);
   }
   AppendCount(out, plain.size() - pending);
   out->append(plain.data() + pending, plain.size() - pending);
-  return coded_run;
+  return true;
 }
 
 Status Decompress(std::string_view in, size_t plain_length, std::string* out) {
