@@ -199,6 +199,9 @@ class KestrelTable {
   Outcome ReadRecord(uint32_t id, bool* found);
   Outcome UniqueConflict(const Record& entry, uint32_t self, bool* conflict);
   std::string StoredRow(std::string_view program_row) const;
+  // The stored form of `program_row` without a copy when no conversion is
+  // needed; otherwise converted into *scratch.
+  std::string_view StoredView(const std::string& program_row, std::string* scratch) const;
   std::string ProgramRow(std::string_view stored_row) const;
   void ReleaseHold();
 
@@ -237,6 +240,8 @@ class KestrelTable {
   std::string record_;
   std::vector<std::string> memos_;
   std::string read_image_;
+  // Reused by reads so that a row read allocates nothing.
+  std::string scratch_row_;
   std::string watch_row_;
   std::vector<std::string> watch_memos_;
   uint32_t current_ = 0;

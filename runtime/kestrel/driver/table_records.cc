@@ -45,6 +45,12 @@ std::string KestrelTable::StoredRow(std::string_view program_row) const {
   return row;
 }
 
+std::string_view KestrelTable::StoredView(const std::string& program_row, std::string* scratch) const {
+  if (!locale_.oem && program_row.size() == def_.record_length) return program_row;
+  *scratch = StoredRow(program_row);
+  return *scratch;
+}
+
 std::string KestrelTable::ProgramRow(std::string_view stored_row) const {
   std::string row(stored_row);
   if (locale_.oem) RowOemToAnsi(def_, &row);
@@ -225,7 +231,7 @@ Outcome KestrelTable::UniqueConflict(const Record& entry, uint32_t self, bool* c
 }
 
 Outcome KestrelTable::ReadRecord(uint32_t id, bool* found) {
-  std::string row;
+  std::string& row = scratch_row_;
   KESTREL_RETURN_IF_FAILED(LoadRow(id, &row, found));
   if (!*found) return Outcome::OK();
   if (hold_requested_ && held_id_ != id) {
@@ -242,7 +248,8 @@ Outcome KestrelTable::ReadRecord(uint32_t id, bool* found) {
       return o;
     }
   }
-  record_ = ProgramRow(row);
+  if (locale_.oem) RowOemToAnsi(def_, &row);
+  record_.swap(row);
   read_image_ = record_;
   current_ = id;
   memos_loaded_ = !nomemo_requested_;
@@ -258,7 +265,8 @@ Outcome KestrelTable::ReadRecord(uint32_t id, bool* found) {
 int KestrelTable::Add() {
   return RunOp(true, [&]() -> Outcome {
     PageStore* store = file_->store.get();
-    const std::string stored = StoredRow(record_);
+    std::string converted;
+    const std::string_view stored = StoredView(record_, &converted);
     // Each entry is encoded once; every unique key is tested before anything
     // is written, and the new id goes into the entries afterwards.
     std::vector<std::optional<Record>> entries(def_.keys.size());
@@ -321,7 +329,8 @@ int KestrelTable::Append() {
 int KestrelTable::GetByKey(int key) {
   if (!CheckKey(key)) return Post(file_ ? kErrInvalidIndex : kErrNotOpen);
   return Reading([&, key]() -> Outcome {
-    const std::string stored = StoredRow(record_);
+    std::string converted;
+    const std::string_view stored = StoredView(record_, &converted);
     uint32_t id = 0;
     if (def_.keys[key].dynamic()) {
       std::string value;
@@ -383,7 +392,8 @@ int KestrelTable::Put() {
       KESTREL_RETURN_IF_FAILED(LoadMemos(current_, &memos));
       if (ProgramRow(old_stored) != watch_row_ || memos != watch_memos_) return Outcome::Code(kErrChanged);
     }
-    const std::string stored = StoredRow(record_);
+    std::string converted;
+    const std::string_view stored = StoredView(record_, &converted);
     if (stored != old_stored) {
       std::vector<std::optional<Record>> old_entries(def_.keys.size()), new_entries(def_.keys.size());
       for (size_t k = 0; k < def_.keys.size(); ++k) {
@@ -464,7 +474,8 @@ int KestrelTable::DuplicateKey(int key, bool* duplicate) {
   if (!CheckKey(key) || def_.keys[key].dynamic()) return Post(kErrInvalidIndex);
   return RunOp(false, [&, key]() -> Outcome {
     std::optional<Record> entry;
-    KESTREL_RETURN_IF_FAILED(EntryFor(key, StoredRow(record_), current_, &entry));
+    std::string converted;
+    KESTREL_RETURN_IF_FAILED(EntryFor(key, StoredView(record_, &converted), current_, &entry));
     if (!entry) return Outcome::OK();
     if (!def_.keys[key].duplicates()) {
       return UniqueConflict(*entry, current_, duplicate);

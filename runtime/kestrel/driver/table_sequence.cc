@@ -28,7 +28,8 @@ std::string KestrelTable::OrderPrefix(int key) const {
 Outcome KestrelTable::KeyValuePrefix(int key, std::string* prefix) {
   prefix->clear();
   if (!def_.keys[key].dynamic()) *prefix = OrderPrefix(key);
-  Status s = EncodeKeyComponents(def_, def_.keys[key], StoredRow(record_), locale_.tables, prefix);
+  std::string converted;
+  Status s = EncodeKeyComponents(def_, def_.keys[key], StoredView(record_, &converted), locale_.tables, prefix);
   if (!s.ok() && s.isCorruption()) return s.inFile(file_->name);
   return s;
 }
@@ -109,7 +110,7 @@ Outcome KestrelTable::StepRead(bool forward) {
   if (!found) return Outcome::Code(kErrNotAvailable);
   KESTREL_RETURN_IF_FAILED(ReadRecord(hit.id, &found));
   if (!found) return Status::Corruption(kCheckDanglingEntry, file_->name);
-  seq_.pos = hit.key;
+  seq_.pos.swap(hit.key);
   seq_.pos_hi.clear();
   seq_.inclusive = false;
   return Outcome::OK();
@@ -129,7 +130,8 @@ Outcome KestrelTable::PositionAtCurrent() {
       Append32BE(&seq_.pos, current_);
     } else {
       std::optional<Record> entry;
-      KESTREL_RETURN_IF_FAILED(EntryFor(key, StoredRow(record_), current_, &entry));
+      std::string converted;
+      KESTREL_RETURN_IF_FAILED(EntryFor(key, StoredView(record_, &converted), current_, &entry));
       if (entry) {
         seq_.pos.assign(entry->key());
       } else {
