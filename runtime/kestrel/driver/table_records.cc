@@ -195,10 +195,10 @@ Outcome KestrelTable::AdjustCounts(const std::vector<std::pair<uint8_t, int>>& d
   size_t at = 0;
   KESTREL_RETURN_IF_FAILED(file_->store->FindAtLeast(StatisticsKey(table_, deltas.front().first), &c, &found));
   while (found && at < deltas.size() && StartsWith(c.key(), prefix)) {
-    if (c.key().size() != prefix.size() + 1) break;
-    const uint8_t subject = static_cast<uint8_t>(c.key().back());
-    while (at < deltas.size() && deltas[at].first < subject) ++at;
-    if (at < deltas.size() && deltas[at].first == subject) {
+    // Anything but a statistics record's key is passed over.
+    const int subject = c.key().size() == prefix.size() + 1 ? static_cast<uint8_t>(c.key().back()) : -1;
+    while (subject >= 0 && at < deltas.size() && deltas[at].first < subject) ++at;
+    if (subject >= 0 && at < deltas.size() && deltas[at].first == subject) {
       Statistics st;
       if (!Statistics::Decode(c.value(), &st).ok()) return Status::Corruption(kCheckStatistics, file_->name);
       now[at] = Stat{st.count, st.marker};
