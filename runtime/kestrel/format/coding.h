@@ -5,6 +5,7 @@
 #define RUNTIME_KESTREL_FORMAT_CODING_H_
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -66,7 +67,16 @@ inline void Append32BE(std::string* s, uint32_t v) {
 }
 
 // Unsigned byte-wise comparison; a proper prefix is the smaller key.
-int CompareKeys(std::string_view a, std::string_view b);
+// Inline: every tree search and page check runs it per record.
+inline int CompareKeys(std::string_view a, std::string_view b) {
+  const size_t n = a.size() < b.size() ? a.size() : b.size();
+  if (n > 0) {
+    const int c = std::memcmp(a.data(), b.data(), n);
+    if (c != 0) return c < 0 ? -1 : 1;
+  }
+  if (a.size() == b.size()) return 0;
+  return a.size() < b.size() ? -1 : 1;
+}
 
 // Readable dump of bytes as "7F FF 00" for messages and test failures.
 std::string HexBytes(std::string_view s);
