@@ -1,5 +1,6 @@
 #include "runtime/kestrel/format/compress.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -41,22 +42,22 @@ size_t FindRun(std::string_view plain, size_t from) {
   const size_t n = plain.size();
   const char* d = plain.data();
   size_t i = from;
-  // Eight neighbour pairs at a time: a zero byte in w ^ (w shifted a byte)
-  // marks two equal bytes. The zero-byte test may flag a byte next to a real
-  // zero, so a flagged word only sends us to the exact check.
-  constexpr uint64_t kLow = 0x0101010101010101ull;
-  constexpr uint64_t kHigh = 0x8080808080808080ull;
+  // Six starting places per step: z has a zero byte where a byte equals the
+  // next one; y a zero byte where three such pairs follow each other, which
+  // is a run of 4. The zero-byte test below is exact (no carries between
+  // bytes); the top two bytes of y see past the window and are masked off.
+  static_assert(std::endian::native == std::endian::little, "byte j of a word is d[i + j]");
+  constexpr uint64_t kSeven = 0x7F7F7F7F7F7F7F7Full;
+  constexpr uint64_t kLanes = 0x0000808080808080ull;
   while (i + 9 <= n) {
     uint64_t a, b;
     std::memcpy(&a, d + i, 8);
     std::memcpy(&b, d + i + 1, 8);
     const uint64_t z = a ^ b;
-    if (((z - kLow) & ~z & kHigh) != 0) {
-      for (size_t k = i; k < i + 8 && k + 3 < n; ++k) {
-        if (RunAt(d, k)) return k;
-      }
-    }
-    i += 8;
+    const uint64_t y = z | (z >> 8) | (z >> 16);
+    const uint64_t zero = ~(((y & kSeven) + kSeven) | y | kSeven) & kLanes;
+    if (zero != 0) return i + static_cast<size_t>(__builtin_ctzll(zero)) / 8;
+    i += 6;
   }
   for (size_t k = i; k + 3 < n; ++k) {
     if (RunAt(d, k)) return k;
