@@ -10,6 +10,17 @@
 
 namespace krl {
 
+int OpenForCheck(const std::string& path, Io& io, std::unique_ptr<kestrel::PageStore>* store) {
+  kestrel::PageStore::OpenOptions options;
+  options.mode = kestrel::kAccessRead | kestrel::kDenyNone;
+  kestrel::Outcome o = kestrel::PageStore::Open(path, options, store);
+  if (!o.ok()) {
+    io.err << path << ": " << o.ToString() << "\n";
+    return o.code() == kestrel::kInvalidDataFile ? kExitInvalid : kExitUsage;
+  }
+  return kExitOk;
+}
+
 int CheckTablesReport(kestrel::PageStore* store, Io& io) {
   std::string detail;
   kestrel::Outcome o = kestrel::CheckTables(store, &detail);
@@ -31,13 +42,7 @@ int Run(const std::vector<std::string>& args, Io& io) {
     return kExitUsage;
   }
   std::unique_ptr<kestrel::PageStore> store;
-  kestrel::PageStore::OpenOptions options;
-  options.mode = kestrel::kAccessRead | kestrel::kDenyNone;
-  kestrel::Outcome o = kestrel::PageStore::Open(args[0], options, &store);
-  if (!o.ok()) {
-    io.err << args[0] << ": " << o.ToString() << "\n";
-    return o.code() == kestrel::kInvalidDataFile ? kExitInvalid : kExitUsage;
-  }
+  if (int rc = OpenForCheck(args[0], io, &store); rc != kExitOk) return rc;
   return CheckTablesReport(store.get(), io);
 }
 

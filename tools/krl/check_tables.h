@@ -3,10 +3,17 @@
 #ifndef TOOLS_KRL_CHECK_TABLES_H_
 #define TOOLS_KRL_CHECK_TABLES_H_
 
+#include <memory>
+#include <string>
+
 #include "runtime/kestrel/store/page_store.h"
 #include "tools/krl/command.h"
 
 namespace krl {
+
+// Opens FILE read-only for checking; on failure prints why on io.err and
+// returns the exit status (kExitInvalid or kExitUsage), else kExitOk.
+int OpenForCheck(const std::string& path, Io& io, std::unique_ptr<kestrel::PageStore>* store);
 
 // Prints "tables ok: ..." or "check failed: ..." on io.out; returns kExitOk
 // or kExitCorrupt (kExitUsage when the file cannot be read).

@@ -4,8 +4,6 @@
 #include <memory>
 #include <ostream>
 
-#include "runtime/kestrel/os/open_mode.h"
-#include "runtime/kestrel/os/status.h"
 #include "runtime/kestrel/store/page_store.h"
 #include "tools/krl/check_tables.h"
 #include "tools/krl/command.h"
@@ -19,16 +17,10 @@ int Run(const std::vector<std::string>& args, Io& io) {
     return kExitUsage;
   }
   std::unique_ptr<kestrel::PageStore> store;
-  kestrel::PageStore::OpenOptions options;
-  options.mode = kestrel::kAccessRead | kestrel::kDenyNone;
-  kestrel::Outcome o = kestrel::PageStore::Open(args[0], options, &store);
-  if (!o.ok()) {
-    io.err << args[0] << ": " << o.ToString() << "\n";
-    return o.code() == kestrel::kInvalidDataFile ? kExitInvalid : kExitUsage;
-  }
+  if (int rc = OpenForCheck(args[0], io, &store); rc != kExitOk) return rc;
   std::string detail;
   store->BeginOperation();
-  o = store->CheckIntegrity(&detail);
+  kestrel::Outcome o = store->CheckIntegrity(&detail);
   store->EndOperation();
   if (!o.ok()) {
     io.out << "check failed: " << o.ToString();
