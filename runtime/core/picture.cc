@@ -29,6 +29,25 @@ int PictureBuilder::ReadNumber(std::string_view s, size_t* i, int max_digits) {
   return digits == 0 ? -1 : n;
 }
 
+void PictureBuilder::ReadIndicators(std::string_view s, size_t* i, char* group, char* decimal) {
+  auto is_decimal = [](char c) { return c == '.' || c == '`' || c == 'v' || c == 'V'; };
+  *group = *decimal = 0;
+  if (*i + 1 < s.size() && (s[*i] == '.' || s[*i] == '_' || s[*i] == '`') && is_decimal(s[*i + 1])) {
+    *group = s[*i];
+    *decimal = s[*i + 1];
+    *i += 2;
+  } else if (*i < s.size() && is_decimal(s[*i])) {
+    *decimal = s[(*i)++];
+  }
+}
+
+void PictureBuilder::ApplySeparatorAndFill(Picture* p, char separator, char fill) {
+  for (PicturePosition& pos : p->positions_) {
+    if (pos.kind == PositionKind::kDateTimeSeparator && separator != 0) pos.ch = separator;
+    if (pos.suppressible && fill != 0) pos.ch = fill;
+  }
+}
+
 Picture Picture::Compile(std::string_view text) {
   Picture p;
   if (text.size() < 2 || text[0] != '@') return Picture();

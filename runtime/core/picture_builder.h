@@ -41,6 +41,11 @@ struct PictureBuilder {
   static void Push(Picture* p, PositionKind kind, char ch, bool suppressible = false);
   // Reads a decimal number of at most `max_digits` digits at s[*i]; -1 if none.
   static int ReadNumber(std::string_view s, size_t* i, int max_digits);
+  // Reads the grouping and decimal indicators of a number or scientific
+  // picture at s[*i] (a grouping character needs a decimal indicator after it).
+  static void ReadIndicators(std::string_view s, size_t* i, char* group, char* decimal);
+  // Gives date and time positions their separator and fill characters.
+  static void ApplySeparatorAndFill(Picture* p, char separator, char fill);
 };
 
 }  // namespace rt

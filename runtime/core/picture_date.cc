@@ -112,10 +112,7 @@ bool PictureBuilder::CompileDate(std::string_view s, Picture* p) {
     }
     p->variable_names_ = number == 4;
   }
-  for (PicturePosition& pos : p->positions_) {
-    if (pos.kind == Kind::kDateTimeSeparator && separator != 0) pos.ch = separator;
-    if (pos.suppressible && fill != 0) pos.ch = fill;
-  }
+  ApplySeparatorAndFill(p, separator, fill);
   return true;
 }
 

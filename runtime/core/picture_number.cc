@@ -45,14 +45,7 @@ bool PictureBuilder::CompileNumber(std::string_view s, Picture* p) {
   if (width < 1 || width > Picture::kMaxPositions) return false;
 
   char group = 0, decimal = 0;
-  auto is_decimal = [](char c) { return c == '.' || c == '`' || c == 'v' || c == 'V'; };
-  if (i + 1 < s.size() && (s[i] == '.' || s[i] == '_' || s[i] == '`') && is_decimal(s[i + 1])) {
-    group = s[i];
-    decimal = s[i + 1];
-    i += 2;
-  } else if (i < s.size() && is_decimal(s[i])) {
-    decimal = s[i++];
-  }
+  ReadIndicators(s, &i, &group, &decimal);
   int places = 0;
   if (decimal != 0) {
     places = ReadNumber(s, &i, 3);

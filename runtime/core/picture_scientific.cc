@@ -19,14 +19,7 @@ bool PictureBuilder::CompileScientific(std::string_view s, Picture* p) {
   const int width = ReadNumber(s, &i, 3);
   if (width < 7 || width > Picture::kMaxPositions) return false;
   char group = 0, decimal = 0;
-  auto is_decimal = [](char c) { return c == '.' || c == '`' || c == 'v' || c == 'V'; };
-  if (i + 1 < s.size() && (s[i] == '.' || s[i] == '_' || s[i] == '`') && is_decimal(s[i + 1])) {
-    group = s[i];
-    decimal = s[i + 1];
-    i += 2;
-  } else if (i < s.size() && is_decimal(s[i])) {
-    decimal = s[i++];
-  }
+  ReadIndicators(s, &i, &group, &decimal);
   int places = 0;
   if (decimal != 0) places = std::max(0, ReadNumber(s, &i, 3));
   if (i != s.size()) return false;

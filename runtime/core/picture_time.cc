@@ -74,10 +74,7 @@ bool PictureBuilder::CompileTime(std::string_view s, Picture* p) {
       }
     }
   }
-  for (PicturePosition& pos : p->positions_) {
-    if (pos.kind == Kind::kDateTimeSeparator && separator != 0) pos.ch = separator;
-    if (pos.suppressible && fill != 0) pos.ch = fill;
-  }
+  ApplySeparatorAndFill(p, separator, fill);
   return true;
 }
 
