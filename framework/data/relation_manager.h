@@ -94,6 +94,10 @@ class RelationManager {
  private:
   // Begins the transaction over the enlisted files; Throw(24) on failure.
   Level BeginTransaction();
+  // Opens the file with its relations and, with UseLogout, enlists the files
+  // the operation writes (through `logout`) and begins the transaction.
+  // On failure everything is closed again and the level returned.
+  Level OpenFramed(Level (RelationManager::*logout)());
   void Rollback();
   // Commits when a transaction runs; a failure is a programming error.
   void Commit();

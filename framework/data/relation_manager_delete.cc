@@ -20,23 +20,8 @@ Level RelationManager::Delete(bool askFirst) {
   if (askFirst && Me->Throw(11) != Level::Benign) return Level::Cancel;
   for (;;) {
     const std::string pos = Me->Position();
-    Level r = ForceOpen(false);
-    if (r != Level::Benign) {
-      Close(false);
-      return r;
-    }
-    if (UseLogout) {
-      r = LogoutDelete();
-      if (r != Level::Benign) {
-        DropEnlisted();
-        Close(false);
-        return r;
-      }
-      if (BeginTransaction() != Level::Benign) {
-        Close(false);
-        return Level::Notify;
-      }
-    }
+    Level r = OpenFramed(&RelationManager::LogoutDelete);
+    if (r != Level::Benign) return r;
     Me->TryReget(pos);  // read again inside the transaction
     DeferedRelations();
     for (Relation& rel : *Relations) {

@@ -77,6 +77,27 @@ Level RelationManager::LogoutDelete() {
   return Level::Benign;
 }
 
+Level RelationManager::OpenFramed(Level (RelationManager::*logout)()) {
+  Level r = ForceOpen(false);
+  if (r != Level::Benign) {
+    Close(false);
+    return r;
+  }
+  if (UseLogout) {
+    r = (this->*logout)();
+    if (r != Level::Benign) {
+      DropEnlisted();
+      Close(false);
+      return r;
+    }
+    if (BeginTransaction() != Level::Benign) {
+      Close(false);
+      return Level::Notify;
+    }
+  }
+  return Level::Benign;
+}
+
 Level RelationManager::BeginTransaction() {
   if (!UseLogout) {
     DropEnlisted();  // the driver refused: go on without a transaction

@@ -17,23 +17,8 @@ constexpr int kLastComponent = 22;
 }  // namespace
 
 Level RelationManager::Update(bool fromForm) {
-  Level r = ForceOpen(false);
-  if (r != Level::Benign) {
-    Close(false);
-    return r;
-  }
-  if (UseLogout) {
-    r = LogoutUpdate();
-    if (r != Level::Benign) {
-      DropEnlisted();
-      Close(false);
-      return r;
-    }
-    if (BeginTransaction() != Level::Benign) {
-      Close(false);
-      return Level::Notify;
-    }
-  }
+  Level r = OpenFramed(&RelationManager::LogoutUpdate);
+  if (r != Level::Benign) return r;
   r = Me->TryUpdate();
   if (r != Level::Benign) {
     Rollback();
