@@ -63,7 +63,8 @@ struct Piece {
 }  // namespace
 
 // Writes pieces in file order, each run of adjacent pieces in one gathered
-// write; the first failure is kept as the commit's write error.
+// write of at most kMaxGatherBytes (one piece alone may exceed it); the first
+// failure is kept as the commit's write error.
 static int WritePieces(File& file, std::vector<Piece>& pieces) {
   std::sort(pieces.begin(), pieces.end(), [](const Piece& a, const Piece& b) { return a.at < b.at; });
   int first_error = kOk;
@@ -72,7 +73,8 @@ static int WritePieces(File& file, std::vector<Piece>& pieces) {
     run.clear();
     const uint64_t start = pieces[i].at;
     uint64_t end = start;
-    while (i < pieces.size() && pieces[i].at == end && run.size() < 4096) {
+    while (i < pieces.size() && pieces[i].at == end &&
+           (run.empty() || end - start + pieces[i].bytes.size() <= PageStore::kMaxGatherBytes)) {
       run.push_back(pieces[i].bytes);
       end += pieces[i].bytes.size();
       ++i;

@@ -30,6 +30,11 @@ namespace kestrel {
 // defers it).
 class PageStore {
  public:
+  // Bytes of adjacent page images written by one gathered write of a commit.
+  // Gathering many megabytes in one call made the kernel's copy erratic and
+  // slow; a few hundred KB keep the calls few and the copy steady.
+  static constexpr uint64_t kMaxGatherBytes = 256 * 1024;
+
   struct OpenOptions {
     int mode = 0x42;  // read/write, deny none
     bool create = false;
