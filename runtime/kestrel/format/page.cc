@@ -45,7 +45,7 @@ Status CheckKeyOrder(const std::vector<Record>& records) {
   return Status::OK();
 }
 
-Status EncodePage(const Page& page, uint32_t ref, std::string* image, PageHeader* header_out) {
+Status AppendPageImage(const Page& page, uint32_t ref, std::string* image, PageHeader* header_out) {
   const size_t count = page.records.size();
   const size_t children = page.isIndex() ? 4 * count : 0;
   if (count > 0xFFFF) return Status::Corruption(Check::kPageTooLarge);
@@ -55,20 +55,26 @@ Status EncodePage(const Page& page, uint32_t ref, std::string* image, PageHeader
   // the expanded size bounds the plain image, so one allocation serves.
   const size_t fixed = kPageHeaderSize + children;
   std::string& out = *image;
-  out.clear();
-  out.reserve(UnitsFor(std::max(expanded, fixed)) * kUnitSize);
-  out.resize(fixed);
-  KESTREL_RETURN_IF_ERROR(EncodeRecordStream(page.records, &out));
-  const size_t plain_size = out.size();
+  const size_t base = out.size();
+  out.reserve(base + UnitsFor(std::max(expanded, fixed)) * kUnitSize);
+  out.resize(base + fixed);
+  Status s = EncodeRecordStream(page.records, &out);
+  if (!s.ok()) {
+    out.resize(base);
+    return s;
+  }
+  const size_t plain_size = out.size() - base;
   size_t stored_size = plain_size;
-  std::string packed;
-  if (Compress(std::string_view(out).substr(fixed), &packed) &&
+  // Kept between calls: a commit encodes thousands of pages.
+  thread_local std::string packed;
+  if (Compress(std::string_view(out).substr(base + fixed), &packed) &&
       UnitsFor(fixed + packed.size()) < UnitsFor(plain_size)) {
     stored_size = fixed + packed.size();
-    out.replace(fixed, std::string::npos, packed);
+    out.replace(base + fixed, std::string::npos, packed);
   }
   // The plain size must fit its 16-bit field even when the image is compressed.
   if (UnitsFor(stored_size) > static_cast<size_t>(kMaxUnits) || plain_size > 0xFFFF) {
+    out.resize(base);
     return Status::Corruption(Check::kPageTooLarge);
   }
   PageHeader h;
@@ -79,14 +85,19 @@ Status EncodePage(const Page& page, uint32_t ref, std::string* image, PageHeader
   h.record_count = static_cast<uint16_t>(count);
   h.level = page.level;
 
-  out.resize(UnitsFor(stored_size) * kUnitSize, kPadByte);
-  char* p = out.data();
+  out.resize(base + UnitsFor(stored_size) * kUnitSize, kPadByte);
+  char* p = out.data() + base;
   h.EncodeTo(p);
   if (page.isIndex()) {
     for (size_t i = 0; i < count; ++i) Put32LE(p + kPageHeaderSize + 4 * i, page.records[i].child);
   }
   if (header_out) *header_out = h;
   return Status::OK();
+}
+
+Status EncodePage(const Page& page, uint32_t ref, std::string* image, PageHeader* header_out) {
+  image->clear();
+  return AppendPageImage(page, ref, image, header_out);
 }
 
 Status DecodePage(std::string_view image, Page* page, PageHeader* header_out, int expected_units) {

@@ -52,6 +52,8 @@ Status CheckKeyOrder(const std::vector<Record>& records);
 // when the image would exceed 15104 bytes and kRecordTooLong for a record of
 // 15094 bytes or more. `header` (optional) receives the page header written.
 Status EncodePage(const Page& page, uint32_t ref, std::string* image, PageHeader* header = nullptr);
+// The same image appended to *image; on failure *image is left as it was.
+Status AppendPageImage(const Page& page, uint32_t ref, std::string* image, PageHeader* header = nullptr);
 
 // Decodes a stored image (padding may be present or not). Checks that the
 // stored size fits the image, that the stream expands and decodes to exactly

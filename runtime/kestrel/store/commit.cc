@@ -9,35 +9,47 @@
 
 namespace kestrel {
 
-// Builds the image of every dirty page and gives each page the place of its
-// size class. Placing a page rewrites its parent's entry, so parents are
-// encoded again until nothing changes.
+// Appends the image of `page` at reference `ref` to *out. The records are
+// lent to the encoder and taken back, not copied; `lent` only carries them.
+Outcome PageStore::AppendImage(CachedPage* page, uint32_t ref, Page* lent, std::string* out) {
+  lent->level = page->level;
+  lent->records.clear();
+  lent->records.reserve(page->records.size());
+  page->records.ForEachMutable([&](Record& r) { lent->records.push_back(std::move(r)); });
+  Status s = AppendPageImage(*lent, ref, out);
+  size_t back = 0;
+  page->records.ForEachMutable([&](Record& r) { r = std::move(lent->records[back++]); });
+  if (!s.ok()) return Fail(s);
+  return Outcome::OK();
+}
+
+// Finds the size class of every dirty page and gives each page the place of
+// its size class. Placing a page rewrites its parent's entry, so parents are
+// encoded again until nothing changes. The images themselves are built
+// again when written: keeping them all would hold a second copy of every
+// record changed (hundreds of MB for a bulk load) until the writes.
 Outcome PageStore::PreparePages() {
+  Page lent;
+  std::string image;
+  std::vector<CachedPage*> pending;
   for (int round = 0; round < 2; ++round) {
     for (;;) {
-      std::vector<CachedPage*> pending;
+      pending.clear();
       for (CachedPage* p : cache_.dirty()) {
         if (!p->image_valid) pending.push_back(p);
       }
       if (pending.empty()) break;
       for (CachedPage* p : pending) {
-        // The records are lent to the encoder and taken back, not copied.
-        Page page;
-        page.level = p->level;
-        page.records.reserve(p->records.size());
-        p->records.ForEachMutable([&](Record& r) { page.records.push_back(std::move(r)); });
-        Status s = EncodePage(page, p->ref < 0 ? 0 : static_cast<uint32_t>(p->ref), &p->image);
-        size_t back = 0;
-        p->records.ForEachMutable([&](Record& r) { r = std::move(page.records[back++]); });
-        if (!s.ok()) return Fail(s);
-        p->units = static_cast<int>(p->image.size() / kUnitSize);
+        image.clear();
+        KESTREL_RETURN_IF_FAILED(AppendImage(p, 0, &lent, &image));
+        p->units = static_cast<int>(image.size() / kUnitSize);
         p->image_valid = true;
         if (p->ref < 0) {
           KESTREL_RETURN_IF_FAILED(TakePlace(p, p->units));
           continue;
         }
         int units = 0;
-        s = header_.SizeClassOf(static_cast<uint32_t>(p->ref), &units);
+        Status s = header_.SizeClassOf(static_cast<uint32_t>(p->ref), &units);
         if (!s.ok()) return Fail(s);
         if (units != p->units) {
           KESTREL_RETURN_IF_FAILED(FreePlace(p, true));
@@ -86,13 +98,46 @@ static int WritePieces(File& file, std::vector<Piece>& pieces) {
   return first_error;
 }
 
-Outcome PageStore::PatchPosition(CachedPage* page) {
-  if (!page->image_valid || page->image.size() < kPageHeaderSize) {
+// Appends the page's final image, scrambled, to *out. Its records have not
+// changed since PreparePages, so neither has its size.
+Outcome PageStore::AppendFinalImage(CachedPage* page, Page* lent, std::string* out) {
+  const size_t base = out->size();
+  KESTREL_RETURN_IF_FAILED(AppendImage(page, static_cast<uint32_t>(page->ref), lent, out));
+  const size_t size = out->size() - base;
+  if (!page->image_valid || size != static_cast<size_t>(page->units) * kUnitSize) {
+    out->resize(base);
     return Fail(Status::Corruption(Check::kPageHeader));
   }
-  Put32LE(page->image.data(), static_cast<uint32_t>(PagePosition(static_cast<uint32_t>(page->ref))));
-  // The image only serves the writes of this commit; the records stay plain.
-  ScrambleBuffer(&page->image);
+  if (cipher_) Scramble(*cipher_, out->data() + base, size);
+  return Outcome::OK();
+}
+
+// Writes the pages placed beyond the committed end straight to their places,
+// in file order, building the images of each run of adjacent pages in one
+// buffer of at most kMaxGatherBytes (one page alone may exceed it). The
+// first failure is kept as the commit's write error.
+Outcome PageStore::WriteNewPages(std::vector<CachedPage*>& pages, int* first_error) {
+  std::sort(pages.begin(), pages.end(), [](const CachedPage* a, const CachedPage* b) { return a->ref < b->ref; });
+  Page lent;
+  std::string run;
+  uint64_t start = 0;
+  auto write_run = [&] {
+    if (run.empty()) return;
+    int rc = file_->Write(start, run.data(), run.size());
+    if (rc != kOk && *first_error == kOk) *first_error = rc;
+    run.clear();
+  };
+  for (CachedPage* p : pages) {
+    const uint64_t at = PagePosition(static_cast<uint32_t>(p->ref));
+    const uint64_t size = static_cast<uint64_t>(p->units) * kUnitSize;
+    if (!run.empty() && (at != start + run.size() || run.size() + size > kMaxGatherBytes)) write_run();
+    if (run.empty()) {
+      start = at;
+      run.reserve(std::min<uint64_t>(kMaxGatherBytes, pages.size() * size));
+    }
+    KESTREL_RETURN_IF_FAILED(AppendFinalImage(p, &lent, &run));
+  }
+  write_run();
   return Outcome::OK();
 }
 
@@ -128,19 +173,22 @@ Outcome PageStore::CommitPhase1() {
   // Pages beyond the committed end are no part of the old state: they go
   // straight to their places. Everything else goes through the journal.
   std::vector<Piece> pieces;
+  std::vector<CachedPage*> new_pages;
+  Page lent;
   for (CachedPage* p : cache_.dirty()) {
-    const uint64_t position = PagePosition(static_cast<uint32_t>(p->ref));
-    o = PatchPosition(p);
+    if (PagePosition(static_cast<uint32_t>(p->ref)) >= committed_end_) {
+      new_pages.push_back(p);
+      continue;
+    }
+    // Journaled images serve both phases.
+    p->image.clear();
+    o = AppendFinalImage(p, &lent, &p->image);
     if (!o.ok()) {
       Discard();
       return o;
     }
-    if (position < committed_end_) {
-      pieces.push_back({journal_end, p->image});
-      journal_end += p->image.size();
-    } else {
-      pieces.push_back({position, p->image});
-    }
+    pieces.push_back({journal_end, p->image});
+    journal_end += p->image.size();
   }
   // Header fields hold 32-bit positions.
   if (journal_end + kHeaderSize > UINT32_MAX) {
@@ -152,11 +200,14 @@ Outcome PageStore::CommitPhase1() {
   std::string new_header = header_.Encode();
   ScrambleBuffer(&new_header);
   pieces.push_back({journal_end, new_header});
-  int rc = WritePieces(*file_, pieces);
-  // Only images that go through the journal are written again in phase 2.
-  for (CachedPage* p : cache_.dirty()) {
-    if (PagePosition(static_cast<uint32_t>(p->ref)) >= committed_end_) std::string().swap(p->image);
+  int rc = kOk;
+  o = WriteNewPages(new_pages, &rc);
+  if (!o.ok()) {
+    Discard();
+    return o;
   }
+  const int journal_rc = WritePieces(*file_, pieces);
+  if (rc == kOk) rc = journal_rc;
   if (rc == kOk) rc = file_->Flush();
   if (rc == kOk) {
     Header marked = old;

@@ -12,6 +12,7 @@
 
 #include "runtime/kestrel/format/cipher.h"
 #include "runtime/kestrel/format/header.h"
+#include "runtime/kestrel/format/page.h"
 #include "runtime/kestrel/format/record.h"
 #include "runtime/kestrel/os/file.h"
 #include "runtime/kestrel/store/cursor.h"
@@ -186,8 +187,9 @@ class PageStore {
 
   // Commit and discard (commit.cc).
   Outcome PreparePages();
-  // Stamps the page's own position into its prepared image.
-  Outcome PatchPosition(CachedPage* page);
+  Outcome AppendImage(CachedPage* page, uint32_t ref, Page* lent, std::string* out);
+  Outcome AppendFinalImage(CachedPage* page, Page* lent, std::string* out);
+  Outcome WriteNewPages(std::vector<CachedPage*>& pages, int* first_error);
   Outcome WriteHeader(const Header& h, uint64_t at);
   void FinishCommit();
 
