@@ -4,6 +4,10 @@
 #include <cstdint>
 #include <cstring>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace kestrel {
 
 void AppendCount(std::string* out, size_t n) {
@@ -49,6 +53,20 @@ size_t FindRun(std::string_view plain, size_t from) {
   static_assert(std::endian::native == std::endian::little, "byte j of a word is d[i + j]");
   constexpr uint64_t kSeven = 0x7F7F7F7F7F7F7F7Full;
   constexpr uint64_t kLanes = 0x0000808080808080ull;
+#ifdef __SSE2__
+  // Sixteen starting places per step: lane j is set where d[i + j] equals
+  // the three bytes after it.
+  while (i + 19 <= n) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i + 1));
+    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i + 2));
+    const __m128i e = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i + 3));
+    const __m128i eq = _mm_and_si128(_mm_and_si128(_mm_cmpeq_epi8(a, b), _mm_cmpeq_epi8(a, c)), _mm_cmpeq_epi8(a, e));
+    const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(eq));
+    if (mask != 0) return i + static_cast<size_t>(__builtin_ctz(mask));
+    i += 16;
+  }
+#endif
   while (i + 9 <= n) {
     uint64_t a, b;
     std::memcpy(&a, d + i, 8);

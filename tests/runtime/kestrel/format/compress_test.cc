@@ -37,7 +37,9 @@ TEST(CompressTest, FindsARunAtEveryOffsetOfTheWordScan) {
   const std::string backgrounds[] = {"abcdefghijklmnopqrstuvwxyz", std::string("\x00\x01\x00\x01", 4),
                                      std::string("\x80\x00\x80\x00\x81\x01", 6)};
   for (const std::string& bg : backgrounds) {
-    for (size_t length = 4; length <= 40; length += 9) {
+    // Lengths past 19 reach the 16-byte steps; the others end in the word
+    // and byte scans.
+    for (size_t length = 4; length <= 70; length += 11) {
       std::string plain;
       while (plain.size() < length) plain += bg;
       plain.resize(length);
@@ -66,8 +68,26 @@ TEST(CompressTest, RoundTripsRandomRunnyData) {
       plain.append(rng() % 300, static_cast<char>(rng() % 3 ? ' ' : rng()));
       plain.push_back(static_cast<char>(rng()));
     }
+    // The coding is fixed: every maximal run of 4 or more, in order.
+    std::string expect;
+    size_t pending = 0;
+    for (size_t p = 0; p + 3 < plain.size();) {
+      size_t n = 1;
+      while (p + n < plain.size() && plain[p + n] == plain[p]) ++n;
+      if (n >= 4) {
+        AppendCount(&expect, p + 1 - pending);
+        expect.append(plain, pending, p + 1 - pending);
+        AppendCount(&expect, n - 1);
+        pending = p + n;
+      }
+      p += n;
+    }
     std::string packed;
-    if (!Compress(plain, &packed)) continue;
+    ASSERT_EQ(Compress(plain, &packed), pending > 0);
+    if (pending == 0) continue;
+    AppendCount(&expect, plain.size() - pending);
+    expect.append(plain, pending);
+    EXPECT_EQ(HexBytes(packed), HexBytes(expect));
     std::string back;
     ASSERT_TRUE(Decompress(packed, plain.size(), &back).ok());
     EXPECT_EQ(back, plain);
