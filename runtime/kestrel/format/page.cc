@@ -45,7 +45,8 @@ Status CheckKeyOrder(const std::vector<Record>& records) {
   return Status::OK();
 }
 
-Status AppendPageImage(const Page& page, uint32_t ref, std::string* image, PageHeader* header_out) {
+Status AppendPageImage(const Page& page, uint32_t ref, std::string* image, PageHeader* header_out,
+                       bool try_compress) {
   const size_t count = page.records.size();
   const size_t children = page.isIndex() ? 4 * count : 0;
   if (count > 0xFFFF) return Status::Corruption(Check::kPageTooLarge);
@@ -67,7 +68,7 @@ Status AppendPageImage(const Page& page, uint32_t ref, std::string* image, PageH
   size_t stored_size = plain_size;
   // Kept between calls: a commit encodes thousands of pages.
   thread_local std::string packed;
-  if (Compress(std::string_view(out).substr(base + fixed), &packed) &&
+  if (try_compress && Compress(std::string_view(out).substr(base + fixed), &packed) &&
       UnitsFor(fixed + packed.size()) < UnitsFor(plain_size)) {
     stored_size = fixed + packed.size();
     out.replace(base + fixed, std::string::npos, packed);
@@ -98,6 +99,31 @@ Status AppendPageImage(const Page& page, uint32_t ref, std::string* image, PageH
 Status EncodePage(const Page& page, uint32_t ref, std::string* image, PageHeader* header_out) {
   image->clear();
   return AppendPageImage(page, ref, image, header_out);
+}
+
+Status PageImageUnits(const Page& page, size_t* units, bool* stored_plain) {
+  const size_t count = page.records.size();
+  if (count > 0xFFFF) return Status::Corruption(Check::kPageTooLarge);
+  KESTREL_RETURN_IF_ERROR(CheckKeyOrder(page.records));
+  size_t stream = 0;
+  bool run = false;
+  KESTREL_RETURN_IF_ERROR(MeasureRecordStream(page.records, &stream, &run));
+  if (run) {
+    // Whether the run pays takes the compressor itself.
+    thread_local std::string image;
+    PageHeader h;
+    KESTREL_RETURN_IF_ERROR(EncodePage(page, 0, &image, &h));
+    *units = image.size() / kUnitSize;
+    *stored_plain = !h.compressed();
+    return Status::OK();
+  }
+  const size_t plain_size = kPageHeaderSize + (page.isIndex() ? 4 * count : 0) + stream;
+  if (UnitsFor(plain_size) > static_cast<size_t>(kMaxUnits) || plain_size > 0xFFFF) {
+    return Status::Corruption(Check::kPageTooLarge);
+  }
+  *units = UnitsFor(plain_size);
+  *stored_plain = true;
+  return Status::OK();
 }
 
 Status DecodePage(std::string_view image, Page* page, PageHeader* header_out, int expected_units) {

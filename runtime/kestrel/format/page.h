@@ -53,7 +53,15 @@ Status CheckKeyOrder(const std::vector<Record>& records);
 // 15094 bytes or more. `header` (optional) receives the page header written.
 Status EncodePage(const Page& page, uint32_t ref, std::string* image, PageHeader* header = nullptr);
 // The same image appended to *image; on failure *image is left as it was.
-Status AppendPageImage(const Page& page, uint32_t ref, std::string* image, PageHeader* header = nullptr);
+// Without `try_compress` the stream is stored plain, as EncodePage does when
+// compressing it does not pay.
+Status AppendPageImage(const Page& page, uint32_t ref, std::string* image, PageHeader* header = nullptr,
+                       bool try_compress = true);
+
+// The size class (in units) of the image EncodePage builds for `page`, and
+// whether it stores the stream plain; the same failures. The image is only
+// built when the stream holds a run, to see whether compressing it pays.
+Status PageImageUnits(const Page& page, size_t* units, bool* stored_plain);
 
 // Decodes a stored image (padding may be present or not). Checks that the
 // stored size fits the image, that the stream expands and decodes to exactly

@@ -1,12 +1,20 @@
 #include "runtime/kestrel/format/record_stream.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "runtime/kestrel/format/coding.h"
+#include "runtime/kestrel/format/compress.h"
 
 namespace kestrel {
 
-Status EncodeRecordStream(const std::vector<Record>& records, std::string* out) {
+namespace {
+
+// Hands `fn` each record's part of the stream, as two pieces: its head (flag,
+// then the lengths that changed) and its own bytes after the prefix shared
+// with the record before.
+template <typename Fn>
+Status ForEachPiece(const std::vector<Record>& records, Fn fn) {
   const Record* prev = nullptr;
   for (const Record& r : records) {
     if (r.bytes.size() > kMaxRecordLength) return Status::Corruption(Check::kRecordTooLong);
@@ -21,12 +29,71 @@ Status EncodeRecordStream(const std::vector<Record>& records, std::string* out) 
       if (r.bytes.size() != prev->bytes.size()) flag |= 0x80;
       if (r.key_length != prev->key_length) flag |= 0x40;
     }
-    out->push_back(static_cast<char>(flag | shared));
-    if (flag & 0x80) Append16LE(out, static_cast<uint16_t>(r.bytes.size()));
-    if (flag & 0x40) Append16LE(out, r.key_length);
-    out->append(r.bytes, shared, std::string::npos);
+    char head[5];
+    size_t n = 0;
+    head[n++] = static_cast<char>(flag | shared);
+    if (flag & 0x80) {
+      Put16LE(head + n, static_cast<uint16_t>(r.bytes.size()));
+      n += 2;
+    }
+    if (flag & 0x40) {
+      Put16LE(head + n, r.key_length);
+      n += 2;
+    }
+    fn(std::string_view(head, n), std::string_view(r.bytes).substr(shared));
     prev = &r;
   }
+  return Status::OK();
+}
+
+// Tells whether the pieces seen so far hold a run of 4 equal bytes,
+// including runs that cross from one piece into the next.
+class RunWatch {
+ public:
+  bool found() const { return found_; }
+  void Add(std::string_view piece) {
+    if (found_ || piece.empty()) return;
+    // A run that crosses starts in the last 3 bytes already seen.
+    char window[6];
+    std::memcpy(window, tail_, tail_len_);
+    const size_t head = std::min<size_t>(3, piece.size());
+    std::memcpy(window + tail_len_, piece.data(), head);
+    found_ = HasRun(std::string_view(window, tail_len_ + head)) || HasRun(piece);
+    if (piece.size() >= 3) {
+      std::memcpy(tail_, piece.data() + piece.size() - 3, 3);
+      tail_len_ = 3;
+    } else {
+      const size_t n = tail_len_ + head;
+      tail_len_ = std::min<size_t>(3, n);
+      std::memmove(tail_, window + n - tail_len_, tail_len_);
+    }
+  }
+
+ private:
+  bool found_ = false;
+  char tail_[3];
+  size_t tail_len_ = 0;
+};
+
+}  // namespace
+
+Status EncodeRecordStream(const std::vector<Record>& records, std::string* out) {
+  return ForEachPiece(records, [&](std::string_view head, std::string_view own) {
+    out->append(head);
+    out->append(own);
+  });
+}
+
+Status MeasureRecordStream(const std::vector<Record>& records, size_t* size, bool* has_run) {
+  size_t n = 0;
+  RunWatch runs;
+  KESTREL_RETURN_IF_ERROR(ForEachPiece(records, [&](std::string_view head, std::string_view own) {
+    n += head.size() + own.size();
+    runs.Add(head);
+    runs.Add(own);
+  }));
+  *size = n;
+  *has_run = runs.found();
   return Status::OK();
 }
 

@@ -23,6 +23,10 @@ inline constexpr size_t kMaxSharedPrefix = 63;
 // bytes or more, or with a key longer than the record, fail.
 Status EncodeRecordStream(const std::vector<Record>& records, std::string* out);
 
+// The length of the stream EncodeRecordStream would append, and whether it
+// holds a run of 4 equal bytes, without building it; the same failures.
+Status MeasureRecordStream(const std::vector<Record>& records, size_t* size, bool* has_run);
+
 // Decodes exactly `count` records that must consume all of `stream`.
 // Child references are left 0.
 Status DecodeRecordStream(std::string_view stream, size_t count, std::vector<Record>* out);

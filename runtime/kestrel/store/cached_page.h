@@ -24,10 +24,11 @@ struct CachedPage {
   int pins = 0;
   uint64_t created = 0;
   uint64_t last_use = 0;
-  std::string image;  // prepared disk image during a commit
-  int units = 0;      // size class of `image`
-  bool image_valid = false;
-  uint64_t version = 0;  // changes whenever the records change  // `image` matches the records (own position patched at write)
+  std::string image;  // journaled image during a commit
+  int units = 0;      // size class of the page's image
+  bool stored_plain = false;  // the image stores its record stream uncompressed
+  bool image_valid = false;   // units and stored_plain match the records
+  uint64_t version = 0;  // changes whenever the records change
   std::vector<Cursor*> cursors;
 
   // Cache links.

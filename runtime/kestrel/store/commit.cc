@@ -9,28 +9,27 @@
 
 namespace kestrel {
 
-// Appends the image of `page` at reference `ref` to *out. The records are
-// lent to the encoder and taken back, not copied; `lent` only carries them.
-Outcome PageStore::AppendImage(CachedPage* page, uint32_t ref, Page* lent, std::string* out) {
+// Runs `fn` on a Page holding the records of `page`: they are lent and taken
+// back, not copied; `lent` only carries them.
+template <typename Fn>
+static Status WithRecordsLent(CachedPage* page, Page* lent, Fn fn) {
   lent->level = page->level;
   lent->records.clear();
   lent->records.reserve(page->records.size());
   page->records.ForEachMutable([&](Record& r) { lent->records.push_back(std::move(r)); });
-  Status s = AppendPageImage(*lent, ref, out);
+  Status s = fn(*lent);
   size_t back = 0;
   page->records.ForEachMutable([&](Record& r) { r = std::move(lent->records[back++]); });
-  if (!s.ok()) return Fail(s);
-  return Outcome::OK();
+  return s;
 }
 
 // Finds the size class of every dirty page and gives each page the place of
 // its size class. Placing a page rewrites its parent's entry, so parents are
-// encoded again until nothing changes. The images themselves are built
-// again when written: keeping them all would hold a second copy of every
-// record changed (hundreds of MB for a bulk load) until the writes.
+// measured again until nothing changes. The images are only built when
+// written: holding them all would keep a second copy of every record changed
+// (hundreds of MB for a bulk load) until the writes.
 Outcome PageStore::PreparePages() {
   Page lent;
-  std::string image;
   std::vector<CachedPage*> pending;
   for (int round = 0; round < 2; ++round) {
     for (;;) {
@@ -40,18 +39,21 @@ Outcome PageStore::PreparePages() {
       }
       if (pending.empty()) break;
       for (CachedPage* p : pending) {
-        image.clear();
-        KESTREL_RETURN_IF_FAILED(AppendImage(p, 0, &lent, &image));
-        p->units = static_cast<int>(image.size() / kUnitSize);
+        size_t units = 0;
+        Status s = WithRecordsLent(p, &lent, [&](const Page& page) {
+          return PageImageUnits(page, &units, &p->stored_plain);
+        });
+        if (!s.ok()) return Fail(s);
+        p->units = static_cast<int>(units);
         p->image_valid = true;
         if (p->ref < 0) {
           KESTREL_RETURN_IF_FAILED(TakePlace(p, p->units));
           continue;
         }
-        int units = 0;
-        Status s = header_.SizeClassOf(static_cast<uint32_t>(p->ref), &units);
+        int placed = 0;
+        s = header_.SizeClassOf(static_cast<uint32_t>(p->ref), &placed);
         if (!s.ok()) return Fail(s);
-        if (units != p->units) {
+        if (placed != p->units) {
           KESTREL_RETURN_IF_FAILED(FreePlace(p, true));
           KESTREL_RETURN_IF_FAILED(TakePlace(p, p->units));
         }
@@ -99,10 +101,14 @@ static int WritePieces(File& file, std::vector<Piece>& pieces) {
 }
 
 // Appends the page's final image, scrambled, to *out. Its records have not
-// changed since PreparePages, so neither has its size.
+// changed since PreparePages measured them, so neither has its size.
 Outcome PageStore::AppendFinalImage(CachedPage* page, Page* lent, std::string* out) {
   const size_t base = out->size();
-  KESTREL_RETURN_IF_FAILED(AppendImage(page, static_cast<uint32_t>(page->ref), lent, out));
+  // A stream that was found not to pay compressing is not tried again.
+  Status s = WithRecordsLent(page, lent, [&](const Page& p) {
+    return AppendPageImage(p, static_cast<uint32_t>(page->ref), out, nullptr, !page->stored_plain);
+  });
+  if (!s.ok()) return Fail(s);
   const size_t size = out->size() - base;
   if (!page->image_valid || size != static_cast<size_t>(page->units) * kUnitSize) {
     out->resize(base);

@@ -187,7 +187,6 @@ class PageStore {
 
   // Commit and discard (commit.cc).
   Outcome PreparePages();
-  Outcome AppendImage(CachedPage* page, uint32_t ref, Page* lent, std::string* out);
   Outcome AppendFinalImage(CachedPage* page, Page* lent, std::string* out);
   Outcome WriteNewPages(std::vector<CachedPage*>& pages, int* first_error);
   Outcome WriteHeader(const Header& h, uint64_t at);

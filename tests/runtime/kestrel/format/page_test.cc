@@ -5,6 +5,7 @@
 #include <random>
 
 #include "runtime/kestrel/format/coding.h"
+#include "runtime/kestrel/format/compress.h"
 #include "runtime/kestrel/format/header.h"
 #include "runtime/kestrel/format/record_stream.h"
 
@@ -55,6 +56,53 @@ TEST(PageTest, StoredCompressedOnlyWhenItSavesAUnit) {
     ASSERT_TRUE(DecodePage(image, &back, &hb, static_cast<int>(c.units)).ok());
     EXPECT_EQ(back.records, page.records);
   }
+}
+
+// The size class found without building the image is the built image's,
+// for pages stored plain with and without runs and for compressed ones.
+TEST(PageTest, ImageUnitsMatchTheBuiltImage) {
+  std::mt19937 rng(3);
+  // Few distinct bytes, among them typical flag and length bytes.
+  const char alphabet[] = {'\x00', '\x01', '\x40', '\x80', '\xC0', 'a'};
+  int compressed = 0, plain_with_run = 0;
+  for (int round = 0; round < 3000; ++round) {
+    Page page;
+    page.level = rng() % 4 == 0 ? 1 : 0;
+    const size_t count = rng() % 12;
+    const bool long_values = rng() % 4 == 0;
+    for (size_t i = 0; i < count; ++i) {
+      std::string key;
+      Append32BE(&key, static_cast<uint32_t>(i));
+      std::string value(long_values ? rng() % 3000 : rng() % 6, '\0');
+      for (char& c : value) c = alphabet[rng() % (rng() % 3 == 0 ? 6 : 2)];
+      Record r(key.substr(rng() % 3), page.isIndex() ? "" : value, 7);
+      if (!page.records.empty() && CompareKeys(r.key(), page.records.back().key()) <= 0) continue;
+      page.records.push_back(std::move(r));
+    }
+    std::string image;
+    PageHeader h;
+    const Status built = EncodePage(page, 0, &image, &h);
+    size_t units = 0;
+    bool stored_plain = false;
+    const Status found = PageImageUnits(page, &units, &stored_plain);
+    ASSERT_EQ(found.check(), built.check()) << round;
+    if (!built.ok()) continue;
+    ASSERT_EQ(units * kUnitSize, image.size()) << round;
+    ASSERT_EQ(stored_plain, !h.compressed()) << round;
+    compressed += h.compressed();
+    std::string stream;
+    ASSERT_TRUE(EncodeRecordStream(page.records, &stream).ok());
+    plain_with_run += !h.compressed() && HasRun(stream);
+  }
+  // Both ways of finding the size were taken.
+  EXPECT_GT(compressed, 100);
+  EXPECT_GT(plain_with_run, 10);
+  // Errors come out as the encoder's.
+  Page big = Leaf(Noise(15000));
+  big.records.push_back(Record("L", Noise(200)));
+  size_t units = 0;
+  bool stored_plain = false;
+  EXPECT_EQ(PageImageUnits(big, &units, &stored_plain).check(), Check::kPageTooLarge);
 }
 
 TEST(PageTest, IndexPageCarriesChildReferencesBeforeTheStream) {

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "bytes.h"
 #include "runtime/kestrel/format/coding.h"
+#include "runtime/kestrel/format/compress.h"
 
 namespace kestrel {
 namespace {
@@ -39,6 +42,46 @@ TEST(RecordStreamTest, SharedCountIsCappedAt63) {
   std::vector<Record> back;
   ASSERT_TRUE(DecodeRecordStream(s, 2, &back).ok());
   EXPECT_EQ(back, records);
+}
+
+// Measuring agrees with the stream built, runs included: runs inside one
+// record's bytes, and runs that cross into the next record's flag and
+// length bytes or over several short records.
+TEST(RecordStreamTest, MeasureMatchesTheBuiltStream) {
+  std::mt19937 rng(5);
+  // Few distinct bytes, among them typical flag and length bytes.
+  const char alphabet[] = {'\x00', '\x01', '\x02', '\x40', '\x80', 'a'};
+  int with_run = 0;
+  for (int round = 0; round < 4000; ++round) {
+    std::vector<Record> records;
+    const size_t count = rng() % 10;
+    const size_t longest = rng() % 4 == 0 ? 200 : 6;
+    for (size_t i = 0; i < count; ++i) {
+      std::string bytes(rng() % longest, '\0');
+      const size_t kinds = rng() % 3 == 0 ? 6 : 3;
+      for (char& c : bytes) c = alphabet[rng() % kinds];
+      Record r;
+      r.key_length = static_cast<uint16_t>(rng() % (bytes.size() + 1));
+      r.bytes = std::move(bytes);
+      records.push_back(std::move(r));
+    }
+    std::string stream;
+    ASSERT_TRUE(EncodeRecordStream(records, &stream).ok());
+    size_t size = 0;
+    bool has_run = false;
+    ASSERT_TRUE(MeasureRecordStream(records, &size, &has_run).ok());
+    ASSERT_EQ(size, stream.size()) << round;
+    ASSERT_EQ(has_run, HasRun(stream)) << round << ": " << HexBytes(stream);
+    with_run += has_run;
+  }
+  EXPECT_GT(with_run, 400);
+  EXPECT_LT(with_run, 3600);
+
+  std::vector<Record> too_long(1);
+  too_long[0].bytes.assign(kMaxRecordLength + 1, 'x');
+  size_t size = 0;
+  bool has_run = false;
+  EXPECT_EQ(MeasureRecordStream(too_long, &size, &has_run).check(), Check::kRecordTooLong);
 }
 
 TEST(RecordStreamTest, RejectsOversizedRecords) {
