@@ -62,9 +62,19 @@ void PageCache::Trim() {
 }
 
 void PageCache::Rehash(CachedPage* page, int32_t new_ref) {
-  buckets_[Bucket(page->ref)].erase(page->ref);
+  // The map node moves with the page: placing the pages of a big commit
+  // renames thousands of them.
+  auto node = buckets_[Bucket(page->ref)].extract(page->ref);
   page->ref = new_ref;
-  buckets_[Bucket(new_ref)][new_ref] = page;
+  auto& bucket = buckets_[Bucket(new_ref)];
+  if (node.empty()) {
+    bucket[new_ref] = page;
+    return;
+  }
+  node.key() = new_ref;
+  node.mapped() = page;
+  auto result = bucket.insert(std::move(node));
+  if (!result.inserted) result.position->second = page;
 }
 
 void PageCache::MarkDirty(CachedPage* page) {
