@@ -27,7 +27,10 @@ struct CachedPage {
   std::string image;  // journaled image during a commit
   int units = 0;      // size class of the page's image
   bool stored_plain = false;  // the image stores its record stream uncompressed
-  bool image_valid = false;   // units and stored_plain match the records
+  bool image_valid = false;   // placed by this commit's preparation for its current records
+  // units and stored_plain were measured for the records of this version.
+  bool measured = false;
+  uint64_t measured_version = 0;
   uint64_t version = 0;  // changes whenever the records change
   std::vector<Cursor*> cursors;
 

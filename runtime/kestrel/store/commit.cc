@@ -23,13 +23,26 @@ static Status WithRecordsLent(CachedPage* page, Page* lent, Fn fn) {
   return s;
 }
 
+// Finds the page's size class, unless it was measured since its records last
+// changed.
+Status PageStore::MeasurePage(CachedPage* page) {
+  if (page->measured && page->measured_version == page->version) return Status::OK();
+  size_t units = 0;
+  KESTREL_RETURN_IF_ERROR(WithRecordsLent(page, &measure_lent_, [&](const Page& p) {
+    return PageImageUnits(p, &units, &page->stored_plain);
+  }));
+  page->units = static_cast<int>(units);
+  page->measured = true;
+  page->measured_version = page->version;
+  return Status::OK();
+}
+
 // Finds the size class of every dirty page and gives each page the place of
 // its size class. Placing a page rewrites its parent's entry, so parents are
 // measured again until nothing changes. The images are only built when
 // written: holding them all would keep a second copy of every record changed
 // (hundreds of MB for a bulk load) until the writes.
 Outcome PageStore::PreparePages() {
-  Page lent;
   std::vector<CachedPage*> pending;
   for (int round = 0; round < 2; ++round) {
     for (;;) {
@@ -39,12 +52,8 @@ Outcome PageStore::PreparePages() {
       }
       if (pending.empty()) break;
       for (CachedPage* p : pending) {
-        size_t units = 0;
-        Status s = WithRecordsLent(p, &lent, [&](const Page& page) {
-          return PageImageUnits(page, &units, &p->stored_plain);
-        });
+        Status s = MeasurePage(p);
         if (!s.ok()) return Fail(s);
-        p->units = static_cast<int>(units);
         p->image_valid = true;
         if (p->ref < 0) {
           KESTREL_RETURN_IF_FAILED(TakePlace(p, p->units));
@@ -110,7 +119,8 @@ Outcome PageStore::AppendFinalImage(CachedPage* page, Page* lent, std::string* o
   });
   if (!s.ok()) return Fail(s);
   const size_t size = out->size() - base;
-  if (!page->image_valid || size != static_cast<size_t>(page->units) * kUnitSize) {
+  if (!page->image_valid || page->measured_version != page->version ||
+      size != static_cast<size_t>(page->units) * kUnitSize) {
     out->resize(base);
     return Fail(Status::Corruption(Check::kPageHeader));
   }

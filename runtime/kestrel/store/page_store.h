@@ -187,6 +187,7 @@ class PageStore {
 
   // Commit and discard (commit.cc).
   Outcome PreparePages();
+  Status MeasurePage(CachedPage* page);
   Outcome AppendFinalImage(CachedPage* page, Page* lent, std::string* out);
   Outcome WriteNewPages(std::vector<CachedPage*>& pages, int* first_error);
   Outcome WriteHeader(const Header& h, uint64_t at);
@@ -225,6 +226,7 @@ class PageStore {
   std::unordered_map<uint64_t, uint64_t> journal_map_;
   std::string read_buffer_;  // position -> journal copy (read-through)
 
+  Page measure_lent_;  // carries a page's records while it is measured
   Cursor insert_cursor_;
   std::string insert_upper_;  // keys below this belong to the insert cursor's leaf
   bool insert_unbounded_ = false;
