@@ -327,6 +327,7 @@ Outcome PageStore::InsertAppend(Record record) {
   KESTREL_RETURN_IF_FAILED(PrepareWrite(record));
   const std::string key(record.key());
   CachedPage* leaf = insert_cursor_.page_;
+  CachedPage* left = nullptr;  // the leaf split, when the cursor's leaf was
   if (leaf && leaf->level == 0 && !leaf->records.empty() &&
       CompareKeys(key, leaf->records.At(leaf->records.size() - 1).key()) > 0 &&
       (insert_unbounded_ || CompareKeys(key, insert_upper_) < 0)) {
@@ -336,6 +337,7 @@ Outcome PageStore::InsertAppend(Record record) {
     leaf->records.InsertAt(leaf->records.size(), std::move(record));
     Touch(leaf);
     if (!NeedsSplit(leaf)) return Outcome::OK();
+    left = leaf;  // dirty: stays cached whatever the split does
     std::vector<PathEntry> path;
     KESTREL_RETURN_IF_FAILED(Descend(key, 0, &path, &leaf));
     KESTREL_RETURN_IF_FAILED(SplitUpwards(std::move(path), leaf));
@@ -349,13 +351,12 @@ Outcome PageStore::InsertAppend(Record record) {
   std::string upper;
   bool has_upper = false;
   KESTREL_RETURN_IF_FAILED(Descend(key, 0, &path, &leaf, &upper, &has_upper));
-  CachedPage* left = insert_cursor_.page_;
   PlaceInsertCursor(leaf, upper, has_upper);
-  // Ascending additions leave that leaf alone from now on: measuring it for
-  // the commit while its records are still in the processor's cache saves
-  // reading them all again from memory then. A failure shows at the commit,
-  // which measures the page again.
-  if (left && left != leaf && left->dirty) (void)MeasurePage(left);
+  // Ascending additions leave the lower half of a split leaf alone from now
+  // on: measuring it for the commit while its records are still in the
+  // processor's cache saves reading them all again from memory then. A
+  // failure shows at the commit, which measures the page again.
+  if (left && left != leaf && left->level == 0) (void)MeasurePage(left);
   return Outcome::OK();
 }
 
