@@ -54,17 +54,26 @@ size_t FindRun(std::string_view plain, size_t from) {
   constexpr uint64_t kSeven = 0x7F7F7F7F7F7F7F7Full;
   constexpr uint64_t kLanes = 0x0000808080808080ull;
 #ifdef __SSE2__
-  // Sixteen starting places per step: lane j is set where d[i + j] equals
-  // the three bytes after it.
-  while (i + 19 <= n) {
-    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
-    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i + 1));
-    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i + 2));
-    const __m128i e = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i + 3));
-    const __m128i eq = _mm_and_si128(_mm_and_si128(_mm_cmpeq_epi8(a, b), _mm_cmpeq_epi8(a, c)), _mm_cmpeq_epi8(a, e));
-    const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(eq));
-    if (mask != 0) return i + static_cast<size_t>(__builtin_ctz(mask));
-    i += 16;
+  // Bit j of `pairs` is set where d[i + j] equals the byte after it; a run
+  // of 4 starts where three such bits follow each other. The last two bits
+  // cannot see their third pair, so a step of 64 covers 62 starting places
+  // (and one of 16 covers 14).
+  auto pairs_at = [d](size_t at) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + at));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + at + 1));
+    return static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(a, b))));
+  };
+  while (i + 65 <= n) {
+    const uint64_t pairs = pairs_at(i) | pairs_at(i + 16) << 16 | pairs_at(i + 32) << 32 | pairs_at(i + 48) << 48;
+    const uint64_t runs = pairs & (pairs >> 1) & (pairs >> 2) & ((uint64_t{1} << 62) - 1);
+    if (runs != 0) return i + static_cast<size_t>(__builtin_ctzll(runs));
+    i += 62;
+  }
+  while (i + 17 <= n) {
+    const uint64_t pairs = pairs_at(i);
+    const uint64_t runs = pairs & (pairs >> 1) & (pairs >> 2) & 0x3FFF;
+    if (runs != 0) return i + static_cast<size_t>(__builtin_ctzll(runs));
+    i += 14;
   }
 #endif
   while (i + 9 <= n) {

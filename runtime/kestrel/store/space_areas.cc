@@ -1,6 +1,8 @@
 // Placing pages in the size areas: area i holds the pages of i units, one
 // every i units, in [area_start[i], area_end[i]). Areas only grow by
 // shifting their neighbours, moving pages one at a time.
+#include <algorithm>
+
 #include "runtime/kestrel/store/page_store.h"
 
 namespace kestrel {
@@ -100,8 +102,13 @@ Outcome PageStore::MakeRoomAbove(int i, int64_t n) {
 Outcome PageStore::TakePlace(CachedPage* page, int units) {
   if (units < 1 || units > kMaxUnits) return Fail(Status::Corruption(Check::kPageTooLarge));
   const int32_t old_ref = page->ref;
+  // Shifting areas down only moves the gaps below area `units`; when they
+  // add up to less than a page, MakeRoomBelow would fail (moving nothing)
+  // after walking down to area 1.
+  int64_t free_below = 0;
+  for (int j = 1; j <= units; ++j) free_below += std::max<int64_t>(0, int64_t{header_.area_start[j]} - AreaFloor(j));
   bool below = false;
-  KESTREL_RETURN_IF_FAILED(MakeRoomBelow(units, units, &below));
+  if (free_below >= units) KESTREL_RETURN_IF_FAILED(MakeRoomBelow(units, units, &below));
   int32_t ref;
   if (below) {
     header_.area_start[units] -= units;

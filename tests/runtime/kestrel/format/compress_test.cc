@@ -37,9 +37,9 @@ TEST(CompressTest, FindsARunAtEveryOffsetOfTheWordScan) {
   const std::string backgrounds[] = {"abcdefghijklmnopqrstuvwxyz", std::string("\x00\x01\x00\x01", 4),
                                      std::string("\x80\x00\x80\x00\x81\x01", 6)};
   for (const std::string& bg : backgrounds) {
-    // Lengths past 19 reach the 16-byte steps; the others end in the word
-    // and byte scans.
-    for (size_t length = 4; length <= 70; length += 11) {
+    // Lengths past 17 and past 65 reach the two vector steps; all end in the
+    // word and byte scans.
+    for (size_t length = 4; length <= 150; length += 11) {
       std::string plain;
       while (plain.size() < length) plain += bg;
       plain.resize(length);
