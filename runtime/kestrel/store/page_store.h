@@ -227,6 +227,7 @@ class PageStore {
   std::string read_buffer_;  // position -> journal copy (read-through)
 
   Page measure_lent_;  // carries a page's records while it is measured
+  int32_t parent_hint_ = 0;  // the page whose entry UpdateParentRef changed last
   Cursor insert_cursor_;
   std::string insert_upper_;  // keys below this belong to the insert cursor's leaf
   bool insert_unbounded_ = false;

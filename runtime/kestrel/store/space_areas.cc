@@ -33,17 +33,25 @@ Outcome PageStore::UpdateParentRef(CachedPage* page, int32_t old_ref) {
     return Outcome::OK();
   }
   if (page->records.empty()) return Fail(Status::Corruption(kCheckParentEntry));
-  // Stop at the parent: the page's old reference must not be looked up.
   const std::string_view key = page->records.At(0).key();
-  std::vector<PathEntry> path;
-  CachedPage* parent = nullptr;
-  KESTREL_RETURN_IF_FAILED(Descend(key, page->level + 1, &path, &parent));
-  ptrdiff_t pos = parent->records.Floor(key);
+  // Pages placed one after another are mostly siblings: the parent found
+  // last time is tried first. Only one entry leads to a page, so an entry
+  // there leading to this one makes it the parent.
+  CachedPage* parent = cache_.Lookup(parent_hint_);
+  ptrdiff_t pos = -1;
+  if (parent && parent->level == page->level + 1) pos = parent->records.Floor(key);
+  if (pos < 0 || static_cast<int32_t>(parent->records.At(static_cast<size_t>(pos)).child) != old_ref) {
+    // Stop at the parent: the page's old reference must not be looked up.
+    std::vector<PathEntry> path;
+    KESTREL_RETURN_IF_FAILED(Descend(key, page->level + 1, &path, &parent));
+    pos = parent->records.Floor(key);
+  }
   if (pos < 0) return Fail(Status::Corruption(kCheckParentEntry));
   Record& entry = parent->records.MutableAt(static_cast<size_t>(pos));
   if (static_cast<int32_t>(entry.child) != old_ref) return Fail(Status::Corruption(kCheckParentEntry));
   entry.child = static_cast<uint32_t>(page->ref);
   Touch(parent);
+  parent_hint_ = parent->ref;
   return Outcome::OK();
 }
 

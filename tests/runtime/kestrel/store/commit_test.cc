@@ -40,5 +40,39 @@ TEST_F(CommitTest, LeavesChangedAfterTheInsertCursorLeftThemKeepTheirNewSize) {
   EXPECT_TRUE(Same(ReadAll(*s), model));
 }
 
+// Pages placed one after another in one commit, under different parents:
+// each must get its own parent's entry changed.
+TEST_F(CommitTest, PagesUnderDifferentParentsArePlacedInOneCommit) {
+  auto s = Open();
+  Contents model;
+  // Two or three big records a leaf: several hundred leaves need more than
+  // one index page above them.
+  ASSERT_TRUE(Write(*s, [&]() -> Outcome {
+                for (uint32_t k = 0; k < 800; ++k) {
+                  Record r = Rec(k, 5000);
+                  model[Key(k)] = std::string(r.value());
+                  KESTREL_RETURN_IF_FAILED(s->InsertAppend(std::move(r)));
+                }
+                return Outcome::OK();
+              }).ok());
+  // Left to right and back: each leaf shrinks to another size class.
+  for (const std::vector<uint32_t>& keys : {std::vector<uint32_t>{10, 400, 790}, {795, 405, 15}}) {
+    ASSERT_TRUE(Write(*s, [&]() -> Outcome {
+                  for (uint32_t k : keys) {
+                    bool found = false;
+                    Record shorter = Rec(k, 100);
+                    model[Key(k)] = std::string(shorter.value());
+                    KESTREL_RETURN_IF_FAILED(s->Update(shorter, &found));
+                    if (!found) return Status::Corruption(Check::kTreeShape);
+                  }
+                  return Outcome::OK();
+                }).ok());
+  }
+  ExpectSound(*s);
+  s = Open();
+  ExpectSound(*s);
+  EXPECT_TRUE(Same(ReadAll(*s), model));
+}
+
 }  // namespace
 }  // namespace kestrel::testing
