@@ -5,7 +5,29 @@
 namespace kestrel::testing {
 namespace {
 
-using CommitTest = StoreTest;
+class CommitTest : public StoreTest {
+ protected:
+  // Gives each key a value of `length` bytes.
+  static Outcome Resize(PageStore& s, const std::vector<uint32_t>& keys, size_t length, Contents* model) {
+    for (uint32_t k : keys) {
+      bool found = false;
+      Record r = Rec(k, length);
+      (*model)[Key(k)] = std::string(r.value());
+      KESTREL_RETURN_IF_FAILED(s.Update(r, &found));
+      if (!found) return Status::Corruption(Check::kTreeShape);
+    }
+    return Outcome::OK();
+  }
+
+  // The file is sound and holds `model`, also when opened again.
+  void ExpectHeld(std::unique_ptr<PageStore>& s, const Contents& model) {
+    ExpectSound(*s);
+    EXPECT_TRUE(Same(ReadAll(*s), model));
+    s = Open();
+    ExpectSound(*s);
+    EXPECT_TRUE(Same(ReadAll(*s), model));
+  }
+};
 
 // The insert cursor measures the leaves it leaves behind for the commit.
 // Leaves changed again in the same write cycle (grown, shrunk, split) must
@@ -19,13 +41,10 @@ TEST_F(CommitTest, LeavesChangedAfterTheInsertCursorLeftThemKeepTheirNewSize) {
                   model[Key(k)] = std::string(r.value());
                   KESTREL_RETURN_IF_FAILED(s->InsertAppend(std::move(r)));
                 }
-                for (uint32_t k = 1000; k < 1300; k += 10) {
-                  bool found = false;
-                  Record shorter = Rec(k, 50);  // the leaf shrinks by a size class or more
-                  model[Key(k)] = std::string(shorter.value());
-                  KESTREL_RETURN_IF_FAILED(s->Update(shorter, &found));
-                  if (!found) return Status::Corruption(Check::kTreeShape);
-                }
+                std::vector<uint32_t> shrunk;
+                for (uint32_t k = 1000; k < 1300; k += 10) shrunk.push_back(k);
+                // The leaves shrink by a size class or more.
+                KESTREL_RETURN_IF_FAILED(Resize(*s, shrunk, 50, &model));
                 for (uint32_t k = 1301; k < 1600; k += 20) {
                   Record r = Rec(k, 1200);  // grows and splits leaves left behind
                   model[Key(k)] = std::string(r.value());
@@ -33,11 +52,7 @@ TEST_F(CommitTest, LeavesChangedAfterTheInsertCursorLeftThemKeepTheirNewSize) {
                 }
                 return Outcome::OK();
               }).ok());
-  ExpectSound(*s);
-  EXPECT_TRUE(Same(ReadAll(*s), model));
-  s = Open();
-  ExpectSound(*s);
-  EXPECT_TRUE(Same(ReadAll(*s), model));
+  ExpectHeld(s, model);
 }
 
 // Pages placed one after another in one commit, under different parents:
@@ -57,21 +72,9 @@ TEST_F(CommitTest, PagesUnderDifferentParentsArePlacedInOneCommit) {
               }).ok());
   // Left to right and back: each leaf shrinks to another size class.
   for (const std::vector<uint32_t>& keys : {std::vector<uint32_t>{10, 400, 790}, {795, 405, 15}}) {
-    ASSERT_TRUE(Write(*s, [&]() -> Outcome {
-                  for (uint32_t k : keys) {
-                    bool found = false;
-                    Record shorter = Rec(k, 100);
-                    model[Key(k)] = std::string(shorter.value());
-                    KESTREL_RETURN_IF_FAILED(s->Update(shorter, &found));
-                    if (!found) return Status::Corruption(Check::kTreeShape);
-                  }
-                  return Outcome::OK();
-                }).ok());
+    ASSERT_TRUE(Write(*s, [&] { return Resize(*s, keys, 100, &model); }).ok());
   }
-  ExpectSound(*s);
-  s = Open();
-  ExpectSound(*s);
-  EXPECT_TRUE(Same(ReadAll(*s), model));
+  ExpectHeld(s, model);
 }
 
 }  // namespace
