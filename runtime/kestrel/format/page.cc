@@ -101,15 +101,22 @@ Status EncodePage(const Page& page, uint32_t ref, std::string* image, PageHeader
   return AppendPageImage(page, ref, image, header_out);
 }
 
+// Average record length below which PageImageUnits builds the image.
+constexpr size_t kShortRecord = 256;
+
 Status PageImageUnits(const Page& page, size_t* units, bool* stored_plain) {
   const size_t count = page.records.size();
   if (count > 0xFFFF) return Status::Corruption(Check::kPageTooLarge);
   KESTREL_RETURN_IF_ERROR(CheckKeyOrder(page.records));
+  size_t bytes = 0;
+  for (const Record& r : page.records) bytes += r.bytes.size();
   size_t stream = 0;
-  bool run = false;
-  KESTREL_RETURN_IF_ERROR(MeasureRecordStream(page.records, &stream, &run));
-  if (run) {
-    // Whether the run pays takes the compressor itself.
+  // Short records are cheaper to copy into one stream and search there than
+  // to search piece by piece; a run found either way needs the compressor
+  // to tell whether it pays.
+  bool build = bytes < count * kShortRecord;
+  if (!build) KESTREL_RETURN_IF_ERROR(MeasureRecordStream(page.records, &stream, &build));
+  if (build) {
     thread_local std::string image;
     PageHeader h;
     KESTREL_RETURN_IF_ERROR(EncodePage(page, 0, &image, &h));

@@ -59,8 +59,9 @@ Status AppendPageImage(const Page& page, uint32_t ref, std::string* image, PageH
                        bool try_compress = true);
 
 // The size class (in units) of the image EncodePage builds for `page`, and
-// whether it stores the stream plain; the same failures. The image is only
-// built when the stream holds a run, to see whether compressing it pays.
+// whether it stores the stream plain; the same failures. Pages of long
+// records are measured without building the image unless their stream holds
+// a run (whether compressing pays takes the compressor).
 Status PageImageUnits(const Page& page, size_t* units, bool* stored_plain);
 
 // Decodes a stored image (padding may be present or not). Checks that the
