@@ -1,6 +1,8 @@
 #include "runtime/kestrel/format/record_stream.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 #include "runtime/kestrel/format/coding.h"
 
@@ -30,15 +32,20 @@ Status EncodeRecordStream(const std::vector<Record>& records, std::string* out) 
   return Status::OK();
 }
 
-Status DecodeRecordStream(std::string_view s, size_t count, std::vector<Record>* out) {
+Status DecodeRecordStreamPacked(std::string_view s, size_t count, std::string* bytes,
+                                std::vector<PackedRecord>* out) {
   const Status bad = Status::Corruption(Check::kStreamLength);
   out->clear();
+  bytes->clear();
   // Every record takes at least its flag byte: a hostile count cannot make us reserve much.
   if (count > s.size()) return bad;
   out->reserve(count);
+  // Shared prefixes make the records longer than the stream; this is the usual case.
+  bytes->reserve(s.size() + count * 8);
   size_t pos = 0;
   size_t record_length = 0;
   size_t key_length = 0;
+  size_t previous_length = 0;
   for (size_t i = 0; i < count; ++i) {
     if (pos >= s.size()) return bad;
     const uint8_t flag = Byte(s, pos++);
@@ -56,18 +63,36 @@ Status DecodeRecordStream(std::string_view s, size_t count, std::vector<Record>*
     }
     if (record_length > kMaxRecordLength) return Status::Corruption(Check::kRecordTooLong);
     if (key_length > record_length || shared > record_length) return bad;
-    if (i == 0 ? shared != 0 : shared > out->back().bytes.size()) return bad;
+    if (i == 0 ? shared != 0 : shared > previous_length) return bad;
     const size_t own = record_length - shared;
     if (s.size() - pos < own) return bad;
-    Record r;
-    r.key_length = static_cast<uint16_t>(key_length);
-    r.bytes.reserve(record_length);
-    if (shared) r.bytes.assign(out->back().bytes, 0, shared);
-    r.bytes.append(s.data() + pos, own);
+    const size_t at = bytes->size();
+    if (at > UINT32_MAX - record_length) return bad;
+    // The shared prefix is copied from the previous record, which ends here.
+    bytes->resize(at + record_length);
+    char* dst = bytes->data() + at;
+    if (shared) std::memcpy(dst, dst - previous_length, shared);
+    std::memcpy(dst + shared, s.data() + pos, own);
     pos += own;
-    out->push_back(std::move(r));
+    out->push_back({static_cast<uint32_t>(at), static_cast<uint16_t>(record_length),
+                    static_cast<uint16_t>(key_length), 0});
+    previous_length = record_length;
   }
   if (pos != s.size()) return bad;
+  return Status::OK();
+}
+
+Status DecodeRecordStream(std::string_view s, size_t count, std::vector<Record>* out) {
+  std::string bytes;
+  std::vector<PackedRecord> packed;
+  out->clear();
+  KESTREL_RETURN_IF_ERROR(DecodeRecordStreamPacked(s, count, &bytes, &packed));
+  out->reserve(packed.size());
+  for (const PackedRecord& p : packed) {
+    Record& r = out->emplace_back();
+    r.bytes.assign(bytes, p.offset, p.length);
+    r.key_length = p.key_length;
+  }
   return Status::OK();
 }
 

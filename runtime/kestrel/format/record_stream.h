@@ -23,9 +23,21 @@ inline constexpr size_t kMaxSharedPrefix = 63;
 // bytes or more, or with a key longer than the record, fail.
 Status EncodeRecordStream(const std::vector<Record>& records, std::string* out);
 
+// One decoded record inside a buffer shared by the records of its page.
+struct PackedRecord {
+  uint32_t offset = 0;  // where its bytes start in the buffer
+  uint16_t length = 0;
+  uint16_t key_length = 0;
+  uint32_t child = 0;
+};
+
 // Decodes exactly `count` records that must consume all of `stream`.
 // Child references are left 0.
 Status DecodeRecordStream(std::string_view stream, size_t count, std::vector<Record>* out);
+// The same decoding, with the bytes of all records written one after
+// another into `*bytes` (replaced) rather than one string per record.
+Status DecodeRecordStreamPacked(std::string_view stream, size_t count, std::string* bytes,
+                                std::vector<PackedRecord>* out);
 
 }  // namespace kestrel
 

@@ -4,8 +4,7 @@ namespace kestrel {
 
 void CachedPage::Recount() {
   size_t total = kPageHeaderSize;
-  const bool index = isIndex();
-  records.ForEach([&](const Record& r) { total += ExpandedCost(r, index); });
+  records.ForEach([&](RecordView r) { total += CostOf(r); });
   expanded = total;
 }
 

@@ -34,12 +34,16 @@ CachedPage* PageCache::Lookup(int32_t ref) {
   auto it = bucket.find(ref);
   if (it == bucket.end()) return nullptr;
   CachedPage* p = it->second;
+  Use(p);
+  return p;
+}
+
+void PageCache::Use(CachedPage* p) {
   p->last_use = ++clock_;
   if (p->in_lru && p != lru_tail_) {
     LruRemove(p);
     LruPushBack(p);
   }
-  return p;
 }
 
 CachedPage* PageCache::Add(std::unique_ptr<CachedPage> owned) {
@@ -102,6 +106,7 @@ void PageCache::Unlink(CachedPage* p) {
 
 void PageCache::Drop(CachedPage* page) {
   Unlink(page);
+  page->records.ReleasePacked(&spare_);
   delete page;
 }
 

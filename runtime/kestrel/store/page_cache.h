@@ -28,6 +28,10 @@ class PageCache {
 
   // Finds a page and counts the access; nullptr when not cached.
   CachedPage* Lookup(int32_t ref);
+  // Counts an access to a page already at hand.
+  void Use(CachedPage* page);
+  // Buffers of the last packed page dropped, for decoding the next one.
+  PackedPage TakeSpare() { return std::move(spare_); }
   bool Contains(int32_t ref) const { return buckets_[Bucket(ref)].count(ref) > 0; }
   // Takes ownership of a page just loaded or created.
   CachedPage* Add(std::unique_ptr<CachedPage> page);
@@ -62,6 +66,7 @@ class PageCache {
   std::vector<CachedPage*> dirty_;
   size_t count_ = 0;
   uint64_t clock_ = 0;
+  PackedPage spare_;
 };
 
 }  // namespace kestrel

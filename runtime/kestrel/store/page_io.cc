@@ -49,15 +49,16 @@ Outcome PageStore::LoadPage(int32_t ref, CachedPage** out) {
   int rc = ReadPlain(at, image.data(), image.size(), &got);
   if (rc != kOk) return Outcome::Code(rc);
   if (got < image.size()) return Fail(Status::Corruption(Check::kShortPageRead));
-  Page decoded;
+  // Decoded into the buffers of the page dropped last, which fit most pages already.
+  PackedPage decoded = cache_.TakeSpare();
   PageHeader ph;
-  s = DecodePage(image, &decoded, &ph, units);
+  s = DecodePagePacked(image, &decoded, &ph, units, &decode_scratch_);
   if (!s.ok()) return Fail(s);
   if (ph.own_position != position) return Fail(Status::Corruption(Check::kPageHeader));
   auto page = std::make_unique<CachedPage>();
   page->ref = ref;
   page->level = decoded.level;
-  page->records.BuildFromSorted(std::move(decoded.records));
+  page->records.AdoptPacked(std::move(decoded));
   page->Recount();
   *out = cache_.Add(std::move(page));
   return Outcome::OK();

@@ -27,7 +27,11 @@ void RecordTree::FreeNode(Node* n) {
 RecordTree::~RecordTree() { Destroy(root_); }
 
 RecordTree::RecordTree(RecordTree&& other) noexcept
-    : root_(other.root_), seed_(other.seed_), blocks_(std::move(other.blocks_)) {
+    : root_(other.root_),
+      seed_(other.seed_),
+      blocks_(std::move(other.blocks_)),
+      packed_mode_(std::exchange(other.packed_mode_, false)),
+      packed_(std::move(other.packed_)) {
   other.root_ = nullptr;
 }
 
@@ -37,6 +41,8 @@ RecordTree& RecordTree::operator=(RecordTree&& other) noexcept {
     root_ = std::exchange(other.root_, nullptr);
     seed_ = other.seed_;
     blocks_ = std::move(other.blocks_);
+    packed_mode_ = std::exchange(other.packed_mode_, false);
+    packed_ = std::move(other.packed_);
   }
   return *this;
 }
@@ -58,10 +64,31 @@ void RecordTree::Clear() {
   Destroy(root_);
   root_ = nullptr;
   blocks_.clear();
+  packed_mode_ = false;
+  packed_ = PackedPage();
+}
+
+void RecordTree::AdoptPacked(PackedPage&& page) {
+  Clear();
+  packed_ = std::move(page);
+  packed_mode_ = true;
+}
+
+void RecordTree::ReleasePacked(PackedPage* out) {
+  if (!packed_mode_) return;
+  *out = std::move(packed_);
+  packed_ = PackedPage();
+  packed_mode_ = false;
+}
+
+void RecordTree::Unpack() {
+  if (!packed_mode_) return;
+  std::vector<Record> records(packed_.records.size());
+  for (size_t i = 0; i < records.size(); ++i) At(i).CopyTo(&records[i]);
+  BuildFromSorted(std::move(records));
 }
 
 size_t RecordTree::SizeOf(const Node* n) { return n ? n->size : 0; }
-size_t RecordTree::size() const { return SizeOf(root_); }
 
 void RecordTree::Update(Node* n) { n->size = 1 + SizeOf(n->left) + SizeOf(n->right); }
 
@@ -116,10 +143,30 @@ RecordTree::Node* RecordTree::NodeAt(size_t pos) const {
   return nullptr;
 }
 
-const Record& RecordTree::At(size_t pos) const { return NodeAt(pos)->record; }
-Record& RecordTree::MutableAt(size_t pos) { return NodeAt(pos)->record; }
+RecordView RecordTree::At(size_t pos) const {
+  if (!packed_mode_) return RecordView(NodeAt(pos)->record);
+  const PackedRecord& r = packed_.records[pos];
+  return RecordView(std::string_view(packed_.bytes).substr(r.offset, r.length), r.key_length, r.child);
+}
+
+Record& RecordTree::MutableAt(size_t pos) {
+  Unpack();
+  return NodeAt(pos)->record;
+}
 
 size_t RecordTree::LowerBound(std::string_view key) const {
+  if (packed_mode_) {
+    size_t lo = 0, hi = packed_.records.size();
+    while (lo < hi) {
+      const size_t mid = lo + (hi - lo) / 2;
+      if (CompareKeys(packed_.KeyOf(packed_.records[mid]), key) < 0) {
+        lo = mid + 1;
+      } else {
+        hi = mid;
+      }
+    }
+    return lo;
+  }
   size_t pos = 0, result = size();
   Node* n = root_;
   while (n) {
@@ -149,6 +196,7 @@ bool RecordTree::Insert(Record record, size_t* pos) {
 }
 
 void RecordTree::InsertAt(size_t pos, Record record) {
+  Unpack();
   Node* node = NewNode();
   node->record = std::move(record);
   node->priority = NextPriority();
@@ -158,6 +206,7 @@ void RecordTree::InsertAt(size_t pos, Record record) {
 }
 
 Record RecordTree::EraseAt(size_t pos) {
+  Unpack();
   Node *a, *b, *mid;
   Split(root_, pos, &a, &b);
   Split(b, 1, &mid, &b);
@@ -168,6 +217,7 @@ Record RecordTree::EraseAt(size_t pos) {
 }
 
 RecordTree RecordTree::SplitOff(size_t pos) {
+  Unpack();
   RecordTree right;
   Split(root_, pos, &root_, &right.root_);
   right.blocks_ = blocks_;
@@ -176,7 +226,8 @@ RecordTree RecordTree::SplitOff(size_t pos) {
 }
 
 void RecordTree::ForEachMutable(const std::function<void(Record&)>& fn) {
-  ForEach([&](const Record& r) { fn(const_cast<Record&>(r)); });
+  Unpack();
+  ForEachNode([&](const Record& r) { fn(const_cast<Record&>(r)); });
 }
 
 size_t RecordTree::FixSizes(Node* n) {
@@ -214,7 +265,7 @@ void RecordTree::BuildFromSorted(std::vector<Record>&& records) {
   records.clear();
 }
 
-void RecordTree::ForEach(const std::function<void(const Record&)>& fn) const {
+void RecordTree::ForEachNode(const std::function<void(const Record&)>& fn) const {
   std::vector<Node*> stack;
   Node* n = root_;
   while (n || !stack.empty()) {

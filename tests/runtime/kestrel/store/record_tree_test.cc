@@ -14,7 +14,7 @@ using testing::Key;
 
 std::vector<std::string> Keys(const RecordTree& t) {
   std::vector<std::string> out;
-  t.ForEach([&](const Record& r) { out.emplace_back(r.key()); });
+  t.ForEach([&](RecordView r) { out.emplace_back(r.key()); });
   return out;
 }
 
