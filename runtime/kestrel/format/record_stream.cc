@@ -32,20 +32,20 @@ Status EncodeRecordStream(const std::vector<Record>& records, std::string* out) 
   return Status::OK();
 }
 
+// Two passes: the first checks the stream and sizes every record, so the
+// buffer is sized once; the second copies the bytes.
 Status DecodeRecordStreamPacked(std::string_view s, size_t count, std::string* bytes,
                                 std::vector<PackedRecord>* out) {
   const Status bad = Status::Corruption(Check::kStreamLength);
   out->clear();
-  bytes->clear();
   // Every record takes at least its flag byte: a hostile count cannot make us reserve much.
   if (count > s.size()) return bad;
-  out->reserve(count);
-  // Shared prefixes make the records longer than the stream; this is the usual case.
-  bytes->reserve(s.size() + count * 8);
+  out->resize(count);
   size_t pos = 0;
   size_t record_length = 0;
   size_t key_length = 0;
   size_t previous_length = 0;
+  size_t total = 0;
   for (size_t i = 0; i < count; ++i) {
     if (pos >= s.size()) return bad;
     const uint8_t flag = Byte(s, pos++);
@@ -66,19 +66,30 @@ Status DecodeRecordStreamPacked(std::string_view s, size_t count, std::string* b
     if (i == 0 ? shared != 0 : shared > previous_length) return bad;
     const size_t own = record_length - shared;
     if (s.size() - pos < own) return bad;
-    const size_t at = bytes->size();
-    if (at > UINT32_MAX - record_length) return bad;
-    // The shared prefix is copied from the previous record, which ends here.
-    bytes->resize(at + record_length);
-    char* dst = bytes->data() + at;
-    if (shared) std::memcpy(dst, dst - previous_length, shared);
-    std::memcpy(dst + shared, s.data() + pos, own);
+    // Until the second pass, offset holds where the own bytes start in the
+    // stream and child the length of the shared prefix.
+    (*out)[i] = {static_cast<uint32_t>(pos), static_cast<uint16_t>(record_length),
+                 static_cast<uint16_t>(key_length), static_cast<uint32_t>(shared)};
     pos += own;
-    out->push_back({static_cast<uint32_t>(at), static_cast<uint16_t>(record_length),
-                    static_cast<uint16_t>(key_length), 0});
+    total += record_length;
     previous_length = record_length;
   }
   if (pos != s.size()) return bad;
+  if (total > UINT32_MAX) return bad;
+  bytes->resize(total);
+  char* const base = bytes->data();
+  size_t at = 0;
+  size_t previous_at = 0;
+  for (PackedRecord& r : *out) {
+    const size_t shared = r.child;
+    // The shared prefix is the start of the previous record.
+    if (shared) std::memcpy(base + at, base + previous_at, shared);
+    std::memcpy(base + at + shared, s.data() + r.offset, r.length - shared);
+    previous_at = at;
+    r.offset = static_cast<uint32_t>(at);
+    r.child = 0;
+    at += r.length;
+  }
   return Status::OK();
 }
 

@@ -58,8 +58,9 @@ Outcome PageStore::LoadPage(int32_t ref, CachedPage** out) {
   auto page = std::make_unique<CachedPage>();
   page->ref = ref;
   page->level = decoded.level;
+  // The packed buffer holds exactly the records' bytes.
+  page->expanded = kPageHeaderSize + decoded.bytes.size() + decoded.records.size() * page->CostOf(RecordView());
   page->records.AdoptPacked(std::move(decoded));
-  page->Recount();
   *out = cache_.Add(std::move(page));
   return Outcome::OK();
 }
