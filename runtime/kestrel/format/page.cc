@@ -108,13 +108,8 @@ Status DecodePagePacked(std::string_view image, PackedPage* page, PageHeader* he
     body = *expanded;
   }
   page->level = h.level;
-  KESTREL_RETURN_IF_ERROR(DecodeRecordStreamPacked(body, h.record_count, &page->bytes, &page->records));
+  KESTREL_RETURN_IF_ERROR(DecodeRecordStreamPacked(body, h.record_count, &page->bytes, &page->records, true));
   std::vector<PackedRecord>& records = page->records;
-  for (size_t i = 1; i < records.size(); ++i) {
-    const int c = CompareKeys(page->KeyOf(records[i - 1]), page->KeyOf(records[i]));
-    if (c == 0) return Status::Corruption(Check::kDuplicateKey);
-    if (c > 0) return Status::Corruption(Check::kTreeShape);
-  }
   if (h.level > 0) {
     for (size_t i = 0; i < records.size(); ++i) {
       PackedRecord& r = records[i];

@@ -35,12 +35,12 @@ Status EncodeRecordStream(const std::vector<Record>& records, std::string* out) 
 // Two passes: the first checks the stream and sizes every record, so the
 // buffer is sized once; the second copies the bytes.
 Status DecodeRecordStreamPacked(std::string_view s, size_t count, std::string* bytes,
-                                std::vector<PackedRecord>* out) {
+                                std::vector<PackedRecord>* out, bool check_order) {
   const Status bad = Status::Corruption(Check::kStreamLength);
   out->clear();
   // Every record takes at least its flag byte: a hostile count cannot make us reserve much.
   if (count > s.size()) return bad;
-  out->resize(count);
+  out->reserve(count);
   size_t pos = 0;
   size_t record_length = 0;
   size_t key_length = 0;
@@ -68,8 +68,8 @@ Status DecodeRecordStreamPacked(std::string_view s, size_t count, std::string* b
     if (s.size() - pos < own) return bad;
     // Until the second pass, offset holds where the own bytes start in the
     // stream and child the length of the shared prefix.
-    (*out)[i] = {static_cast<uint32_t>(pos), static_cast<uint16_t>(record_length),
-                 static_cast<uint16_t>(key_length), static_cast<uint32_t>(shared)};
+    out->push_back({static_cast<uint32_t>(pos), static_cast<uint16_t>(record_length),
+                    static_cast<uint16_t>(key_length), static_cast<uint32_t>(shared)});
     pos += own;
     total += record_length;
     previous_length = record_length;
@@ -80,11 +80,25 @@ Status DecodeRecordStreamPacked(std::string_view s, size_t count, std::string* b
   char* const base = bytes->data();
   size_t at = 0;
   size_t previous_at = 0;
+  size_t previous_key = 0;
   for (PackedRecord& r : *out) {
     const size_t shared = r.child;
     // The shared prefix is the start of the previous record.
     if (shared) std::memcpy(base + at, base + previous_at, shared);
     std::memcpy(base + at + shared, s.data() + r.offset, r.length - shared);
+    if (check_order && &r != out->data()) {
+      // The keys agree on the shared prefix, so the byte after it mostly decides.
+      const size_t common = std::min(previous_key, size_t{r.key_length});
+      int c;
+      if (shared < common && base[previous_at + shared] != base[at + shared]) {
+        c = static_cast<uint8_t>(base[previous_at + shared]) < static_cast<uint8_t>(base[at + shared]) ? -1 : 1;
+      } else {
+        c = CompareKeys(std::string_view(base + previous_at, previous_key), std::string_view(base + at, r.key_length));
+      }
+      if (c == 0) return Status::Corruption(Check::kDuplicateKey);
+      if (c > 0) return Status::Corruption(Check::kTreeShape);
+    }
+    previous_key = r.key_length;
     previous_at = at;
     r.offset = static_cast<uint32_t>(at);
     r.child = 0;

@@ -35,9 +35,11 @@ struct PackedRecord {
 // Child references are left 0.
 Status DecodeRecordStream(std::string_view stream, size_t count, std::vector<Record>* out);
 // The same decoding, with the bytes of all records written one after
-// another into `*bytes` (replaced) rather than one string per record.
+// another into `*bytes` (replaced) rather than one string per record. With
+// `check_order`, keys must also increase strictly: equal keys fail
+// kDuplicateKey, keys out of order kTreeShape (after any stream failure).
 Status DecodeRecordStreamPacked(std::string_view stream, size_t count, std::string* bytes,
-                                std::vector<PackedRecord>* out);
+                                std::vector<PackedRecord>* out, bool check_order = false);
 
 }  // namespace kestrel
 
