@@ -76,16 +76,30 @@ Status DecodeRecordStreamPacked(std::string_view s, size_t count, std::string* b
   }
   if (pos != s.size()) return bad;
   if (total > UINT32_MAX) return bad;
-  bytes->resize(total);
+  // Copies go in fixed blocks of 64 bytes where they can, which the compiler
+  // inlines; the slack takes what a block writes past the last record.
+  constexpr size_t kBlock = 64;
+  static_assert(kMaxSharedPrefix < kBlock);
+  bytes->resize(total + kBlock);
   char* const base = bytes->data();
   size_t at = 0;
   size_t previous_at = 0;
   size_t previous_key = 0;
   for (PackedRecord& r : *out) {
     const size_t shared = r.child;
-    // The shared prefix is the start of the previous record.
-    if (shared) std::memcpy(base + at, base + previous_at, shared);
-    std::memcpy(base + at + shared, s.data() + r.offset, r.length - shared);
+    const size_t own = r.length - shared;
+    // The shared prefix is the start of the previous record, which may
+    // overlap the block: it is loaded whole before it is stored.
+    if (shared) {
+      char block[kBlock];
+      std::memcpy(block, base + previous_at, kBlock);
+      std::memcpy(base + at, block, kBlock);
+    }
+    if (own <= kBlock && s.size() - r.offset >= kBlock) {
+      std::memcpy(base + at + shared, s.data() + r.offset, kBlock);
+    } else {
+      std::memcpy(base + at + shared, s.data() + r.offset, own);
+    }
     if (check_order && &r != out->data()) {
       // The keys agree on the shared prefix, so the byte after it mostly decides.
       const size_t common = std::min(previous_key, size_t{r.key_length});
@@ -104,6 +118,7 @@ Status DecodeRecordStreamPacked(std::string_view s, size_t count, std::string* b
     r.child = 0;
     at += r.length;
   }
+  bytes->resize(total);
   return Status::OK();
 }
 

@@ -8,4 +8,11 @@ void CachedPage::Recount() {
   expanded = total;
 }
 
+void CachedPage::Reset() {
+  std::vector<Cursor*> kept = std::move(cursors);
+  kept.clear();
+  *this = CachedPage();
+  cursors = std::move(kept);
+}
+
 }  // namespace kestrel

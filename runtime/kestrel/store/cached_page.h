@@ -39,6 +39,8 @@ struct CachedPage {
   bool isIndex() const { return level > 0; }
   size_t CostOf(RecordView r) const { return ExpandedCost(r.bytes.size(), isIndex()); }
   void Recount();
+  // Back to a new page's state, keeping the cursor list's allocation.
+  void Reset();
 };
 
 }  // namespace kestrel

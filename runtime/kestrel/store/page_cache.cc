@@ -107,7 +107,17 @@ void PageCache::Unlink(CachedPage* p) {
 void PageCache::Drop(CachedPage* page) {
   Unlink(page);
   page->records.ReleasePacked(&spare_);
-  delete page;
+  if (spare_page_) {
+    delete page;
+  } else {
+    page->Reset();
+    spare_page_.reset(page);
+  }
+}
+
+std::unique_ptr<CachedPage> PageCache::NewPageObject() {
+  if (spare_page_) return std::move(spare_page_);
+  return std::make_unique<CachedPage>();
 }
 
 void PageCache::DropAll() {

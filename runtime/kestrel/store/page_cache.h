@@ -32,6 +32,9 @@ class PageCache {
   void Use(CachedPage* page);
   // Buffers of the last packed page dropped, for decoding the next one.
   PackedPage TakeSpare() { return std::move(spare_); }
+  // An empty page object for a page about to be loaded or created: the one
+  // dropped last when there is one, with its allocations.
+  std::unique_ptr<CachedPage> NewPageObject();
   bool Contains(int32_t ref) const { return buckets_[Bucket(ref)].count(ref) > 0; }
   // Takes ownership of a page just loaded or created.
   CachedPage* Add(std::unique_ptr<CachedPage> page);
@@ -67,6 +70,7 @@ class PageCache {
   size_t count_ = 0;
   uint64_t clock_ = 0;
   PackedPage spare_;
+  std::unique_ptr<CachedPage> spare_page_;
 };
 
 }  // namespace kestrel

@@ -55,7 +55,7 @@ Outcome PageStore::LoadPage(int32_t ref, CachedPage** out) {
   s = DecodePagePacked(image, &decoded, &ph, units, &decode_scratch_);
   if (!s.ok()) return Fail(s);
   if (ph.own_position != position) return Fail(Status::Corruption(Check::kPageHeader));
-  auto page = std::make_unique<CachedPage>();
+  std::unique_ptr<CachedPage> page = cache_.NewPageObject();
   page->ref = ref;
   page->level = decoded.level;
   // The packed buffer holds exactly the records' bytes.
@@ -66,7 +66,7 @@ Outcome PageStore::LoadPage(int32_t ref, CachedPage** out) {
 }
 
 CachedPage* PageStore::NewPage(uint8_t level) {
-  auto page = std::make_unique<CachedPage>();
+  std::unique_ptr<CachedPage> page = cache_.NewPageObject();
   page->ref = next_temp_--;
   page->level = level;
   page->dirty = true;  // kept off the LRU list by Add
