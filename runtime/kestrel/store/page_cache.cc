@@ -30,10 +30,14 @@ void PageCache::LruPushBack(CachedPage* p) {
 }
 
 CachedPage* PageCache::Lookup(int32_t ref) {
-  auto& bucket = buckets_[Bucket(ref)];
-  auto it = bucket.find(ref);
-  if (it == bucket.end()) return nullptr;
-  CachedPage* p = it->second;
+  CachedPage*& recent = recent_[RecentSlot(ref)];
+  CachedPage* p = recent;
+  if (!p || p->ref != ref) {
+    auto& bucket = buckets_[Bucket(ref)];
+    auto it = bucket.find(ref);
+    if (it == bucket.end()) return nullptr;
+    p = recent = it->second;
+  }
   Use(p);
   return p;
 }
@@ -66,6 +70,7 @@ void PageCache::Trim() {
 }
 
 void PageCache::Rehash(CachedPage* page, int32_t new_ref) {
+  if (recent_[RecentSlot(page->ref)] == page) recent_[RecentSlot(page->ref)] = nullptr;
   buckets_[Bucket(page->ref)].erase(page->ref);
   page->ref = new_ref;
   buckets_[Bucket(new_ref)][new_ref] = page;
@@ -91,6 +96,7 @@ void PageCache::CleanAll() {
 }
 
 void PageCache::Unlink(CachedPage* p) {
+  if (recent_[RecentSlot(p->ref)] == p) recent_[RecentSlot(p->ref)] = nullptr;
   buckets_[Bucket(p->ref)].erase(p->ref);
   LruRemove(p);
   if (p->dirty) {
@@ -130,6 +136,7 @@ void PageCache::DropAll() {
     bucket.clear();
   }
   lru_head_ = lru_tail_ = nullptr;
+  recent_.fill(nullptr);
   dirty_.clear();
   count_ = 0;
 }

@@ -57,6 +57,7 @@ class PageCache {
 
  private:
   static int Bucket(int32_t ref);
+  static size_t RecentSlot(int32_t ref) { return static_cast<uint32_t>(ref) % kRecent; }
   void LruRemove(CachedPage* p);
   void LruPushBack(CachedPage* p);
   void Unlink(CachedPage* p);
@@ -70,6 +71,11 @@ class PageCache {
   size_t count_ = 0;
   uint64_t clock_ = 0;
   PackedPage spare_;
+  // The page last found per slot, tried before the buckets: searches go
+  // through the same few index pages over and over, and a bucket's index
+  // costs several dependent memory reads. Pages leave it when dropped.
+  static constexpr size_t kRecent = 256;
+  std::array<CachedPage*, kRecent> recent_{};
   std::unique_ptr<CachedPage> spare_page_;
 };
 

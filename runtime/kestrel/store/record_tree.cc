@@ -1,10 +1,34 @@
 #include "runtime/kestrel/store/record_tree.h"
 
+#include <bit>
+#include <cstring>
 #include <new>
 #include <utility>
 #include <vector>
 
 namespace kestrel {
+
+namespace {
+
+// CompareKeys, deciding most comparisons of longer keys on their first 8
+// bytes read as one big-endian number, without calling memcmp.
+inline int CompareKeysQuick(std::string_view a, std::string_view b) {
+  if (a.size() >= 8 && b.size() >= 8) {
+    uint64_t x, y;
+    std::memcpy(&x, a.data(), 8);
+    std::memcpy(&y, b.data(), 8);
+    if (x != y) {
+      if constexpr (std::endian::native == std::endian::little) {
+        x = __builtin_bswap64(x);
+        y = __builtin_bswap64(y);
+      }
+      return x < y ? -1 : 1;
+    }
+  }
+  return CompareKeys(a, b);
+}
+
+}  // namespace
 
 struct RecordTree::Node {
   Record record;
@@ -143,11 +167,7 @@ RecordTree::Node* RecordTree::NodeAt(size_t pos) const {
   return nullptr;
 }
 
-RecordView RecordTree::At(size_t pos) const {
-  if (!packed_mode_) return RecordView(NodeAt(pos)->record);
-  const PackedRecord& r = packed_.records[pos];
-  return RecordView(std::string_view(packed_.bytes).substr(r.offset, r.length), r.key_length, r.child);
-}
+RecordView RecordTree::TreeAt(size_t pos) const { return RecordView(NodeAt(pos)->record); }
 
 Record& RecordTree::MutableAt(size_t pos) {
   Unpack();
@@ -156,10 +176,12 @@ Record& RecordTree::MutableAt(size_t pos) {
 
 size_t RecordTree::LowerBound(std::string_view key) const {
   if (packed_mode_) {
+    const char* const bytes = packed_.bytes.data();
     size_t lo = 0, hi = packed_.records.size();
     while (lo < hi) {
       const size_t mid = lo + (hi - lo) / 2;
-      if (CompareKeys(packed_.KeyOf(packed_.records[mid]), key) < 0) {
+      const PackedRecord& r = packed_.records[mid];
+      if (CompareKeysQuick(std::string_view(bytes + r.offset, r.key_length), key) < 0) {
         lo = mid + 1;
       } else {
         hi = mid;
@@ -170,7 +192,7 @@ size_t RecordTree::LowerBound(std::string_view key) const {
   size_t pos = 0, result = size();
   Node* n = root_;
   while (n) {
-    if (CompareKeys(n->record.key(), key) >= 0) {
+    if (CompareKeysQuick(n->record.key(), key) >= 0) {
       result = pos + SizeOf(n->left);
       n = n->left;
     } else {

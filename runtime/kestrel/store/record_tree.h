@@ -48,7 +48,11 @@ class RecordTree {
 
   size_t size() const { return packed_mode_ ? packed_.records.size() : SizeOf(root_); }
   bool empty() const { return size() == 0; }
-  RecordView At(size_t pos) const;
+  RecordView At(size_t pos) const {
+    if (!packed_mode_) return TreeAt(pos);
+    const PackedRecord& r = packed_.records[pos];
+    return RecordView(std::string_view(packed_.bytes.data() + r.offset, r.length), r.key_length, r.child);
+  }
   Record& MutableAt(size_t pos);
 
   // Position of the first record whose key is not smaller than `key`
@@ -97,6 +101,7 @@ class RecordTree {
   static void Destroy(Node* n);
   static size_t FixSizes(Node* n);
   Node* NodeAt(size_t pos) const;
+  RecordView TreeAt(size_t pos) const;
   uint32_t NextPriority();
   void ForEachNode(const std::function<void(const Record&)>& fn) const;
   // Turns packed records into the treap before a change.

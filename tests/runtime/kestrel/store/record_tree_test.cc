@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <random>
+#include <set>
 
 #include "store_fixture.h"
 
@@ -150,6 +152,38 @@ TEST(RecordTreeTest, PackedRecordsReadAndChangeLikeTheTreap) {
     EXPECT_TRUE(t.Insert(Record(Key(1), ""), &at));
     EXPECT_EQ(t.LowerBound(Key(1)), at);
     EXPECT_EQ(t.size(), e.size() + 1);
+  }
+}
+
+// Keys of 8 bytes and more are mostly told apart by their first 8 bytes at
+// once; bytes above 0x7F and keys that are prefixes of others included.
+TEST(RecordTreeTest, LowerBoundOnLongKeysFollowsByteOrder) {
+  std::mt19937 rng(5);
+  std::set<std::string> keys;
+  while (keys.size() < 300) {
+    std::string k(8 + rng() % 4, '\0');
+    for (char& c : k) c = static_cast<char>(rng() % 3 == 0 ? 0x80 + rng() % 3 : rng() % 3);
+    keys.insert(k);
+  }
+  const std::vector<std::string> sorted(keys.begin(), keys.end());
+  Page page;
+  for (const std::string& k : sorted) page.records.emplace_back(k, "");
+  std::string image;
+  ASSERT_TRUE(EncodePage(page, 0, &image).ok());
+  PackedPage packed;
+  ASSERT_TRUE(DecodePagePacked(image, &packed).ok());
+  RecordTree trees[2];
+  trees[0].AdoptPacked(std::move(packed));
+  trees[1].BuildFromSorted(std::move(page.records));
+  for (int probe = 0; probe < 2000; ++probe) {
+    std::string k = sorted[rng() % sorted.size()];
+    if (probe % 2) k.resize(rng() % (k.size() + 1));  // prefixes, some shorter than 8
+    if (probe % 3 == 0 && !k.empty()) k.back() = static_cast<char>(k.back() + 1);
+    const size_t expected = std::lower_bound(sorted.begin(), sorted.end(), k,
+                                             [](const std::string& a, const std::string& b) {
+                                               return CompareKeys(a, b) < 0;
+                                             }) - sorted.begin();
+    for (const RecordTree& t : trees) EXPECT_EQ(t.LowerBound(k), expected) << HexBytes(k);
   }
 }
 
