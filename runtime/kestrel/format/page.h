@@ -60,8 +60,6 @@ struct PackedPage {
   uint8_t level = 0;
   std::string bytes;
   std::vector<PackedRecord> records;
-
-  std::string_view KeyOf(const PackedRecord& r) const { return std::string_view(bytes).substr(r.offset, r.key_length); }
 };
 
 // Decodes a stored image (padding may be present or not). Checks that the

@@ -218,8 +218,8 @@ class PageStore {
   std::vector<CachedPage*> pinned_;
   std::unordered_map<uint64_t, uint64_t> journal_map_;
   std::string read_buffer_;  // position -> journal copy (read-through)
-  std::string decode_scratch_;          // expanded stream of a compressed page
-  std::vector<PathEntry> seek_path_;    // kept, so a search allocates nothing
+  std::string decode_scratch_;        // expanded stream of a compressed page
+  std::vector<PathEntry> seek_path_;  // kept, so a search allocates nothing
 
   Cursor insert_cursor_;
   std::string insert_upper_;  // keys below this belong to the insert cursor's leaf
