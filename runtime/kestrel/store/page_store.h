@@ -79,6 +79,16 @@ class PageStore {
   Outcome NextId(uint32_t* id);
   uint32_t lastId();
 
+  // --- Reads and updates in place (positioned.cc) ---------------------------
+  // The value of the record with exactly `key`, copied into *value (whose
+  // buffer is reused); no record copy goes through a cursor.
+  Outcome ReadValue(std::string_view key, std::string* value, bool* found);
+  // Write mode only. Replaces the value of the cursor's record by one of the
+  // same size, in place, when the cursor still stands on it in its page
+  // (positioned in this operation); *done is false otherwise, and nothing
+  // changed.
+  Outcome ReplaceValueAt(Cursor* cursor, std::string_view value, bool* done);
+
   Outcome Commit();
   // Multi-file transactions commit in steps: phase 1 up to the commit
   // point, phase 2 after it; AbortPhase1 gives up a phase 1 already done.
@@ -218,6 +228,8 @@ class PageStore {
   std::vector<CachedPage*> pinned_;
   std::unordered_map<uint64_t, uint64_t> journal_map_;
   std::string read_buffer_;  // position -> journal copy (read-through)
+
+  std::vector<PathEntry> read_path_;  // reused by ReadValue
 
   Cursor insert_cursor_;
   std::string insert_upper_;  // keys below this belong to the insert cursor's leaf
