@@ -250,6 +250,9 @@ class KestrelTable {
   Sequence seq_;
   // Where the last Next or Previous left the sequence in the store.
   Cursor seq_cursor_;
+  // Per key: the leaf that took this table's last entry of that key.
+  std::vector<std::unique_ptr<PageStore::InsertHint>> entry_hints_;
+  std::string scratch_entry_;
 
   bool hold_requested_ = false;
   int hold_seconds_ = kNoTimeout;

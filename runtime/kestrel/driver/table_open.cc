@@ -59,6 +59,7 @@ void KestrelTable::ResetState() {
   current_ = 0;
   seq_ = Sequence();
   seq_cursor_.Reset();
+  entry_hints_.clear();
   hold_requested_ = watch_requested_ = watch_active_ = nomemo_requested_ = false;
   held_id_ = 0;
   memos_loaded_ = true;

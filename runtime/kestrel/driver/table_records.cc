@@ -172,13 +172,12 @@ Outcome KestrelTable::WriteStats(uint8_t subject, uint32_t count, uint32_t marke
 }
 
 Outcome KestrelTable::UniqueConflict(const Record& entry, uint32_t self, bool* conflict) {
-  Cursor c;
   bool found = false;
   *conflict = false;
-  KESTREL_RETURN_IF_FAILED(file_->store->Find(entry.key(), &c, &found));
+  KESTREL_RETURN_IF_FAILED(file_->store->ReadValue(entry.key(), &scratch_entry_, &found));
   if (!found) return Outcome::OK();
-  if (c.value().size() != 4) return Status::Corruption(kCheckEntryValue, file_->name);
-  *conflict = Get32BE(c.value().data()) != self;
+  if (scratch_entry_.size() != 4) return Status::Corruption(kCheckEntryValue, file_->name);
+  *conflict = Get32BE(scratch_entry_.data()) != self;
   return Outcome::OK();
 }
 
@@ -235,6 +234,10 @@ int KestrelTable::Add() {
     char id_bytes[4];
     Put32BE(id_bytes, id);
     std::string data_key = DataKey(table_, id);
+    if (entry_hints_.size() != def_.keys.size()) {
+      entry_hints_.clear();
+      for (size_t k = 0; k < def_.keys.size(); ++k) entry_hints_.push_back(std::make_unique<PageStore::InsertHint>());
+    }
     // The entries take the new id in place: entry value, and the key's tail
     // for a key with duplicates.
     for (size_t k = 0; k < def_.keys.size(); ++k) {
@@ -242,7 +245,7 @@ int KestrelTable::Add() {
       Record& entry = *entries[k];
       if (def_.keys[k].duplicates()) std::copy(id_bytes, id_bytes + 4, entry.bytes.begin() + entry.key_length - 4);
       entry.bytes.replace(entry.key_length, std::string::npos, id_bytes, 4);
-      KESTREL_RETURN_IF_FAILED(store->Insert(std::move(entry)));
+      KESTREL_RETURN_IF_FAILED(store->InsertNear(std::move(entry), entry_hints_[k].get()));
       file_->AddCount(table_, static_cast<uint8_t>(k), 1);
     }
     Record data;

@@ -88,6 +88,16 @@ class PageStore {
   // (positioned in this operation); *done is false otherwise, and nothing
   // changed.
   Outcome ReplaceValueAt(Cursor* cursor, std::string_view value, bool* done);
+  // The leaf that took the last insert through a hint, and the end of its
+  // range: inserts that fall into it skip the descent from the root.
+  struct InsertHint {
+    Cursor leaf;
+    std::string upper;
+    bool unbounded = false;
+  };
+  // Insert, through `hint` when the key belongs to its leaf. Equal keys are
+  // a consistency failure.
+  Outcome InsertNear(Record record, InsertHint* hint);
 
   Outcome Commit();
   // Multi-file transactions commit in steps: phase 1 up to the commit

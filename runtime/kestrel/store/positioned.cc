@@ -40,3 +40,38 @@ Outcome PageStore::ReplaceValueAt(Cursor* cursor, std::string_view value, bool* 
 }
 
 }  // namespace kestrel
+
+namespace kestrel {
+
+// A hint's leaf holds every key above its first record and below `upper`:
+// the separator before the leaf never exceeds its first record, and the one
+// after it only grows once taken (or vanishes with its page). A split of
+// the leaf itself detaches the hint.
+Outcome PageStore::InsertNear(Record record, InsertHint* hint) {
+  KESTREL_RETURN_IF_FAILED(PrepareWrite(record));
+  CachedPage* leaf = hint->leaf.page_;
+  const std::string_view key = record.key();
+  if (leaf && leaf->level == 0 && !leaf->records.empty() && CompareKeys(key, leaf->records.At(0).key()) > 0 &&
+      (hint->unbounded || CompareKeys(key, hint->upper) < 0)) {
+    cache_.Lookup(leaf->ref);
+    record.child = 0;
+    const size_t cost = leaf->CostOf(record);
+    size_t pos = 0;
+    if (!leaf->records.Insert(std::move(record), &pos)) return Fail(Status::Corruption(Check::kDuplicateKey));
+    leaf->expanded += cost;
+    Touch(leaf);
+    if (!NeedsSplit(leaf)) return Outcome::OK();
+    // The path down to the leaf, for the split; the descent only reads.
+    CachedPage* found = nullptr;
+    KESTREL_RETURN_IF_FAILED(Descend(leaf->records.At(pos).key(), 0, &read_path_, &found));
+    if (found != leaf) return Fail(Status::Corruption(Check::kTreeShape));
+    return SplitUpwards(read_path_, leaf);
+  }
+  std::vector<PathEntry> path;
+  KESTREL_RETURN_IF_FAILED(Descend(key, 0, &path, &leaf, &hint->upper, &hint->unbounded));
+  hint->unbounded = !hint->unbounded;
+  hint->leaf.Attach(leaf);
+  return InsertInto(std::move(path), leaf, std::move(record));
+}
+
+}  // namespace kestrel

@@ -69,5 +69,53 @@ TEST_F(PositionedTest, ReplaceValueAtChangesOnlyAnUnmovedEqualSizeRecord) {
   ExpectSound(*store);
 }
 
+
+// Inserts through hints land where a descent would put them, while splits,
+// removals and emptied pages change the leaves under the hints.
+TEST_F(PositionedTest, InsertsThroughHintsKeepTheTreeSound) {
+  Contents expected = ReadAll(*store);
+  PageStore::InsertHint ascending, descending, scattered;
+  uint32_t x = 12345;
+  for (int round = 0; round < 6; ++round) {
+    ASSERT_TRUE(Write(*store, [&]() -> Outcome {
+      for (uint32_t i = 0; i < 150; ++i) {
+        const uint32_t up = 100000 + round * 1000 + i;  // keeps growing: hits its hint
+        const uint32_t down = 90000 - round * 1000 - i;  // below its hint's leaf: misses
+        x = x * 1103515245u + 12345u;
+        const uint32_t any = 1 + x % 80000 * 2 + 1;  // odd: never one of the fixture's keys
+        for (auto [n, hint] : {std::pair{up, &ascending}, {down, &descending}, {any, &scattered}}) {
+          if (expected.count(Key(n))) continue;
+          const Record r = Rec(n, 300 + n % 700);
+          expected[std::string(r.key())] = std::string(r.value());
+          KESTREL_RETURN_IF_FAILED(store->InsertNear(r, hint));
+        }
+        // Removals empty pages and move separators under the hints.
+        if (i % 3 == 0 && !expected.empty()) {
+          auto victim = expected.lower_bound(Key(x % 200000));
+          if (victim == expected.end()) victim = expected.begin();
+          bool found = false;
+          KESTREL_RETURN_IF_FAILED(store->Remove(victim->first, &found));
+          EXPECT_TRUE(found);
+          expected.erase(victim);
+        }
+      }
+      return Outcome::OK();
+    }).ok());
+    ExpectSound(*store);
+  }
+  store.reset();
+  store = Open();
+  EXPECT_TRUE(Same(ReadAll(*store), expected));
+  ExpectSound(*store);
+
+  // An equal key is refused on the hinted path too.
+  PageStore::InsertHint hint;
+  store->BeginOperation();
+  store->BeginWriteCycle();
+  EXPECT_TRUE(store->InsertNear(Rec(7, 300), &hint).ok());  // places the hint
+  EXPECT_TRUE(store->InsertNear(Rec(7, 300), &hint).isCorruption());
+  store->Discard();
+}
+
 }  // namespace
 }  // namespace kestrel::testing
