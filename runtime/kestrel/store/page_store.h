@@ -94,6 +94,8 @@ class PageStore {
     Cursor leaf;
     std::string upper;
     bool unbounded = false;
+    std::string first;  // the leaf's first key while it has this version
+    uint64_t first_version = UINT64_MAX;
   };
   // Insert, through `hint` when the key belongs to its leaf. Equal keys are
   // a consistency failure.

@@ -51,7 +51,11 @@ Outcome PageStore::InsertNear(Record record, InsertHint* hint) {
   KESTREL_RETURN_IF_FAILED(PrepareWrite(record));
   CachedPage* leaf = hint->leaf.page_;
   const std::string_view key = record.key();
-  if (leaf && leaf->level == 0 && !leaf->records.empty() && CompareKeys(key, leaf->records.At(0).key()) > 0 &&
+  if (leaf && leaf->level == 0 && !leaf->records.empty() && leaf->version != hint->first_version) {
+    hint->first.assign(leaf->records.At(0).key());
+    hint->first_version = leaf->version;
+  }
+  if (leaf && leaf->level == 0 && !leaf->records.empty() && CompareKeys(key, hint->first) > 0 &&
       (hint->unbounded || CompareKeys(key, hint->upper) < 0)) {
     cache_.Lookup(leaf->ref);
     record.child = 0;
@@ -60,7 +64,10 @@ Outcome PageStore::InsertNear(Record record, InsertHint* hint) {
     if (!leaf->records.Insert(std::move(record), &pos)) return Fail(Status::Corruption(Check::kDuplicateKey));
     leaf->expanded += cost;
     Touch(leaf);
-    if (!NeedsSplit(leaf)) return Outcome::OK();
+    if (!NeedsSplit(leaf)) {
+      hint->first_version = leaf->version;  // the first key stays: this one is above it
+      return Outcome::OK();
+    }
     // The path down to the leaf, for the split; the descent only reads.
     CachedPage* found = nullptr;
     KESTREL_RETURN_IF_FAILED(Descend(leaf->records.At(pos).key(), 0, &read_path_, &found));
@@ -71,6 +78,7 @@ Outcome PageStore::InsertNear(Record record, InsertHint* hint) {
   KESTREL_RETURN_IF_FAILED(Descend(key, 0, &path, &leaf, &hint->upper, &hint->unbounded));
   hint->unbounded = !hint->unbounded;
   hint->leaf.Attach(leaf);
+  hint->first_version = UINT64_MAX;  // versions count per page
   return InsertInto(std::move(path), leaf, std::move(record));
 }
 
