@@ -141,16 +141,16 @@ int KestrelTable::RunOp(bool write, const std::function<Outcome()>& body, bool k
 }
 
 int KestrelTable::Reading(const std::function<Outcome()>& body) {
-  const auto start = std::chrono::steady_clock::now();
-  int code = 0;
-  for (;;) {
-    code = RunOp(false, body, true);
-    if (code != kErrHeld || !hold_requested_) break;
-    if (hold_seconds_ != kNoTimeout &&
-        std::chrono::steady_clock::now() - start >= std::chrono::seconds(hold_seconds_)) {
-      break;
+  int code = RunOp(false, body, true);
+  // A held record is tried again for as long as the hold allows, counted
+  // from the first refusal.
+  if (code == kErrHeld && hold_requested_) {
+    const auto start = std::chrono::steady_clock::now();
+    while (code == kErrHeld && (hold_seconds_ == kNoTimeout ||
+                                std::chrono::steady_clock::now() - start < std::chrono::seconds(hold_seconds_))) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      code = RunOp(false, body, true);
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   hold_requested_ = false;
   watch_requested_ = false;
