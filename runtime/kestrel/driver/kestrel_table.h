@@ -248,8 +248,10 @@ class KestrelTable {
   std::vector<std::string> watch_memos_;
   uint32_t current_ = 0;
   Sequence seq_;
-  // Where the last Next or Previous left the sequence in the store.
+  // Where the last Next or Previous left the sequence in the store, and
+  // the place it found (reused, so a step allocates nothing).
   Cursor seq_cursor_;
+  Hit seq_hit_;
   // Per key: the leaf that took this table's last entry of that key.
   std::vector<std::unique_ptr<PageStore::InsertHint>> entry_hints_;
   std::string scratch_entry_;

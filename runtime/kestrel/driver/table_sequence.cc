@@ -107,7 +107,7 @@ Outcome KestrelTable::StepRead(bool forward) {
   if (seq_.locate_pending) KESTREL_RETURN_IF_FAILED(ResolveLocate(forward));
   if (seq_.exhausted) return Outcome::Code(kErrNotAvailable);
   const int key = seq_.order == Order::kFile ? kFileOrder : seq_.key;
-  Hit hit;
+  Hit& hit = seq_hit_;
   bool found = false;
   const std::string& from = !forward && seq_.inclusive && !seq_.pos_hi.empty() ? seq_.pos_hi : seq_.pos;
   KESTREL_RETURN_IF_FAILED(Seek(key, from, seq_.inclusive, forward, &hit, &found, &seq_cursor_));
