@@ -38,7 +38,6 @@ struct PhysicalFile {
   // by every add and delete (pending_counts.cc). Every path that commits
   // the store applies them first; every path that discards it drops them.
   void AddCount(uint32_t table, uint8_t subject, int delta);
-  bool hasPendingCounts() const { return !pending_counts.empty(); }
   // Writes the pending counts (write mode); pending counts of a write cycle
   // that ended without them are dropped.
   Outcome ApplyCounts();

@@ -23,6 +23,8 @@ Outcome PageStore::ReadValue(std::string_view key, std::string* value, bool* fou
 Outcome PageStore::ReplaceValueAt(Cursor* cursor, std::string_view value, bool* done) {
   *done = false;
   KESTREL_RETURN_IF_FAILED(RequireWrite());
+  // A change by another process drops the pages, and the cursor with them.
+  KESTREL_RETURN_IF_FAILED(EnsureHeader());
   CachedPage* page = cursor->page_;
   if (!cursor->valid() || page == nullptr || page->version != cursor->version_ ||
       cursor->pos_ >= page->records.size()) {
