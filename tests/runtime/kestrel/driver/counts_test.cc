@@ -2,6 +2,8 @@
 // before it commits: whatever path ends the cycle (commit, rollback, close,
 // stream flush, a failed commit), the counts on disk must equal the records
 // on disk, and the program and other processes must see the right numbers.
+#include <signal.h>
+
 #include <memory>
 
 #include "child_process.h"
@@ -215,6 +217,60 @@ TEST_F(CountsTest, AnotherProcessSeesTheCommittedCounts) {
   child.Signal();
   ASSERT_TRUE(child.Await());
   EXPECT_EQ(child.Join(), 0);
+}
+
+
+int g_kill_step = 0;
+void KillAtStep(int step) {
+  if (step == g_kill_step) ::raise(SIGKILL);
+}
+
+// A process killed anywhere in a commit over two files leaves both files
+// with counts that match their records, all old or all new.
+TEST_F(CountsTest, KilledDuringATwoFileCommitLeavesMatchingCounts) {
+  ASSERT_EQ(t.Close(), 0);
+  const struct {
+    int step;
+    bool committed;
+  } cases[] = {{31, false}, {3, false}, {4, true}, {5, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.step);
+    const std::string a = dir.File("A" + std::to_string(c.step) + ".KRL");
+    const std::string b = dir.File("B" + std::to_string(c.step) + ".KRL");
+    for (const std::string& name : {a, b}) {
+      KestrelTable x(StudentDecl(name));
+      CreateAndOpen(x);
+      AddStudent(x, 1, "one");
+      ASSERT_EQ(x.Close(), 0);
+    }
+    ChildProcess child([&](ChildProcess&) {
+      g_kill_step = c.step;
+      Transaction::SetStepHook(KillAtStep);
+      KestrelTable ta(StudentDecl(a)), tb(StudentDecl(b));
+      if (ta.Share() || tb.Share() || ta.Logout() || tb.Logout()) return 1;
+      for (int i = 2; i <= 4; ++i) {
+        SetRow(ta, i, "a", "A" + std::to_string(i));
+        SetRow(tb, i, "b");
+        if (ta.Add() || tb.Add()) return 2;
+      }
+      SetRow(ta, 1, "");
+      if (ta.GetByKey(kKeyId) || ta.Delete()) return 3;
+      Transaction::Global().Commit();
+      return 9;  // not killed
+    });
+    ASSERT_EQ(child.Join(), 128 + SIGKILL);
+    for (const auto& [name, rows] : {std::pair{a, c.committed ? 3u : 1u}, {b, c.committed ? 4u : 1u}}) {
+      KestrelTable x(StudentDecl(name));
+      ASSERT_EQ(x.Share(), 0);  // recovers what the journal says
+      EXPECT_EQ(ExpectDriverConsistent(x, name.c_str()), rows);
+      const uint32_t table = x.tableNumber();
+      ASSERT_EQ(x.Close(), 0);
+      Counts stats, actual;
+      DiskCounts(name, table, &stats, &actual);
+      EXPECT_EQ(stats, actual) << name;
+    }
+  }
+  Transaction::SetStepHook(nullptr);
 }
 
 }  // namespace
