@@ -262,9 +262,9 @@ int KestrelTable::Skip(int64_t count) {
       Hit hit;
       bool found = false;
       const std::string& from = !forward && seq_.inclusive && !seq_.pos_hi.empty() ? seq_.pos_hi : seq_.pos;
-      KESTREL_RETURN_IF_FAILED(Seek(key, from, seq_.inclusive, forward, &hit, &found));
+      KESTREL_RETURN_IF_FAILED(Seek(key, from, seq_.inclusive, forward, &hit, &found, &seq_cursor_));
       if (!found) return Outcome::Code(kErrNotAvailable);
-      seq_.pos = hit.key;
+      seq_.pos.swap(hit.key);
       seq_.pos_hi.clear();
       seq_.inclusive = false;
     }
