@@ -76,6 +76,8 @@ Outcome PageStore::InsertNear(Record record, InsertHint* hint) {
     if (found != leaf) return Fail(Status::Corruption(Check::kTreeShape));
     return SplitUpwards(read_path_, leaf);
   }
+  // Let go first: a descent that fails half-way leaves `upper` unusable.
+  hint->leaf.Reset();
   std::vector<PathEntry> path;
   KESTREL_RETURN_IF_FAILED(Descend(key, 0, &path, &leaf, &hint->upper, &hint->unbounded));
   hint->unbounded = !hint->unbounded;
