@@ -123,8 +123,9 @@ Status PageImageUnits(const Page& page, size_t* units, bool* stored_plain, std::
     KESTREL_RETURN_IF_ERROR(EncodePage(page, 0, &image, &h));
     *units = image.size() / kUnitSize;
     *stored_plain = !h.compressed();
-    // Only images much smaller than their records are worth holding on to.
-    if (small_image && h.compressed() && 4 * image.size() <= h.plain_size) small_image->swap(image);
+    // Only images much smaller than their records are worth holding on to;
+    // copied, since the build buffer is sized for the records.
+    if (small_image && h.compressed() && 4 * image.size() <= h.plain_size) small_image->assign(image);
     return Status::OK();
   }
   const size_t plain_size = kPageHeaderSize + (page.isIndex() ? 4 * count : 0) + stream;
