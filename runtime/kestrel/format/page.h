@@ -63,8 +63,11 @@ Status AppendPageImage(const Page& page, uint32_t ref, std::string* image, PageH
 // The size class (in units) of the image EncodePage builds for `page`, and
 // whether it stores the stream plain; the same failures. Pages of long
 // records are measured without building the image unless their stream holds
-// a run (whether compressing pays takes the compressor).
-Status PageImageUnits(const Page& page, size_t* units, bool* stored_plain);
+// a run (whether compressing pays takes the compressor). With `small_image`,
+// an image built on the way that came out at most a quarter of its plain size
+// is handed over (at reference 0), so it need not be compressed again when
+// written; otherwise *small_image is left empty.
+Status PageImageUnits(const Page& page, size_t* units, bool* stored_plain, std::string* small_image = nullptr);
 
 // A decoded page whose records share one buffer (see PackedRecord).
 struct PackedPage {

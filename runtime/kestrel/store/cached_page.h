@@ -25,6 +25,9 @@ struct CachedPage {
   uint64_t created = 0;
   uint64_t last_use = 0;
   std::string image;  // journaled image during a commit
+  // A leaf's compressed image (at reference 0) from measuring its records of
+  // measured_version, used once when the page is written.
+  std::string small_image;
   int units = 0;      // size class of the page's image
   bool stored_plain = false;  // the image stores its record stream uncompressed
   bool image_valid = false;   // placed by this commit's preparation for its current records

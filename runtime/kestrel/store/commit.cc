@@ -28,8 +28,10 @@ static Status WithRecordsLent(CachedPage* page, Page* lent, Fn fn) {
 Status PageStore::MeasurePage(CachedPage* page) {
   if (page->measured && page->measured_version == page->version) return Status::OK();
   size_t units = 0;
+  // Index images carry child references that placing pages still changes.
+  std::string* small = page->level == 0 ? &page->small_image : nullptr;
   KESTREL_RETURN_IF_ERROR(WithRecordsLent(page, &measure_lent_, [&](const Page& p) {
-    return PageImageUnits(p, &units, &page->stored_plain);
+    return PageImageUnits(p, &units, &page->stored_plain, small);
   }));
   page->units = static_cast<int>(units);
   page->measured = true;
@@ -113,11 +115,18 @@ static int WritePieces(File& file, std::vector<Piece>& pieces) {
 // changed since PreparePages measured them, so neither has its size.
 Outcome PageStore::AppendFinalImage(CachedPage* page, Page* lent, std::string* out) {
   const size_t base = out->size();
-  // A stream that was found not to pay compressing is not tried again.
-  Status s = WithRecordsLent(page, lent, [&](const Page& p) {
-    return AppendPageImage(p, static_cast<uint32_t>(page->ref), out, nullptr, !page->stored_plain);
-  });
-  if (!s.ok()) return Fail(s);
+  if (!page->small_image.empty() && page->level == 0 && page->measured_version == page->version) {
+    out->append(page->small_image);
+    Put32LE(out->data() + base, static_cast<uint32_t>(PagePosition(static_cast<uint32_t>(page->ref))));
+    std::string().swap(page->small_image);
+  } else {
+    std::string().swap(page->small_image);
+    // A stream that was found not to pay compressing is not tried again.
+    Status s = WithRecordsLent(page, lent, [&](const Page& p) {
+      return AppendPageImage(p, static_cast<uint32_t>(page->ref), out, nullptr, !page->stored_plain);
+    });
+    if (!s.ok()) return Fail(s);
+  }
   const size_t size = out->size() - base;
   if (!page->image_valid || page->measured_version != page->version ||
       size != static_cast<size_t>(page->units) * kUnitSize) {

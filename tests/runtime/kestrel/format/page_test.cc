@@ -84,11 +84,18 @@ TEST(PageTest, ImageUnitsMatchTheBuiltImage) {
     const Status built = EncodePage(page, 0, &image, &h);
     size_t units = 0;
     bool stored_plain = false;
-    const Status found = PageImageUnits(page, &units, &stored_plain);
+    std::string small = "left over";
+    const Status found = PageImageUnits(page, &units, &stored_plain, &small);
     ASSERT_EQ(found.check(), built.check()) << round;
     if (!built.ok()) continue;
     ASSERT_EQ(units * kUnitSize, image.size()) << round;
     ASSERT_EQ(stored_plain, !h.compressed()) << round;
+    // A compressed image is always built; it is handed over when it is
+    // much smaller than its records, and is then the image the encoder builds.
+    ASSERT_EQ(!small.empty(), h.compressed() && 4 * image.size() <= h.plain_size) << round;
+    if (!small.empty()) {
+      ASSERT_EQ(small, image) << round;
+    }
     compressed += h.compressed();
     std::string stream;
     ASSERT_TRUE(EncodeRecordStream(page.records, &stream).ok());
@@ -103,6 +110,38 @@ TEST(PageTest, ImageUnitsMatchTheBuiltImage) {
   size_t units = 0;
   bool stored_plain = false;
   EXPECT_EQ(PageImageUnits(big, &units, &stored_plain).check(), Check::kPageTooLarge);
+}
+
+// Rows mostly blank, as a grade book's are, compress far enough for their
+// image to be handed over; text-like rows and short runs do not.
+TEST(PageTest, ImageUnitsHandOverOnlyMuchSmallerImages) {
+  struct Case {
+    std::string value;
+    bool kept;
+  };
+  const Case cases[] = {
+      {"name" + std::string(4000, ' '), true},
+      {Noise(3000), false},
+      {Noise(1500) + std::string(1500, ' '), false},
+  };
+  for (const Case& c : cases) {
+    Page page;
+    for (uint32_t i = 0; i < 3; ++i) {
+      std::string key;
+      Append32BE(&key, i);
+      page.records.push_back(Record(key, c.value));
+    }
+    std::string image;
+    ASSERT_TRUE(EncodePage(page, 0, &image).ok());
+    size_t units = 0;
+    bool stored_plain = false;
+    std::string small = "left over";
+    ASSERT_TRUE(PageImageUnits(page, &units, &stored_plain, &small).ok());
+    EXPECT_EQ(!small.empty(), c.kept) << c.value.size();
+    if (c.kept) {
+      EXPECT_EQ(small, image);
+    }
+  }
 }
 
 TEST(PageTest, IndexPageCarriesChildReferencesBeforeTheStream) {
