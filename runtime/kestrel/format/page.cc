@@ -126,7 +126,8 @@ Status PageImageUnits(const Page& page, size_t* units, bool* stored_plain) {
   return Status::OK();
 }
 
-Status DecodePage(std::string_view image, Page* page, PageHeader* header_out, int expected_units) {
+Status DecodePagePacked(std::string_view image, PackedPage* page, PageHeader* header_out, int expected_units,
+                        std::string* scratch) {
   PageHeader h;
   KESTREL_RETURN_IF_ERROR(PageHeader::Decode(image, &h));
   const Status bad = Status::Corruption(Check::kPageHeader);
@@ -137,24 +138,39 @@ Status DecodePage(std::string_view image, Page* page, PageHeader* header_out, in
   if (h.stored_size < fixed || h.plain_size < fixed || h.stored_size > h.plain_size) return bad;
 
   std::string_view body = image.substr(fixed, h.stored_size - fixed);
-  std::string expanded;
+  std::string own_scratch;
   if (h.compressed()) {
-    KESTREL_RETURN_IF_ERROR(Decompress(body, h.plain_size - fixed, &expanded));
-    body = expanded;
+    std::string* expanded = scratch ? scratch : &own_scratch;
+    KESTREL_RETURN_IF_ERROR(Decompress(body, h.plain_size - fixed, expanded));
+    body = *expanded;
   }
-  Page p;
-  p.level = h.level;
-  KESTREL_RETURN_IF_ERROR(DecodeRecordStream(body, h.record_count, &p.records));
-  KESTREL_RETURN_IF_ERROR(CheckKeyOrder(p.records));
-  if (p.isIndex()) {
-    for (size_t i = 0; i < p.records.size(); ++i) {
-      Record& r = p.records[i];
-      if (r.key_length != r.bytes.size()) return bad;  // index entries are keys only
+  page->level = h.level;
+  KESTREL_RETURN_IF_ERROR(DecodeRecordStreamPacked(body, h.record_count, &page->bytes, &page->records, true));
+  std::vector<PackedRecord>& records = page->records;
+  if (h.level > 0) {
+    for (size_t i = 0; i < records.size(); ++i) {
+      PackedRecord& r = records[i];
+      if (r.key_length != r.length) return bad;  // index entries are keys only
       r.child = Get32LE(image.data() + kPageHeaderSize + 4 * i);
     }
   }
-  *page = std::move(p);
   if (header_out) *header_out = h;
+  return Status::OK();
+}
+
+Status DecodePage(std::string_view image, Page* page, PageHeader* header_out, int expected_units) {
+  PackedPage packed;
+  KESTREL_RETURN_IF_ERROR(DecodePagePacked(image, &packed, header_out, expected_units));
+  Page p;
+  p.level = packed.level;
+  p.records.reserve(packed.records.size());
+  for (const PackedRecord& r : packed.records) {
+    Record& out = p.records.emplace_back();
+    out.bytes.assign(packed.bytes, r.offset, r.length);
+    out.key_length = r.key_length;
+    out.child = r.child;
+  }
+  *page = std::move(p);
   return Status::OK();
 }
 

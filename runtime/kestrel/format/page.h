@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "runtime/kestrel/format/record.h"
+#include "runtime/kestrel/format/record_stream.h"
 #include "runtime/kestrel/format/status.h"
 
 namespace kestrel {
@@ -41,7 +42,8 @@ struct Page {
 // 13 + sum(record length + 5), plus 4 per record on index pages.
 size_t ExpandedSize(const Page& page);
 // Bytes per record in the expanded size.
-inline size_t ExpandedCost(const Record& r, bool index) { return r.bytes.size() + 5 + (index ? 4 : 0); }
+inline size_t ExpandedCost(size_t length, bool index) { return length + 5 + (index ? 4 : 0); }
+inline size_t ExpandedCost(const Record& r, bool index) { return ExpandedCost(r.bytes.size(), index); }
 
 // Keys must increase strictly: equal keys fail kDuplicateKey, keys out of
 // order kTreeShape. Encoding and decoding both check it.
@@ -63,6 +65,13 @@ Status AppendPageImage(const Page& page, uint32_t ref, std::string* image, PageH
 // built when the stream holds a run, to see whether compressing it pays.
 Status PageImageUnits(const Page& page, size_t* units, bool* stored_plain);
 
+// A decoded page whose records share one buffer (see PackedRecord).
+struct PackedPage {
+  uint8_t level = 0;
+  std::string bytes;
+  std::vector<PackedRecord> records;
+};
+
 // Decodes a stored image (padding may be present or not). Checks that the
 // stored size fits the image, that the stream expands and decodes to exactly
 // the plain size, and that leaf/index shape agrees with the level.
@@ -70,6 +79,11 @@ Status PageImageUnits(const Page& page, size_t* units, bool* stored_plain);
 // exactly that many units (the size class from the area table).
 Status DecodePage(std::string_view image, Page* page, PageHeader* header = nullptr,
                   int expected_units = 0);
+// The same checks, decoding into one buffer. `scratch` (optional) holds the
+// expanded stream of a compressed page, so a caller decoding many pages can
+// keep its allocation.
+Status DecodePagePacked(std::string_view image, PackedPage* page, PageHeader* header = nullptr,
+                        int expected_units = 0, std::string* scratch = nullptr);
 
 }  // namespace kestrel
 

@@ -4,9 +4,15 @@ namespace kestrel {
 
 void CachedPage::Recount() {
   size_t total = kPageHeaderSize;
-  const bool index = isIndex();
-  records.ForEach([&](const Record& r) { total += ExpandedCost(r, index); });
+  records.ForEach([&](RecordView r) { total += CostOf(r); });
   expanded = total;
+}
+
+void CachedPage::Reset() {
+  std::vector<Cursor*> kept = std::move(cursors);
+  kept.clear();
+  *this = CachedPage();
+  cursors = std::move(kept);
 }
 
 }  // namespace kestrel

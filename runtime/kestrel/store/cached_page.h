@@ -41,8 +41,10 @@ struct CachedPage {
   size_t dirty_index = 0;
 
   bool isIndex() const { return level > 0; }
-  size_t CostOf(const Record& r) const { return ExpandedCost(r, isIndex()); }
+  size_t CostOf(RecordView r) const { return ExpandedCost(r.bytes.size(), isIndex()); }
   void Recount();
+  // Back to a new page's state, keeping the cursor list's allocation.
+  void Reset();
 };
 
 }  // namespace kestrel

@@ -80,7 +80,7 @@ Outcome PageStore::CheckIntegrity(std::string* detail) {
     }
     std::vector<Frame> children;
     for (size_t i = 0; i < page->records.size(); ++i) {
-      const Record& r = page->records.At(i);
+      const RecordView r = page->records.At(i);
       if (page->level == 0) {
         if (walk.first_leaf && i == 0) {
           if (r.key_length != 0 || !r.value().empty()) return fail(kCheckSentinel, "the first record is not the low sentinel");

@@ -30,16 +30,24 @@ void PageCache::LruPushBack(CachedPage* p) {
 }
 
 CachedPage* PageCache::Lookup(int32_t ref) {
-  auto& bucket = buckets_[Bucket(ref)];
-  auto it = bucket.find(ref);
-  if (it == bucket.end()) return nullptr;
-  CachedPage* p = it->second;
+  CachedPage*& recent = recent_[RecentSlot(ref)];
+  CachedPage* p = recent;
+  if (!p || p->ref != ref) {
+    auto& bucket = buckets_[Bucket(ref)];
+    auto it = bucket.find(ref);
+    if (it == bucket.end()) return nullptr;
+    p = recent = it->second;
+  }
+  Use(p);
+  return p;
+}
+
+void PageCache::Use(CachedPage* p) {
   p->last_use = ++clock_;
   if (p->in_lru && p != lru_tail_) {
     LruRemove(p);
     LruPushBack(p);
   }
-  return p;
 }
 
 CachedPage* PageCache::Add(std::unique_ptr<CachedPage> owned) {
@@ -62,6 +70,7 @@ void PageCache::Trim() {
 }
 
 void PageCache::Rehash(CachedPage* page, int32_t new_ref) {
+  if (recent_[RecentSlot(page->ref)] == page) recent_[RecentSlot(page->ref)] = nullptr;
   // The map node moves with the page: placing the pages of a big commit
   // renames thousands of them.
   auto node = buckets_[Bucket(page->ref)].extract(page->ref);
@@ -97,6 +106,7 @@ void PageCache::CleanAll() {
 }
 
 void PageCache::Unlink(CachedPage* p) {
+  if (recent_[RecentSlot(p->ref)] == p) recent_[RecentSlot(p->ref)] = nullptr;
   buckets_[Bucket(p->ref)].erase(p->ref);
   LruRemove(p);
   if (p->dirty) {
@@ -112,7 +122,18 @@ void PageCache::Unlink(CachedPage* p) {
 
 void PageCache::Drop(CachedPage* page) {
   Unlink(page);
-  delete page;
+  page->records.ReleasePacked(&spare_);
+  if (spare_page_) {
+    delete page;
+  } else {
+    page->Reset();
+    spare_page_.reset(page);
+  }
+}
+
+std::unique_ptr<CachedPage> PageCache::NewPageObject() {
+  if (spare_page_) return std::move(spare_page_);
+  return std::make_unique<CachedPage>();
 }
 
 void PageCache::DropAll() {
@@ -125,6 +146,7 @@ void PageCache::DropAll() {
     bucket.clear();
   }
   lru_head_ = lru_tail_ = nullptr;
+  recent_.fill(nullptr);
   dirty_.clear();
   count_ = 0;
 }

@@ -28,6 +28,13 @@ class PageCache {
 
   // Finds a page and counts the access; nullptr when not cached.
   CachedPage* Lookup(int32_t ref);
+  // Counts an access to a page already at hand.
+  void Use(CachedPage* page);
+  // Buffers of the last packed page dropped, for decoding the next one.
+  PackedPage TakeSpare() { return std::move(spare_); }
+  // An empty page object for a page about to be loaded or created: the one
+  // dropped last when there is one, with its allocations.
+  std::unique_ptr<CachedPage> NewPageObject();
   bool Contains(int32_t ref) const { return buckets_[Bucket(ref)].count(ref) > 0; }
   // Takes ownership of a page just loaded or created.
   CachedPage* Add(std::unique_ptr<CachedPage> page);
@@ -50,6 +57,7 @@ class PageCache {
 
  private:
   static int Bucket(int32_t ref);
+  static size_t RecentSlot(int32_t ref) { return static_cast<uint32_t>(ref) % kRecent; }
   void LruRemove(CachedPage* p);
   void LruPushBack(CachedPage* p);
   void Unlink(CachedPage* p);
@@ -62,6 +70,13 @@ class PageCache {
   std::vector<CachedPage*> dirty_;
   size_t count_ = 0;
   uint64_t clock_ = 0;
+  PackedPage spare_;
+  // The page last found per slot, tried before the buckets: searches go
+  // through the same few index pages over and over, and a bucket's index
+  // costs several dependent memory reads. Pages leave it when dropped.
+  static constexpr size_t kRecent = 256;
+  std::array<CachedPage*, kRecent> recent_{};
+  std::unique_ptr<CachedPage> spare_page_;
 };
 
 }  // namespace kestrel

@@ -49,22 +49,24 @@ Outcome PageStore::LoadPage(int32_t ref, CachedPage** out) {
   int rc = ReadPlain(at, image.data(), image.size(), &got);
   if (rc != kOk) return Outcome::Code(rc);
   if (got < image.size()) return Fail(Status::Corruption(Check::kShortPageRead));
-  Page decoded;
+  // Decoded into the buffers of the page dropped last, which fit most pages already.
+  PackedPage decoded = cache_.TakeSpare();
   PageHeader ph;
-  s = DecodePage(image, &decoded, &ph, units);
+  s = DecodePagePacked(image, &decoded, &ph, units, &decode_scratch_);
   if (!s.ok()) return Fail(s);
   if (ph.own_position != position) return Fail(Status::Corruption(Check::kPageHeader));
-  auto page = std::make_unique<CachedPage>();
+  std::unique_ptr<CachedPage> page = cache_.NewPageObject();
   page->ref = ref;
   page->level = decoded.level;
-  page->records.BuildFromSorted(std::move(decoded.records));
-  page->Recount();
+  // The packed buffer holds exactly the records' bytes.
+  page->expanded = kPageHeaderSize + decoded.bytes.size() + decoded.records.size() * page->CostOf(RecordView());
+  page->records.AdoptPacked(std::move(decoded));
   *out = cache_.Add(std::move(page));
   return Outcome::OK();
 }
 
 CachedPage* PageStore::NewPage(uint8_t level) {
-  auto page = std::make_unique<CachedPage>();
+  std::unique_ptr<CachedPage> page = cache_.NewPageObject();
   page->ref = next_temp_--;
   page->level = level;
   page->dirty = true;  // kept off the LRU list by Add

@@ -224,9 +224,9 @@ Outcome PageStore::NextId(uint32_t* id) {
 // --- Header --------------------------------------------------------------
 
 Outcome PageStore::ReadHeaderAt0(Header* out, bool* empty_file) {
-  std::string buf(kHeaderSize, '\0');
+  char buf[kHeaderSize];
   size_t got = 0;
-  int rc = ReadPlain(0, buf.data(), buf.size(), &got);
+  int rc = ReadPlain(0, buf, kHeaderSize, &got);
   if (rc != kOk) return Outcome::Code(rc);
   *empty_file = false;
   if (got == 0) {
@@ -237,8 +237,7 @@ Outcome PageStore::ReadHeaderAt0(Header* out, bool* empty_file) {
       return Outcome::OK();
     }
   }
-  buf.resize(got);
-  Status s = Header::Decode(buf, out);
+  Status s = Header::Decode(std::string_view(buf, got), out);
   if (!s.ok()) return Outcome(s.inFile(name_));
   return Outcome::OK();
 }

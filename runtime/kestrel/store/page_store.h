@@ -225,6 +225,8 @@ class PageStore {
   std::vector<CachedPage*> pinned_;
   std::unordered_map<uint64_t, uint64_t> journal_map_;
   std::string read_buffer_;  // position -> journal copy (read-through)
+  std::string decode_scratch_;        // expanded stream of a compressed page
+  std::vector<PathEntry> seek_path_;  // kept, so a search allocates nothing
 
   Page measure_lent_;  // carries a page's records while it is measured
   int32_t parent_hint_ = 0;  // the page whose entry UpdateParentRef changed last

@@ -1,10 +1,34 @@
 #include "runtime/kestrel/store/record_tree.h"
 
+#include <bit>
+#include <cstring>
 #include <new>
 #include <utility>
 #include <vector>
 
 namespace kestrel {
+
+namespace {
+
+// CompareKeys, deciding most comparisons of longer keys on their first 8
+// bytes read as one big-endian number, without calling memcmp.
+inline int CompareKeysQuick(std::string_view a, std::string_view b) {
+  if (a.size() >= 8 && b.size() >= 8) {
+    uint64_t x, y;
+    std::memcpy(&x, a.data(), 8);
+    std::memcpy(&y, b.data(), 8);
+    if (x != y) {
+      if constexpr (std::endian::native == std::endian::little) {
+        x = __builtin_bswap64(x);
+        y = __builtin_bswap64(y);
+      }
+      return x < y ? -1 : 1;
+    }
+  }
+  return CompareKeys(a, b);
+}
+
+}  // namespace
 
 struct RecordTree::Node {
   Record record;
@@ -27,7 +51,11 @@ void RecordTree::FreeNode(Node* n) {
 RecordTree::~RecordTree() { Destroy(root_); }
 
 RecordTree::RecordTree(RecordTree&& other) noexcept
-    : root_(other.root_), seed_(other.seed_), blocks_(std::move(other.blocks_)) {
+    : root_(other.root_),
+      seed_(other.seed_),
+      blocks_(std::move(other.blocks_)),
+      packed_mode_(std::exchange(other.packed_mode_, false)),
+      packed_(std::move(other.packed_)) {
   other.root_ = nullptr;
 }
 
@@ -37,6 +65,8 @@ RecordTree& RecordTree::operator=(RecordTree&& other) noexcept {
     root_ = std::exchange(other.root_, nullptr);
     seed_ = other.seed_;
     blocks_ = std::move(other.blocks_);
+    packed_mode_ = std::exchange(other.packed_mode_, false);
+    packed_ = std::move(other.packed_);
   }
   return *this;
 }
@@ -58,10 +88,31 @@ void RecordTree::Clear() {
   Destroy(root_);
   root_ = nullptr;
   blocks_.clear();
+  packed_mode_ = false;
+  packed_ = PackedPage();
+}
+
+void RecordTree::AdoptPacked(PackedPage&& page) {
+  Clear();
+  packed_ = std::move(page);
+  packed_mode_ = true;
+}
+
+void RecordTree::ReleasePacked(PackedPage* out) {
+  if (!packed_mode_) return;
+  *out = std::move(packed_);
+  packed_ = PackedPage();
+  packed_mode_ = false;
+}
+
+void RecordTree::Unpack() {
+  if (!packed_mode_) return;
+  std::vector<Record> records(packed_.records.size());
+  for (size_t i = 0; i < records.size(); ++i) At(i).CopyTo(&records[i]);
+  BuildFromSorted(std::move(records));
 }
 
 size_t RecordTree::SizeOf(const Node* n) { return n ? n->size : 0; }
-size_t RecordTree::size() const { return SizeOf(root_); }
 
 void RecordTree::Update(Node* n) { n->size = 1 + SizeOf(n->left) + SizeOf(n->right); }
 
@@ -116,14 +167,32 @@ RecordTree::Node* RecordTree::NodeAt(size_t pos) const {
   return nullptr;
 }
 
-const Record& RecordTree::At(size_t pos) const { return NodeAt(pos)->record; }
-Record& RecordTree::MutableAt(size_t pos) { return NodeAt(pos)->record; }
+RecordView RecordTree::TreeAt(size_t pos) const { return RecordView(NodeAt(pos)->record); }
+
+Record& RecordTree::MutableAt(size_t pos) {
+  Unpack();
+  return NodeAt(pos)->record;
+}
 
 size_t RecordTree::LowerBound(std::string_view key) const {
+  if (packed_mode_) {
+    const char* const bytes = packed_.bytes.data();
+    size_t lo = 0, hi = packed_.records.size();
+    while (lo < hi) {
+      const size_t mid = lo + (hi - lo) / 2;
+      const PackedRecord& r = packed_.records[mid];
+      if (CompareKeysQuick(std::string_view(bytes + r.offset, r.key_length), key) < 0) {
+        lo = mid + 1;
+      } else {
+        hi = mid;
+      }
+    }
+    return lo;
+  }
   size_t pos = 0, result = size();
   Node* n = root_;
   while (n) {
-    if (CompareKeys(n->record.key(), key) >= 0) {
+    if (CompareKeysQuick(n->record.key(), key) >= 0) {
       result = pos + SizeOf(n->left);
       n = n->left;
     } else {
@@ -149,6 +218,7 @@ bool RecordTree::Insert(Record record, size_t* pos) {
 }
 
 void RecordTree::InsertAt(size_t pos, Record record) {
+  Unpack();
   Node* node = NewNode();
   node->record = std::move(record);
   node->priority = NextPriority();
@@ -158,6 +228,7 @@ void RecordTree::InsertAt(size_t pos, Record record) {
 }
 
 Record RecordTree::EraseAt(size_t pos) {
+  Unpack();
   Node *a, *b, *mid;
   Split(root_, pos, &a, &b);
   Split(b, 1, &mid, &b);
@@ -168,6 +239,7 @@ Record RecordTree::EraseAt(size_t pos) {
 }
 
 RecordTree RecordTree::SplitOff(size_t pos) {
+  Unpack();
   RecordTree right;
   Split(root_, pos, &root_, &right.root_);
   right.blocks_ = blocks_;
@@ -176,7 +248,8 @@ RecordTree RecordTree::SplitOff(size_t pos) {
 }
 
 void RecordTree::ForEachMutable(const std::function<void(Record&)>& fn) {
-  ForEach([&](const Record& r) { fn(const_cast<Record&>(r)); });
+  Unpack();
+  ForEachNode([&](const Record& r) { fn(const_cast<Record&>(r)); });
 }
 
 size_t RecordTree::FixSizes(Node* n) {
@@ -214,7 +287,7 @@ void RecordTree::BuildFromSorted(std::vector<Record>&& records) {
   records.clear();
 }
 
-void RecordTree::ForEach(const std::function<void(const Record&)>& fn) const {
+void RecordTree::ForEachNode(const std::function<void(const Record&)>& fn) const {
   std::vector<Node*> stack;
   Node* n = root_;
   while (n || !stack.empty()) {

@@ -9,12 +9,34 @@
 #include <vector>
 
 #include "runtime/kestrel/format/coding.h"
+#include "runtime/kestrel/format/page.h"
 #include "runtime/kestrel/format/record.h"
 
 namespace kestrel {
 
-// The records of one cached page: a treap ordered by key whose nodes know
-// the size of their subtree, so records are counted and reached by position.
+// A record of a RecordTree seen in place; valid until the tree changes.
+struct RecordView {
+  std::string_view bytes;
+  uint16_t key_length = 0;
+  uint32_t child = 0;
+
+  RecordView() = default;
+  RecordView(std::string_view b, uint16_t k, uint32_t c) : bytes(b), key_length(k), child(c) {}
+  RecordView(const Record& r) : bytes(r.bytes), key_length(r.key_length), child(r.child) {}  // NOLINT
+
+  std::string_view key() const { return bytes.substr(0, key_length); }
+  std::string_view value() const { return bytes.substr(key_length); }
+  void CopyTo(Record* out) const {
+    out->bytes.assign(bytes.data(), bytes.size());
+    out->key_length = key_length;
+    out->child = child;
+  }
+};
+
+// The records of one cached page. A page fresh from the file keeps its
+// records packed in one buffer, which serves reads by binary search; the
+// first change turns them into a treap ordered by key whose nodes know the
+// size of their subtree, so records are counted and reached by position.
 class RecordTree {
  public:
   RecordTree() = default;
@@ -24,9 +46,13 @@ class RecordTree {
   RecordTree(const RecordTree&) = delete;
   RecordTree& operator=(const RecordTree&) = delete;
 
-  size_t size() const;
-  bool empty() const { return root_ == nullptr; }
-  const Record& At(size_t pos) const;
+  size_t size() const { return packed_mode_ ? packed_.records.size() : SizeOf(root_); }
+  bool empty() const { return size() == 0; }
+  RecordView At(size_t pos) const {
+    if (!packed_mode_) return TreeAt(pos);
+    const PackedRecord& r = packed_.records[pos];
+    return RecordView(std::string_view(packed_.bytes.data() + r.offset, r.length), r.key_length, r.child);
+  }
   Record& MutableAt(size_t pos);
 
   // Position of the first record whose key is not smaller than `key`
@@ -44,12 +70,25 @@ class RecordTree {
   RecordTree SplitOff(size_t pos);
   void Clear();
 
-  void ForEach(const std::function<void(const Record&)>& fn) const;
+  template <typename Fn>
+  void ForEach(Fn&& fn) const {
+    if (packed_mode_) {
+      for (size_t i = 0; i < packed_.records.size(); ++i) fn(At(i));
+    } else {
+      ForEachNode([&](const Record& r) { fn(RecordView(r)); });
+    }
+  }
   // Visits the records in order for moving them out and back in; the
   // caller must leave the keys as they were.
   void ForEachMutable(const std::function<void(Record&)>& fn);
   // Replaces the contents with records already in key order, in linear time.
   void BuildFromSorted(std::vector<Record>&& records);
+  // Replaces the contents with a decoded page's records, kept packed.
+  void AdoptPacked(PackedPage&& page);
+  // Gives the packed buffers back (empty when the tree is not packed), so
+  // their allocations can serve the next page.
+  void ReleasePacked(PackedPage* out);
+  bool packed() const { return packed_mode_; }
 
  private:
   struct Node;
@@ -62,12 +101,18 @@ class RecordTree {
   static void Destroy(Node* n);
   static size_t FixSizes(Node* n);
   Node* NodeAt(size_t pos) const;
+  RecordView TreeAt(size_t pos) const;
   uint32_t NextPriority();
+  void ForEachNode(const std::function<void(const Record&)>& fn) const;
+  // Turns packed records into the treap before a change.
+  void Unpack();
 
   Node* root_ = nullptr;
   uint32_t seed_ = 0x9E3779B9u;
   // Nodes of a decoded page come in one block; trees split off it share it.
   std::vector<std::shared_ptr<void>> blocks_;
+  bool packed_mode_ = false;
+  PackedPage packed_;
 };
 
 }  // namespace kestrel

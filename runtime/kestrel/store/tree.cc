@@ -74,13 +74,13 @@ Outcome PageStore::Rightmost(CachedPage* page, std::vector<PathEntry>* path, Cac
 }
 
 void PageStore::Position(Cursor* cursor, CachedPage* page, size_t pos, bool* found) {
-  const Record& r = page->records.At(pos);
+  const RecordView r = page->records.At(pos);
   if (r.key_length == 0) {  // the low sentinel is never a current record
     cursor->Reset();
     *found = false;
     return;
   }
-  cursor->record_ = r;
+  r.CopyTo(&cursor->record_);
   cursor->valid_ = true;
   cursor->Attach(page);
   cursor->pos_ = pos;
@@ -98,7 +98,7 @@ size_t PageStore::CursorPosition(const Cursor* cursor, const CachedPage* page) c
 
 Outcome PageStore::SeekGreater(std::string_view key, bool or_equal, Cursor* cursor, bool* found) {
   *found = false;
-  std::vector<PathEntry> path;
+  std::vector<PathEntry>& path = seek_path_;
   CachedPage* leaf = nullptr;
   KESTREL_RETURN_IF_FAILED(Descend(key, 0, &path, &leaf));
   size_t pos = leaf->records.LowerBound(key);
@@ -124,7 +124,7 @@ Outcome PageStore::SeekGreater(std::string_view key, bool or_equal, Cursor* curs
 
 Outcome PageStore::SeekLess(std::string_view key, bool or_equal, Cursor* cursor, bool* found) {
   *found = false;
-  std::vector<PathEntry> path;
+  std::vector<PathEntry>& path = seek_path_;
   CachedPage* leaf = nullptr;
   KESTREL_RETURN_IF_FAILED(Descend(key, 0, &path, &leaf));
   ptrdiff_t pos = or_equal ? leaf->records.Floor(key) : static_cast<ptrdiff_t>(leaf->records.LowerBound(key)) - 1;
@@ -198,7 +198,7 @@ Outcome PageStore::Next(Cursor* cursor, bool* found) {
   if (CachedPage* page = cursor->page_) {
     size_t pos = CursorPosition(cursor, page);
     if (pos < page->records.size() && pos + 1 < page->records.size()) {
-      cache_.Lookup(page->ref);
+      cache_.Use(page);
       Position(cursor, page, pos + 1, found);
       return Outcome::OK();
     }
@@ -219,7 +219,7 @@ Outcome PageStore::Previous(Cursor* cursor, bool* found) {
   if (CachedPage* page = cursor->page_) {
     size_t pos = CursorPosition(cursor, page);
     if (pos < page->records.size() && pos > 0) {
-      cache_.Lookup(page->ref);
+      cache_.Use(page);
       Position(cursor, page, pos - 1, found);
       return Outcome::OK();
     }
@@ -331,7 +331,7 @@ Outcome PageStore::InsertAppend(Record record) {
   if (leaf && leaf->level == 0 && !leaf->records.empty() &&
       CompareKeys(key, leaf->records.At(leaf->records.size() - 1).key()) > 0 &&
       (insert_unbounded_ || CompareKeys(key, insert_upper_) < 0)) {
-    cache_.Lookup(leaf->ref);
+    cache_.Use(leaf);
     record.child = 0;
     leaf->expanded += leaf->CostOf(record);
     leaf->records.InsertAt(leaf->records.size(), std::move(record));

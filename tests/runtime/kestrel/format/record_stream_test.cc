@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
 #include <random>
 
 #include "bytes.h"
 #include "runtime/kestrel/format/coding.h"
 #include "runtime/kestrel/format/compress.h"
+#include "runtime/kestrel/format/page.h"
 
 namespace kestrel {
 namespace {
@@ -108,6 +111,47 @@ TEST(RecordStreamTest, HostileStreamsFailTheLengthCheck) {
     std::vector<Record> out;
     EXPECT_FALSE(DecodeRecordStream(Hex(c.hex), c.count, &out).ok()) << c.hex;
   }
+}
+
+// Streams written with any legal shared count, not only the longest one the
+// encoder picks: the packed decoder gives the same records as the plain one,
+// and its order check (which starts after the shared prefix) agrees with
+// comparing whole keys.
+TEST(RecordStreamTest, PackedDecodingMatchesPlainDecodingAndOrderCheck) {
+  std::mt19937 rng(11);
+  std::map<Check, int> outcomes;
+  for (int round = 0; round < 3000; ++round) {
+    const size_t count = 1 + rng() % 6;
+    std::string s;
+    size_t previous = 0;
+    for (size_t i = 0; i < count; ++i) {
+      const size_t length = rng() % 6;
+      const size_t key = rng() % (length + 1);
+      const size_t shared = i == 0 ? 0 : rng() % (std::min(previous, length) + 1);
+      s.push_back(static_cast<char>((i == 0 ? 0xC0 : 0xC0 | shared)));
+      Append16LE(&s, static_cast<uint16_t>(length));
+      Append16LE(&s, static_cast<uint16_t>(key));
+      for (size_t b = shared; b < length; ++b) s.push_back(static_cast<char>('A' + rng() % 2));
+      previous = length;
+    }
+    std::vector<Record> plain;
+    ASSERT_TRUE(DecodeRecordStream(s, count, &plain).ok());
+    std::string bytes;
+    std::vector<PackedRecord> packed;
+    ASSERT_TRUE(DecodeRecordStreamPacked(s, count, &bytes, &packed).ok());
+    ASSERT_EQ(packed.size(), plain.size());
+    for (size_t i = 0; i < count; ++i) {
+      EXPECT_EQ(bytes.substr(packed[i].offset, packed[i].length), plain[i].bytes);
+      EXPECT_EQ(packed[i].key_length, plain[i].key_length);
+    }
+    const Check expected = CheckKeyOrder(plain).check();
+    ++outcomes[expected];
+    EXPECT_EQ(DecodeRecordStreamPacked(s, count, &bytes, &packed, true).check(), expected) << HexBytes(s);
+  }
+  // In order, equal keys and keys out of order all came up.
+  EXPECT_GT(outcomes[Check::kNone], 100);
+  EXPECT_GT(outcomes[Check::kDuplicateKey], 100);
+  EXPECT_GT(outcomes[Check::kTreeShape], 100);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 namespace kestrel {
 namespace {
 
@@ -93,6 +95,28 @@ TEST(PageCacheTest, RehashFindsThePageUnderItsNewReference) {
   cache.Drop(p);
   EXPECT_TRUE(cache.dirty().empty());
   EXPECT_EQ(cache.size(), 1u);
+}
+
+// Lookups remember the page last found per reference slot: references that
+// share a slot, and a dropped page (its object kept for the next load), must
+// still be told apart.
+TEST(PageCacheTest, LookupsNeverReturnAnotherOrADroppedPage) {
+  PageCache cache;
+  const int32_t refs[] = {0, 256, 512, -256, 7};
+  std::map<int32_t, CachedPage*> pages;
+  for (int32_t r : refs) pages[r] = AddPage(cache, r);
+  for (int round = 0; round < 3; ++round) {
+    for (int32_t r : refs) EXPECT_EQ(cache.Lookup(r), pages[r]) << r;
+  }
+  cache.Drop(pages[0]);
+  cache.Drop(pages[7]);
+  EXPECT_EQ(cache.Lookup(0), nullptr);
+  EXPECT_EQ(cache.Lookup(7), nullptr);
+  EXPECT_EQ(cache.Lookup(256), pages[256]);
+  CachedPage* again = AddPage(cache, 0);
+  EXPECT_EQ(cache.Lookup(0), again);
+  cache.DropAll();
+  EXPECT_EQ(cache.Lookup(256), nullptr);
 }
 
 }  // namespace

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <map>
 #include <random>
+#include <set>
 
 #include "store_fixture.h"
 
@@ -14,7 +17,7 @@ using testing::Key;
 
 std::vector<std::string> Keys(const RecordTree& t) {
   std::vector<std::string> out;
-  t.ForEach([&](const Record& r) { out.emplace_back(r.key()); });
+  t.ForEach([&](RecordView r) { out.emplace_back(r.key()); });
   return out;
 }
 
@@ -77,6 +80,111 @@ TEST(RecordTreeTest, BuildFromSortedGivesAWorkingTree) {
   tree.EraseAt(0);
   EXPECT_EQ(tree.At(0).key(), Key(2));
   EXPECT_EQ(tree.size(), 300u);
+}
+
+// A tree holding a decoded page answers reads from the packed records and
+// turns into a treap at the first change, whichever change that is.
+TEST(RecordTreeTest, PackedRecordsReadAndChangeLikeTheTreap) {
+  Page page;
+  for (uint32_t k = 0; k < 40; ++k) page.records.emplace_back(Key(k * 2), std::string(k % 7, 'v'));
+  std::string image;
+  ASSERT_TRUE(EncodePage(page, 0, &image).ok());
+  auto packed = [&] {
+    PackedPage p;
+    EXPECT_TRUE(DecodePagePacked(image, &p).ok());
+    RecordTree tree;
+    tree.AdoptPacked(std::move(p));
+    EXPECT_TRUE(tree.packed());
+    return tree;
+  };
+  RecordTree tree = packed();
+  ASSERT_EQ(tree.size(), 40u);
+  EXPECT_EQ(tree.At(5).key(), Key(10));
+  EXPECT_EQ(tree.At(5).value(), std::string(5, 'v'));
+  EXPECT_EQ(tree.LowerBound(Key(11)), 6u);
+  EXPECT_EQ(tree.LowerBound(Key(200)), 40u);
+  EXPECT_EQ(tree.Floor(Key(11)), 5);
+  EXPECT_EQ(tree.Floor(Key(12)), 6);
+  EXPECT_EQ(tree.Floor(""), -1);
+  EXPECT_EQ(Keys(tree).size(), 40u);
+
+  std::vector<std::string> expected;
+  for (uint32_t k = 0; k < 40; ++k) expected.push_back(Key(k * 2));
+  struct Case {
+    const char* name;
+    std::function<void(RecordTree&, std::vector<std::string>&)> change;
+  };
+  const Case cases[] = {
+      {"insert", [](RecordTree& t, std::vector<std::string>& e) {
+         EXPECT_TRUE(t.Insert(Record(Key(7), "x")));
+         e.insert(e.begin() + 4, Key(7));
+       }},
+      {"insert at", [](RecordTree& t, std::vector<std::string>& e) {
+         t.InsertAt(40, Record(Key(100), ""));
+         e.push_back(Key(100));
+       }},
+      {"erase", [](RecordTree& t, std::vector<std::string>& e) {
+         EXPECT_EQ(t.EraseAt(0).key(), Key(0));
+         e.erase(e.begin());
+       }},
+      {"split off", [](RecordTree& t, std::vector<std::string>& e) {
+         RecordTree right = t.SplitOff(30);
+         EXPECT_EQ(right.size(), 10u);
+         EXPECT_EQ(right.At(0).key(), Key(60));
+         e.resize(30);
+       }},
+      {"mutable", [](RecordTree& t, std::vector<std::string>&) {
+         Record& r = t.MutableAt(3);
+         r.bytes = Key(6) + "changed";
+         EXPECT_EQ(t.At(3).value(), "changed");
+         EXPECT_EQ(t.At(4).value(), std::string(4, 'v'));
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RecordTree t = packed();
+    std::vector<std::string> e = expected;
+    c.change(t, e);
+    EXPECT_FALSE(t.packed());
+    EXPECT_EQ(Keys(t), e);
+    // Still a working treap afterwards.
+    size_t at = 0;
+    EXPECT_TRUE(t.Insert(Record(Key(1), ""), &at));
+    EXPECT_EQ(t.LowerBound(Key(1)), at);
+    EXPECT_EQ(t.size(), e.size() + 1);
+  }
+}
+
+// Keys of 8 bytes and more are mostly told apart by their first 8 bytes at
+// once; bytes above 0x7F and keys that are prefixes of others included.
+TEST(RecordTreeTest, LowerBoundOnLongKeysFollowsByteOrder) {
+  std::mt19937 rng(5);
+  std::set<std::string> keys;
+  while (keys.size() < 300) {
+    std::string k(8 + rng() % 4, '\0');
+    for (char& c : k) c = static_cast<char>(rng() % 3 == 0 ? 0x80 + rng() % 3 : rng() % 3);
+    keys.insert(k);
+  }
+  const std::vector<std::string> sorted(keys.begin(), keys.end());
+  Page page;
+  for (const std::string& k : sorted) page.records.emplace_back(k, "");
+  std::string image;
+  ASSERT_TRUE(EncodePage(page, 0, &image).ok());
+  PackedPage packed;
+  ASSERT_TRUE(DecodePagePacked(image, &packed).ok());
+  RecordTree trees[2];
+  trees[0].AdoptPacked(std::move(packed));
+  trees[1].BuildFromSorted(std::move(page.records));
+  for (int probe = 0; probe < 2000; ++probe) {
+    std::string k = sorted[rng() % sorted.size()];
+    if (probe % 2) k.resize(rng() % (k.size() + 1));  // prefixes, some shorter than 8
+    if (probe % 3 == 0 && !k.empty()) k.back() = static_cast<char>(k.back() + 1);
+    const size_t expected = std::lower_bound(sorted.begin(), sorted.end(), k,
+                                             [](const std::string& a, const std::string& b) {
+                                               return CompareKeys(a, b) < 0;
+                                             }) - sorted.begin();
+    for (const RecordTree& t : trees) EXPECT_EQ(t.LowerBound(k), expected) << HexBytes(k);
+  }
 }
 
 }  // namespace
