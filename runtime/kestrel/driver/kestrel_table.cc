@@ -85,6 +85,8 @@ int KestrelTable::Finish(Outcome o) {
 Outcome KestrelTable::Begin(bool write) {
   PageStore* store = file_->store.get();
   store->BeginOperation();
+  // Counts of a write cycle that ended without them are gone with it.
+  if (!store->writeMode()) file_->DropCounts();
   if (write) {
     if (!WantsWrite(file_->mode)) return Outcome::Code(kErrAccessDenied);
     store->BeginWriteCycle();
@@ -103,6 +105,7 @@ Outcome KestrelTable::End(bool write, Outcome o) {
     } else {
       store->EndOperation(true);
     }
+    file_->DropCounts();
     return o;
   }
   bool defer = false;
@@ -110,6 +113,15 @@ Outcome KestrelTable::End(bool write, Outcome o) {
     if (write) ++deferred_ops_;
     defer = store->dirtyPages() < kStreamDirtyPages && deferred_ops_ < kStreamOperations;
     if (!defer) deferred_ops_ = 0;
+  }
+  if (store->writeMode() && !defer && !store->inTransaction()) {
+    // The cycle commits now: its counts go in with it.
+    Outcome a = file_->ApplyCounts();
+    if (!a.ok()) {
+      if (a.isCorruption()) file_->pending_failure = a.checkNumber();
+      store->Discard();
+      return o.ok() ? a : o;
+    }
   }
   Outcome e = store->EndOperation(defer);
   if (o.ok() && !e.ok()) {
@@ -119,25 +131,26 @@ Outcome KestrelTable::End(bool write, Outcome o) {
   return o;
 }
 
-int KestrelTable::RunOp(bool write, const std::function<Outcome()>& body) {
+int KestrelTable::RunOp(bool write, const std::function<Outcome()>& body, bool keeps_counts) {
   if (!file_) return Post(kErrNotOpen);
   std::lock_guard<std::recursive_mutex> guard(file_->mutex);
   Outcome o = Begin(write);
+  if (o.ok() && !keeps_counts) o = file_->ApplyCounts();
   if (o.ok()) o = body();
   return Finish(End(write, o));
 }
 
 int KestrelTable::Reading(const std::function<Outcome()>& body) {
-  const auto start = std::chrono::steady_clock::now();
-  int code = 0;
-  for (;;) {
-    code = RunOp(false, body);
-    if (code != kErrHeld || !hold_requested_) break;
-    if (hold_seconds_ != kNoTimeout &&
-        std::chrono::steady_clock::now() - start >= std::chrono::seconds(hold_seconds_)) {
-      break;
+  int code = RunOp(false, body, true);
+  // A held record is tried again for as long as the hold allows, counted
+  // from the first refusal.
+  if (code == kErrHeld && hold_requested_) {
+    const auto start = std::chrono::steady_clock::now();
+    while (code == kErrHeld && (hold_seconds_ == kNoTimeout ||
+                                std::chrono::steady_clock::now() - start < std::chrono::seconds(hold_seconds_))) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      code = RunOp(false, body, true);
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   hold_requested_ = false;
   watch_requested_ = false;

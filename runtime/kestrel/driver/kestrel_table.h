@@ -180,7 +180,10 @@ class KestrelTable {
   int Post(int code);
   Outcome Begin(bool write);
   Outcome End(bool write, Outcome o);
-  int RunOp(bool write, const std::function<Outcome()>& body);
+  // Statistics counts left pending by earlier operations are written before
+  // `body` runs unless it only reads rows and keys or only changes counts
+  // (`keeps_counts`).
+  int RunOp(bool write, const std::function<Outcome()>& body, bool keeps_counts = false);
   int Reading(const std::function<Outcome()>& body);
   bool CheckKey(int key) const;
 
@@ -192,10 +195,6 @@ class KestrelTable {
   Outcome EntryFor(int key, std::string_view stored_row, uint32_t id, std::optional<Record>* entry);
   Outcome ReadStats(uint8_t subject, uint32_t* count, uint32_t* marker, bool* found);
   Outcome WriteStats(uint8_t subject, uint32_t count, uint32_t marker);
-  Outcome AdjustCount(uint8_t subject, int delta);
-  // Several counts at once, subjects ascending: one pass over the table's
-  // statistics records instead of a lookup per subject.
-  Outcome AdjustCounts(const std::vector<std::pair<uint8_t, int>>& deltas);
   Outcome ReadRecord(uint32_t id, bool* found);
   Outcome UniqueConflict(const Record& entry, uint32_t self, bool* conflict);
   std::string StoredRow(std::string_view program_row) const;
@@ -207,7 +206,10 @@ class KestrelTable {
 
   // Sequence (table_sequence.cc).
   std::string OrderPrefix(int key) const;
-  Outcome Seek(int key, const std::string& pos, bool inclusive, bool forward, Hit* hit, bool* found);
+  // With `at`, the search runs in that cursor, and a cursor still standing
+  // on `pos` steps from there instead of searching again.
+  Outcome Seek(int key, const std::string& pos, bool inclusive, bool forward, Hit* hit, bool* found,
+               Cursor* at = nullptr);
   Outcome ResolveLocate(bool forward);
   Outcome StepRead(bool forward);
   Outcome PositionAtCurrent();
@@ -246,6 +248,13 @@ class KestrelTable {
   std::vector<std::string> watch_memos_;
   uint32_t current_ = 0;
   Sequence seq_;
+  // Where the last Next or Previous left the sequence in the store, and
+  // the place it found (reused, so a step allocates nothing).
+  Cursor seq_cursor_;
+  Hit seq_hit_;
+  // Per key: the leaf that took this table's last entry of that key.
+  std::vector<std::unique_ptr<PageStore::InsertHint>> entry_hints_;
+  std::string scratch_entry_;
 
   bool hold_requested_ = false;
   int hold_seconds_ = kNoTimeout;

@@ -82,8 +82,15 @@ Outcome PhysicalFileList::CloseIfUnused(const std::shared_ptr<PhysicalFile>& fil
   std::lock_guard<std::recursive_mutex> op(file->mutex);
   if (file->uses > 0 || file->in_transaction) return Outcome::OK();
   if (std::find(files_.begin(), files_.end(), file) == files_.end()) return Outcome::OK();
-  if (file->pending_failure != 0) file->store->Discard();
+  Outcome applied;
+  if (file->pending_failure == 0 && file->store->writeMode()) {
+    file->store->BeginOperation();
+    applied = file->ApplyCounts();
+  }
+  if (file->pending_failure != 0 || !applied.ok()) file->store->Discard();
+  file->DropCounts();
   Outcome o = file->store->Close();
+  if (!applied.ok()) o = applied;
   files_.erase(std::remove(files_.begin(), files_.end(), file), files_.end());
   return o;
 }

@@ -5,6 +5,9 @@
 #ifndef RUNTIME_KESTREL_DRIVER_PHYSICAL_FILE_H_
 #define RUNTIME_KESTREL_DRIVER_PHYSICAL_FILE_H_
 
+#include <array>
+#include <bitset>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -29,6 +32,23 @@ struct PhysicalFile {
   // set, closing commits nothing.
   int pending_failure = 0;
   bool in_transaction = false;
+
+  // Statistics counts are kept in memory while a write cycle lasts and
+  // written to the statistics records once before it commits, instead of
+  // by every add and delete (pending_counts.cc). Every path that commits
+  // the store applies them first; every path that discards it drops them.
+  void AddCount(uint32_t table, uint8_t subject, int delta);
+  // Writes the pending counts (write mode); pending counts of a write cycle
+  // that ended without them are dropped.
+  Outcome ApplyCounts();
+  void DropCounts() { pending_counts.clear(); }
+
+  struct TableCounts {
+    uint32_t table = 0;
+    std::array<int64_t, 256> delta{};
+    std::bitset<256> touched;
+  };
+  std::vector<TableCounts> pending_counts;
 };
 
 class PhysicalFileList {

@@ -58,6 +58,8 @@ std::string_view NamePrefix() {
 void KestrelTable::ResetState() {
   current_ = 0;
   seq_ = Sequence();
+  seq_cursor_.Reset();
+  entry_hints_.clear();
   hold_requested_ = watch_requested_ = watch_active_ = nomemo_requested_ = false;
   held_id_ = 0;
   memos_loaded_ = true;
@@ -246,7 +248,12 @@ int KestrelTable::Close() {
     if (file_->pending_failure == 0 && !file_->in_transaction) {
       if (store->writeMode()) {
         store->BeginOperation();
-        o = store->EndOperation(false);
+        o = file_->ApplyCounts();
+        if (o.ok()) {
+          o = store->EndOperation(false);
+        } else {
+          store->Discard();
+        }
       }
       if (o.ok() && file_->uses > 1 && WantsWrite(file_->mode)) o = store->TruncateToEnd();
     }

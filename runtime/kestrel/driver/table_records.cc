@@ -58,11 +58,8 @@ std::string KestrelTable::ProgramRow(std::string_view stored_row) const {
 }
 
 Outcome KestrelTable::LoadRow(uint32_t id, std::string* row, bool* found) {
-  Cursor c;
-  KESTREL_RETURN_IF_FAILED(file_->store->Find(DataKey(table_, id), &c, found));
-  if (!*found) return Outcome::OK();
-  if (c.value().size() != def_.record_length) return Status::Corruption(kCheckRowSize, file_->name);
-  row->assign(c.value());
+  KESTREL_RETURN_IF_FAILED(file_->store->ReadValue(DataKey(table_, id), row, found));
+  if (*found && row->size() != def_.record_length) return Status::Corruption(kCheckRowSize, file_->name);
   return Outcome::OK();
 }
 
@@ -154,6 +151,7 @@ Outcome KestrelTable::EntryFor(int key, std::string_view stored_row, uint32_t id
 Outcome KestrelTable::ReadStats(uint8_t subject, uint32_t* count, uint32_t* marker, bool* found) {
   Cursor c;
   *count = *marker = 0;
+  KESTREL_RETURN_IF_FAILED(file_->ApplyCounts());
   KESTREL_RETURN_IF_FAILED(file_->store->Find(StatisticsKey(table_, subject), &c, found));
   if (!*found) return Outcome::OK();
   Statistics st;
@@ -164,6 +162,7 @@ Outcome KestrelTable::ReadStats(uint8_t subject, uint32_t* count, uint32_t* mark
 }
 
 Outcome KestrelTable::WriteStats(uint8_t subject, uint32_t count, uint32_t marker) {
+  KESTREL_RETURN_IF_FAILED(file_->ApplyCounts());
   Statistics st{count, marker};
   Record r(StatisticsKey(table_, subject), st.Encode());
   bool found = false;
@@ -172,62 +171,13 @@ Outcome KestrelTable::WriteStats(uint8_t subject, uint32_t count, uint32_t marke
   return Outcome::OK();
 }
 
-Outcome KestrelTable::AdjustCount(uint8_t subject, int delta) {
-  uint32_t count = 0, marker = 0;
-  bool found = false;
-  KESTREL_RETURN_IF_FAILED(ReadStats(subject, &count, &marker, &found));
-  if (delta < 0 && count < static_cast<uint32_t>(-delta)) {
-    count = 0;
-  } else {
-    count = static_cast<uint32_t>(static_cast<int64_t>(count) + delta);
-  }
-  return WriteStats(subject, count, marker);
-}
-
-Outcome KestrelTable::AdjustCounts(const std::vector<std::pair<uint8_t, int>>& deltas) {
-  if (deltas.empty()) return Outcome::OK();
-  struct Stat {
-    uint32_t count = 0, marker = 0;
-  };
-  std::vector<Stat> now(deltas.size());
-  const std::string prefix = KeyEntryPrefix(table_, kKindStatistics);
-  Cursor c;
-  bool found = false;
-  size_t at = 0;
-  KESTREL_RETURN_IF_FAILED(file_->store->FindAtLeast(StatisticsKey(table_, deltas.front().first), &c, &found));
-  while (found && at < deltas.size() && StartsWith(c.key(), prefix)) {
-    // Anything but a statistics record's key is passed over.
-    const int subject = c.key().size() == prefix.size() + 1 ? static_cast<uint8_t>(c.key().back()) : -1;
-    while (subject >= 0 && at < deltas.size() && deltas[at].first < subject) ++at;
-    if (subject >= 0 && at < deltas.size() && deltas[at].first == subject) {
-      Statistics st;
-      if (!Statistics::Decode(c.value(), &st).ok()) return Status::Corruption(kCheckStatistics, file_->name);
-      now[at] = Stat{st.count, st.marker};
-      ++at;
-    }
-    KESTREL_RETURN_IF_FAILED(file_->store->Next(&c, &found));
-  }
-  for (size_t i = 0; i < deltas.size(); ++i) {
-    const int delta = deltas[i].second;
-    uint32_t count = now[i].count;
-    if (delta < 0 && count < static_cast<uint32_t>(-delta)) {
-      count = 0;
-    } else {
-      count = static_cast<uint32_t>(static_cast<int64_t>(count) + delta);
-    }
-    KESTREL_RETURN_IF_FAILED(WriteStats(deltas[i].first, count, now[i].marker));
-  }
-  return Outcome::OK();
-}
-
 Outcome KestrelTable::UniqueConflict(const Record& entry, uint32_t self, bool* conflict) {
-  Cursor c;
   bool found = false;
   *conflict = false;
-  KESTREL_RETURN_IF_FAILED(file_->store->Find(entry.key(), &c, &found));
+  KESTREL_RETURN_IF_FAILED(file_->store->ReadValue(entry.key(), &scratch_entry_, &found));
   if (!found) return Outcome::OK();
-  if (c.value().size() != 4) return Status::Corruption(kCheckEntryValue, file_->name);
-  *conflict = Get32BE(c.value().data()) != self;
+  if (scratch_entry_.size() != 4) return Status::Corruption(kCheckEntryValue, file_->name);
+  *conflict = Get32BE(scratch_entry_.data()) != self;
   return Outcome::OK();
 }
 
@@ -281,26 +231,36 @@ int KestrelTable::Add() {
     }
     uint32_t id = 0;
     KESTREL_RETURN_IF_FAILED(store->NextId(&id));
-    std::vector<std::pair<uint8_t, int>> counts;
     char id_bytes[4];
     Put32BE(id_bytes, id);
+    std::string data_key = DataKey(table_, id);
+    if (entry_hints_.size() != def_.keys.size()) {
+      entry_hints_.clear();
+      for (size_t k = 0; k < def_.keys.size(); ++k) entry_hints_.push_back(std::make_unique<PageStore::InsertHint>());
+    }
+    // The entries take the new id in place: entry value, and the key's tail
+    // for a key with duplicates.
     for (size_t k = 0; k < def_.keys.size(); ++k) {
       if (!entries[k]) continue;
-      std::string key(entries[k]->key());
-      if (def_.keys[k].duplicates()) key.replace(key.size() - 4, 4, id_bytes, 4);
-      KESTREL_RETURN_IF_FAILED(store->Insert(Record(key, std::string_view(id_bytes, 4))));
-      counts.emplace_back(static_cast<uint8_t>(k), 1);
+      Record& entry = *entries[k];
+      if (def_.keys[k].duplicates()) std::copy(id_bytes, id_bytes + 4, entry.bytes.begin() + entry.key_length - 4);
+      entry.bytes.replace(entry.key_length, std::string::npos, id_bytes, 4);
+      KESTREL_RETURN_IF_FAILED(store->InsertNear(std::move(entry), entry_hints_[k].get()));
+      file_->AddCount(table_, static_cast<uint8_t>(k), 1);
     }
-    KESTREL_RETURN_IF_FAILED(store->InsertAppend(Record(DataKey(table_, id), stored)));
-    counts.emplace_back(kKindData, 1);
-    KESTREL_RETURN_IF_FAILED(AdjustCounts(counts));
+    Record data;
+    data.bytes.reserve(data_key.size() + stored.size());
+    data.bytes.append(data_key).append(stored);
+    data.key_length = static_cast<uint16_t>(data_key.size());
+    KESTREL_RETURN_IF_FAILED(store->InsertAppend(std::move(data)));
+    file_->AddCount(table_, kKindData, 1);
     KESTREL_RETURN_IF_FAILED(WriteMemos(id, memos_, true));
     current_ = id;
     read_image_ = record_;
     memos_loaded_ = true;
     watch_active_ = false;
     return PositionAtCurrent();
-  });
+  }, true);
 }
 
 int KestrelTable::Append() {
@@ -309,7 +269,7 @@ int KestrelTable::Append() {
     uint32_t id = 0;
     KESTREL_RETURN_IF_FAILED(store->NextId(&id));
     KESTREL_RETURN_IF_FAILED(store->InsertAppend(Record(DataKey(table_, id), StoredRow(record_))));
-    KESTREL_RETURN_IF_FAILED(AdjustCount(kKindData, 1));
+    file_->AddCount(table_, kKindData, 1);
     // The keys now lack entries from this id on, until rebuilt.
     for (size_t k = 0; k < def_.keys.size(); ++k) {
       if (def_.keys[k].dynamic()) continue;
@@ -405,7 +365,6 @@ int KestrelTable::Put() {
         KESTREL_RETURN_IF_FAILED(UniqueConflict(*new_entries[k], current_, &conflict));
         if (conflict) return Outcome::Code(kErrDuplicateKey);
       }
-      std::vector<std::pair<uint8_t, int>> counts;
       for (size_t k = 0; k < def_.keys.size(); ++k) {
         if (old_entries[k] == new_entries[k]) continue;
         int delta = 0;
@@ -418,9 +377,8 @@ int KestrelTable::Put() {
           KESTREL_RETURN_IF_FAILED(store->Insert(*new_entries[k]));
           ++delta;
         }
-        if (delta != 0) counts.emplace_back(static_cast<uint8_t>(k), delta);
+        if (delta != 0) file_->AddCount(table_, static_cast<uint8_t>(k), delta);
       }
-      KESTREL_RETURN_IF_FAILED(AdjustCounts(counts));
       KESTREL_RETURN_IF_FAILED(store->Update(Record(DataKey(table_, current_), stored), &found));
     }
     if (memos_loaded_) KESTREL_RETURN_IF_FAILED(WriteMemos(current_, memos_, false));
@@ -430,7 +388,7 @@ int KestrelTable::Put() {
       watch_memos_ = memos_;
     }
     return PositionAtCurrent();
-  });
+  }, true);
 }
 
 int KestrelTable::Delete() {
@@ -445,18 +403,16 @@ int KestrelTable::Delete() {
       bool found = false;
       KESTREL_RETURN_IF_FAILED(LoadRow(id, &stored, &found));
       if (!found) return Outcome::Code(kErrNotAvailable);
-      std::vector<std::pair<uint8_t, int>> counts;
       for (size_t k = 0; k < def_.keys.size(); ++k) {
         std::optional<Record> entry;
         KESTREL_RETURN_IF_FAILED(EntryFor(static_cast<int>(k), stored, id, &entry));
         if (!entry) continue;
         bool gone = false;
         KESTREL_RETURN_IF_FAILED(store->Remove(entry->key(), &gone));
-        if (gone) counts.emplace_back(static_cast<uint8_t>(k), -1);
+        if (gone) file_->AddCount(table_, static_cast<uint8_t>(k), -1);
       }
       KESTREL_RETURN_IF_FAILED(store->Remove(DataKey(table_, id), &found));
-      counts.emplace_back(kKindData, -1);
-      KESTREL_RETURN_IF_FAILED(AdjustCounts(counts));
+      file_->AddCount(table_, kKindData, -1);
       KESTREL_RETURN_IF_FAILED(RemoveMemos(id));
       for (auto& [k, index] : dynamic_) {
         for (auto it = index.begin(); it != index.end();) it = it->second == id ? index.erase(it) : std::next(it);
@@ -466,7 +422,7 @@ int KestrelTable::Delete() {
     current_ = 0;
     watch_active_ = false;
     return Outcome::OK();
-  });
+  }, true);
 }
 
 int KestrelTable::DuplicateKey(int key, bool* duplicate) {
@@ -493,7 +449,7 @@ int KestrelTable::DuplicateKey(int key, bool* duplicate) {
       KESTREL_RETURN_IF_FAILED(file_->store->Next(&c, &found));
     }
     return Outcome::OK();
-  });
+  }, true);
 }
 
 int KestrelTable::Duplicate(bool* duplicate) {

@@ -34,7 +34,8 @@ Outcome KestrelTable::KeyValuePrefix(int key, std::string* prefix) {
   return s;
 }
 
-Outcome KestrelTable::Seek(int key, const std::string& pos, bool inclusive, bool forward, Hit* hit, bool* found) {
+Outcome KestrelTable::Seek(int key, const std::string& pos, bool inclusive, bool forward, Hit* hit, bool* found,
+                           Cursor* at) {
   *found = false;
   if (key != kFileOrder && def_.keys[key].dynamic()) {
     const auto& index = dynamic_[key];
@@ -54,9 +55,12 @@ Outcome KestrelTable::Seek(int key, const std::string& pos, bool inclusive, bool
   }
   PageStore* store = file_->store.get();
   const std::string prefix = OrderPrefix(key);
-  Cursor c;
+  Cursor local;
+  Cursor& c = at ? *at : local;
   bool f = false;
-  if (forward) {
+  if (at && !inclusive && !pos.empty() && c.valid() && c.key() == pos) {
+    KESTREL_RETURN_IF_FAILED(forward ? store->Next(&c, &f) : store->Previous(&c, &f));
+  } else if (forward) {
     KESTREL_RETURN_IF_FAILED(store->FindAtLeast(pos.empty() ? prefix : pos, &c, &f));
     if (f && !inclusive && !pos.empty() && c.key() == pos) KESTREL_RETURN_IF_FAILED(store->Next(&c, &f));
   } else {
@@ -103,10 +107,10 @@ Outcome KestrelTable::StepRead(bool forward) {
   if (seq_.locate_pending) KESTREL_RETURN_IF_FAILED(ResolveLocate(forward));
   if (seq_.exhausted) return Outcome::Code(kErrNotAvailable);
   const int key = seq_.order == Order::kFile ? kFileOrder : seq_.key;
-  Hit hit;
+  Hit& hit = seq_hit_;
   bool found = false;
   const std::string& from = !forward && seq_.inclusive && !seq_.pos_hi.empty() ? seq_.pos_hi : seq_.pos;
-  KESTREL_RETURN_IF_FAILED(Seek(key, from, seq_.inclusive, forward, &hit, &found));
+  KESTREL_RETURN_IF_FAILED(Seek(key, from, seq_.inclusive, forward, &hit, &found, &seq_cursor_));
   if (!found) return Outcome::Code(kErrNotAvailable);
   KESTREL_RETURN_IF_FAILED(ReadRecord(hit.id, &found));
   if (!found) return Status::Corruption(kCheckDanglingEntry, file_->name);
@@ -170,7 +174,7 @@ int KestrelTable::SetFileKey(int key) {
     s.locate_key = key;
     seq_ = s;
     return KeyValuePrefix(key, &seq_.locate_value);
-  });
+  }, true);
 }
 
 int KestrelTable::SetKey(int key) {
@@ -193,7 +197,7 @@ int KestrelTable::SetKeyKey(int key) {
     KESTREL_RETURN_IF_FAILED(KeyValuePrefix(key, &seq_.pos));
     if (def_.keys[key].duplicates() || def_.keys[key].dynamic()) seq_.pos_hi = seq_.pos + std::string(kHighId);
     return Outcome::OK();
-  });
+  }, true);
 }
 
 int KestrelTable::SetKeyPtr(int key, int64_t id) {
@@ -222,7 +226,7 @@ int KestrelTable::SetKeyPtr(int key, int64_t id) {
     }
     seq_ = s;
     return Outcome::OK();
-  });
+  }, true);
 }
 
 int KestrelTable::SetKeyKeyPtr(int key, uint32_t id) {
@@ -236,7 +240,7 @@ int KestrelTable::SetKeyKeyPtr(int key, uint32_t id) {
     KESTREL_RETURN_IF_FAILED(KeyValuePrefix(key, &seq_.pos));
     if (def_.keys[key].duplicates() || def_.keys[key].dynamic()) Append32BE(&seq_.pos, id);
     return Outcome::OK();
-  });
+  }, true);
 }
 
 int KestrelTable::Next() {
@@ -258,14 +262,14 @@ int KestrelTable::Skip(int64_t count) {
       Hit hit;
       bool found = false;
       const std::string& from = !forward && seq_.inclusive && !seq_.pos_hi.empty() ? seq_.pos_hi : seq_.pos;
-      KESTREL_RETURN_IF_FAILED(Seek(key, from, seq_.inclusive, forward, &hit, &found));
+      KESTREL_RETURN_IF_FAILED(Seek(key, from, seq_.inclusive, forward, &hit, &found, &seq_cursor_));
       if (!found) return Outcome::Code(kErrNotAvailable);
-      seq_.pos = hit.key;
+      seq_.pos.swap(hit.key);
       seq_.pos_hi.clear();
       seq_.inclusive = false;
     }
     return Outcome::OK();
-  });
+  }, true);
 }
 
 int KestrelTable::Bof(bool* result) {
@@ -279,7 +283,7 @@ int KestrelTable::Bof(bool* result) {
     KESTREL_RETURN_IF_FAILED(Seek(key, seq_.pos, false, false, &hit, &found));
     *result = !found;
     return Outcome::OK();
-  });
+  }, true);
 }
 
 int KestrelTable::Eof(bool* result) {
@@ -293,7 +297,7 @@ int KestrelTable::Eof(bool* result) {
     KESTREL_RETURN_IF_FAILED(Seek(key, seq_.pos, seq_.inclusive, true, &hit, &found));
     *result = !found;
     return Outcome::OK();
-  });
+  }, true);
 }
 
 int KestrelTable::Position(int key, std::string* position) {
@@ -307,7 +311,7 @@ int KestrelTable::Position(int key, std::string* position) {
     Status s = EncodeKeyComponents(def_, def_.keys[key], StoredRow(read_image_), locale_.tables, position);
     if (!s.ok() && s.isCorruption()) return s.inFile(file_->name);
     return s;
-  });
+  }, true);
 }
 
 int KestrelTable::ResetTo(int key, std::string_view position) {

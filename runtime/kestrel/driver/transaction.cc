@@ -119,8 +119,13 @@ void Transaction::EndAll() {
     f->in_transaction = false;
     if (f->store->writeMode()) {
       f->store->BeginOperation();
-      f->store->EndOperation(false);
+      if (f->ApplyCounts().ok()) {
+        f->store->EndOperation(false);
+      } else {
+        f->store->Discard();
+      }
     }
+    f->DropCounts();
     PhysicalFileList::Global().CloseIfUnused(f);
   }
 }
@@ -129,6 +134,7 @@ void Transaction::DiscardAll() {
   for (const auto& f : files_) {
     std::lock_guard<std::recursive_mutex> op(f->mutex);
     f->store->Discard();
+    f->DropCounts();
   }
   EndAll();
 }
@@ -161,7 +167,12 @@ Outcome Transaction::CommitOne() {
     f->store->setInTransaction(false);
     f->in_transaction = false;
     f->store->BeginOperation();
-    Outcome o = f->store->EndOperation(false);
+    Outcome o = f->ApplyCounts();
+    if (o.ok()) {
+      o = f->store->EndOperation(false);
+    } else {
+      f->store->Discard();
+    }
     if (result.ok() && !o.ok()) result = o;
   }
   EndAll();
@@ -223,7 +234,8 @@ Outcome Transaction::CommitMany(const std::vector<std::shared_ptr<PhysicalFile>>
     PageStore* s = f->store.get();
     s->BeginOperation();
     bool found = false;
-    Outcome o = s->Remove(TransactionLinkKey(), &found);
+    Outcome o = f->ApplyCounts();
+    if (o.ok()) o = s->Remove(TransactionLinkKey(), &found);
     if (o.ok()) o = s->Insert(Record(TransactionLinkKey(), TransactionLink{id, link_name}.Encode()));
     if (o.ok()) o = s->CommitPhase1();
     s->EndOperation(true);

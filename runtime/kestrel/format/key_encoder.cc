@@ -183,11 +183,19 @@ Status BuildKeyEntry(uint32_t table, uint8_t key_number, const TableDef& def, st
   if (key.dynamic()) return Status::OK();
   if (key.excludeBlank() && IsBlankKey(def, key, record)) return Status::OK();
   std::string k = KeyEntryPrefix(table, key_number);
+  size_t components = 0;
+  for (const KeyComponent& c : key.components) {
+    if (c.field < def.fields.size()) components += def.fields[c.field].size;
+  }
+  // Key, id and value in one buffer that becomes the record's.
+  k.reserve(k.size() + components + 8);
   KESTREL_RETURN_IF_ERROR(EncodeKeyComponents(def, key, record, locale, &k));
   if (key.duplicates()) Append32BE(&k, id);
-  std::string value;
-  Append32BE(&value, id);
-  *entry = Record(k, value);
+  const size_t key_length = k.size();
+  Append32BE(&k, id);
+  Record& r = entry->emplace();
+  r.bytes = std::move(k);
+  r.key_length = static_cast<uint16_t>(key_length);
   return Status::OK();
 }
 

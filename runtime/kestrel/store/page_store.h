@@ -85,6 +85,28 @@ class PageStore {
   Outcome NextId(uint32_t* id);
   uint32_t lastId();
 
+  // --- Reads and updates in place (positioned.cc) ---------------------------
+  // The value of the record with exactly `key`, copied into *value (whose
+  // buffer is reused); no record copy goes through a cursor.
+  Outcome ReadValue(std::string_view key, std::string* value, bool* found);
+  // Write mode only. Replaces the value of the cursor's record by one of the
+  // same size, in place, when the cursor still stands on it in its page
+  // (positioned in this operation); *done is false otherwise, and nothing
+  // changed.
+  Outcome ReplaceValueAt(Cursor* cursor, std::string_view value, bool* done);
+  // The leaf that took the last insert through a hint, and the end of its
+  // range: inserts that fall into it skip the descent from the root.
+  struct InsertHint {
+    Cursor leaf;
+    std::string upper;
+    bool unbounded = false;
+    std::string first;  // the leaf's first key while it has this version
+    uint64_t first_version = UINT64_MAX;
+  };
+  // Insert, through `hint` when the key belongs to its leaf. Equal keys are
+  // a consistency failure.
+  Outcome InsertNear(Record record, InsertHint* hint);
+
   Outcome Commit();
   // Multi-file transactions commit in steps: phase 1 up to the commit
   // point, phase 2 after it; AbortPhase1 gives up a phase 1 already done.
@@ -230,6 +252,8 @@ class PageStore {
 
   Page measure_lent_;  // carries a page's records while it is measured
   int32_t parent_hint_ = 0;  // the page whose entry UpdateParentRef changed last
+  std::vector<PathEntry> read_path_;  // reused by ReadValue
+
   Cursor insert_cursor_;
   std::string insert_upper_;  // keys below this belong to the insert cursor's leaf
   bool insert_unbounded_ = false;

@@ -124,5 +124,39 @@ TEST_F(ProcessTest, PutAfterAnotherProcessChangedTheWatchedRecord) {
   EXPECT_EQ(t.memos()[0], "changed elsewhere");
 }
 
+
+// A sequence stands between two reads while another process changes the
+// entries around it: the next read sees the file as that process left it.
+TEST_F(ProcessTest, NextFollowsChangesMadeElsewhereBetweenReads) {
+  ChildProcess child([&](ChildProcess& c) {
+    if (!c.Await()) return 1;
+    KestrelTable t(StudentDecl(name));
+    if (t.Share() != 0) return 2;
+    AddStudent(t, 3, "Bruno");  // right after the parent's place
+    SetRow(t, 4, "");
+    if (t.GetByKey(kKeyId) != 0 || t.Delete() != 0) return 3;  // "Carla", the one after
+    if (t.Close() != 0) return 4;
+    c.Signal();
+    return 0;
+  });
+  KestrelTable t(StudentDecl(name));
+  ASSERT_EQ(t.Share(), 0);
+  AddStudent(t, 2, "Beatriz");
+  AddStudent(t, 4, "Carla");
+  AddStudent(t, 5, "Diego");
+  ASSERT_EQ(t.SetKey(kKeyName), 0);
+  ASSERT_EQ(t.Next(), 0);
+  ASSERT_EQ(t.Next(), 0);
+  ASSERT_EQ(RowName(t), "Beatriz");
+  child.Signal();
+  ASSERT_TRUE(child.Await());
+  std::vector<std::string> rest;
+  while (t.Next() == 0) rest.push_back(RowName(t));
+  EXPECT_EQ(rest, (std::vector<std::string>{"Bruno", "Diego"}));
+  ASSERT_EQ(t.Previous(), 0);
+  EXPECT_EQ(RowName(t), "Bruno");
+  EXPECT_EQ(child.Join(), 0);
+}
+
 }  // namespace
 }  // namespace kestrel::testing

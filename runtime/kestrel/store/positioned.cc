@@ -1,0 +1,87 @@
+// Reads that copy only what the caller keeps, and in-place value updates
+// through a cursor that already stands on its record.
+#include "runtime/kestrel/store/page_store.h"
+
+namespace kestrel {
+
+Outcome PageStore::ReadValue(std::string_view key, std::string* value, bool* found) {
+  UnpinAll();
+  *found = false;
+  KESTREL_RETURN_IF_FAILED(EnsureHeader());
+  if (root_ == -1 || key.empty()) return Outcome::OK();
+  CachedPage* leaf = nullptr;
+  KESTREL_RETURN_IF_FAILED(Descend(key, 0, &read_path_, &leaf));
+  const size_t pos = leaf->records.LowerBound(key);
+  if (pos >= leaf->records.size()) return Outcome::OK();
+  const Record& r = leaf->records.At(pos);
+  if (r.key() != key) return Outcome::OK();
+  value->assign(r.value());
+  *found = true;
+  return Outcome::OK();
+}
+
+Outcome PageStore::ReplaceValueAt(Cursor* cursor, std::string_view value, bool* done) {
+  *done = false;
+  KESTREL_RETURN_IF_FAILED(RequireWrite());
+  // A change by another process drops the pages, and the cursor with them.
+  KESTREL_RETURN_IF_FAILED(EnsureHeader());
+  CachedPage* page = cursor->page_;
+  if (!cursor->valid() || page == nullptr || page->version != cursor->version_ ||
+      cursor->pos_ >= page->records.size()) {
+    return Outcome::OK();
+  }
+  Record& stored = page->records.MutableAt(cursor->pos_);
+  if (stored.key() != cursor->key() || stored.value().size() != value.size()) return Outcome::OK();
+  // Equal sizes: the page's expanded size stays, so no split can follow.
+  stored.bytes.replace(stored.key_length, value.size(), value);
+  Touch(page);
+  cursor->record_.bytes.replace(cursor->record_.key_length, value.size(), value);
+  cursor->version_ = page->version;
+  *done = true;
+  return Outcome::OK();
+}
+
+}  // namespace kestrel
+
+namespace kestrel {
+
+// A hint's leaf holds every key above its first record and below `upper`:
+// the separator before the leaf never exceeds its first record, and the one
+// after it only grows once taken (or vanishes with its page). A split of
+// the leaf itself detaches the hint.
+Outcome PageStore::InsertNear(Record record, InsertHint* hint) {
+  KESTREL_RETURN_IF_FAILED(PrepareWrite(record));
+  CachedPage* leaf = hint->leaf.page_;
+  const std::string_view key = record.key();
+  if (leaf && leaf->level == 0 && !leaf->records.empty() && leaf->version != hint->first_version) {
+    hint->first.assign(leaf->records.At(0).key());
+    hint->first_version = leaf->version;
+  }
+  if (leaf && leaf->level == 0 && !leaf->records.empty() && CompareKeys(key, hint->first) > 0 &&
+      (hint->unbounded || CompareKeys(key, hint->upper) < 0)) {
+    cache_.Lookup(leaf->ref);
+    record.child = 0;
+    const size_t cost = leaf->CostOf(record);
+    size_t pos = 0;
+    if (!leaf->records.Insert(std::move(record), &pos)) return Fail(Status::Corruption(Check::kDuplicateKey));
+    leaf->expanded += cost;
+    Touch(leaf);
+    if (!NeedsSplit(leaf)) {
+      hint->first_version = leaf->version;  // the first key stays: this one is above it
+      return Outcome::OK();
+    }
+    // The path down to the leaf, for the split; the descent only reads.
+    CachedPage* found = nullptr;
+    KESTREL_RETURN_IF_FAILED(Descend(leaf->records.At(pos).key(), 0, &read_path_, &found));
+    if (found != leaf) return Fail(Status::Corruption(Check::kTreeShape));
+    return SplitUpwards(read_path_, leaf);
+  }
+  std::vector<PathEntry> path;
+  KESTREL_RETURN_IF_FAILED(Descend(key, 0, &path, &leaf, &hint->upper, &hint->unbounded));
+  hint->unbounded = !hint->unbounded;
+  hint->leaf.Attach(leaf);
+  hint->first_version = UINT64_MAX;  // versions count per page
+  return InsertInto(std::move(path), leaf, std::move(record));
+}
+
+}  // namespace kestrel

@@ -1,0 +1,121 @@
+// Exact reads without a cursor, and in-place value updates through a cursor
+// that still stands on its record.
+#include "store_fixture.h"
+
+namespace kestrel::testing {
+namespace {
+
+class PositionedTest : public StoreTest {
+ protected:
+  // Enough records of 600 bytes for a tree of several levels.
+  void SetUp() override {
+    StoreTest::SetUp();
+    store = Open();
+    ASSERT_TRUE(Write(*store, [&] {
+      for (uint32_t n = 10; n < 1000; n += 2) KESTREL_RETURN_IF_FAILED(store->Insert(Rec(n, 600)));
+      return Outcome::OK();
+    }).ok());
+  }
+  std::unique_ptr<PageStore> store;
+};
+
+TEST_F(PositionedTest, ReadValueFindsExactKeysOnly) {
+  struct Case {
+    std::string key;
+    bool found;
+  } cases[] = {{Key(10), true}, {Key(500), true}, {Key(998), true}, {Key(11), false},
+               {Key(9), false}, {Key(2000), false}, {"", false}};
+  std::string value = "left from before";
+  for (const Case& c : cases) {
+    store->BeginOperation();
+    bool found = !c.found;
+    ASSERT_TRUE(store->ReadValue(c.key, &value, &found).ok());
+    store->EndOperation();
+    EXPECT_EQ(found, c.found) << HexBytes(c.key);
+    if (c.found) {
+      EXPECT_EQ(value, Rec(Get32BE(c.key.data()), 600).value()) << HexBytes(c.key);
+    }
+  }
+}
+
+TEST_F(PositionedTest, ReplaceValueAtChangesOnlyAnUnmovedEqualSizeRecord) {
+  Contents expected = ReadAll(*store);
+  const std::string other(596, 'x');
+  ASSERT_TRUE(Write(*store, [&]() -> Outcome {
+    Cursor c;
+    bool found = false, done = false;
+    KESTREL_RETURN_IF_FAILED(store->FindAtLeast(Key(501), &c, &found));
+    EXPECT_TRUE(found);
+    // Another size: left alone.
+    KESTREL_RETURN_IF_FAILED(store->ReplaceValueAt(&c, "short", &done));
+    EXPECT_FALSE(done);
+    KESTREL_RETURN_IF_FAILED(store->ReplaceValueAt(&c, other, &done));
+    EXPECT_TRUE(done);
+    EXPECT_EQ(c.value(), other);
+    // The next record, reached by stepping from the changed one.
+    KESTREL_RETURN_IF_FAILED(store->Next(&c, &found));
+    EXPECT_TRUE(found && c.key() == Key(504));
+    // A cursor whose page changed since it was placed: left alone.
+    KESTREL_RETURN_IF_FAILED(store->Insert(Rec(505, 600)));
+    KESTREL_RETURN_IF_FAILED(store->ReplaceValueAt(&c, other, &done));
+    EXPECT_FALSE(done);
+    return Outcome::OK();
+  }).ok());
+  expected[Key(502)] = other;
+  expected[Key(505)] = std::string(Rec(505, 600).value());
+  store.reset();
+  store = Open();
+  EXPECT_TRUE(Same(ReadAll(*store), expected));
+  ExpectSound(*store);
+}
+
+
+// Inserts through hints land where a descent would put them, while splits,
+// removals and emptied pages change the leaves under the hints.
+TEST_F(PositionedTest, InsertsThroughHintsKeepTheTreeSound) {
+  Contents expected = ReadAll(*store);
+  PageStore::InsertHint ascending, descending, scattered;
+  uint32_t x = 12345;
+  for (int round = 0; round < 6; ++round) {
+    ASSERT_TRUE(Write(*store, [&]() -> Outcome {
+      for (uint32_t i = 0; i < 150; ++i) {
+        const uint32_t up = 100000 + round * 1000 + i;  // keeps growing: hits its hint
+        const uint32_t down = 90000 - round * 1000 - i;  // below its hint's leaf: misses
+        x = x * 1103515245u + 12345u;
+        const uint32_t any = 1 + x % 80000 * 2 + 1;  // odd: never one of the fixture's keys
+        for (auto [n, hint] : {std::pair{up, &ascending}, {down, &descending}, {any, &scattered}}) {
+          if (expected.count(Key(n))) continue;
+          const Record r = Rec(n, 300 + n % 700);
+          expected[std::string(r.key())] = std::string(r.value());
+          KESTREL_RETURN_IF_FAILED(store->InsertNear(r, hint));
+        }
+        // Removals empty pages and move separators under the hints.
+        if (i % 3 == 0 && !expected.empty()) {
+          auto victim = expected.lower_bound(Key(x % 200000));
+          if (victim == expected.end()) victim = expected.begin();
+          bool found = false;
+          KESTREL_RETURN_IF_FAILED(store->Remove(victim->first, &found));
+          EXPECT_TRUE(found);
+          expected.erase(victim);
+        }
+      }
+      return Outcome::OK();
+    }).ok());
+    ExpectSound(*store);
+  }
+  store.reset();
+  store = Open();
+  EXPECT_TRUE(Same(ReadAll(*store), expected));
+  ExpectSound(*store);
+
+  // An equal key is refused on the hinted path too.
+  PageStore::InsertHint hint;
+  store->BeginOperation();
+  store->BeginWriteCycle();
+  EXPECT_TRUE(store->InsertNear(Rec(7, 300), &hint).ok());  // places the hint
+  EXPECT_TRUE(store->InsertNear(Rec(7, 300), &hint).isCorruption());
+  store->Discard();
+}
+
+}  // namespace
+}  // namespace kestrel::testing
