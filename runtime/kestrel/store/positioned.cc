@@ -13,7 +13,7 @@ Outcome PageStore::ReadValue(std::string_view key, std::string* value, bool* fou
   KESTREL_RETURN_IF_FAILED(Descend(key, 0, &read_path_, &leaf));
   const size_t pos = leaf->records.LowerBound(key);
   if (pos >= leaf->records.size()) return Outcome::OK();
-  const Record& r = leaf->records.At(pos);
+  const RecordView r = leaf->records.At(pos);
   if (r.key() != key) return Outcome::OK();
   value->assign(r.value());
   *found = true;
