@@ -93,12 +93,12 @@ void PageCache::LruPushBack(CachedPage* p) {
 }
 
 CachedPage* PageCache::Lookup(int32_t ref) {
-  CachedPage*& recent = recent_[RecentSlot(ref)];
-  CachedPage* p = recent;
-  if (!p || p->ref != ref) {
+  Recent& recent = recent_[RecentSlot(ref)];
+  CachedPage* p = recent.page;
+  if (!p || recent.ref != ref) {
     p = index_.Find(ref);
     if (!p) return nullptr;
-    recent = p;
+    recent = {ref, p};
   }
   Use(p);
   return p;
@@ -132,7 +132,7 @@ void PageCache::Trim() {
 }
 
 void PageCache::Rehash(CachedPage* page, int32_t new_ref) {
-  if (recent_[RecentSlot(page->ref)] == page) recent_[RecentSlot(page->ref)] = nullptr;
+  if (recent_[RecentSlot(page->ref)].page == page) recent_[RecentSlot(page->ref)] = Recent();
   index_.Erase(page->ref);
   page->ref = new_ref;
   index_.Set(new_ref, page);
@@ -158,7 +158,7 @@ void PageCache::CleanAll() {
 }
 
 void PageCache::Unlink(CachedPage* p) {
-  if (recent_[RecentSlot(p->ref)] == p) recent_[RecentSlot(p->ref)] = nullptr;
+  if (recent_[RecentSlot(p->ref)].page == p) recent_[RecentSlot(p->ref)] = Recent();
   index_.Erase(p->ref);
   LruRemove(p);
   if (p->dirty) {
@@ -196,7 +196,7 @@ void PageCache::DropAll() {
   });
   index_.Clear();
   lru_head_ = lru_tail_ = nullptr;
-  recent_.fill(nullptr);
+  recent_.fill(Recent());
   dirty_.clear();
   count_ = 0;
 }

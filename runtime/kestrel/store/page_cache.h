@@ -97,8 +97,14 @@ class PageCache {
   // The page last found per slot, tried before the index: searches go
   // through the same few index pages over and over, and the page object is
   // read next anyway. Pages leave it when dropped.
+  // The reference is kept beside the page, so a slot holding another page
+  // costs no read of that page's object.
+  struct Recent {
+    int32_t ref = 0;
+    CachedPage* page = nullptr;
+  };
   static constexpr size_t kRecent = 256;
-  std::array<CachedPage*, kRecent> recent_{};
+  std::array<Recent, kRecent> recent_{};
   std::unique_ptr<CachedPage> spare_page_;
 };
 

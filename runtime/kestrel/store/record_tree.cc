@@ -102,6 +102,25 @@ void RecordTree::AdoptPacked(PackedPage&& page) {
   packed_mode_ = true;
 }
 
+void RecordTree::Pack() {
+  if (packed_mode_ || !root_) return;
+  PackedPage page;
+  page.records.reserve(size());
+  size_t total = 0;
+  ForEachNode([&](const Record& r) { total += r.bytes.size(); });
+  page.bytes.reserve(total);
+  ForEachNode([&](const Record& r) {
+    PackedRecord p;
+    p.offset = static_cast<uint32_t>(page.bytes.size());
+    p.length = static_cast<uint16_t>(r.bytes.size());
+    p.key_length = r.key_length;
+    p.child = r.child;
+    page.bytes.append(r.bytes);
+    page.records.push_back(p);
+  });
+  AdoptPacked(std::move(page));
+}
+
 void RecordTree::ReleasePacked(PackedPage* out) {
   if (!packed_mode_) return;
   *out = std::move(packed_);

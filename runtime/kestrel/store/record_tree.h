@@ -85,6 +85,10 @@ class RecordTree {
   void BuildFromSorted(std::vector<Record>&& records);
   // Replaces the contents with a decoded page's records, kept packed.
   void AdoptPacked(PackedPage&& page);
+  // Packs the records into one buffer, for pages that are read far more
+  // often than changed: searches then touch two arrays instead of chasing
+  // nodes. The next change unpacks them again.
+  void Pack();
   // Gives the packed buffers back (empty when the tree is not packed), so
   // their allocations can serve the next page.
   void ReleasePacked(PackedPage* out);

@@ -22,13 +22,15 @@ std::vector<std::string> Keys(const RecordTree& t) {
   return out;
 }
 
-// Random inserts and erases checked against std::map, by key and by position.
+// Random inserts and erases checked against std::map, by key and by
+// position, with the records packed now and then.
 TEST(RecordTreeTest, MatchesOrderedMapByKeyAndPosition) {
   RecordTree tree;
   std::map<std::string, std::string> model;
   std::mt19937 rng(7);
   for (int step = 0; step < 4000; ++step) {
     uint32_t k = rng() % 500;
+    if (step % 97 == 0) tree.Pack();  // the next change unpacks again
     if (rng() % 3) {
       Record r(Key(k), std::to_string(step));
       bool fresh = model.emplace(Key(k), std::to_string(step)).second;
