@@ -8,9 +8,72 @@ namespace kestrel {
 
 PageCache::~PageCache() { DropAll(); }
 
-int PageCache::Bucket(int32_t ref) {
-  int b = ref % kBuckets;
-  return b < 0 ? b + kBuckets : b;
+size_t PageCache::Index::Home(int32_t ref) const {
+  // Fibonacci hashing spreads neighbouring references over the table.
+  return static_cast<size_t>((static_cast<uint32_t>(ref) * 0x9E3779B9u) >> (32 - bits_));
+}
+
+CachedPage* PageCache::Index::Find(int32_t ref) const {
+  if (used_ == 0) return nullptr;
+  const size_t mask = slots_.size() - 1;
+  for (size_t i = Home(ref);; i = (i + 1) & mask) {
+    const Slot& s = slots_[i];
+    if (!s.page) return nullptr;
+    if (s.ref == ref) return s.page;
+  }
+}
+
+void PageCache::Index::Set(int32_t ref, CachedPage* page) {
+  if ((used_ + 1) * 2 > slots_.size()) Grow();
+  const size_t mask = slots_.size() - 1;
+  for (size_t i = Home(ref);; i = (i + 1) & mask) {
+    Slot& s = slots_[i];
+    if (!s.page) {
+      s = {ref, page};
+      ++used_;
+      return;
+    }
+    if (s.ref == ref) {
+      s.page = page;
+      return;
+    }
+  }
+}
+
+void PageCache::Index::Erase(int32_t ref) {
+  if (used_ == 0) return;
+  const size_t mask = slots_.size() - 1;
+  size_t i = Home(ref);
+  while (slots_[i].page && slots_[i].ref != ref) i = (i + 1) & mask;
+  if (!slots_[i].page) return;
+  // Backward shift: every later entry of the run that may move closer to
+  // its home slot fills the hole, so no probe sequence is cut short.
+  size_t hole = i;
+  for (size_t j = (i + 1) & mask; slots_[j].page; j = (j + 1) & mask) {
+    const size_t home = Home(slots_[j].ref);
+    if (((j - home) & mask) >= ((j - hole) & mask)) {
+      slots_[hole] = slots_[j];
+      hole = j;
+    }
+  }
+  slots_[hole] = Slot();
+  --used_;
+}
+
+void PageCache::Index::Grow() {
+  std::vector<Slot> old = std::move(slots_);
+  bits_ = bits_ == 0 ? 8 : bits_ + 1;
+  slots_.assign(size_t{1} << bits_, Slot());
+  used_ = 0;
+  for (const Slot& s : old) {
+    if (s.page) Set(s.ref, s.page);
+  }
+}
+
+void PageCache::Index::Clear() {
+  slots_.clear();
+  used_ = 0;
+  bits_ = 0;
 }
 
 void PageCache::LruRemove(CachedPage* p) {
@@ -30,13 +93,12 @@ void PageCache::LruPushBack(CachedPage* p) {
 }
 
 CachedPage* PageCache::Lookup(int32_t ref) {
-  CachedPage*& recent = recent_[RecentSlot(ref)];
-  CachedPage* p = recent;
-  if (!p || p->ref != ref) {
-    auto& bucket = buckets_[Bucket(ref)];
-    auto it = bucket.find(ref);
-    if (it == bucket.end()) return nullptr;
-    p = recent = it->second;
+  Recent& recent = recent_[RecentSlot(ref)];
+  CachedPage* p = recent.page;
+  if (!p || recent.ref != ref) {
+    p = index_.Find(ref);
+    if (!p) return nullptr;
+    recent = {ref, p};
   }
   Use(p);
   return p;
@@ -53,7 +115,7 @@ void PageCache::Use(CachedPage* p) {
 CachedPage* PageCache::Add(std::unique_ptr<CachedPage> owned) {
   CachedPage* p = owned.release();
   p->created = p->last_use = ++clock_;
-  buckets_[Bucket(p->ref)][p->ref] = p;
+  index_.Set(p->ref, p);
   if (!p->dirty) LruPushBack(p);
   ++count_;
   return p;
@@ -70,20 +132,10 @@ void PageCache::Trim() {
 }
 
 void PageCache::Rehash(CachedPage* page, int32_t new_ref) {
-  if (recent_[RecentSlot(page->ref)] == page) recent_[RecentSlot(page->ref)] = nullptr;
-  // The map node moves with the page: placing the pages of a big commit
-  // renames thousands of them.
-  auto node = buckets_[Bucket(page->ref)].extract(page->ref);
+  if (recent_[RecentSlot(page->ref)].page == page) recent_[RecentSlot(page->ref)] = Recent();
+  index_.Erase(page->ref);
   page->ref = new_ref;
-  auto& bucket = buckets_[Bucket(new_ref)];
-  if (node.empty()) {
-    bucket[new_ref] = page;
-    return;
-  }
-  node.key() = new_ref;
-  node.mapped() = page;
-  auto result = bucket.insert(std::move(node));
-  if (!result.inserted) result.position->second = page;
+  index_.Set(new_ref, page);
 }
 
 void PageCache::MarkDirty(CachedPage* page) {
@@ -106,8 +158,8 @@ void PageCache::CleanAll() {
 }
 
 void PageCache::Unlink(CachedPage* p) {
-  if (recent_[RecentSlot(p->ref)] == p) recent_[RecentSlot(p->ref)] = nullptr;
-  buckets_[Bucket(p->ref)].erase(p->ref);
+  if (recent_[RecentSlot(p->ref)].page == p) recent_[RecentSlot(p->ref)] = Recent();
+  index_.Erase(p->ref);
   LruRemove(p);
   if (p->dirty) {
     CachedPage* last = dirty_.back();
@@ -138,15 +190,13 @@ std::unique_ptr<CachedPage> PageCache::NewPageObject() {
 
 void PageCache::DropAll() {
   // Everything goes: no list needs unlinking page by page.
-  for (auto& bucket : buckets_) {
-    for (auto& [ref, page] : bucket) {
-      for (Cursor* c : page->cursors) c->PageGone();
-      delete page;
-    }
-    bucket.clear();
-  }
+  index_.ForEach([](CachedPage* page) {
+    for (Cursor* c : page->cursors) c->PageGone();
+    delete page;
+  });
+  index_.Clear();
   lru_head_ = lru_tail_ = nullptr;
-  recent_.fill(nullptr);
+  recent_.fill(Recent());
   dirty_.clear();
   count_ = 0;
 }

@@ -2,7 +2,6 @@
 #define RUNTIME_KESTREL_STORE_PAGE_CACHE_H_
 
 #include <array>
-#include <unordered_map>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -12,12 +11,11 @@
 
 namespace kestrel {
 
-// Decoded pages of one file: 100 hash buckets by reference modulo 100, a
-// least-recently-used list of the clean pages, the dirty list, and a use
-// clock that ticks at every page access.
+// Decoded pages of one file: an index by reference, a least-recently-used
+// list of the clean pages, the dirty list, and a use clock that ticks at
+// every page access.
 class PageCache {
  public:
-  static constexpr int kBuckets = 100;
   static constexpr size_t kKeepAtLeast = 20;
   static constexpr size_t kKeepAtMost = 100;
 
@@ -35,7 +33,7 @@ class PageCache {
   // An empty page object for a page about to be loaded or created: the one
   // dropped last when there is one, with its allocations.
   std::unique_ptr<CachedPage> NewPageObject();
-  bool Contains(int32_t ref) const { return buckets_[Bucket(ref)].count(ref) > 0; }
+  bool Contains(int32_t ref) const { return index_.Find(ref) != nullptr; }
   // Takes ownership of a page just loaded or created.
   CachedPage* Add(std::unique_ptr<CachedPage> page);
   // The eviction rule, run before a page is loaded: while 20 or more pages
@@ -56,26 +54,57 @@ class PageCache {
   uint64_t clock() const { return clock_; }
 
  private:
-  static int Bucket(int32_t ref);
   static size_t RecentSlot(int32_t ref) { return static_cast<uint32_t>(ref) % kRecent; }
   void LruRemove(CachedPage* p);
   void LruPushBack(CachedPage* p);
   void Unlink(CachedPage* p);
 
-  // Each bucket is indexed itself: a long write cycle keeps thousands of
-  // dirty pages cached, and plain chains would grow with them.
-  std::array<std::unordered_map<int32_t, CachedPage*>, kBuckets> buckets_;
+  // Open addressing with linear probing: one probe usually reaches the
+  // page, where chained buckets cost a dependent read per link, and a long
+  // write cycle leaves thousands of pages cached.
+  class Index {
+   public:
+    CachedPage* Find(int32_t ref) const;
+    // Maps `ref` to `page`, replacing an earlier mapping.
+    void Set(int32_t ref, CachedPage* page);
+    void Erase(int32_t ref);
+    void Clear();
+    template <typename Fn>
+    void ForEach(Fn&& fn) const {
+      for (const Slot& s : slots_) {
+        if (s.page) fn(s.page);
+      }
+    }
+
+   private:
+    struct Slot {
+      int32_t ref = 0;
+      CachedPage* page = nullptr;  // nullptr: free
+    };
+    size_t Home(int32_t ref) const;
+    void Grow();
+    std::vector<Slot> slots_;
+    size_t used_ = 0;
+    int bits_ = 0;
+  };
+  Index index_;
   CachedPage* lru_head_ = nullptr;  // least recently used
   CachedPage* lru_tail_ = nullptr;
   std::vector<CachedPage*> dirty_;
   size_t count_ = 0;
   uint64_t clock_ = 0;
   PackedPage spare_;
-  // The page last found per slot, tried before the buckets: searches go
-  // through the same few index pages over and over, and a bucket's index
-  // costs several dependent memory reads. Pages leave it when dropped.
+  // The page last found per slot, tried before the index: searches go
+  // through the same few index pages over and over, and the page object is
+  // read next anyway. Pages leave it when dropped.
+  // The reference is kept beside the page, so a slot holding another page
+  // costs no read of that page's object.
+  struct Recent {
+    int32_t ref = 0;
+    CachedPage* page = nullptr;
+  };
   static constexpr size_t kRecent = 256;
-  std::array<CachedPage*, kRecent> recent_{};
+  std::array<Recent, kRecent> recent_{};
   std::unique_ptr<CachedPage> spare_page_;
 };
 

@@ -237,8 +237,15 @@ Outcome PageStore::ReadHeaderAt0(Header* out, bool* empty_file) {
       return Outcome::OK();
     }
   }
-  Status s = Header::Decode(std::string_view(buf, got), out);
+  const std::string_view bytes(buf, got);
+  if (got == kHeaderSize && bytes == last_header_bytes_) {
+    *out = last_header_;
+    return Outcome::OK();
+  }
+  Status s = Header::Decode(bytes, out);
   if (!s.ok()) return Outcome(s.inFile(name_));
+  last_header_bytes_.assign(bytes);
+  last_header_ = *out;
   return Outcome::OK();
 }
 

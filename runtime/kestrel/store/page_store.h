@@ -247,6 +247,10 @@ class PageStore {
   std::vector<CachedPage*> pinned_;
   std::unordered_map<uint64_t, uint64_t> journal_map_;
   std::string read_buffer_;  // position -> journal copy (read-through)
+  // The header bytes decoded last and what they gave: an unchanged file
+  // reads the same 512 bytes at every operation.
+  std::string last_header_bytes_;
+  Header last_header_;
   std::string decode_scratch_;        // expanded stream of a compressed page
   std::vector<PathEntry> seek_path_;  // kept, so a search allocates nothing
 

@@ -57,12 +57,15 @@ RecordTree::RecordTree(RecordTree&& other) noexcept
       packed_mode_(std::exchange(other.packed_mode_, false)),
       packed_(std::move(other.packed_)) {
   other.root_ = nullptr;
+  other.ForgetFound();
 }
 
 RecordTree& RecordTree::operator=(RecordTree&& other) noexcept {
   if (this != &other) {
     Destroy(root_);
     root_ = std::exchange(other.root_, nullptr);
+    ForgetFound();
+    other.ForgetFound();
     seed_ = other.seed_;
     blocks_ = std::move(other.blocks_);
     packed_mode_ = std::exchange(other.packed_mode_, false);
@@ -85,6 +88,7 @@ void RecordTree::Destroy(Node* n) {
 }
 
 void RecordTree::Clear() {
+  ForgetFound();
   Destroy(root_);
   root_ = nullptr;
   blocks_.clear();
@@ -96,6 +100,25 @@ void RecordTree::AdoptPacked(PackedPage&& page) {
   Clear();
   packed_ = std::move(page);
   packed_mode_ = true;
+}
+
+void RecordTree::Pack() {
+  if (packed_mode_ || !root_) return;
+  PackedPage page;
+  page.records.reserve(size());
+  size_t total = 0;
+  ForEachNode([&](const Record& r) { total += r.bytes.size(); });
+  page.bytes.reserve(total);
+  ForEachNode([&](const Record& r) {
+    PackedRecord p;
+    p.offset = static_cast<uint32_t>(page.bytes.size());
+    p.length = static_cast<uint16_t>(r.bytes.size());
+    p.key_length = r.key_length;
+    p.child = r.child;
+    page.bytes.append(r.bytes);
+    page.records.push_back(p);
+  });
+  AdoptPacked(std::move(page));
 }
 
 void RecordTree::ReleasePacked(PackedPage* out) {
@@ -167,7 +190,13 @@ RecordTree::Node* RecordTree::NodeAt(size_t pos) const {
   return nullptr;
 }
 
-RecordView RecordTree::TreeAt(size_t pos) const { return RecordView(NodeAt(pos)->record); }
+RecordView RecordTree::TreeAt(size_t pos) const {
+  if (found_ && found_pos_ == pos) return RecordView(found_->record);
+  const Node* n = NodeAt(pos);
+  found_ = n;
+  found_pos_ = pos;
+  return RecordView(n->record);
+}
 
 Record& RecordTree::MutableAt(size_t pos) {
   Unpack();
@@ -190,23 +219,59 @@ size_t RecordTree::LowerBound(std::string_view key) const {
     return lo;
   }
   size_t pos = 0, result = size();
+  const Node* hit = nullptr;
   Node* n = root_;
   while (n) {
     if (CompareKeysQuick(n->record.key(), key) >= 0) {
       result = pos + SizeOf(n->left);
+      hit = n;
       n = n->left;
     } else {
       pos += SizeOf(n->left) + 1;
       n = n->right;
     }
   }
+  if (hit) {
+    found_ = hit;
+    found_pos_ = result;
+  }
   return result;
 }
 
 ptrdiff_t RecordTree::Floor(std::string_view key) const {
-  size_t lb = LowerBound(key);
-  if (lb < size() && At(lb).key() == key) return static_cast<ptrdiff_t>(lb);
-  return static_cast<ptrdiff_t>(lb) - 1;
+  if (packed_mode_) {
+    const char* const bytes = packed_.bytes.data();
+    size_t lo = 0, hi = packed_.records.size();
+    while (lo < hi) {
+      const size_t mid = lo + (hi - lo) / 2;
+      const PackedRecord& r = packed_.records[mid];
+      if (CompareKeysQuick(std::string_view(bytes + r.offset, r.key_length), key) <= 0) {
+        lo = mid + 1;
+      } else {
+        hi = mid;
+      }
+    }
+    return static_cast<ptrdiff_t>(lo) - 1;
+  }
+  ptrdiff_t result = -1;
+  size_t pos = 0;
+  const Node* hit = nullptr;
+  Node* n = root_;
+  while (n) {
+    if (CompareKeysQuick(n->record.key(), key) <= 0) {
+      result = static_cast<ptrdiff_t>(pos + SizeOf(n->left));
+      hit = n;
+      pos += SizeOf(n->left) + 1;
+      n = n->right;
+    } else {
+      n = n->left;
+    }
+  }
+  if (hit) {
+    found_ = hit;
+    found_pos_ = static_cast<size_t>(result);
+  }
+  return result;
 }
 
 bool RecordTree::Insert(Record record, size_t* pos) {
@@ -219,6 +284,7 @@ bool RecordTree::Insert(Record record, size_t* pos) {
 
 void RecordTree::InsertAt(size_t pos, Record record) {
   Unpack();
+  ForgetFound();
   Node* node = NewNode();
   node->record = std::move(record);
   node->priority = NextPriority();
@@ -229,6 +295,7 @@ void RecordTree::InsertAt(size_t pos, Record record) {
 
 Record RecordTree::EraseAt(size_t pos) {
   Unpack();
+  ForgetFound();
   Node *a, *b, *mid;
   Split(root_, pos, &a, &b);
   Split(b, 1, &mid, &b);
@@ -240,6 +307,7 @@ Record RecordTree::EraseAt(size_t pos) {
 
 RecordTree RecordTree::SplitOff(size_t pos) {
   Unpack();
+  ForgetFound();
   RecordTree right;
   Split(root_, pos, &root_, &right.root_);
   right.blocks_ = blocks_;

@@ -85,6 +85,10 @@ class RecordTree {
   void BuildFromSorted(std::vector<Record>&& records);
   // Replaces the contents with a decoded page's records, kept packed.
   void AdoptPacked(PackedPage&& page);
+  // Packs the records into one buffer, for pages that are read far more
+  // often than changed: searches then touch two arrays instead of chasing
+  // nodes. The next change unpacks them again.
+  void Pack();
   // Gives the packed buffers back (empty when the tree is not packed), so
   // their allocations can serve the next page.
   void ReleasePacked(PackedPage* out);
@@ -107,7 +111,14 @@ class RecordTree {
   // Turns packed records into the treap before a change.
   void Unpack();
 
+  // Forgets the node remembered by the last search.
+  void ForgetFound() const { found_ = nullptr; }
+
   Node* root_ = nullptr;
+  // The node the last search ended on and its position: a search is mostly
+  // followed by reading the record it found, which then needs no walk.
+  mutable const Node* found_ = nullptr;
+  mutable size_t found_pos_ = 0;
   uint32_t seed_ = 0x9E3779B9u;
   // Nodes of a decoded page come in one block; trees split off it share it.
   std::vector<std::shared_ptr<void>> blocks_;

@@ -17,6 +17,14 @@ Record IndexEntry(std::string_view key, int32_t child) {
   return Record(key, std::string_view(), static_cast<uint32_t>(child));
 }
 
+// A clean page searched by a read is packed for the reads that follow; a
+// page of a few records (data rows) gains nothing and would be copied whole.
+constexpr size_t kPackFrom = 8;
+
+void PackForReads(CachedPage* page, bool write_mode) {
+  if (!write_mode && !page->dirty && page->records.size() >= kPackFrom) page->records.Pack();
+}
+
 }  // namespace
 
 Outcome PageStore::Descend(std::string_view key, int stop_level, std::vector<PathEntry>* path, CachedPage** out,
@@ -25,6 +33,7 @@ Outcome PageStore::Descend(std::string_view key, int stop_level, std::vector<Pat
   if (has_upper) *has_upper = false;
   CachedPage* page = nullptr;
   KESTREL_RETURN_IF_FAILED(GetPage(root_, &page));
+  PackForReads(page, write_mode_);
   while (page->level > stop_level) {
     if (path->size() >= kMaxDepth || page->records.empty()) return Fail(Status::Corruption(Check::kTreeShape));
     ptrdiff_t floor = page->records.Floor(key);
@@ -37,6 +46,7 @@ Outcome PageStore::Descend(std::string_view key, int stop_level, std::vector<Pat
     CachedPage* child = nullptr;
     KESTREL_RETURN_IF_FAILED(GetPage(static_cast<int32_t>(page->records.At(pos).child), &child));
     if (child->level + 1 != page->level) return Fail(Status::Corruption(Check::kTreeShape));
+    PackForReads(child, write_mode_);
     page = child;
   }
   if (page->level != stop_level) return Fail(Status::Corruption(Check::kTreeShape));

@@ -119,5 +119,27 @@ TEST(PageCacheTest, LookupsNeverReturnAnotherOrADroppedPage) {
   EXPECT_EQ(cache.Lookup(256), nullptr);
 }
 
+// Thousands of pages (a long write cycle keeps them all), dropped and
+// renamed out of order: every page left is still found under its reference.
+TEST(PageCacheTest, ManyPagesStayFoundThroughDropsAndRenames) {
+  PageCache cache;
+  std::map<int32_t, CachedPage*> pages;
+  for (int32_t r = -1500; r < 3000; ++r) pages[r] = AddPage(cache, r * 7);
+  for (int32_t r = -1500; r < 3000; r += 3) {
+    cache.Drop(pages[r]);
+    pages.erase(r);
+  }
+  for (int32_t r = -1499; r < 3000; r += 5) {
+    if (!pages.count(r)) continue;
+    cache.Rehash(pages[r], r * 7 + 100000);
+  }
+  EXPECT_EQ(cache.size(), pages.size());
+  for (auto& [r, page] : pages) {
+    EXPECT_EQ(cache.Lookup(page->ref), page) << r;
+    EXPECT_TRUE(cache.Contains(page->ref));
+  }
+  for (int32_t r = -1500; r < 3000; r += 3) EXPECT_FALSE(cache.Contains(r * 7)) << r;
+}
+
 }  // namespace
 }  // namespace kestrel

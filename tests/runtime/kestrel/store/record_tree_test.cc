@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <random>
 #include <set>
@@ -21,22 +22,43 @@ std::vector<std::string> Keys(const RecordTree& t) {
   return out;
 }
 
-// Random inserts and erases checked against std::map, by key and by position.
+// Random inserts and erases checked against std::map, by key and by
+// position, with the records packed now and then.
 TEST(RecordTreeTest, MatchesOrderedMapByKeyAndPosition) {
   RecordTree tree;
   std::map<std::string, std::string> model;
   std::mt19937 rng(7);
   for (int step = 0; step < 4000; ++step) {
     uint32_t k = rng() % 500;
+    if (step % 97 == 0) tree.Pack();  // the next change unpacks again
     if (rng() % 3) {
       Record r(Key(k), std::to_string(step));
       bool fresh = model.emplace(Key(k), std::to_string(step)).second;
-      EXPECT_EQ(tree.Insert(r), fresh);
+      size_t at = 0;
+      EXPECT_EQ(tree.Insert(r, &at), fresh);
+      // The search before the insert ended on the record now after it.
+      if (fresh) {
+        ASSERT_EQ(tree.At(at).key(), Key(k));
+      }
     } else {
       size_t pos = tree.LowerBound(Key(k));
       bool present = model.erase(Key(k)) > 0;
       ASSERT_EQ(pos < tree.size() && tree.At(pos).key() == Key(k), present);
-      if (present) tree.EraseAt(pos);
+      if (present) {
+        tree.EraseAt(pos);
+        auto next = model.lower_bound(Key(k));
+        if (next != model.end()) {
+          ASSERT_EQ(tree.At(pos).key(), next->first);
+        }
+      }
+    }
+    // Floor, then reading what it found, right after each change.
+    const std::string probe = Key(rng() % 520);
+    auto above = model.upper_bound(probe);
+    const ptrdiff_t floor = tree.Floor(probe);
+    ASSERT_EQ(floor, std::distance(model.begin(), above) - 1) << step;
+    if (floor >= 0) {
+      ASSERT_EQ(tree.At(static_cast<size_t>(floor)).key(), std::prev(above)->first) << step;
     }
   }
   ASSERT_EQ(tree.size(), model.size());
@@ -157,7 +179,7 @@ TEST(RecordTreeTest, PackedRecordsReadAndChangeLikeTheTreap) {
 
 // Keys of 8 bytes and more are mostly told apart by their first 8 bytes at
 // once; bytes above 0x7F and keys that are prefixes of others included.
-TEST(RecordTreeTest, LowerBoundOnLongKeysFollowsByteOrder) {
+TEST(RecordTreeTest, SearchesOnLongKeysFollowByteOrder) {
   std::mt19937 rng(5);
   std::set<std::string> keys;
   while (keys.size() < 300) {
@@ -183,7 +205,12 @@ TEST(RecordTreeTest, LowerBoundOnLongKeysFollowsByteOrder) {
                                              [](const std::string& a, const std::string& b) {
                                                return CompareKeys(a, b) < 0;
                                              }) - sorted.begin();
-    for (const RecordTree& t : trees) EXPECT_EQ(t.LowerBound(k), expected) << HexBytes(k);
+    const bool equal = expected < sorted.size() && sorted[expected] == k;
+    const ptrdiff_t floor = static_cast<ptrdiff_t>(expected) - (equal ? 0 : 1);
+    for (const RecordTree& t : trees) {
+      EXPECT_EQ(t.LowerBound(k), expected) << HexBytes(k);
+      EXPECT_EQ(t.Floor(k), floor) << HexBytes(k);
+    }
   }
 }
 
