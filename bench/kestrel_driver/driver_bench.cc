@@ -174,9 +174,22 @@ std::unique_ptr<KestrelTable> KestrelLoad(const std::string& dir) {
   return t;
 }
 
+// Reads and changes run on the file opened afresh after loading, as a
+// program finds it: the load's pages do not stay cached, and the cache
+// keeps to its limits from the first page read.
+std::unique_ptr<KestrelTable> KestrelReopen(const std::string& dir) {
+  KestrelLoad(dir).reset();
+  TableDeclaration decl;
+  decl.name = dir + "/QVLIBRETA.KRL";
+  decl.layout = GradeBookDef();
+  auto t = std::make_unique<KestrelTable>(decl);
+  if (t->Share() != 0) std::abort();
+  return t;
+}
+
 struct KestrelFixture {
   std::string dir = Scratch();
-  std::unique_ptr<KestrelTable> table = KestrelLoad(dir);
+  std::unique_ptr<KestrelTable> table = KestrelReopen(dir);
   ~KestrelFixture() {
     table.reset();
     std::filesystem::remove_all(dir);
@@ -318,13 +331,18 @@ sqlite3* SqliteLoad(const std::string& path, bool wal) {
 }
 
 struct SqliteFixture {
-  explicit SqliteFixture(bool wal) : db(SqliteLoad(dir + "/libreta.db", wal)) {}
+  // Opened afresh after loading too, with an empty page cache.
+  explicit SqliteFixture(bool wal) {
+    sqlite3_close(SqliteLoad(dir + "/libreta.db", wal));
+    if (sqlite3_open((dir + "/libreta.db").c_str(), &db) != SQLITE_OK) std::abort();
+    Exec(db, "PRAGMA synchronous=FULL;");
+  }
   ~SqliteFixture() {
     sqlite3_close(db);
     std::filesystem::remove_all(dir);
   }
   std::string dir = Scratch();
-  sqlite3* db;
+  sqlite3* db = nullptr;
 };
 
 SqliteFixture& Sqlite(bool wal) {
