@@ -1,6 +1,7 @@
 // Two-phase commit through the journal at the end of the file, and discard.
 #include <algorithm>
 #include <cstdint>
+#include <vector>
 
 #include "runtime/kestrel/format/coding.h"
 #include "runtime/kestrel/format/page.h"
@@ -10,16 +11,22 @@
 namespace kestrel {
 
 // Runs `fn` on a Page holding the records of `page`: they are lent and taken
-// back, not copied; `lent` only carries them.
+// back, not copied; `lent` only carries them. The tree is walked once: the
+// records go back through the places noted on the way.
 template <typename Fn>
 static Status WithRecordsLent(CachedPage* page, Page* lent, Fn fn) {
+  thread_local std::vector<Record*> places;
+  places.clear();
+  places.reserve(page->records.size());
   lent->level = page->level;
   lent->records.clear();
   lent->records.reserve(page->records.size());
-  page->records.ForEachMutable([&](Record& r) { lent->records.push_back(std::move(r)); });
+  page->records.ForEachMutable([&](Record& r) {
+    places.push_back(&r);
+    lent->records.push_back(std::move(r));
+  });
   Status s = fn(*lent);
-  size_t back = 0;
-  page->records.ForEachMutable([&](Record& r) { r = std::move(lent->records[back++]); });
+  for (size_t i = 0; i < places.size(); ++i) *places[i] = std::move(lent->records[i]);
   return s;
 }
 
