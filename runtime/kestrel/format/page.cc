@@ -104,7 +104,8 @@ Status EncodePage(const Page& page, uint32_t ref, std::string* image, PageHeader
 // Average record length below which PageImageUnits builds the image.
 constexpr size_t kShortRecord = 256;
 
-Status PageImageUnits(const Page& page, size_t* units, bool* stored_plain, std::string* small_image) {
+Status PageImageUnits(const Page& page, size_t* units, bool* stored_plain, std::string* small_image,
+                      bool keep_any) {
   if (small_image) small_image->clear();
   const size_t count = page.records.size();
   if (count > 0xFFFF) return Status::Corruption(Check::kPageTooLarge);
@@ -123,9 +124,14 @@ Status PageImageUnits(const Page& page, size_t* units, bool* stored_plain, std::
     KESTREL_RETURN_IF_ERROR(EncodePage(page, 0, &image, &h));
     *units = image.size() / kUnitSize;
     *stored_plain = !h.compressed();
-    // Only images much smaller than their records are worth holding on to;
-    // copied, since the build buffer is sized for the records.
-    if (small_image && h.compressed() && 4 * image.size() <= h.plain_size) small_image->assign(image);
+    if (small_image && keep_any) {
+      // The caller holds the image until written anyway: hand the buffer over.
+      small_image->swap(image);
+    } else if (small_image && h.compressed() && 4 * image.size() <= h.plain_size) {
+      // Only images much smaller than their records are worth holding on to;
+      // copied, since the build buffer is sized for the records.
+      small_image->assign(image);
+    }
     return Status::OK();
   }
   const size_t plain_size = kPageHeaderSize + (page.isIndex() ? 4 * count : 0) + stream;

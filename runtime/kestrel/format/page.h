@@ -66,8 +66,10 @@ Status AppendPageImage(const Page& page, uint32_t ref, std::string* image, PageH
 // a run (whether compressing pays takes the compressor). With `small_image`,
 // an image built on the way that came out at most a quarter of its plain size
 // is handed over (at reference 0), so it need not be compressed again when
-// written; otherwise *small_image is left empty.
-Status PageImageUnits(const Page& page, size_t* units, bool* stored_plain, std::string* small_image = nullptr);
+// written; otherwise *small_image is left empty. With `keep_any`, every image
+// built on the way is handed over, whatever its size.
+Status PageImageUnits(const Page& page, size_t* units, bool* stored_plain, std::string* small_image = nullptr,
+                      bool keep_any = false);
 
 // A decoded page whose records share one buffer (see PackedRecord).
 struct PackedPage {

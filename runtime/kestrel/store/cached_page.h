@@ -25,9 +25,11 @@ struct CachedPage {
   uint64_t created = 0;
   uint64_t last_use = 0;
   std::string image;  // journaled image during a commit
-  // A leaf's compressed image (at reference 0) from measuring its records of
-  // measured_version, used once when the page is written.
-  std::string small_image;
+  // An image (at reference 0) built while measuring the records of
+  // measured_version: a leaf's that compressed far, or any of a page that
+  // goes through the journal. Used once when the page is written, and only
+  // if the records are still of that version.
+  std::string kept_image;
   int units = 0;      // size class of the page's image
   bool stored_plain = false;  // the image stores its record stream uncompressed
   bool image_valid = false;   // placed by this commit's preparation for its current records

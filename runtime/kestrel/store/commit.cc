@@ -1,6 +1,7 @@
 // Two-phase commit through the journal at the end of the file, and discard.
 #include <algorithm>
 #include <cstdint>
+#include <vector>
 
 #include "runtime/kestrel/format/coding.h"
 #include "runtime/kestrel/format/page.h"
@@ -10,28 +11,37 @@
 namespace kestrel {
 
 // Runs `fn` on a Page holding the records of `page`: they are lent and taken
-// back, not copied; `lent` only carries them.
+// back, not copied; `lent` only carries them. The tree is walked once: the
+// records go back through the places noted on the way.
 template <typename Fn>
 static Status WithRecordsLent(CachedPage* page, Page* lent, Fn fn) {
+  thread_local std::vector<Record*> places;
+  places.clear();
+  places.reserve(page->records.size());
   lent->level = page->level;
   lent->records.clear();
   lent->records.reserve(page->records.size());
-  page->records.ForEachMutable([&](Record& r) { lent->records.push_back(std::move(r)); });
+  page->records.ForEachMutable([&](Record& r) {
+    places.push_back(&r);
+    lent->records.push_back(std::move(r));
+  });
   Status s = fn(*lent);
-  size_t back = 0;
-  page->records.ForEachMutable([&](Record& r) { r = std::move(lent->records[back++]); });
+  for (size_t i = 0; i < places.size(); ++i) *places[i] = std::move(lent->records[i]);
   return s;
 }
 
 // Finds the page's size class, unless it was measured since its records last
-// changed.
-Status PageStore::MeasurePage(CachedPage* page) {
+// changed. With `keep_image`, an image built on the way is kept whatever its
+// size, for writing the page unless its records change first.
+Status PageStore::MeasurePage(CachedPage* page, bool keep_image) {
   if (page->measured && page->measured_version == page->version) return Status::OK();
   size_t units = 0;
-  // Index images carry child references that placing pages still changes.
-  std::string* small = page->level == 0 ? &page->small_image : nullptr;
+  // Index images carry child references that placing pages still changes;
+  // a kept one is only used while the version it was built for lasts.
+  std::string* kept = page->level == 0 || keep_image ? &page->kept_image : nullptr;
+  if (!kept) std::string().swap(page->kept_image);
   KESTREL_RETURN_IF_ERROR(WithRecordsLent(page, &measure_lent_, [&](const Page& p) {
-    return PageImageUnits(p, &units, &page->stored_plain, small);
+    return PageImageUnits(p, &units, &page->stored_plain, kept, keep_image);
   }));
   page->units = static_cast<int>(units);
   page->measured = true;
@@ -41,9 +51,11 @@ Status PageStore::MeasurePage(CachedPage* page) {
 
 // Finds the size class of every dirty page and gives each page the place of
 // its size class. Placing a page rewrites its parent's entry, so parents are
-// measured again until nothing changes. The images are only built when
-// written: holding them all would keep a second copy of every record changed
-// (hundreds of MB for a bulk load) until the writes.
+// measured again until nothing changes. The images of new pages are only
+// built when written: holding them all would keep a second copy of every
+// record changed (hundreds of MB for a bulk load) until the writes. Pages
+// already in the file go through the journal, whose images are held until
+// the commit ends anyway, so an image built while measuring one is kept.
 Outcome PageStore::PreparePages() {
   std::vector<CachedPage*> pending;
   for (int round = 0; round < 2; ++round) {
@@ -54,7 +66,8 @@ Outcome PageStore::PreparePages() {
       }
       if (pending.empty()) break;
       for (CachedPage* p : pending) {
-        Status s = MeasurePage(p);
+        const bool journaled = p->ref >= 0 && PagePosition(static_cast<uint32_t>(p->ref)) < committed_end_;
+        Status s = MeasurePage(p, journaled);
         if (!s.ok()) return Fail(s);
         p->image_valid = true;
         if (p->ref < 0) {
@@ -115,12 +128,17 @@ static int WritePieces(File& file, std::vector<Piece>& pieces) {
 // changed since PreparePages measured them, so neither has its size.
 Outcome PageStore::AppendFinalImage(CachedPage* page, Page* lent, std::string* out) {
   const size_t base = out->size();
-  if (!page->small_image.empty() && page->level == 0 && page->measured_version == page->version) {
-    out->append(page->small_image);
+  if (!page->kept_image.empty() && page->measured_version == page->version) {
+    if (base == 0) {
+      out->swap(page->kept_image);
+    } else {
+      out->append(page->kept_image);
+    }
+    // Kept images are built at reference 0.
     Put32LE(out->data() + base, static_cast<uint32_t>(PagePosition(static_cast<uint32_t>(page->ref))));
-    std::string().swap(page->small_image);
+    std::string().swap(page->kept_image);
   } else {
-    std::string().swap(page->small_image);
+    std::string().swap(page->kept_image);
     // A stream that was found not to pay compressing is not tried again.
     Status s = WithRecordsLent(page, lent, [&](const Page& p) {
       return AppendPageImage(p, static_cast<uint32_t>(page->ref), out, nullptr, !page->stored_plain);

@@ -209,7 +209,7 @@ class PageStore {
 
   // Commit and discard (commit.cc).
   Outcome PreparePages();
-  Status MeasurePage(CachedPage* page);
+  Status MeasurePage(CachedPage* page, bool keep_image = false);
   Outcome AppendFinalImage(CachedPage* page, Page* lent, std::string* out);
   Outcome WriteNewPages(std::vector<CachedPage*>& pages, int* first_error);
   Outcome WriteHeader(const Header& h, uint64_t at);
