@@ -1,5 +1,6 @@
 #include "runtime/kestrel/store/record_tree.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <new>
@@ -36,44 +37,98 @@ struct RecordTree::Node {
   Node* right = nullptr;
   size_t size = 1;
   uint32_t priority = 0;
-  bool in_block = false;  // part of a block: destroyed, not deleted, alone
 };
 
-RecordTree::Node* RecordTree::NewNode() { return new Node; }
-void RecordTree::FreeNode(Node* n) {
-  if (n->in_block) {
-    n->~Node();
-  } else {
-    delete n;
-  }
+// A freed node slot, kept on the tree's list for the next insert.
+struct RecordTree::FreeSlot {
+  FreeSlot* next;
+};
+
+namespace {
+
+// Blocks grow with the tree, so a page of one or two records does not
+// hold room for hundreds.
+constexpr size_t kFirstBlockNodes = 4;
+constexpr size_t kMaxBlockNodes = 256;
+
+}  // namespace
+
+RecordTree::Node* RecordTree::NewBlock(size_t count) {
+  blocks_.reserve(blocks_.size() + 1);
+  Node* block = static_cast<Node*>(::operator new(count * sizeof(Node)));
+  blocks_.push_back(block);
+  return block;
 }
 
-RecordTree::~RecordTree() { Destroy(root_); }
+RecordTree::Node* RecordTree::NewNode() {
+  if (free_) {
+    FreeSlot* slot = free_;
+    free_ = slot->next;
+    slot->~FreeSlot();
+    return new (static_cast<void*>(slot)) Node;
+  }
+  if (block_left_ == 0) {
+    const size_t count = next_block_size_ ? next_block_size_ : kFirstBlockNodes;
+    block_next_ = NewBlock(count);
+    block_left_ = count;
+    next_block_size_ = std::min(count * 2, kMaxBlockNodes);
+  }
+  --block_left_;
+  return new (static_cast<void*>(block_next_++)) Node;
+}
+
+void RecordTree::FreeNode(Node* n) {
+  n->~Node();
+  free_ = new (static_cast<void*>(n)) FreeSlot{free_};
+}
+
+void RecordTree::ReleaseBlocks() {
+  for (Node* block : blocks_) ::operator delete(static_cast<void*>(block));
+  blocks_.clear();
+  free_ = nullptr;
+  block_next_ = nullptr;
+  block_left_ = 0;
+  next_block_size_ = 0;
+}
+
+RecordTree::~RecordTree() {
+  Destroy(root_);
+  ReleaseBlocks();
+}
 
 RecordTree::RecordTree(RecordTree&& other) noexcept
-    : root_(other.root_),
+    : root_(std::exchange(other.root_, nullptr)),
       seed_(other.seed_),
-      blocks_(std::move(other.blocks_)),
+      blocks_(std::exchange(other.blocks_, {})),
+      free_(std::exchange(other.free_, nullptr)),
+      block_next_(std::exchange(other.block_next_, nullptr)),
+      block_left_(std::exchange(other.block_left_, 0)),
+      next_block_size_(std::exchange(other.next_block_size_, 0)),
       packed_mode_(std::exchange(other.packed_mode_, false)),
       packed_(std::move(other.packed_)) {
-  other.root_ = nullptr;
   other.ForgetFound();
 }
 
 RecordTree& RecordTree::operator=(RecordTree&& other) noexcept {
   if (this != &other) {
     Destroy(root_);
+    ReleaseBlocks();
     root_ = std::exchange(other.root_, nullptr);
     ForgetFound();
     other.ForgetFound();
     seed_ = other.seed_;
-    blocks_ = std::move(other.blocks_);
+    blocks_ = std::exchange(other.blocks_, {});
+    free_ = std::exchange(other.free_, nullptr);
+    block_next_ = std::exchange(other.block_next_, nullptr);
+    block_left_ = std::exchange(other.block_left_, 0);
+    next_block_size_ = std::exchange(other.next_block_size_, 0);
     packed_mode_ = std::exchange(other.packed_mode_, false);
     packed_ = std::move(other.packed_);
   }
   return *this;
 }
 
+// Ends the records' lifetimes; the slots go back with the blocks.
 void RecordTree::Destroy(Node* n) {
   // Iterative, so a degenerate tree cannot exhaust the stack.
   std::vector<Node*> stack;
@@ -83,7 +138,7 @@ void RecordTree::Destroy(Node* n) {
     stack.pop_back();
     if (x->left) stack.push_back(x->left);
     if (x->right) stack.push_back(x->right);
-    FreeNode(x);
+    x->~Node();
   }
 }
 
@@ -91,7 +146,7 @@ void RecordTree::Clear() {
   ForgetFound();
   Destroy(root_);
   root_ = nullptr;
-  blocks_.clear();
+  ReleaseBlocks();
   packed_mode_ = false;
   packed_ = PackedPage();
 }
@@ -308,10 +363,33 @@ Record RecordTree::EraseAt(size_t pos) {
 RecordTree RecordTree::SplitOff(size_t pos) {
   Unpack();
   ForgetFound();
+  Node* upper = nullptr;
+  Split(root_, pos, &root_, &upper);
+  // The upper records move into a block of the new tree, so each tree owns
+  // only its own nodes; their old slots serve this tree's next inserts.
+  std::vector<Record> records;
+  records.reserve(SizeOf(upper));
+  std::vector<Node*> stack;
+  for (Node* n = upper; n || !stack.empty(); n = n->right) {
+    while (n) {
+      stack.push_back(n);
+      n = n->left;
+    }
+    n = stack.back();
+    stack.pop_back();
+    records.push_back(std::move(n->record));
+  }
+  if (upper) stack.push_back(upper);
+  while (!stack.empty()) {
+    Node* x = stack.back();
+    stack.pop_back();
+    if (x->left) stack.push_back(x->left);
+    if (x->right) stack.push_back(x->right);
+    FreeNode(x);
+  }
   RecordTree right;
-  Split(root_, pos, &root_, &right.root_);
-  right.blocks_ = blocks_;
   right.seed_ = seed_ ^ 0x5bd1e995u;
+  right.BuildFromSorted(std::move(records));
   return right;
 }
 
@@ -331,14 +409,11 @@ size_t RecordTree::FixSizes(Node* n) {
 void RecordTree::BuildFromSorted(std::vector<Record>&& records) {
   Clear();
   if (records.empty()) return;
-  void* block = ::operator new(records.size() * sizeof(Node));
-  blocks_.emplace_back(block, [](void* p) { ::operator delete(p); });
-  Node* slots = static_cast<Node*>(block);
+  Node* slots = NewBlock(records.size());
   std::vector<Node*> spine;
   for (size_t i = 0; i < records.size(); ++i) {
     Record& r = records[i];
-    Node* node = new (&slots[i]) Node;
-    node->in_block = true;
+    Node* node = new (static_cast<void*>(&slots[i])) Node;
     node->record = std::move(r);
     node->priority = NextPriority();
     Node* last = nullptr;

@@ -100,8 +100,13 @@ class RecordTree {
   static void Update(Node* n);
   static void Split(Node* n, size_t pos, Node** left, Node** right);
   static Node* Merge(Node* a, Node* b);
-  static Node* NewNode();
-  static void FreeNode(Node* n);
+  // Nodes come from blocks the tree owns, handed out in turn; freed slots
+  // are reused, and the blocks are given back whole with the tree, which
+  // spares the heap one allocation and one free per record.
+  Node* NewNode();
+  void FreeNode(Node* n);
+  Node* NewBlock(size_t count);
+  void ReleaseBlocks();
   static void Destroy(Node* n);
   static size_t FixSizes(Node* n);
   Node* NodeAt(size_t pos) const;
@@ -120,8 +125,12 @@ class RecordTree {
   mutable const Node* found_ = nullptr;
   mutable size_t found_pos_ = 0;
   uint32_t seed_ = 0x9E3779B9u;
-  // Nodes of a decoded page come in one block; trees split off it share it.
-  std::vector<std::shared_ptr<void>> blocks_;
+  struct FreeSlot;
+  std::vector<Node*> blocks_;
+  FreeSlot* free_ = nullptr;
+  Node* block_next_ = nullptr;  // unused part of the newest block
+  size_t block_left_ = 0;
+  size_t next_block_size_ = 0;
   bool packed_mode_ = false;
   PackedPage packed_;
 };

@@ -88,6 +88,49 @@ TEST(RecordTreeTest, SplitOffMovesTheUpperRecords) {
   EXPECT_EQ(right.Floor(Key(50)), 10);
 }
 
+// Node slots are reused after erases and splits: trees split off one
+// another, moved around and changed further each keep their own records
+// intact, the way pages split while a table grows.
+TEST(RecordTreeTest, SplitTreesKeepTheirRecordsThroughFurtherChanges) {
+  std::vector<RecordTree> trees(1);
+  std::vector<std::map<std::string, std::string>> models(1);
+  std::mt19937 rng(11);
+  for (int step = 0; step < 6000; ++step) {
+    const size_t t = rng() % trees.size();
+    RecordTree& tree = trees[t];
+    auto& model = models[t];
+    const std::string key = Key(rng() % 100000);
+    if (rng() % 4) {
+      // Long enough to live on the heap, so a reused slot would show.
+      const std::string value(40, static_cast<char>('a' + step % 26));
+      EXPECT_EQ(tree.Insert(Record(key, value)), model.emplace(key, value).second);
+    } else if (!model.empty()) {
+      const size_t pos = tree.LowerBound(key) % tree.size();
+      model.erase(std::string(tree.At(pos).key()));
+      tree.EraseAt(pos);
+    }
+    if (tree.size() > 60) {
+      const size_t mid = tree.size() / 2;
+      RecordTree right = tree.SplitOff(mid);
+      auto split = std::next(model.begin(), static_cast<ptrdiff_t>(mid));
+      std::map<std::string, std::string> upper(split, model.end());
+      model.erase(split, model.end());
+      trees.push_back(std::move(right));  // may move every tree
+      models.push_back(std::move(upper));
+    }
+  }
+  ASSERT_GT(trees.size(), 10u);
+  for (size_t t = 0; t < trees.size(); ++t) {
+    ASSERT_EQ(trees[t].size(), models[t].size()) << t;
+    size_t i = 0;
+    for (const auto& [k, v] : models[t]) {
+      ASSERT_EQ(trees[t].At(i).key(), k) << t;
+      ASSERT_EQ(trees[t].At(i).value(), v) << t;
+      ++i;
+    }
+  }
+}
+
 TEST(RecordTreeTest, BuildFromSortedGivesAWorkingTree) {
   std::vector<Record> sorted;
   for (uint32_t k = 0; k < 300; ++k) sorted.emplace_back(Key(k * 2), std::to_string(k));
