@@ -258,21 +258,26 @@ Record& RecordTree::MutableAt(size_t pos) {
   return NodeAt(pos)->record;
 }
 
-size_t RecordTree::LowerBound(std::string_view key) const {
-  if (packed_mode_) {
-    const char* const bytes = packed_.bytes.data();
-    size_t lo = 0, hi = packed_.records.size();
-    while (lo < hi) {
-      const size_t mid = lo + (hi - lo) / 2;
-      const PackedRecord& r = packed_.records[mid];
-      if (CompareKeysQuick(std::string_view(bytes + r.offset, r.key_length), key) < 0) {
-        lo = mid + 1;
-      } else {
-        hi = mid;
-      }
+// Binary search of the packed records: how many keys are below `key`, or
+// not above it with `or_equal`.
+size_t RecordTree::PackedCountBelow(std::string_view key, bool or_equal) const {
+  const char* const bytes = packed_.bytes.data();
+  const int limit = or_equal ? 1 : 0;
+  size_t lo = 0, hi = packed_.records.size();
+  while (lo < hi) {
+    const size_t mid = lo + (hi - lo) / 2;
+    const PackedRecord& r = packed_.records[mid];
+    if (CompareKeysQuick(std::string_view(bytes + r.offset, r.key_length), key) < limit) {
+      lo = mid + 1;
+    } else {
+      hi = mid;
     }
-    return lo;
   }
+  return lo;
+}
+
+size_t RecordTree::LowerBound(std::string_view key) const {
+  if (packed_mode_) return PackedCountBelow(key, false);
   size_t pos = 0, result = size();
   const Node* hit = nullptr;
   Node* n = root_;
@@ -294,20 +299,7 @@ size_t RecordTree::LowerBound(std::string_view key) const {
 }
 
 ptrdiff_t RecordTree::Floor(std::string_view key) const {
-  if (packed_mode_) {
-    const char* const bytes = packed_.bytes.data();
-    size_t lo = 0, hi = packed_.records.size();
-    while (lo < hi) {
-      const size_t mid = lo + (hi - lo) / 2;
-      const PackedRecord& r = packed_.records[mid];
-      if (CompareKeysQuick(std::string_view(bytes + r.offset, r.key_length), key) <= 0) {
-        lo = mid + 1;
-      } else {
-        hi = mid;
-      }
-    }
-    return static_cast<ptrdiff_t>(lo) - 1;
-  }
+  if (packed_mode_) return static_cast<ptrdiff_t>(PackedCountBelow(key, true)) - 1;
   ptrdiff_t result = -1;
   size_t pos = 0;
   const Node* hit = nullptr;

@@ -110,6 +110,7 @@ class RecordTree {
   static void Destroy(Node* n);
   static size_t FixSizes(Node* n);
   Node* NodeAt(size_t pos) const;
+  size_t PackedCountBelow(std::string_view key, bool or_equal) const;
   RecordView TreeAt(size_t pos) const;
   uint32_t NextPriority();
   void ForEachNode(const std::function<void(const Record&)>& fn) const;
