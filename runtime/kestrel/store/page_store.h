@@ -252,11 +252,10 @@ class PageStore {
   std::string last_header_bytes_;
   Header last_header_;
   std::string decode_scratch_;        // expanded stream of a compressed page
-  std::vector<PathEntry> seek_path_;  // kept, so a search allocates nothing
+  std::vector<PathEntry> seek_path_;  // reused by every search, so searching allocates nothing
 
   Page measure_lent_;  // carries a page's records while it is measured
   int32_t parent_hint_ = 0;  // the page whose entry UpdateParentRef changed last
-  std::vector<PathEntry> read_path_;  // reused by ReadValue
 
   Cursor insert_cursor_;
   std::string insert_upper_;  // keys below this belong to the insert cursor's leaf

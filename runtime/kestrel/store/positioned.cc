@@ -10,7 +10,7 @@ Outcome PageStore::ReadValue(std::string_view key, std::string* value, bool* fou
   KESTREL_RETURN_IF_FAILED(EnsureHeader());
   if (root_ == -1 || key.empty()) return Outcome::OK();
   CachedPage* leaf = nullptr;
-  KESTREL_RETURN_IF_FAILED(Descend(key, 0, &read_path_, &leaf));
+  KESTREL_RETURN_IF_FAILED(Descend(key, 0, &seek_path_, &leaf));
   const size_t pos = leaf->records.LowerBound(key);
   if (pos >= leaf->records.size()) return Outcome::OK();
   const RecordView r = leaf->records.At(pos);
@@ -72,9 +72,9 @@ Outcome PageStore::InsertNear(Record record, InsertHint* hint) {
     }
     // The path down to the leaf, for the split; the descent only reads.
     CachedPage* found = nullptr;
-    KESTREL_RETURN_IF_FAILED(Descend(leaf->records.At(pos).key(), 0, &read_path_, &found));
+    KESTREL_RETURN_IF_FAILED(Descend(leaf->records.At(pos).key(), 0, &seek_path_, &found));
     if (found != leaf) return Fail(Status::Corruption(Check::kTreeShape));
-    return SplitUpwards(read_path_, leaf);
+    return SplitUpwards(seek_path_, leaf);
   }
   // Let go first: a descent that fails half-way leaves `upper` unusable.
   hint->leaf.Reset();
