@@ -29,6 +29,22 @@ inline int CompareKeysQuick(std::string_view a, std::string_view b) {
   return CompareKeys(a, b);
 }
 
+// Calls `fn` on every node of the subtree under `n`, each after its children
+// were noted, so `fn` may end the node. Iterative, so a degenerate tree
+// cannot exhaust the stack.
+template <typename N, typename Fn>
+void ForEachNodeOnce(N* n, Fn fn) {
+  std::vector<N*> stack;
+  if (n) stack.push_back(n);
+  while (!stack.empty()) {
+    N* x = stack.back();
+    stack.pop_back();
+    if (x->left) stack.push_back(x->left);
+    if (x->right) stack.push_back(x->right);
+    fn(x);
+  }
+}
+
 }  // namespace
 
 struct RecordTree::Node {
@@ -130,16 +146,7 @@ RecordTree& RecordTree::operator=(RecordTree&& other) noexcept {
 
 // Ends the records' lifetimes; the slots go back with the blocks.
 void RecordTree::Destroy(Node* n) {
-  // Iterative, so a degenerate tree cannot exhaust the stack.
-  std::vector<Node*> stack;
-  if (n) stack.push_back(n);
-  while (!stack.empty()) {
-    Node* x = stack.back();
-    stack.pop_back();
-    if (x->left) stack.push_back(x->left);
-    if (x->right) stack.push_back(x->right);
-    x->~Node();
-  }
+  ForEachNodeOnce(n, [](Node* x) { x->~Node(); });
 }
 
 void RecordTree::Clear() {
@@ -371,14 +378,7 @@ RecordTree RecordTree::SplitOff(size_t pos) {
     stack.pop_back();
     records.push_back(std::move(n->record));
   }
-  if (upper) stack.push_back(upper);
-  while (!stack.empty()) {
-    Node* x = stack.back();
-    stack.pop_back();
-    if (x->left) stack.push_back(x->left);
-    if (x->right) stack.push_back(x->right);
-    FreeNode(x);
-  }
+  ForEachNodeOnce(upper, [this](Node* x) { FreeNode(x); });
   RecordTree right;
   right.seed_ = seed_ ^ 0x5bd1e995u;
   right.BuildFromSorted(std::move(records));
