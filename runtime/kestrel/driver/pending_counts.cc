@@ -19,7 +19,7 @@ uint32_t Adjusted(uint32_t count, int64_t delta) {
 Outcome ApplyTable(PageStore* store, const std::string& name, const PhysicalFile::TableCounts& t) {
   std::vector<uint8_t> subjects;
   for (int s = 0; s < 256; ++s) {
-    if (t.touched[s] && t.delta[s] != 0) subjects.push_back(static_cast<uint8_t>(s));
+    if (t.delta[s] != 0) subjects.push_back(static_cast<uint8_t>(s));
   }
   if (subjects.empty()) return Outcome::OK();
   const std::string prefix = KeyEntryPrefix(t.table, kKindStatistics);
@@ -68,7 +68,6 @@ void PhysicalFile::AddCount(uint32_t table, uint8_t subject, int delta) {
     t->table = table;
   }
   t->delta[subject] += delta;
-  t->touched.set(subject);
 }
 
 Outcome PhysicalFile::ApplyCounts() {

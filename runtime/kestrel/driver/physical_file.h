@@ -6,7 +6,6 @@
 #define RUNTIME_KESTREL_DRIVER_PHYSICAL_FILE_H_
 
 #include <array>
-#include <bitset>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -46,7 +45,6 @@ struct PhysicalFile {
   struct TableCounts {
     uint32_t table = 0;
     std::array<int64_t, 256> delta{};
-    std::bitset<256> touched;
   };
   std::vector<TableCounts> pending_counts;
 };
