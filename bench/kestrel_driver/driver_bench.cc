@@ -16,6 +16,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "runtime/kestrel/driver/kestrel_table.h"
 #include "runtime/kestrel/driver/transaction.h"
@@ -150,9 +151,26 @@ std::string RowBytes(const TableDef& d, const Row& r) {
   return b;
 }
 
+// Every scratch folder is removed at exit as well: the read fixtures live
+// for the whole run and are never destroyed.
+std::vector<std::string>& ScratchFolders() {
+  static auto* folders = new std::vector<std::string>();
+  return *folders;
+}
+
 std::string Scratch() {
+  static const bool registered = [] {
+    std::atexit([] {
+      std::error_code ec;
+      for (const std::string& d : ScratchFolders()) std::filesystem::remove_all(d, ec);
+    });
+    return true;
+  }();
+  (void)registered;
   char tmpl[] = "/tmp/krlbench.XXXXXX";
-  return ::mkdtemp(tmpl);
+  if (::mkdtemp(tmpl) == nullptr) std::abort();
+  ScratchFolders().push_back(tmpl);
+  return tmpl;
 }
 
 // --- Kestrel -------------------------------------------------------------------
