@@ -29,6 +29,14 @@ inline int CompareKeysQuick(std::string_view a, std::string_view b) {
   return CompareKeys(a, b);
 }
 
+// A search waits on each node and then on its key's bytes; fetching both
+// children meanwhile overlaps the next node's wait with this key's.
+template <typename N>
+inline void PrefetchChildren(const N* n) {
+  __builtin_prefetch(n->left);
+  __builtin_prefetch(n->right);
+}
+
 // Calls `fn` on every node of the subtree under `n`, each after its children
 // were noted, so `fn` may end the node. Iterative, so a degenerate tree
 // cannot exhaust the stack.
@@ -289,6 +297,7 @@ size_t RecordTree::LowerBound(std::string_view key) const {
   const Node* hit = nullptr;
   Node* n = root_;
   while (n) {
+    PrefetchChildren(n);
     if (CompareKeysQuick(n->record.key(), key) >= 0) {
       result = pos + SizeOf(n->left);
       hit = n;
@@ -312,6 +321,7 @@ ptrdiff_t RecordTree::Floor(std::string_view key) const {
   const Node* hit = nullptr;
   Node* n = root_;
   while (n) {
+    PrefetchChildren(n);
     if (CompareKeysQuick(n->record.key(), key) <= 0) {
       result = static_cast<ptrdiff_t>(pos + SizeOf(n->left));
       hit = n;
@@ -329,11 +339,69 @@ ptrdiff_t RecordTree::Floor(std::string_view key) const {
 }
 
 bool RecordTree::Insert(Record record, size_t* pos) {
-  size_t at = LowerBound(record.key());
-  if (at < size() && At(at).key() == record.key()) return false;
-  InsertAt(at, std::move(record));
-  if (pos) *pos = at;
+  if (packed_mode_ || pos) {
+    const size_t at = LowerBound(record.key());
+    if (at < size() && At(at).key() == record.key()) return false;
+    if (packed_mode_) {
+      InsertAt(at, std::move(record));
+    } else {
+      InsertByKey(std::move(record));
+    }
+    if (pos) *pos = at;
+    return true;
+  }
+  const std::string_view key = record.key();
+  for (const Node* n = root_; n;) {
+    PrefetchChildren(n);
+    const int c = CompareKeysQuick(n->record.key(), key);
+    if (c == 0) return false;
+    n = c > 0 ? n->left : n->right;
+  }
+  InsertByKey(std::move(record));
   return true;
+}
+
+// The node goes where the key search meets the first node of lower
+// priority, taking that subtree split by its key as children. Unlike a
+// split and two merges by position, only nodes on the search path are
+// read, and that path is in the processor's cache from the check before.
+void RecordTree::InsertByKey(Record record) {
+  ForgetFound();
+  Node* node = NewNode();
+  node->record = std::move(record);
+  node->priority = NextPriority();
+  const std::string_view key = node->record.key();
+  Node** link = &root_;
+  while (*link && (*link)->priority >= node->priority) {
+    Node* n = *link;
+    ++n->size;
+    link = CompareKeysQuick(n->record.key(), key) > 0 ? &n->left : &n->right;
+  }
+  node->size = 1 + SizeOf(*link);
+  SplitByKey(*link, key, &node->left, &node->right);
+  *link = node;
+}
+
+// Splits the subtree under `n` (no key equal to `key`) into the keys below
+// and above `key`; returns how many went below. Sizes are derived from the
+// path's own nodes, never from a child off the path.
+size_t RecordTree::SplitByKey(Node* n, std::string_view key, Node** below, Node** above) {
+  if (!n) {
+    *below = *above = nullptr;
+    return 0;
+  }
+  const size_t total = n->size;
+  if (CompareKeysQuick(n->record.key(), key) < 0) {
+    const size_t right_size = SizeOf(n->right);
+    const size_t moved_below = SplitByKey(n->right, key, &n->right, above);
+    n->size = total - (right_size - moved_below);
+    *below = n;
+    return n->size;
+  }
+  const size_t kept_below = SplitByKey(n->left, key, below, &n->left);
+  n->size = total - kept_below;
+  *above = n;
+  return kept_below;
 }
 
 void RecordTree::InsertAt(size_t pos, Record record) {

@@ -100,6 +100,8 @@ class RecordTree {
   static void Update(Node* n);
   static void Split(Node* n, size_t pos, Node** left, Node** right);
   static Node* Merge(Node* a, Node* b);
+  static size_t SplitByKey(Node* n, std::string_view key, Node** below, Node** above);
+  void InsertByKey(Record record);
   // Nodes come from blocks the tree owns, handed out in turn; freed slots
   // are reused, and the blocks are given back whole with the tree, which
   // spares the heap one allocation and one free per record.
