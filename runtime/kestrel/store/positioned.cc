@@ -45,10 +45,12 @@ Outcome PageStore::ReplaceValueAt(Cursor* cursor, std::string_view value, bool* 
 
 namespace kestrel {
 
-// A hint's leaf holds every key above its first record and below `upper`:
-// the separator before the leaf never exceeds its first record, and the one
-// after it only grows once taken (or vanishes with its page). A split of
-// the leaf itself detaches the hint.
+// A hint's leaf holds every key above `first` and below `upper`. `first` is
+// the leaf's first record, or the separator before the leaf as the descent
+// that placed the hint read it: the separator never exceeds the first record
+// and changes only with it, so it is good while the leaf keeps its version.
+// The separator after the leaf only grows once taken (or vanishes with its
+// page). A split of the leaf itself detaches the hint.
 Outcome PageStore::InsertNear(Record record, InsertHint* hint) {
   KESTREL_RETURN_IF_FAILED(PrepareWrite(record));
   CachedPage* leaf = hint->leaf.page_;
@@ -62,8 +64,7 @@ Outcome PageStore::InsertNear(Record record, InsertHint* hint) {
     cache_.Lookup(leaf->ref);
     record.child = 0;
     const size_t cost = leaf->CostOf(record);
-    size_t pos = 0;
-    if (!leaf->records.Insert(std::move(record), &pos)) return Fail(Status::Corruption(Check::kDuplicateKey));
+    if (!leaf->records.Insert(std::move(record))) return Fail(Status::Corruption(Check::kDuplicateKey));
     leaf->expanded += cost;
     Touch(leaf);
     if (!NeedsSplit(leaf)) {
@@ -71,8 +72,9 @@ Outcome PageStore::InsertNear(Record record, InsertHint* hint) {
       return Outcome::OK();
     }
     // The path down to the leaf, for the split; the descent only reads.
+    // `first` leads there as well as the new key.
     CachedPage* found = nullptr;
-    KESTREL_RETURN_IF_FAILED(Descend(leaf->records.At(pos).key(), 0, &seek_path_, &found));
+    KESTREL_RETURN_IF_FAILED(Descend(hint->first, 0, &seek_path_, &found));
     if (found != leaf) return Fail(Status::Corruption(Check::kTreeShape));
     return SplitUpwards(seek_path_, leaf);
   }
@@ -81,9 +83,18 @@ Outcome PageStore::InsertNear(Record record, InsertHint* hint) {
   std::vector<PathEntry> path;
   KESTREL_RETURN_IF_FAILED(Descend(key, 0, &path, &leaf, &hint->upper, &hint->unbounded));
   hint->unbounded = !hint->unbounded;
+  // The separator is at hand, where the leaf's first record would take a
+  // walk through a leaf that scattered keys rarely hit again.
+  if (path.empty()) {
+    hint->first.clear();
+  } else {
+    hint->first.assign(path.back().page->records.At(path.back().pos).key());
+  }
   hint->leaf.Attach(leaf);
   hint->first_version = UINT64_MAX;  // versions count per page
-  return InsertInto(std::move(path), leaf, std::move(record));
+  KESTREL_RETURN_IF_FAILED(InsertInto(std::move(path), leaf, std::move(record)));
+  if (hint->leaf.page_ == leaf) hint->first_version = leaf->version;
+  return Outcome::OK();
 }
 
 }  // namespace kestrel

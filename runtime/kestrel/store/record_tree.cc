@@ -261,10 +261,14 @@ RecordTree::Node* RecordTree::NodeAt(size_t pos) const {
 }
 
 RecordView RecordTree::TreeAt(size_t pos) const {
-  if (found_ && found_pos_ == pos) return RecordView(found_->record);
+  if (found_) {
+    if (found_pos_ == pos) return RecordView(found_->record);
+    if (found_next_ && found_pos_ + 1 == pos) return RecordView(found_next_->record);
+  }
   const Node* n = NodeAt(pos);
   found_ = n;
   found_pos_ = pos;
+  found_next_ = nullptr;
   return RecordView(n->record);
 }
 
@@ -310,6 +314,7 @@ size_t RecordTree::LowerBound(std::string_view key) const {
   if (hit) {
     found_ = hit;
     found_pos_ = result;
+    found_next_ = nullptr;
   }
   return result;
 }
@@ -319,6 +324,7 @@ ptrdiff_t RecordTree::Floor(std::string_view key) const {
   ptrdiff_t result = -1;
   size_t pos = 0;
   const Node* hit = nullptr;
+  const Node* next = nullptr;  // the last node passed on its left: the floor's successor
   Node* n = root_;
   while (n) {
     PrefetchChildren(n);
@@ -328,12 +334,14 @@ ptrdiff_t RecordTree::Floor(std::string_view key) const {
       pos += SizeOf(n->left) + 1;
       n = n->right;
     } else {
+      next = n;
       n = n->left;
     }
   }
   if (hit) {
     found_ = hit;
     found_pos_ = static_cast<size_t>(result);
+    found_next_ = next;
   }
   return result;
 }

@@ -120,13 +120,16 @@ class RecordTree {
   void Unpack();
 
   // Forgets the node remembered by the last search.
-  void ForgetFound() const { found_ = nullptr; }
+  void ForgetFound() const { found_ = found_next_ = nullptr; }
 
   Node* root_ = nullptr;
   // The node the last search ended on and its position: a search is mostly
   // followed by reading the record it found, which then needs no walk.
   mutable const Node* found_ = nullptr;
   mutable size_t found_pos_ = 0;
+  // The record after found_ when the search met it (null when unknown):
+  // a descent reads a floor's successor as the end of the child's range.
+  mutable const Node* found_next_ = nullptr;
   uint32_t seed_ = 0x9E3779B9u;
   struct FreeSlot;
   std::vector<Node*> blocks_;

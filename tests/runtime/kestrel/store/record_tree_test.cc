@@ -57,13 +57,17 @@ TEST(RecordTreeTest, MatchesOrderedMapByKeyAndPosition) {
         }
       }
     }
-    // Floor, then reading what it found, right after each change.
+    // Floor, then reading what it found, right after each change ...
     const std::string probe = Key(rng() % 520);
     auto above = model.upper_bound(probe);
     const ptrdiff_t floor = tree.Floor(probe);
     ASSERT_EQ(floor, std::distance(model.begin(), above) - 1) << step;
     if (floor >= 0) {
       ASSERT_EQ(tree.At(static_cast<size_t>(floor)).key(), std::prev(above)->first) << step;
+    }
+    // ... and the record after it, which the search passed on its way.
+    if (above != model.end()) {
+      ASSERT_EQ(tree.At(static_cast<size_t>(floor + 1)).key(), above->first) << step;
     }
   }
   ASSERT_EQ(tree.size(), model.size());
