@@ -61,7 +61,7 @@ Outcome PageStore::InsertNear(Record record, InsertHint* hint) {
   }
   if (leaf && leaf->level == 0 && !leaf->records.empty() && CompareKeys(key, hint->first) > 0 &&
       (hint->unbounded || CompareKeys(key, hint->upper) < 0)) {
-    cache_.Lookup(leaf->ref);
+    cache_.Use(leaf);  // the attached hint keeps the page cached: no lookup by place
     record.child = 0;
     const size_t cost = leaf->CostOf(record);
     if (!leaf->records.Insert(std::move(record))) return Fail(Status::Corruption(Check::kDuplicateKey));

@@ -498,11 +498,17 @@ void RecordTree::BuildFromSorted(std::vector<Record>&& records) {
   records.clear();
 }
 
+// Nodes and their bytes lie wherever the inserts left them, so the walk
+// asks for a node's right subtree and bytes as soon as the node is reached
+// on the way down: both arrive while the left subtree is visited.
 void RecordTree::ForEachNode(const std::function<void(const Record&)>& fn) const {
   std::vector<Node*> stack;
+  stack.reserve(64);
   Node* n = root_;
   while (n || !stack.empty()) {
     while (n) {
+      __builtin_prefetch(n->right);
+      __builtin_prefetch(n->record.bytes.data());
       stack.push_back(n);
       n = n->left;
     }
