@@ -188,7 +188,7 @@ class PageStore {
   void Position(Cursor* cursor, CachedPage* page, size_t pos, bool* found);
   size_t CursorPosition(const Cursor* cursor, const CachedPage* page) const;
   bool NeedsSplit(const CachedPage* page) const;
-  Outcome SplitDown(std::vector<PathEntry> path, CachedPage* page);
+  Outcome SplitDown(const std::vector<PathEntry>& path, CachedPage* page);
   Outcome SplitUpwards(std::vector<PathEntry> path, CachedPage* leaf);
   Outcome FixAfterRemoval(std::vector<PathEntry> path, CachedPage* page, bool first_changed,
                           std::vector<CachedPage*>* freed);
