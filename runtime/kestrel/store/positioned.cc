@@ -4,13 +4,17 @@
 
 namespace kestrel {
 
-Outcome PageStore::ReadValue(std::string_view key, std::string* value, bool* found) {
+Outcome PageStore::ReadValue(std::string_view key, std::string* value, bool* found, InsertHint* hint) {
   UnpinAll();
   *found = false;
   KESTREL_RETURN_IF_FAILED(EnsureHeader());
   if (root_ == -1 || key.empty()) return Outcome::OK();
-  CachedPage* leaf = nullptr;
-  KESTREL_RETURN_IF_FAILED(Descend(key, 0, &seek_path_, &leaf));
+  CachedPage* leaf = hint ? HintedLeaf(key, hint) : nullptr;
+  if (leaf) {
+    cache_.Use(leaf);
+  } else {
+    KESTREL_RETURN_IF_FAILED(Descend(key, 0, &seek_path_, &leaf));
+  }
   const size_t pos = leaf->records.LowerBound(key);
   if (pos >= leaf->records.size()) return Outcome::OK();
   const RecordView r = leaf->records.At(pos);
@@ -51,16 +55,24 @@ namespace kestrel {
 // and changes only with it, so it is good while the leaf keeps its version.
 // The separator after the leaf only grows once taken (or vanishes with its
 // page). A split of the leaf itself detaches the hint.
-Outcome PageStore::InsertNear(Record record, InsertHint* hint) {
-  KESTREL_RETURN_IF_FAILED(PrepareWrite(record));
+CachedPage* PageStore::HintedLeaf(std::string_view key, InsertHint* hint) {
   CachedPage* leaf = hint->leaf.page_;
-  const std::string_view key = record.key();
-  if (leaf && leaf->level == 0 && !leaf->records.empty() && leaf->version != hint->first_version) {
+  if (!leaf || leaf->level != 0 || leaf->records.empty()) return nullptr;
+  if (leaf->version != hint->first_version) {
     hint->first.assign(leaf->records.At(0).key());
     hint->first_version = leaf->version;
   }
-  if (leaf && leaf->level == 0 && !leaf->records.empty() && CompareKeys(key, hint->first) > 0 &&
-      (hint->unbounded || CompareKeys(key, hint->upper) < 0)) {
+  if (CompareKeys(key, hint->first) <= 0 || (!hint->unbounded && CompareKeys(key, hint->upper) >= 0)) {
+    return nullptr;
+  }
+  return leaf;
+}
+
+Outcome PageStore::InsertNear(Record record, InsertHint* hint) {
+  KESTREL_RETURN_IF_FAILED(PrepareWrite(record));
+  const std::string_view key = record.key();
+  CachedPage* leaf = HintedLeaf(key, hint);
+  if (leaf) {
     cache_.Use(leaf);  // the attached hint keeps the page cached: no lookup by place
     record.child = 0;
     const size_t cost = leaf->CostOf(record);
