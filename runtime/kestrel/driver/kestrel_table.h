@@ -196,7 +196,8 @@ class KestrelTable {
   Outcome ReadStats(uint8_t subject, uint32_t* count, uint32_t* marker, bool* found);
   Outcome WriteStats(uint8_t subject, uint32_t count, uint32_t marker);
   Outcome ReadRecord(uint32_t id, bool* found);
-  Outcome UniqueConflict(const Record& entry, uint32_t self, bool* conflict);
+  Outcome UniqueConflict(const Record& entry, uint32_t self, bool* conflict,
+                         PageStore::InsertHint* hint = nullptr);
   std::string StoredRow(std::string_view program_row) const;
   // The stored form of `program_row` without a copy when no conversion is
   // needed; otherwise converted into *scratch.

@@ -171,10 +171,11 @@ Outcome KestrelTable::WriteStats(uint8_t subject, uint32_t count, uint32_t marke
   return Outcome::OK();
 }
 
-Outcome KestrelTable::UniqueConflict(const Record& entry, uint32_t self, bool* conflict) {
+Outcome KestrelTable::UniqueConflict(const Record& entry, uint32_t self, bool* conflict,
+                                     PageStore::InsertHint* hint) {
   bool found = false;
   *conflict = false;
-  KESTREL_RETURN_IF_FAILED(file_->store->ReadValue(entry.key(), &scratch_entry_, &found));
+  KESTREL_RETURN_IF_FAILED(file_->store->ReadValue(entry.key(), &scratch_entry_, &found, hint));
   if (!found) return Outcome::OK();
   if (scratch_entry_.size() != 4) return Status::Corruption(kCheckEntryValue, file_->name);
   *conflict = Get32BE(scratch_entry_.data()) != self;
@@ -218,15 +219,20 @@ int KestrelTable::Add() {
     PageStore* store = file_->store.get();
     std::string converted;
     const std::string_view stored = StoredView(record_, &converted);
+    if (entry_hints_.size() != def_.keys.size()) {
+      entry_hints_.clear();
+      for (size_t k = 0; k < def_.keys.size(); ++k) entry_hints_.push_back(std::make_unique<PageStore::InsertHint>());
+    }
     // Each entry is encoded once; every unique key is tested before anything
-    // is written, and the new id goes into the entries afterwards.
+    // is written, and the new id goes into the entries afterwards. A unique
+    // key's test looks first where that key's last entry went.
     std::vector<std::optional<Record>> entries(def_.keys.size());
     for (size_t k = 0; k < def_.keys.size(); ++k) {
       if (def_.keys[k].dynamic()) continue;
       KESTREL_RETURN_IF_FAILED(EntryFor(static_cast<int>(k), stored, 0, &entries[k]));
       if (!entries[k] || def_.keys[k].duplicates()) continue;
       bool conflict = false;
-      KESTREL_RETURN_IF_FAILED(UniqueConflict(*entries[k], 0, &conflict));
+      KESTREL_RETURN_IF_FAILED(UniqueConflict(*entries[k], 0, &conflict, entry_hints_[k].get()));
       if (conflict) return Outcome::Code(kErrDuplicateKey);
     }
     uint32_t id = 0;
@@ -234,10 +240,6 @@ int KestrelTable::Add() {
     char id_bytes[4];
     Put32BE(id_bytes, id);
     std::string data_key = DataKey(table_, id);
-    if (entry_hints_.size() != def_.keys.size()) {
-      entry_hints_.clear();
-      for (size_t k = 0; k < def_.keys.size(); ++k) entry_hints_.push_back(std::make_unique<PageStore::InsertHint>());
-    }
     // The entries take the new id in place: entry value, and the key's tail
     // for a key with duplicates.
     for (size_t k = 0; k < def_.keys.size(); ++k) {

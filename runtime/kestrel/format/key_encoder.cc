@@ -15,12 +15,23 @@ void Complement(char* p, size_t n) {
 
 void FoldText(bool no_case, const LocaleTables& locale, char* p, size_t n) {
   const bool collate = locale.collationInForce();
+  if (!no_case && !collate) return;
   for (size_t i = 0; i < n; ++i) {
     uint8_t c = static_cast<uint8_t>(p[i]);
     if (no_case) c = locale.foldCase(c);
     if (collate) c = locale.weight(c);
     p[i] = static_cast<char>(c);
   }
+}
+
+// Appends the bytes of `src` in reverse order: little-endian numbers become
+// big-endian. Byte by byte, where appending through reverse iterators goes
+// through the generic range append.
+void AppendReversed(std::string_view src, std::string* out) {
+  const size_t start = out->size();
+  out->resize(start + src.size());
+  char* p = out->data() + start;
+  for (size_t i = 0, n = src.size(); i < n; ++i) p[i] = src[n - 1 - i];
 }
 
 }  // namespace
@@ -53,16 +64,16 @@ void EncodeComponent(const FieldDef& field, bool descending, bool no_case, const
     case FieldType::kULong:
     case FieldType::kDate:
     case FieldType::kTime:
-      out->append(src.rbegin(), src.rend());
+      AppendReversed(src, out);
       break;
     case FieldType::kShort:
     case FieldType::kLong:
-      out->append(src.rbegin(), src.rend());
+      AppendReversed(src, out);
       if (n) (*out)[start] = static_cast<char>((*out)[start] ^ 0x80);
       break;
     case FieldType::kSReal:
     case FieldType::kReal:
-      out->append(src.rbegin(), src.rend());
+      AppendReversed(src, out);
       if (n && (static_cast<uint8_t>((*out)[start]) & 0x80)) {
         Complement(out->data() + start, n);
       } else if (n) {

@@ -87,8 +87,11 @@ class PageStore {
 
   // --- Reads and updates in place (positioned.cc) ---------------------------
   // The value of the record with exactly `key`, copied into *value (whose
-  // buffer is reused); no record copy goes through a cursor.
-  Outcome ReadValue(std::string_view key, std::string* value, bool* found);
+  // buffer is reused); no record copy goes through a cursor. With `hint`
+  // (see InsertHint), a key that belongs to the hint's leaf is looked up
+  // there without a descent.
+  struct InsertHint;
+  Outcome ReadValue(std::string_view key, std::string* value, bool* found, InsertHint* hint = nullptr);
   // Write mode only. Replaces the value of the cursor's record by one of the
   // same size, in place, when the cursor still stands on it in its page
   // (positioned in this operation); *done is false otherwise, and nothing
@@ -106,6 +109,8 @@ class PageStore {
   // Insert, through `hint` when the key belongs to its leaf. Equal keys are
   // a consistency failure.
   Outcome InsertNear(Record record, InsertHint* hint);
+  // The hint's leaf when `key` belongs to it, else null.
+  CachedPage* HintedLeaf(std::string_view key, InsertHint* hint);
 
   Outcome Commit();
   // Multi-file transactions commit in steps: phase 1 up to the commit
@@ -188,7 +193,7 @@ class PageStore {
   void Position(Cursor* cursor, CachedPage* page, size_t pos, bool* found);
   size_t CursorPosition(const Cursor* cursor, const CachedPage* page) const;
   bool NeedsSplit(const CachedPage* page) const;
-  Outcome SplitDown(std::vector<PathEntry> path, CachedPage* page);
+  Outcome SplitDown(const std::vector<PathEntry>& path, CachedPage* page);
   Outcome SplitUpwards(std::vector<PathEntry> path, CachedPage* leaf);
   Outcome FixAfterRemoval(std::vector<PathEntry> path, CachedPage* page, bool first_changed,
                           std::vector<CachedPage*>* freed);

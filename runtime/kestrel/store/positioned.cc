@@ -4,13 +4,17 @@
 
 namespace kestrel {
 
-Outcome PageStore::ReadValue(std::string_view key, std::string* value, bool* found) {
+Outcome PageStore::ReadValue(std::string_view key, std::string* value, bool* found, InsertHint* hint) {
   UnpinAll();
   *found = false;
   KESTREL_RETURN_IF_FAILED(EnsureHeader());
   if (root_ == -1 || key.empty()) return Outcome::OK();
-  CachedPage* leaf = nullptr;
-  KESTREL_RETURN_IF_FAILED(Descend(key, 0, &seek_path_, &leaf));
+  CachedPage* leaf = hint ? HintedLeaf(key, hint) : nullptr;
+  if (leaf) {
+    cache_.Use(leaf);
+  } else {
+    KESTREL_RETURN_IF_FAILED(Descend(key, 0, &seek_path_, &leaf));
+  }
   const size_t pos = leaf->records.LowerBound(key);
   if (pos >= leaf->records.size()) return Outcome::OK();
   const RecordView r = leaf->records.At(pos);
@@ -45,25 +49,34 @@ Outcome PageStore::ReplaceValueAt(Cursor* cursor, std::string_view value, bool* 
 
 namespace kestrel {
 
-// A hint's leaf holds every key above its first record and below `upper`:
-// the separator before the leaf never exceeds its first record, and the one
-// after it only grows once taken (or vanishes with its page). A split of
-// the leaf itself detaches the hint.
-Outcome PageStore::InsertNear(Record record, InsertHint* hint) {
-  KESTREL_RETURN_IF_FAILED(PrepareWrite(record));
+// A hint's leaf holds every key above `first` and below `upper`. `first` is
+// the leaf's first record, or the separator before the leaf as the descent
+// that placed the hint read it: the separator never exceeds the first record
+// and changes only with it, so it is good while the leaf keeps its version.
+// The separator after the leaf only grows once taken (or vanishes with its
+// page). A split of the leaf itself detaches the hint.
+CachedPage* PageStore::HintedLeaf(std::string_view key, InsertHint* hint) {
   CachedPage* leaf = hint->leaf.page_;
-  const std::string_view key = record.key();
-  if (leaf && leaf->level == 0 && !leaf->records.empty() && leaf->version != hint->first_version) {
+  if (!leaf || leaf->level != 0 || leaf->records.empty()) return nullptr;
+  if (leaf->version != hint->first_version) {
     hint->first.assign(leaf->records.At(0).key());
     hint->first_version = leaf->version;
   }
-  if (leaf && leaf->level == 0 && !leaf->records.empty() && CompareKeys(key, hint->first) > 0 &&
-      (hint->unbounded || CompareKeys(key, hint->upper) < 0)) {
-    cache_.Lookup(leaf->ref);
+  if (CompareKeys(key, hint->first) <= 0 || (!hint->unbounded && CompareKeys(key, hint->upper) >= 0)) {
+    return nullptr;
+  }
+  return leaf;
+}
+
+Outcome PageStore::InsertNear(Record record, InsertHint* hint) {
+  KESTREL_RETURN_IF_FAILED(PrepareWrite(record));
+  const std::string_view key = record.key();
+  CachedPage* leaf = HintedLeaf(key, hint);
+  if (leaf) {
+    cache_.Use(leaf);  // the attached hint keeps the page cached: no lookup by place
     record.child = 0;
     const size_t cost = leaf->CostOf(record);
-    size_t pos = 0;
-    if (!leaf->records.Insert(std::move(record), &pos)) return Fail(Status::Corruption(Check::kDuplicateKey));
+    if (!leaf->records.Insert(std::move(record))) return Fail(Status::Corruption(Check::kDuplicateKey));
     leaf->expanded += cost;
     Touch(leaf);
     if (!NeedsSplit(leaf)) {
@@ -71,8 +84,9 @@ Outcome PageStore::InsertNear(Record record, InsertHint* hint) {
       return Outcome::OK();
     }
     // The path down to the leaf, for the split; the descent only reads.
+    // `first` leads there as well as the new key.
     CachedPage* found = nullptr;
-    KESTREL_RETURN_IF_FAILED(Descend(leaf->records.At(pos).key(), 0, &seek_path_, &found));
+    KESTREL_RETURN_IF_FAILED(Descend(hint->first, 0, &seek_path_, &found));
     if (found != leaf) return Fail(Status::Corruption(Check::kTreeShape));
     return SplitUpwards(seek_path_, leaf);
   }
@@ -81,9 +95,18 @@ Outcome PageStore::InsertNear(Record record, InsertHint* hint) {
   std::vector<PathEntry> path;
   KESTREL_RETURN_IF_FAILED(Descend(key, 0, &path, &leaf, &hint->upper, &hint->unbounded));
   hint->unbounded = !hint->unbounded;
+  // The separator is at hand, where the leaf's first record would take a
+  // walk through a leaf that scattered keys rarely hit again.
+  if (path.empty()) {
+    hint->first.clear();
+  } else {
+    hint->first.assign(path.back().page->records.At(path.back().pos).key());
+  }
   hint->leaf.Attach(leaf);
   hint->first_version = UINT64_MAX;  // versions count per page
-  return InsertInto(std::move(path), leaf, std::move(record));
+  KESTREL_RETURN_IF_FAILED(InsertInto(std::move(path), leaf, std::move(record)));
+  if (hint->leaf.page_ == leaf) hint->first_version = leaf->version;
+  return Outcome::OK();
 }
 
 }  // namespace kestrel

@@ -11,13 +11,17 @@ namespace kestrel {
 
 namespace {
 
-// CompareKeys, deciding most comparisons of longer keys on their first 8
-// bytes read as one big-endian number, without calling memcmp.
+// CompareKeys without a call to memcmp for most pairs: both keys are read 8
+// bytes at a time as big-endian numbers while both have 8 bytes left. The
+// keys of one page share their first bytes (table, key number, leading
+// components), so the first word alone often ties.
 inline int CompareKeysQuick(std::string_view a, std::string_view b) {
-  if (a.size() >= 8 && b.size() >= 8) {
+  const size_t n = std::min(a.size(), b.size());
+  size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
     uint64_t x, y;
-    std::memcpy(&x, a.data(), 8);
-    std::memcpy(&y, b.data(), 8);
+    std::memcpy(&x, a.data() + i, 8);
+    std::memcpy(&y, b.data() + i, 8);
     if (x != y) {
       if constexpr (std::endian::native == std::endian::little) {
         x = __builtin_bswap64(x);
@@ -26,7 +30,20 @@ inline int CompareKeysQuick(std::string_view a, std::string_view b) {
       return x < y ? -1 : 1;
     }
   }
-  return CompareKeys(a, b);
+  for (; i < n; ++i) {
+    const uint8_t x = static_cast<uint8_t>(a[i]), y = static_cast<uint8_t>(b[i]);
+    if (x != y) return x < y ? -1 : 1;
+  }
+  if (a.size() == b.size()) return 0;
+  return a.size() < b.size() ? -1 : 1;
+}
+
+// A search waits on each node and then on its key's bytes; fetching both
+// children meanwhile overlaps the next node's wait with this key's.
+template <typename N>
+inline void PrefetchChildren(const N* n) {
+  __builtin_prefetch(n->left);
+  __builtin_prefetch(n->right);
 }
 
 // Calls `fn` on every node of the subtree under `n`, each after its children
@@ -253,10 +270,14 @@ RecordTree::Node* RecordTree::NodeAt(size_t pos) const {
 }
 
 RecordView RecordTree::TreeAt(size_t pos) const {
-  if (found_ && found_pos_ == pos) return RecordView(found_->record);
+  if (found_) {
+    if (found_pos_ == pos) return RecordView(found_->record);
+    if (found_next_ && found_pos_ + 1 == pos) return RecordView(found_next_->record);
+  }
   const Node* n = NodeAt(pos);
   found_ = n;
   found_pos_ = pos;
+  found_next_ = nullptr;
   return RecordView(n->record);
 }
 
@@ -289,6 +310,7 @@ size_t RecordTree::LowerBound(std::string_view key) const {
   const Node* hit = nullptr;
   Node* n = root_;
   while (n) {
+    PrefetchChildren(n);
     if (CompareKeysQuick(n->record.key(), key) >= 0) {
       result = pos + SizeOf(n->left);
       hit = n;
@@ -301,6 +323,7 @@ size_t RecordTree::LowerBound(std::string_view key) const {
   if (hit) {
     found_ = hit;
     found_pos_ = result;
+    found_next_ = nullptr;
   }
   return result;
 }
@@ -310,30 +333,92 @@ ptrdiff_t RecordTree::Floor(std::string_view key) const {
   ptrdiff_t result = -1;
   size_t pos = 0;
   const Node* hit = nullptr;
+  const Node* next = nullptr;  // the last node passed on its left: the floor's successor
   Node* n = root_;
   while (n) {
+    PrefetchChildren(n);
     if (CompareKeysQuick(n->record.key(), key) <= 0) {
       result = static_cast<ptrdiff_t>(pos + SizeOf(n->left));
       hit = n;
       pos += SizeOf(n->left) + 1;
       n = n->right;
     } else {
+      next = n;
       n = n->left;
     }
   }
   if (hit) {
     found_ = hit;
     found_pos_ = static_cast<size_t>(result);
+    found_next_ = next;
   }
   return result;
 }
 
 bool RecordTree::Insert(Record record, size_t* pos) {
-  size_t at = LowerBound(record.key());
-  if (at < size() && At(at).key() == record.key()) return false;
-  InsertAt(at, std::move(record));
-  if (pos) *pos = at;
+  if (packed_mode_ || pos) {
+    const size_t at = LowerBound(record.key());
+    if (at < size() && At(at).key() == record.key()) return false;
+    if (packed_mode_) {
+      InsertAt(at, std::move(record));
+    } else {
+      InsertByKey(std::move(record));
+    }
+    if (pos) *pos = at;
+    return true;
+  }
+  const std::string_view key = record.key();
+  for (const Node* n = root_; n;) {
+    PrefetchChildren(n);
+    const int c = CompareKeysQuick(n->record.key(), key);
+    if (c == 0) return false;
+    n = c > 0 ? n->left : n->right;
+  }
+  InsertByKey(std::move(record));
   return true;
+}
+
+// The node goes where the key search meets the first node of lower
+// priority, taking that subtree split by its key as children. Unlike a
+// split and two merges by position, only nodes on the search path are
+// read, and that path is in the processor's cache from the check before.
+void RecordTree::InsertByKey(Record record) {
+  ForgetFound();
+  Node* node = NewNode();
+  node->record = std::move(record);
+  node->priority = NextPriority();
+  const std::string_view key = node->record.key();
+  Node** link = &root_;
+  while (*link && (*link)->priority >= node->priority) {
+    Node* n = *link;
+    ++n->size;
+    link = CompareKeysQuick(n->record.key(), key) > 0 ? &n->left : &n->right;
+  }
+  node->size = 1 + SizeOf(*link);
+  SplitByKey(*link, key, &node->left, &node->right);
+  *link = node;
+}
+
+// Splits the subtree under `n` (no key equal to `key`) into the keys below
+// and above `key`; returns how many went below. Sizes are derived from the
+// path's own nodes, never from a child off the path.
+size_t RecordTree::SplitByKey(Node* n, std::string_view key, Node** below, Node** above) {
+  if (!n) {
+    *below = *above = nullptr;
+    return 0;
+  }
+  const size_t total = n->size;
+  if (CompareKeysQuick(n->record.key(), key) < 0) {
+    const size_t right_size = SizeOf(n->right);
+    const size_t moved_below = SplitByKey(n->right, key, &n->right, above);
+    n->size = total - (right_size - moved_below);
+    *below = n;
+    return n->size;
+  }
+  const size_t kept_below = SplitByKey(n->left, key, below, &n->left);
+  n->size = total - kept_below;
+  *above = n;
+  return kept_below;
 }
 
 void RecordTree::InsertAt(size_t pos, Record record) {
@@ -422,11 +507,17 @@ void RecordTree::BuildFromSorted(std::vector<Record>&& records) {
   records.clear();
 }
 
+// Nodes and their bytes lie wherever the inserts left them, so the walk
+// asks for a node's right subtree and bytes as soon as the node is reached
+// on the way down: both arrive while the left subtree is visited.
 void RecordTree::ForEachNode(const std::function<void(const Record&)>& fn) const {
   std::vector<Node*> stack;
+  stack.reserve(64);
   Node* n = root_;
   while (n || !stack.empty()) {
     while (n) {
+      __builtin_prefetch(n->right);
+      __builtin_prefetch(n->record.bytes.data());
       stack.push_back(n);
       n = n->left;
     }

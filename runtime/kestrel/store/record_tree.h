@@ -100,6 +100,8 @@ class RecordTree {
   static void Update(Node* n);
   static void Split(Node* n, size_t pos, Node** left, Node** right);
   static Node* Merge(Node* a, Node* b);
+  static size_t SplitByKey(Node* n, std::string_view key, Node** below, Node** above);
+  void InsertByKey(Record record);
   // Nodes come from blocks the tree owns, handed out in turn; freed slots
   // are reused, and the blocks are given back whole with the tree, which
   // spares the heap one allocation and one free per record.
@@ -118,13 +120,16 @@ class RecordTree {
   void Unpack();
 
   // Forgets the node remembered by the last search.
-  void ForgetFound() const { found_ = nullptr; }
+  void ForgetFound() const { found_ = found_next_ = nullptr; }
 
   Node* root_ = nullptr;
   // The node the last search ended on and its position: a search is mostly
   // followed by reading the record it found, which then needs no walk.
   mutable const Node* found_ = nullptr;
   mutable size_t found_pos_ = 0;
+  // The record after found_ when the search met it (null when unknown):
+  // a descent reads a floor's successor as the end of the child's range.
+  mutable const Node* found_next_ = nullptr;
   uint32_t seed_ = 0x9E3779B9u;
   struct FreeSlot;
   std::vector<Node*> blocks_;

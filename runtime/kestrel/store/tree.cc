@@ -257,8 +257,8 @@ Outcome PageStore::PrepareWrite(const Record& record) {
 
 // Splits `page` (whose parent entry is path.back()) until it and every page
 // split off it satisfy the split rule. Entries go into the parent, which the
-// caller checks afterwards.
-Outcome PageStore::SplitDown(std::vector<PathEntry> path, CachedPage* page) {
+// caller checks afterwards. The path is borrowed: most calls split nothing.
+Outcome PageStore::SplitDown(const std::vector<PathEntry>& path, CachedPage* page) {
   while (NeedsSplit(page)) {
     if (page->records.size() <= 1) return Fail(Status::Corruption(kCheckSplitSingleRecord));
     for (Cursor* c : page->cursors) c->PageGone();

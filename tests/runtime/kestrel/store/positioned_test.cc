@@ -117,5 +117,57 @@ TEST_F(PositionedTest, InsertsThroughHintsKeepTheTreeSound) {
   store->Discard();
 }
 
+// A read through a hint finds what is there for keys below, at and above
+// the ends of the hint's leaf, as reads from the root do.
+TEST_F(PositionedTest, ReadsThroughAHintFindWhatReadsFromTheRootFind) {
+  Contents expected = ReadAll(*store);
+  PageStore::InsertHint hint;
+  ASSERT_TRUE(Write(*store, [&]() -> Outcome {
+    const Record placed = Rec(501, 600);  // places the hint on a leaf in the middle
+    KESTREL_RETURN_IF_FAILED(store->InsertNear(placed, &hint));
+    expected[Key(501)] = std::string(placed.value());
+    std::string value;
+    for (uint32_t n = 0; n < 1100; ++n) {
+      const auto it = expected.find(Key(n));
+      for (PageStore::InsertHint* h : {&hint, static_cast<PageStore::InsertHint*>(nullptr)}) {
+        bool found = false;
+        KESTREL_RETURN_IF_FAILED(store->ReadValue(Key(n), &value, &found, h));
+        EXPECT_EQ(found, it != expected.end()) << n;
+        if (found && it != expected.end()) {
+          EXPECT_EQ(value, it->second) << n;
+        }
+      }
+    }
+    return Outcome::OK();
+  }).ok());
+}
+
+// A hint placed by a descent remembers the separator before its leaf.
+// Removing the leaf's first record raises that separator; a key between the
+// old separator and the new first record then belongs to the leaf before.
+TEST_F(PositionedTest, HintsDropTheirLowerBoundWhenTheLeafChanges) {
+  Contents expected = ReadAll(*store);
+  PageStore::InsertHint hint;
+  ASSERT_TRUE(Write(*store, [&]() -> Outcome {
+    for (uint32_t n = 10; n < 1000; n += 2) {
+      // Lands above n, in n's leaf (placing the hint there when it misses).
+      const Record above = Rec(n + 1, 600);
+      KESTREL_RETURN_IF_FAILED(store->InsertNear(above, &hint));
+      expected[Key(n + 1)] = std::string(above.value());
+      bool found = false;
+      KESTREL_RETURN_IF_FAILED(store->Remove(Key(n), &found));
+      EXPECT_TRUE(found);
+      expected.erase(Key(n));
+      // Between the removed record and the one above it.
+      const Record between(Key(n) + '\x01', "v");
+      KESTREL_RETURN_IF_FAILED(store->InsertNear(between, &hint));
+      expected[std::string(between.key())] = "v";
+    }
+    return Outcome::OK();
+  }).ok());
+  ExpectSound(*store);
+  EXPECT_TRUE(Same(ReadAll(*store), expected));
+}
+
 }  // namespace
 }  // namespace kestrel::testing

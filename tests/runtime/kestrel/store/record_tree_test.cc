@@ -23,7 +23,8 @@ std::vector<std::string> Keys(const RecordTree& t) {
 }
 
 // Random inserts and erases checked against std::map, by key and by
-// position, with the records packed now and then.
+// position, with the records packed now and then; a rejected duplicate
+// must leave the subtree sizes as they were.
 TEST(RecordTreeTest, MatchesOrderedMapByKeyAndPosition) {
   RecordTree tree;
   std::map<std::string, std::string> model;
@@ -34,11 +35,15 @@ TEST(RecordTreeTest, MatchesOrderedMapByKeyAndPosition) {
     if (rng() % 3) {
       Record r(Key(k), std::to_string(step));
       bool fresh = model.emplace(Key(k), std::to_string(step)).second;
-      size_t at = 0;
-      EXPECT_EQ(tree.Insert(r, &at), fresh);
-      // The search before the insert ended on the record now after it.
-      if (fresh) {
-        ASSERT_EQ(tree.At(at).key(), Key(k));
+      // Asking for the position takes another path through Insert.
+      if (step % 2) {
+        ASSERT_EQ(tree.Insert(r), fresh) << step;
+      } else {
+        size_t at = 0;
+        ASSERT_EQ(tree.Insert(r, &at), fresh) << step;
+        if (fresh) {
+          ASSERT_EQ(tree.At(at).key(), Key(k));
+        }
       }
     } else {
       size_t pos = tree.LowerBound(Key(k));
@@ -52,13 +57,17 @@ TEST(RecordTreeTest, MatchesOrderedMapByKeyAndPosition) {
         }
       }
     }
-    // Floor, then reading what it found, right after each change.
+    // Floor, then reading what it found, right after each change ...
     const std::string probe = Key(rng() % 520);
     auto above = model.upper_bound(probe);
     const ptrdiff_t floor = tree.Floor(probe);
     ASSERT_EQ(floor, std::distance(model.begin(), above) - 1) << step;
     if (floor >= 0) {
       ASSERT_EQ(tree.At(static_cast<size_t>(floor)).key(), std::prev(above)->first) << step;
+    }
+    // ... and the record after it, which the search passed on its way.
+    if (above != model.end()) {
+      ASSERT_EQ(tree.At(static_cast<size_t>(floor + 1)).key(), above->first) << step;
     }
   }
   ASSERT_EQ(tree.size(), model.size());
@@ -220,13 +229,13 @@ TEST(RecordTreeTest, PackedRecordsReadAndChangeLikeTheTreap) {
   }
 }
 
-// Keys of 8 bytes and more are mostly told apart by their first 8 bytes at
-// once; bytes above 0x7F and keys that are prefixes of others included.
+// Keys of 8 bytes and more are compared 8 bytes at a time, then byte by
+// byte; bytes above 0x7F and keys that are prefixes of others included.
 TEST(RecordTreeTest, SearchesOnLongKeysFollowByteOrder) {
   std::mt19937 rng(5);
   std::set<std::string> keys;
   while (keys.size() < 300) {
-    std::string k(8 + rng() % 4, '\0');
+    std::string k(8 + rng() % 12, '\0');
     for (char& c : k) c = static_cast<char>(rng() % 3 == 0 ? 0x80 + rng() % 3 : rng() % 3);
     keys.insert(k);
   }
