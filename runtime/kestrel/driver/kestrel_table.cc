@@ -82,9 +82,9 @@ int KestrelTable::Finish(Outcome o) {
   return Post(o.code());
 }
 
-Outcome KestrelTable::Begin(bool write) {
+Outcome KestrelTable::Begin(bool write, bool unlocked_reads) {
   PageStore* store = file_->store.get();
-  store->BeginOperation();
+  store->BeginOperation(unlocked_reads && !write);
   // Counts of a write cycle that ended without them are gone with it.
   if (!store->writeMode()) file_->DropCounts();
   if (write) {
@@ -131,9 +131,19 @@ Outcome KestrelTable::End(bool write, Outcome o) {
   return o;
 }
 
-int KestrelTable::RunOp(bool write, const std::function<Outcome()>& body, bool keeps_counts) {
+int KestrelTable::RunOp(bool write, const std::function<Outcome()>& body, bool keeps_counts, bool restartable) {
   if (!file_) return Post(kErrNotOpen);
   std::lock_guard<std::recursive_mutex> guard(file_->mutex);
+  if (restartable && !write) {
+    const Sequence before = seq_;
+    Outcome o = Begin(false, true);
+    if (o.ok()) o = body();
+    if (!o.isRetry()) return Finish(End(false, o));
+    // Another process committed while cached pages were being read: start
+    // over under the reader slot, from the sequence as it was.
+    End(false, Outcome::OK());
+    seq_ = before;
+  }
   Outcome o = Begin(write);
   if (o.ok() && !keeps_counts) o = file_->ApplyCounts();
   if (o.ok()) o = body();
@@ -141,7 +151,7 @@ int KestrelTable::RunOp(bool write, const std::function<Outcome()>& body, bool k
 }
 
 int KestrelTable::Reading(const std::function<Outcome()>& body) {
-  int code = RunOp(false, body, true);
+  int code = RunOp(false, body, true, true);
   // A held record is tried again for as long as the hold allows, counted
   // from the first refusal.
   if (code == kErrHeld && hold_requested_) {
@@ -149,7 +159,7 @@ int KestrelTable::Reading(const std::function<Outcome()>& body) {
     while (code == kErrHeld && (hold_seconds_ == kNoTimeout ||
                                 std::chrono::steady_clock::now() - start < std::chrono::seconds(hold_seconds_))) {
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
-      code = RunOp(false, body, true);
+      code = RunOp(false, body, true, true);
     }
   }
   hold_requested_ = false;

@@ -22,8 +22,13 @@ class Outcome {
     o.code_ = code;
     return o;
   }
+  // A read served from cached pages without the reader slot met a page it
+  // had to load while another process had committed meanwhile: the
+  // operation must run again from its start (see PageStore::BeginOperation).
+  static Outcome Retry() { return Code(kRetryCode); }
 
   bool ok() const { return code_ == 0; }
+  bool isRetry() const { return code_ == kRetryCode; }
   int code() const { return code_; }
   bool isCorruption() const { return status_.isCorruption(); }
   int checkNumber() const { return status_.checkNumber(); }
@@ -35,6 +40,7 @@ class Outcome {
   }
 
  private:
+  static constexpr int kRetryCode = -1;  // never a runtime error code
   int code_ = 0;
   Status status_;
 };

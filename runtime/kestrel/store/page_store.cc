@@ -179,7 +179,10 @@ void PageStore::ReleaseDriverLock(uint32_t n) {
 
 // --- Operations ----------------------------------------------------------
 
-void PageStore::BeginOperation() {}
+void PageStore::BeginOperation(bool unlocked_reads) {
+  unlocked_reads_allowed_ = unlocked_reads;
+  reading_unlocked_ = false;
+}
 
 Outcome PageStore::EndOperation(bool defer_commit) {
   Outcome result;
@@ -193,12 +196,14 @@ Outcome PageStore::EndOperation(bool defer_commit) {
   }
   UnpinAll();
   header_current_ = false;
+  unlocked_reads_allowed_ = reading_unlocked_ = false;
   return result;
 }
 
 void PageStore::BeginWriteCycle() {
   if (write_mode_) return;
   ReleaseReaderSlot();
+  unlocked_reads_allowed_ = reading_unlocked_ = false;
   write_mode_ = true;
   header_current_ = false;  // re-read under the writer byte
 }
@@ -223,9 +228,10 @@ Outcome PageStore::NextId(uint32_t* id) {
 
 // --- Header --------------------------------------------------------------
 
-Outcome PageStore::ReadHeaderAt0(Header* out, bool* empty_file) {
+Outcome PageStore::ReadHeaderAt0(Header* out, bool* empty_file, bool* unchanged) {
   char buf[kHeaderSize];
   size_t got = 0;
+  if (unchanged) *unchanged = false;
   int rc = ReadPlain(0, buf, kHeaderSize, &got);
   if (rc != kOk) return Outcome::Code(rc);
   *empty_file = false;
@@ -240,6 +246,7 @@ Outcome PageStore::ReadHeaderAt0(Header* out, bool* empty_file) {
   const std::string_view bytes(buf, got);
   if (got == kHeaderSize && bytes == last_header_bytes_) {
     *out = last_header_;
+    if (unchanged) *unchanged = true;
     return Outcome::OK();
   }
   Status s = Header::Decode(bytes, out);
@@ -268,8 +275,41 @@ void PageStore::AdoptHeader(const Header& h) {
   header_valid_ = true;
 }
 
+// The header read of an operation that may serve cached pages without the
+// reader slot: it holds when the header at 0 is the one the cache was built
+// from and shows no journal. Anything else takes the usual way.
+bool PageStore::TryUnlockedHeader() {
+  if (!unlocked_reads_allowed_ || write_mode_ || !UsesReaderLocks() || !header_valid_ || header_changed_ ||
+      held_slot_ >= 0) {
+    return false;
+  }
+  Header h;
+  bool empty = false, unchanged = false;
+  if (!ReadHeaderAt0(&h, &empty, &unchanged).ok() || !unchanged || empty) return false;
+  if (h.journalPending() || h.change_counter != header_.change_counter) return false;
+  reading_unlocked_ = true;
+  header_current_ = true;
+  return true;
+}
+
+// A page must come from the file: from here on the operation holds the
+// reader slot, and the pages cached so far are still the file's only if
+// no commit happened since the header was read.
+Outcome PageStore::ConfirmUnlockedRead() {
+  reading_unlocked_ = false;
+  TakeReaderSlot();
+  Header h;
+  bool empty = false;
+  KESTREL_RETURN_IF_FAILED(ReadHeaderAt0(&h, &empty));
+  if (!empty && !h.journalPending() && h.change_counter == header_.change_counter) return Outcome::OK();
+  header_current_ = false;  // read again, and adopted, when the operation starts over
+  ++restarts_;
+  return Outcome::Retry();
+}
+
 Outcome PageStore::EnsureHeader() {
   if (header_current_) return Outcome::OK();
+  if (!write_mode_ && TryUnlockedHeader()) return Outcome::OK();
   if (write_mode_) {
     if (shared_) TakeWriterByte();
   } else if (UsesReaderLocks()) {

@@ -58,7 +58,15 @@ class PageStore {
   // Current length of the file on disk.
   Outcome FileSize(uint64_t* size) { return Outcome::Code(file_->Size(size)); }
 
-  void BeginOperation();
+  // With `unlocked_reads`, a read-mode operation on a shared file whose
+  // header is byte for byte the one the cache was built from serves cached
+  // pages without taking a reader slot: only a commit point changes the
+  // header, so those pages are the committed state when the header was
+  // read. The first page it must load takes the slot and reads the header
+  // again; if the file changed meanwhile, the call answers Outcome::Retry()
+  // and the caller ends the operation and runs it again without the option.
+  // Only operations that change nothing and can start over may ask for it.
+  void BeginOperation(bool unlocked_reads = false);
   // Ends an operation: releases the reader slot in read mode; in write mode
   // commits and ends the write cycle unless `defer_commit` is set or the
   // file is in a transaction.
@@ -140,6 +148,8 @@ class PageStore {
   const std::string& name() const { return name_; }
   const Header& header() const { return header_; }
   size_t cachedPages() const { return cache_.size(); }
+  // Reads that had to start over (see BeginOperation).
+  uint64_t restarts() const { return restarts_; }
   int readerSlot() const { return reader_slot_; }
   // Set when a consistency failure was met; Close then commits nothing.
   bool failed() const { return failed_; }
@@ -154,7 +164,9 @@ class PageStore {
 
   // Header and locks (page_store.cc).
   Outcome EnsureHeader();
-  Outcome ReadHeaderAt0(Header* out, bool* empty_file);
+  Outcome ReadHeaderAt0(Header* out, bool* empty_file, bool* unchanged = nullptr);
+  bool TryUnlockedHeader();
+  Outcome ConfirmUnlockedRead();
   Outcome Recover(const Header& at0, Header* effective);
   Outcome DecideByTransactionLink(bool* apply);
   void AdoptHeader(const Header& h);
@@ -175,6 +187,7 @@ class PageStore {
   // Pages (page_io.cc).
   Outcome GetPage(int32_t ref, CachedPage** out);
   Outcome LoadPage(int32_t ref, CachedPage** out);
+  Status AddLoadedPage(int32_t ref, int units, std::string_view image, CachedPage** out);
   CachedPage* NewPage(uint8_t level);
   void Touch(CachedPage* page);
   void UnpinAll();
@@ -237,6 +250,9 @@ class PageStore {
   bool readers_excluded_ = false;
   bool holds_writer_ = false;
   bool phase1_done_ = false;
+  bool unlocked_reads_allowed_ = false;  // asked for by this operation
+  bool reading_unlocked_ = false;        // header checked without the reader slot
+  uint64_t restarts_ = 0;
   bool failed_ = false;
   bool closed_ = false;
   int held_slot_ = -1;
@@ -257,6 +273,12 @@ class PageStore {
   std::string last_header_bytes_;
   Header last_header_;
   std::string decode_scratch_;        // expanded stream of a compressed page
+  // Read-ahead: the page loaded last (or read ahead last) and the window.
+  static constexpr uint32_t kFirstReadAhead = 4;
+  static constexpr uint32_t kMaxReadAhead = 32;
+  int32_t last_load_ref_ = -1;
+  int last_load_units_ = 0;
+  uint32_t read_ahead_pages_ = 0;
   std::vector<PathEntry> seek_path_;  // reused by every search, so searching allocates nothing
 
   Page measure_lent_;  // carries a page's records while it is measured

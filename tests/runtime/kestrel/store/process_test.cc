@@ -8,6 +8,8 @@
 #include <random>
 #include <thread>
 
+#include "runtime/kestrel/os/file.h"
+#include "runtime/kestrel/os/lock_layout.h"
 #include "store_fixture.h"
 
 namespace kestrel::testing {
@@ -169,6 +171,63 @@ TEST_F(ProcessTest, DriverLocksConflictNestAndLogRefusals) {
   EXPECT_FALSE(b->TryDriverLock(5));  // still held once
   a->ReleaseDriverLock(5);
   EXPECT_TRUE(b->TryDriverLock(5));
+}
+
+}  // namespace
+}  // namespace kestrel::testing
+
+namespace kestrel::testing {
+namespace {
+
+// A read that may skip the reader slot does so only while it is served from
+// cached pages of an unchanged file; its first load takes the slot, and a
+// commit made elsewhere before that load makes the read start over instead
+// of mixing two states.
+TEST_F(ProcessTest, CachedReadsSkipTheReaderSlotUntilAPageMustBeLoaded) {
+  auto reader = Open();
+  ASSERT_TRUE(Write(*reader, [&]() -> Outcome {
+                for (uint32_t k = 0; k < 3000; ++k) KESTREL_RETURN_IF_FAILED(reader->Insert(Rec(k, 200)));
+                return Outcome::OK();
+              }).ok());
+  reader = Open();  // nothing cached
+  auto writer = Open();
+  std::unique_ptr<File> probe;
+  ASSERT_EQ(File::Open(path_, 0x42, false, false, &probe), 0);
+  auto slots_free = [&] {
+    if (!probe->TryLock(kAllReadersOffset, kAllReadersLength, true)) return false;
+    probe->Unlock(kAllReadersOffset, kAllReadersLength);
+    return true;
+  };
+  Cursor c;
+  bool found = false;
+  auto find = [&](uint32_t k) { return reader->Find(Key(k), &c, &found); };
+
+  reader->BeginOperation(true);  // nothing cached: the usual way
+  ASSERT_TRUE(find(10).ok() && found);
+  EXPECT_FALSE(slots_free());
+  reader->EndOperation();
+
+  reader->BeginOperation(true);
+  ASSERT_TRUE(find(10).ok() && found);
+  EXPECT_TRUE(slots_free());
+  ASSERT_TRUE(find(2900).ok() && found);  // a page to load: the slot, the file unchanged
+  EXPECT_FALSE(slots_free());
+  reader->EndOperation();
+  EXPECT_TRUE(slots_free());
+
+  reader->BeginOperation(true);
+  ASSERT_TRUE(find(10).ok() && found);
+  ASSERT_TRUE(slots_free());  // else the commit below would wait for this reader
+  const Record changed = Rec(1500, 300, 7);
+  ASSERT_TRUE(Write(*writer, [&]() -> Outcome { return writer->Update(changed, &found); }).ok());
+  EXPECT_TRUE(find(1500).isRetry());
+  reader->EndOperation();
+
+  reader->BeginOperation(true);
+  ASSERT_TRUE(find(1500).ok() && found);
+  EXPECT_EQ(c.value(), changed.value());
+  reader->EndOperation();
+  ExpectSound(*reader);
 }
 
 }  // namespace
