@@ -258,6 +258,9 @@ class KestrelTable {
   Hit seq_hit_;
   // Per key: the leaf that took this table's last entry of that key.
   std::vector<std::unique_ptr<PageStore::InsertHint>> entry_hints_;
+  // The leaf that held the row read last: rows are mostly read in runs of
+  // neighbouring ids.
+  PageStore::InsertHint row_hint_;
   std::string scratch_entry_;
 
   bool hold_requested_ = false;

@@ -60,6 +60,7 @@ void KestrelTable::ResetState() {
   seq_ = Sequence();
   seq_cursor_.Reset();
   entry_hints_.clear();
+  row_hint_.leaf.Reset();
   hold_requested_ = watch_requested_ = watch_active_ = nomemo_requested_ = false;
   held_id_ = 0;
   memos_loaded_ = true;

@@ -58,7 +58,7 @@ std::string KestrelTable::ProgramRow(std::string_view stored_row) const {
 }
 
 Outcome KestrelTable::LoadRow(uint32_t id, std::string* row, bool* found) {
-  KESTREL_RETURN_IF_FAILED(file_->store->ReadValue(DataKey(table_, id), row, found));
+  KESTREL_RETURN_IF_FAILED(file_->store->ReadValue(DataKey(table_, id), row, found, &row_hint_));
   if (*found && row->size() != def_.record_length) return Status::Corruption(kCheckRowSize, file_->name);
   return Outcome::OK();
 }

@@ -12,6 +12,19 @@ Outcome PageStore::ReadValue(std::string_view key, std::string* value, bool* fou
   CachedPage* leaf = hint ? HintedLeaf(key, hint) : nullptr;
   if (leaf) {
     cache_.Use(leaf);
+  } else if (hint) {
+    // The hint moves to the leaf found: reads of neighbouring keys, rows of
+    // ascending ids above all, then skip the descent.
+    hint->leaf.Reset();
+    KESTREL_RETURN_IF_FAILED(Descend(key, 0, &seek_path_, &leaf, &hint->upper, &hint->unbounded));
+    hint->unbounded = !hint->unbounded;
+    if (seek_path_.empty()) {
+      hint->first.clear();
+    } else {
+      hint->first.assign(seek_path_.back().page->records.At(seek_path_.back().pos).key());
+    }
+    hint->leaf.Attach(leaf);
+    hint->first_version = leaf->version;
   } else {
     KESTREL_RETURN_IF_FAILED(Descend(key, 0, &seek_path_, &leaf));
   }

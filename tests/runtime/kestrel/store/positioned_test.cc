@@ -171,3 +171,35 @@ TEST_F(PositionedTest, HintsDropTheirLowerBoundWhenTheLeafChanges) {
 
 }  // namespace
 }  // namespace kestrel::testing
+
+namespace kestrel::testing {
+namespace {
+
+// Reads in read mode move their hint along; a commit made elsewhere drops
+// the cached leaves, and the hint with them, so later reads see the change.
+TEST_F(PositionedTest, ReadHintsFollowCommitsMadeElsewhere) {
+  auto writer = OpenAt(path_);
+  PageStore::InsertHint hint;
+  std::string value;
+  bool found = false;
+  auto read = [&](uint32_t n) {
+    store->BeginOperation(true);
+    Outcome o = store->ReadValue(Key(n), &value, &found, &hint);
+    store->EndOperation();
+    return o;
+  };
+  for (uint32_t n = 100; n < 140; ++n) ASSERT_TRUE(read(n).ok());
+  const Record changed = Rec(120, 900, 3);
+  ASSERT_TRUE(Write(*writer, [&]() -> Outcome {
+    KESTREL_RETURN_IF_FAILED(writer->Update(changed, &found));
+    return writer->Remove(Key(122), &found);
+  }).ok());
+  ASSERT_TRUE(read(120).ok() && found);
+  EXPECT_EQ(value, changed.value());
+  ASSERT_TRUE(read(122).ok());
+  EXPECT_FALSE(found);
+  ASSERT_TRUE(read(124).ok() && found);
+}
+
+}  // namespace
+}  // namespace kestrel::testing
