@@ -275,7 +275,7 @@ class PageStore {
   std::string decode_scratch_;        // expanded stream of a compressed page
   // Read-ahead: the page loaded last (or read ahead last) and the window.
   static constexpr uint32_t kFirstReadAhead = 4;
-  static constexpr uint32_t kMaxReadAhead = 32;
+  static constexpr uint32_t kMaxReadAhead = 16;
   int32_t last_load_ref_ = -1;
   int last_load_units_ = 0;
   uint32_t read_ahead_pages_ = 0;
