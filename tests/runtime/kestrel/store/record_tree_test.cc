@@ -97,9 +97,8 @@ TEST(RecordTreeTest, SplitOffMovesTheUpperRecords) {
   EXPECT_EQ(right.Floor(Key(50)), 10);
 }
 
-// Node slots are reused after erases and splits: trees split off one
-// another, moved around and changed further each keep their own records
-// intact, the way pages split while a table grows.
+// Trees split off one another, moved around and changed further each keep
+// their own records intact, the way pages split while a table grows.
 TEST(RecordTreeTest, SplitTreesKeepTheirRecordsThroughFurtherChanges) {
   std::vector<RecordTree> trees(1);
   std::vector<std::map<std::string, std::string>> models(1);
@@ -140,6 +139,83 @@ TEST(RecordTreeTest, SplitTreesKeepTheirRecordsThroughFurtherChanges) {
   }
 }
 
+// Records are kept in chunks of a bounded size: appends fill whole chunks,
+// inserts into a full chunk split it, erases merge or drop chunks. Cutting
+// a tree anywhere, on a chunk's boundary or inside one, and changing it by
+// position down to empty and up again must keep every position right.
+TEST(RecordTreeTest, PositionsHoldAcrossChunkBoundaries) {
+  auto appended = [](size_t n, std::vector<std::string>* model) {
+    RecordTree t;
+    model->clear();
+    for (uint32_t k = 0; k < n; ++k) {
+      t.InsertAt(t.size(), Record(Key(k * 4), ""));
+      model->push_back(Key(k * 4));
+      EXPECT_EQ(t.At(k).key(), Key(k * 4));
+      EXPECT_EQ(t.At(k / 2).key(), Key(k / 2 * 4));
+    }
+    return t;
+  };
+  std::vector<std::string> model;
+  for (size_t cut : {size_t{0}, size_t{1}, size_t{63}, size_t{64}, size_t{65}, size_t{128}, size_t{199}, size_t{200}}) {
+    SCOPED_TRACE(cut);
+    RecordTree left = appended(200, &model);
+    RecordTree right = left.SplitOff(cut);
+    ASSERT_EQ(left.size(), cut);
+    ASSERT_EQ(right.size(), 200 - cut);
+    EXPECT_EQ(Keys(left), std::vector<std::string>(model.begin(), model.begin() + static_cast<ptrdiff_t>(cut)));
+    EXPECT_EQ(Keys(right), std::vector<std::string>(model.begin() + static_cast<ptrdiff_t>(cut), model.end()));
+    // Both sides take inserts by key and by position afterwards.
+    EXPECT_TRUE(left.Insert(Record(Key(1), "")));
+    EXPECT_TRUE(right.Insert(Record(Key(cut * 4 + 2), "")));
+    right.InsertAt(right.size(), Record(Key(100000), ""));
+    EXPECT_EQ(right.At(right.size() - 1).key(), Key(100000));
+    EXPECT_EQ(left.LowerBound(Key(1)), cut == 0 ? 0u : 1u);
+    EXPECT_EQ(right.Floor(Key(cut * 4 + 2)), cut == 200 ? 0 : 1);
+  }
+
+  // By position against a vector, erasing down to empty twice; inserts land
+  // on chunk boundaries, ends and middles alike.
+  RecordTree tree = appended(150, &model);
+  std::mt19937 rng(3);
+  uint32_t next_key = 1000;
+  for (int round = 0; round < 2; ++round) {
+    for (int step = 0; step < 3000; ++step) {
+      const bool grow = model.empty() || (step < 2000 ? rng() % 3 != 0 : rng() % 5 == 0);
+      if (grow) {
+        const size_t pos = rng() % (model.size() + 1);
+        // Order is the caller's here: records are told apart by their bytes.
+        Record r(std::to_string(next_key++), std::to_string(pos));
+        model.insert(model.begin() + static_cast<ptrdiff_t>(pos), r.bytes);
+        tree.InsertAt(pos, std::move(r));
+      } else {
+        const size_t pos = rng() % model.size();
+        ASSERT_EQ(tree.EraseAt(pos).bytes, model[pos]) << step;
+        model.erase(model.begin() + static_cast<ptrdiff_t>(pos));
+      }
+      ASSERT_EQ(tree.size(), model.size());
+      if (!model.empty()) {
+        const size_t probe = rng() % model.size();
+        ASSERT_EQ(tree.At(probe).bytes, model[probe]) << step;
+        if (probe + 1 < model.size()) {
+          ASSERT_EQ(tree.At(probe + 1).bytes, model[probe + 1]);
+        }
+        if (probe > 0) {
+          ASSERT_EQ(tree.At(probe - 1).bytes, model[probe - 1]);
+        }
+      }
+    }
+    while (!model.empty()) {
+      const size_t pos = rng() % model.size();
+      ASSERT_EQ(tree.EraseAt(pos).bytes, model[pos]);
+      model.erase(model.begin() + static_cast<ptrdiff_t>(pos));
+    }
+    ASSERT_TRUE(tree.empty());
+    EXPECT_EQ(tree.Floor(Key(5)), -1);
+    EXPECT_EQ(tree.LowerBound(Key(5)), 0u);
+  }
+  EXPECT_TRUE(Keys(tree).empty());
+}
+
 TEST(RecordTreeTest, BuildFromSortedGivesAWorkingTree) {
   std::vector<Record> sorted;
   for (uint32_t k = 0; k < 300; ++k) sorted.emplace_back(Key(k * 2), std::to_string(k));
@@ -157,8 +233,8 @@ TEST(RecordTreeTest, BuildFromSortedGivesAWorkingTree) {
 }
 
 // A tree holding a decoded page answers reads from the packed records and
-// turns into a treap at the first change, whichever change that is.
-TEST(RecordTreeTest, PackedRecordsReadAndChangeLikeTheTreap) {
+// turns into chunks at the first change, whichever change that is.
+TEST(RecordTreeTest, PackedRecordsReadAndChangeLikeUnpackedOnes) {
   Page page;
   for (uint32_t k = 0; k < 40; ++k) page.records.emplace_back(Key(k * 2), std::string(k % 7, 'v'));
   std::string image;
@@ -221,7 +297,7 @@ TEST(RecordTreeTest, PackedRecordsReadAndChangeLikeTheTreap) {
     c.change(t, e);
     EXPECT_FALSE(t.packed());
     EXPECT_EQ(Keys(t), e);
-    // Still a working treap afterwards.
+    // Still a working tree afterwards.
     size_t at = 0;
     EXPECT_TRUE(t.Insert(Record(Key(1), ""), &at));
     EXPECT_EQ(t.LowerBound(Key(1)), at);
