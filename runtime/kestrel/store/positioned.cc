@@ -1,5 +1,7 @@
 // Reads that copy only what the caller keeps, and in-place value updates
 // through a cursor that already stands on its record.
+#include <algorithm>
+
 #include "runtime/kestrel/store/page_store.h"
 
 namespace kestrel {
@@ -34,10 +36,11 @@ Outcome PageStore::ReplaceValueAt(Cursor* cursor, std::string_view value, bool* 
       cursor->pos_ >= page->records.size()) {
     return Outcome::OK();
   }
-  Record& stored = page->records.MutableAt(cursor->pos_);
+  const RecordView stored = page->records.At(cursor->pos_);
   if (stored.key() != cursor->key() || stored.value().size() != value.size()) return Outcome::OK();
   // Equal sizes: the page's expanded size stays, so no split can follow.
-  stored.bytes.replace(stored.key_length, value.size(), value);
+  const size_t key_length = stored.key_length;
+  std::copy(value.begin(), value.end(), page->records.MutableBytes(cursor->pos_) + key_length);
   Touch(page);
   cursor->record_.bytes.replace(cursor->record_.key_length, value.size(), value);
   cursor->version_ = page->version;

@@ -38,36 +38,97 @@ inline int CompareKeysQuick(std::string_view a, std::string_view b) {
   return a.size() < b.size() ? -1 : 1;
 }
 
-// Chunks hold at most kChunkMax records: an insert moves half a chunk on
-// average, and a position is found by adding up a page's few chunk sizes.
-// Chunks built whole are filled to kBuildFill, leaving room for inserts.
+// Chunks hold at most kChunkMax records: an insert moves half a chunk's
+// slots on average, and a position is found by adding up a page's few chunk
+// sizes. Chunks built whole are filled to kBuildFill, leaving room for
+// inserts.
 constexpr size_t kChunkMax = 64;
 constexpr size_t kBuildFill = 48;
 // Neighbours that together fall to this many records after an erase merge.
 constexpr size_t kMergeAt = kChunkMax / 2;
+// Records longer than this (data rows) keep their own string, moved in:
+// copying them into a chunk's buffer would cost more than it saves.
+constexpr size_t kLongRecord = 256;
+// A chunk's buffer is rewritten once this many of its bytes, and half of
+// them, are unused.
+constexpr size_t kCompactFrom = 1024;
 
 // How many chunks `n` records built whole take; chunk i of them gets
 // ChunkShare(n, chunks, i) records, so they differ by one at most.
 size_t ChunksFor(size_t n) { return (n + kBuildFill - 1) / kBuildFill; }
 size_t ChunkShare(size_t n, size_t chunks, size_t i) { return n / chunks + (i < n % chunks ? 1 : 0); }
 
-// First index in `v` whose key is not below `key` (or above it, with
-// `or_equal`).
-size_t CountBelow(const std::vector<Record>& v, std::string_view key, bool or_equal) {
-  const int limit = or_equal ? 1 : 0;
-  size_t lo = 0, hi = v.size();
-  while (lo < hi) {
-    const size_t mid = lo + (hi - lo) / 2;
-    if (CompareKeysQuick(v[mid].key(), key) < limit) {
-      lo = mid + 1;
-    } else {
-      hi = mid;
-    }
+}  // namespace
+
+RecordTree::Chunk& RecordTree::Chunk::operator=(Chunk&& other) noexcept {
+  if (this != &other) {
+    FreeOwn();
+    slots = std::move(other.slots);
+    other.slots.clear();
+    bytes = std::move(other.bytes);
+    garbage = other.garbage;
   }
-  return lo;
+  return *this;
 }
 
-}  // namespace
+void RecordTree::Chunk::FreeOwn() {
+  for (Slot& s : slots) delete s.own;
+  slots.clear();
+}
+
+RecordTree::Slot RecordTree::Store(Chunk* c, Record&& record) {
+  if (record.bytes.size() > kLongRecord) {
+    Slot s;
+    s.key_length = record.key_length;
+    s.child = record.child;
+    s.own = new std::string(std::move(record.bytes));
+    return s;
+  }
+  return Store(c, record.bytes, record.key_length, record.child);
+}
+
+RecordTree::Slot RecordTree::Store(Chunk* c, std::string_view bytes, uint16_t key_length, uint32_t child) {
+  Slot s;
+  s.key_length = key_length;
+  s.child = child;
+  if (bytes.size() > kLongRecord) {
+    s.own = new std::string(bytes);
+  } else {
+    s.offset = static_cast<uint32_t>(c->bytes.size());
+    s.length = static_cast<uint16_t>(bytes.size());
+    c->bytes.append(bytes);
+  }
+  return s;
+}
+
+void RecordTree::MoveSlots(Chunk* src, size_t from, Chunk* dst) {
+  for (size_t i = from; i < src->slots.size(); ++i) {
+    Slot s = src->slots[i];
+    if (!s.own) {
+      src->garbage += s.length;
+      s.offset = static_cast<uint32_t>(dst->bytes.size());
+      dst->bytes.append(src->bytes, src->slots[i].offset, s.length);
+    }
+    dst->slots.push_back(s);
+  }
+  // The long records' strings went along.
+  src->slots.resize(from);
+  MaybeCompact(src);
+}
+
+void RecordTree::MaybeCompact(Chunk* c) {
+  if (c->garbage < kCompactFrom || 2 * c->garbage < c->bytes.size()) return;
+  std::string bytes;
+  bytes.reserve(c->bytes.size() - c->garbage);
+  for (Slot& s : c->slots) {
+    if (s.own) continue;
+    const uint32_t offset = static_cast<uint32_t>(bytes.size());
+    bytes.append(c->bytes, s.offset, s.length);
+    s.offset = offset;
+  }
+  c->bytes.swap(bytes);
+  c->garbage = 0;
+}
 
 RecordTree::RecordTree(RecordTree&& other) noexcept
     : chunks_(std::exchange(other.chunks_, {})),
@@ -140,13 +201,13 @@ void RecordTree::Unpack() {
   chunks_.resize(count);
   size_t i = 0;
   for (size_t c = 0; c < count; ++c) {
-    std::vector<Record>& v = chunks_[c].records;
-    v.resize(ChunkShare(n, count, c));
-    for (Record& r : v) {
+    Chunk& chunk = chunks_[c];
+    const size_t share = ChunkShare(n, count, c);
+    chunk.slots.reserve(share);
+    for (size_t j = 0; j < share; ++j) {
       const PackedRecord& p = page.records[i++];
-      r.bytes.assign(page.bytes.data() + p.offset, p.length);
-      r.key_length = p.key_length;
-      r.child = p.child;
+      chunk.slots.push_back(
+          Store(&chunk, std::string_view(page.bytes.data() + p.offset, p.length), p.key_length, p.child));
     }
   }
   size_ = n;
@@ -158,16 +219,52 @@ void RecordTree::BuildFromSorted(std::vector<Record>&& records) {
   if (n == 0) return;
   const size_t count = ChunksFor(n);
   chunks_.resize(count);
-  auto it = records.begin();
+  size_t i = 0;
   for (size_t c = 0; c < count; ++c) {
+    Chunk& chunk = chunks_[c];
     const size_t share = ChunkShare(n, count, c);
-    std::vector<Record>& v = chunks_[c].records;
-    v.reserve(share);
-    std::move(it, it + static_cast<ptrdiff_t>(share), std::back_inserter(v));
-    it += static_cast<ptrdiff_t>(share);
+    chunk.slots.reserve(share);
+    for (size_t j = 0; j < share; ++j) chunk.slots.push_back(Store(&chunk, std::move(records[i++])));
   }
   size_ = n;
   records.clear();
+}
+
+void RecordTree::Lend(std::vector<Record>* out) {
+  out->resize(size());
+  if (packed_mode_) {
+    for (size_t i = 0; i < size(); ++i) {
+      const RecordView r = At(i);
+      (*out)[i].bytes.assign(r.bytes.data(), r.bytes.size());
+      (*out)[i].key_length = r.key_length;
+      (*out)[i].child = r.child;
+    }
+    return;
+  }
+  size_t i = 0;
+  for (Chunk& c : chunks_) {
+    for (Slot& s : c.slots) {
+      Record& r = (*out)[i++];
+      if (s.own) {
+        r.bytes.swap(*s.own);
+      } else {
+        r.bytes.assign(c.bytes.data() + s.offset, s.length);
+      }
+      r.key_length = s.key_length;
+      r.child = s.child;
+    }
+  }
+}
+
+void RecordTree::ReturnLent(std::vector<Record>* out) {
+  if (packed_mode_) return;
+  size_t i = 0;
+  for (Chunk& c : chunks_) {
+    for (Slot& s : c.slots) {
+      Record& r = (*out)[i++];
+      if (s.own) r.bytes.swap(*s.own);
+    }
+  }
 }
 
 RecordTree::Place RecordTree::Locate(size_t pos) const {
@@ -178,27 +275,63 @@ RecordTree::Place RecordTree::Locate(size_t pos) const {
   }
   while (pos < p.start) {
     --p.chunk;
-    p.start -= chunks_[p.chunk].records.size();
+    p.start -= chunks_[p.chunk].slots.size();
   }
-  while (pos - p.start >= chunks_[p.chunk].records.size()) {
-    p.start += chunks_[p.chunk].records.size();
+  while (pos - p.start >= chunks_[p.chunk].slots.size()) {
+    p.start += chunks_[p.chunk].slots.size();
     ++p.chunk;
   }
   p.index = pos - p.start;
   return p;
 }
 
-const Record& RecordTree::SlowAt(size_t pos) const {
+RecordView RecordTree::SlowAt(size_t pos) const {
   const Place p = Locate(pos);
   Remember(p.chunk, p.start);
-  return chunks_[p.chunk].records[p.index];
+  const Chunk& c = chunks_[p.chunk];
+  return c.View(c.slots[p.index]);
 }
 
-Record& RecordTree::MutableAt(size_t pos) {
+void RecordTree::ReplaceAt(size_t pos, std::string_view bytes, uint16_t key_length) {
   Unpack();
   const Place p = Locate(pos);
   Remember(p.chunk, p.start);
-  return chunks_[p.chunk].records[p.index];
+  Chunk& c = chunks_[p.chunk];
+  Slot& s = c.slots[p.index];
+  s.key_length = key_length;
+  if (s.own && bytes.size() > kLongRecord) {
+    s.own->assign(bytes.data(), bytes.size());
+    return;
+  }
+  if (!s.own && bytes.size() <= s.length) {
+    std::memcpy(c.bytes.data() + s.offset, bytes.data(), bytes.size());
+    c.garbage += s.length - bytes.size();
+    s.length = static_cast<uint16_t>(bytes.size());
+    return;
+  }
+  if (s.own) {
+    delete s.own;
+  } else {
+    c.garbage += s.length;
+  }
+  s = Store(&c, bytes, key_length, s.child);
+  MaybeCompact(&c);
+}
+
+void RecordTree::SetChild(size_t pos, uint32_t child) {
+  Unpack();
+  const Place p = Locate(pos);
+  Remember(p.chunk, p.start);
+  chunks_[p.chunk].slots[p.index].child = child;
+}
+
+char* RecordTree::MutableBytes(size_t pos) {
+  Unpack();
+  const Place p = Locate(pos);
+  Remember(p.chunk, p.start);
+  Chunk& c = chunks_[p.chunk];
+  Slot& s = c.slots[p.index];
+  return s.own ? s.own->data() : c.bytes.data() + s.offset;
 }
 
 RecordTree::Place RecordTree::ChunkFor(std::string_view key) const {
@@ -206,7 +339,8 @@ RecordTree::Place RecordTree::ChunkFor(std::string_view key) const {
   size_t lo = 1, hi = chunks_.size();
   while (lo < hi) {
     const size_t mid = lo + (hi - lo) / 2;
-    if (CompareKeysQuick(chunks_[mid].records.front().key(), key) <= 0) {
+    const Chunk& c = chunks_[mid];
+    if (CompareKeysQuick(c.Key(c.slots.front()), key) <= 0) {
       lo = mid + 1;
     } else {
       hi = mid;
@@ -214,8 +348,24 @@ RecordTree::Place RecordTree::ChunkFor(std::string_view key) const {
   }
   Place p;
   p.chunk = lo - 1;
-  for (size_t c = 0; c < p.chunk; ++c) p.start += chunks_[c].records.size();
+  for (size_t c = 0; c < p.chunk; ++c) p.start += chunks_[c].slots.size();
   return p;
+}
+
+// First index in the chunk whose key is not below `key` (or above it, with
+// `or_equal`).
+size_t RecordTree::CountBelow(const Chunk& c, std::string_view key, bool or_equal) {
+  const int limit = or_equal ? 1 : 0;
+  size_t lo = 0, hi = c.slots.size();
+  while (lo < hi) {
+    const size_t mid = lo + (hi - lo) / 2;
+    if (CompareKeysQuick(c.Key(c.slots[mid]), key) < limit) {
+      lo = mid + 1;
+    } else {
+      hi = mid;
+    }
+  }
+  return lo;
 }
 
 // Binary search of the packed records: how many keys are below `key`, or
@@ -240,8 +390,8 @@ size_t RecordTree::LowerBound(std::string_view key) const {
   if (packed_mode_) return PackedCountBelow(key, false);
   if (chunks_.empty()) return 0;
   const Place p = ChunkFor(key);
-  const size_t chunk_size = chunks_[p.chunk].records.size();
-  const size_t i = CountBelow(chunks_[p.chunk].records, key, false);
+  const size_t chunk_size = chunks_[p.chunk].slots.size();
+  const size_t i = CountBelow(chunks_[p.chunk], key, false);
   if (i < chunk_size) {
     Remember(p.chunk, p.start);
   } else if (p.chunk + 1 < chunks_.size()) {
@@ -254,7 +404,7 @@ ptrdiff_t RecordTree::Floor(std::string_view key) const {
   if (packed_mode_) return static_cast<ptrdiff_t>(PackedCountBelow(key, true)) - 1;
   if (chunks_.empty()) return -1;
   const Place p = ChunkFor(key);
-  const size_t i = CountBelow(chunks_[p.chunk].records, key, true);
+  const size_t i = CountBelow(chunks_[p.chunk], key, true);
   // Only the first chunk can hold no record at or below the key.
   if (i == 0) return -1;
   Remember(p.chunk, p.start);
@@ -274,11 +424,12 @@ bool RecordTree::Insert(Record record, size_t* pos) {
     if (pos) *pos = 0;
     return true;
   }
-  Place p = ChunkFor(record.key());
-  const std::vector<Record>& v = chunks_[p.chunk].records;
-  p.index = CountBelow(v, record.key(), false);
+  const std::string_view key = record.key();
+  Place p = ChunkFor(key);
+  const Chunk& c = chunks_[p.chunk];
+  p.index = CountBelow(c, key, false);
   // The next chunk starts above the key, so only this one can hold it.
-  if (p.index < v.size() && v[p.index].key() == record.key()) return false;
+  if (p.index < c.slots.size() && c.Key(c.slots[p.index]) == key) return false;
   if (pos) *pos = p.start + p.index;
   InsertInChunk(p, std::move(record));
   return true;
@@ -287,33 +438,31 @@ bool RecordTree::Insert(Record record, size_t* pos) {
 // A full chunk splits in two, except at the end of the last chunk, where
 // ascending inserts start a new one and leave the full one full.
 void RecordTree::InsertInChunk(Place at, Record&& record) {
-  std::vector<Record>& v = chunks_[at.chunk].records;
   ++size_;
-  if (v.size() < kChunkMax) {
-    v.insert(v.begin() + static_cast<ptrdiff_t>(at.index), std::move(record));
-    Remember(at.chunk, at.start);
-    return;
+  Chunk* c = &chunks_[at.chunk];
+  if (c->slots.size() >= kChunkMax) {
+    if (at.index == c->slots.size() && at.chunk + 1 == chunks_.size()) {
+      chunks_.emplace_back();
+      ++at.chunk;
+      at.start += kChunkMax;
+      at.index = 0;
+    } else {
+      const size_t half = kChunkMax / 2;
+      Chunk upper;
+      upper.slots.reserve(kChunkMax);
+      MoveSlots(c, half, &upper);
+      chunks_.insert(chunks_.begin() + static_cast<ptrdiff_t>(at.chunk) + 1, std::move(upper));
+      if (at.index > half) {
+        at.index -= half;
+        at.start += half;
+        ++at.chunk;
+      }
+    }
+    c = &chunks_[at.chunk];
+    c->slots.reserve(kChunkMax);
   }
-  if (at.index == v.size() && at.chunk + 1 == chunks_.size()) {
-    chunks_.emplace_back();
-    chunks_.back().records.reserve(kChunkMax);
-    chunks_.back().records.push_back(std::move(record));
-    Remember(at.chunk + 1, at.start + kChunkMax);
-    return;
-  }
-  const size_t half = kChunkMax / 2;
-  Chunk upper;
-  upper.records.reserve(kChunkMax);
-  std::move(v.begin() + half, v.end(), std::back_inserter(upper.records));
-  v.resize(half);
-  chunks_.insert(chunks_.begin() + static_cast<ptrdiff_t>(at.chunk) + 1, std::move(upper));
-  if (at.index > half) {
-    at.index -= half;
-    at.start += half;
-    ++at.chunk;
-  }
-  std::vector<Record>& target = chunks_[at.chunk].records;
-  target.insert(target.begin() + static_cast<ptrdiff_t>(at.index), std::move(record));
+  const Slot s = Store(c, std::move(record));
+  c->slots.insert(c->slots.begin() + static_cast<ptrdiff_t>(at.index), s);
   Remember(at.chunk, at.start);
 }
 
@@ -324,7 +473,7 @@ void RecordTree::InsertAt(size_t pos, Record record) {
     chunks_.emplace_back();
   } else if (pos == size_) {
     p.chunk = chunks_.size() - 1;
-    p.index = chunks_.back().records.size();
+    p.index = chunks_.back().slots.size();
     p.start = size_ - p.index;
   } else {
     p = Locate(pos);
@@ -335,29 +484,39 @@ void RecordTree::InsertAt(size_t pos, Record record) {
 Record RecordTree::EraseAt(size_t pos) {
   Unpack();
   const Place p = Locate(pos);
-  std::vector<Record>& v = chunks_[p.chunk].records;
-  Record out = std::move(v[p.index]);
-  v.erase(v.begin() + static_cast<ptrdiff_t>(p.index));
+  Chunk& c = chunks_[p.chunk];
+  const Slot s = c.slots[p.index];
+  Record out;
+  out.key_length = s.key_length;
+  out.child = s.child;
+  if (s.own) {
+    out.bytes = std::move(*s.own);
+    delete s.own;
+  } else {
+    out.bytes.assign(c.bytes.data() + s.offset, s.length);
+    c.garbage += s.length;
+  }
+  c.slots.erase(c.slots.begin() + static_cast<ptrdiff_t>(p.index));
   --size_;
   ForgetFound();
-  if (v.empty()) {
+  if (c.slots.empty()) {
     chunks_.erase(chunks_.begin() + static_cast<ptrdiff_t>(p.chunk));
     return out;
   }
   // A chunk that ran low joins a neighbour, so erasing many records does not
   // leave a long list of short chunks to walk.
   size_t keep = p.chunk, start = p.start;
-  if (p.chunk > 0 && chunks_[p.chunk - 1].records.size() + v.size() <= kMergeAt) {
+  if (p.chunk > 0 && chunks_[p.chunk - 1].slots.size() + c.slots.size() <= kMergeAt) {
     keep = p.chunk - 1;
-    start -= chunks_[keep].records.size();
-  } else if (!(p.chunk + 1 < chunks_.size() && chunks_[p.chunk + 1].records.size() + v.size() <= kMergeAt)) {
+    start -= chunks_[keep].slots.size();
+  } else if (!(p.chunk + 1 < chunks_.size() && chunks_[p.chunk + 1].slots.size() + c.slots.size() <= kMergeAt)) {
+    MaybeCompact(&c);
     Remember(p.chunk, p.start);
     return out;
   }
-  std::vector<Record>& into = chunks_[keep].records;
-  std::vector<Record>& from = chunks_[keep + 1].records;
-  std::move(from.begin(), from.end(), std::back_inserter(into));
+  MoveSlots(&chunks_[keep + 1], 0, &chunks_[keep]);
   chunks_.erase(chunks_.begin() + static_cast<ptrdiff_t>(keep) + 1);
+  MaybeCompact(&chunks_[keep]);
   Remember(keep, start);
   return out;
 }
@@ -370,11 +529,9 @@ RecordTree RecordTree::SplitOff(size_t pos) {
   ForgetFound();
   size_t first_moved = p.chunk;
   if (p.index > 0) {
-    std::vector<Record>& v = chunks_[p.chunk].records;
     Chunk tail;
-    tail.records.reserve(kChunkMax);
-    std::move(v.begin() + static_cast<ptrdiff_t>(p.index), v.end(), std::back_inserter(tail.records));
-    v.resize(p.index);
+    tail.slots.reserve(kChunkMax);
+    MoveSlots(&chunks_[p.chunk], p.index, &tail);
     right.chunks_.push_back(std::move(tail));
     ++first_moved;
   }

@@ -283,11 +283,19 @@ TEST(RecordTreeTest, PackedRecordsReadAndChangeLikeUnpackedOnes) {
          EXPECT_EQ(right.At(0).key(), Key(60));
          e.resize(30);
        }},
-      {"mutable", [](RecordTree& t, std::vector<std::string>&) {
-         Record& r = t.MutableAt(3);
-         r.bytes = Key(6) + "changed";
+      {"replace", [](RecordTree& t, std::vector<std::string>&) {
+         t.ReplaceAt(3, Key(6) + "changed", static_cast<uint16_t>(Key(6).size()));
          EXPECT_EQ(t.At(3).value(), "changed");
          EXPECT_EQ(t.At(4).value(), std::string(4, 'v'));
+       }},
+      {"child", [](RecordTree& t, std::vector<std::string>&) {
+         t.SetChild(3, 77);
+         EXPECT_EQ(t.At(3).child, 77u);
+         EXPECT_EQ(t.At(4).child, 0u);
+       }},
+      {"bytes", [](RecordTree& t, std::vector<std::string>&) {
+         t.MutableBytes(3)[Key(6).size()] = 'w';
+         EXPECT_EQ(t.At(3).value(), "wvv");
        }},
   };
   for (const Case& c : cases) {
