@@ -116,17 +116,19 @@ void RecordTree::MoveSlots(Chunk* src, size_t from, Chunk* dst) {
   MaybeCompact(src);
 }
 
+// The live bytes gather in a scratch buffer and come back into the chunk's
+// own, which keeps its allocation for the inserts that follow.
 void RecordTree::MaybeCompact(Chunk* c) {
   if (c->garbage < kCompactFrom || 2 * c->garbage < c->bytes.size()) return;
-  std::string bytes;
-  bytes.reserve(c->bytes.size() - c->garbage);
+  thread_local std::string scratch;
+  scratch.clear();
   for (Slot& s : c->slots) {
     if (s.own) continue;
-    const uint32_t offset = static_cast<uint32_t>(bytes.size());
-    bytes.append(c->bytes, s.offset, s.length);
+    const uint32_t offset = static_cast<uint32_t>(scratch.size());
+    scratch.append(c->bytes, s.offset, s.length);
     s.offset = offset;
   }
-  c->bytes.swap(bytes);
+  c->bytes.assign(scratch);
   c->garbage = 0;
 }
 
@@ -442,7 +444,9 @@ void RecordTree::InsertInChunk(Place at, Record&& record) {
   Chunk* c = &chunks_[at.chunk];
   if (c->slots.size() >= kChunkMax) {
     if (at.index == c->slots.size() && at.chunk + 1 == chunks_.size()) {
+      const size_t room = c->bytes.size() - c->garbage;
       chunks_.emplace_back();
+      chunks_.back().bytes.reserve(room);
       ++at.chunk;
       at.start += kChunkMax;
       at.index = 0;
@@ -450,6 +454,8 @@ void RecordTree::InsertInChunk(Place at, Record&& record) {
       const size_t half = kChunkMax / 2;
       Chunk upper;
       upper.slots.reserve(kChunkMax);
+      // Room for the half that moves to grow back to a full chunk.
+      upper.bytes.reserve(c->bytes.size() - c->garbage);
       MoveSlots(c, half, &upper);
       chunks_.insert(chunks_.begin() + static_cast<ptrdiff_t>(at.chunk) + 1, std::move(upper));
       if (at.index > half) {
@@ -531,6 +537,7 @@ RecordTree RecordTree::SplitOff(size_t pos) {
   if (p.index > 0) {
     Chunk tail;
     tail.slots.reserve(kChunkMax);
+    tail.bytes.reserve(chunks_[p.chunk].bytes.size() - chunks_[p.chunk].garbage);
     MoveSlots(&chunks_[p.chunk], p.index, &tail);
     right.chunks_.push_back(std::move(tail));
     ++first_moved;
