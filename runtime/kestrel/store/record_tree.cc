@@ -42,8 +42,8 @@ inline int CompareKeysQuick(std::string_view a, std::string_view b) {
 // slots on average, and a position is found by adding up a page's few chunk
 // sizes. Chunks built whole are filled to kBuildFill, leaving room for
 // inserts.
-constexpr size_t kChunkMax = 64;
-constexpr size_t kBuildFill = 48;
+constexpr size_t kChunkMax = 128;
+constexpr size_t kBuildFill = 96;
 // Neighbours that together fall to this many records after an erase merge.
 constexpr size_t kMergeAt = kChunkMax / 2;
 // Records longer than this (data rows) keep their own string, moved in:
@@ -535,8 +535,10 @@ RecordTree RecordTree::SplitOff(size_t pos) {
   ForgetFound();
   size_t first_moved = p.chunk;
   if (p.index > 0) {
+    // Sized like the chunk cut: a page of a few long records (data rows)
+    // splits often and should not hold room for a full chunk.
     Chunk tail;
-    tail.slots.reserve(kChunkMax);
+    tail.slots.reserve(chunks_[p.chunk].slots.size());
     tail.bytes.reserve(chunks_[p.chunk].bytes.size() - chunks_[p.chunk].garbage);
     MoveSlots(&chunks_[p.chunk], p.index, &tail);
     right.chunks_.push_back(std::move(tail));

@@ -156,12 +156,15 @@ TEST(RecordTreeTest, PositionsHoldAcrossChunkBoundaries) {
     return t;
   };
   std::vector<std::string> model;
-  for (size_t cut : {size_t{0}, size_t{1}, size_t{63}, size_t{64}, size_t{65}, size_t{128}, size_t{199}, size_t{200}}) {
+  // Appends fill chunks whole: cuts on and next to multiples of 64 meet
+  // chunk boundaries for chunks of 64 or 128 records.
+  for (size_t cut : {size_t{0}, size_t{1}, size_t{63}, size_t{64}, size_t{65}, size_t{127}, size_t{128}, size_t{129},
+                     size_t{256}, size_t{299}, size_t{300}}) {
     SCOPED_TRACE(cut);
-    RecordTree left = appended(200, &model);
+    RecordTree left = appended(300, &model);
     RecordTree right = left.SplitOff(cut);
     ASSERT_EQ(left.size(), cut);
-    ASSERT_EQ(right.size(), 200 - cut);
+    ASSERT_EQ(right.size(), 300 - cut);
     EXPECT_EQ(Keys(left), std::vector<std::string>(model.begin(), model.begin() + static_cast<ptrdiff_t>(cut)));
     EXPECT_EQ(Keys(right), std::vector<std::string>(model.begin() + static_cast<ptrdiff_t>(cut), model.end()));
     // Both sides take inserts by key and by position afterwards.
@@ -170,21 +173,34 @@ TEST(RecordTreeTest, PositionsHoldAcrossChunkBoundaries) {
     right.InsertAt(right.size(), Record(Key(100000), ""));
     EXPECT_EQ(right.At(right.size() - 1).key(), Key(100000));
     EXPECT_EQ(left.LowerBound(Key(1)), cut == 0 ? 0u : 1u);
-    EXPECT_EQ(right.Floor(Key(cut * 4 + 2)), cut == 200 ? 0 : 1);
+    EXPECT_EQ(right.Floor(Key(cut * 4 + 2)), cut == 300 ? 0 : 1);
   }
 
   // By position against a vector, erasing down to empty twice; inserts land
-  // on chunk boundaries, ends and middles alike.
-  RecordTree tree = appended(150, &model);
+  // on chunk boundaries, ends and middles alike. Records short and long
+  // (kept apart from the chunk's buffer), and records replaced by longer
+  // or shorter ones, leave unused bytes that the chunks must compact away
+  // without losing a live record.
+  RecordTree tree = appended(300, &model);
   std::mt19937 rng(3);
   uint32_t next_key = 1000;
+  auto bytes = [&](size_t pos) {
+    const size_t length = rng() % 8 == 0 ? 300 + rng() % 200 : 20 + rng() % 100;
+    std::string b = std::to_string(next_key++) + ":" + std::to_string(pos) + ":";
+    b.resize(std::max(length, b.size()), static_cast<char>('a' + next_key % 26));
+    return b;
+  };
   for (int round = 0; round < 2; ++round) {
-    for (int step = 0; step < 3000; ++step) {
-      const bool grow = model.empty() || (step < 2000 ? rng() % 3 != 0 : rng() % 5 == 0);
-      if (grow) {
+    for (int step = 0; step < 5000; ++step) {
+      const bool grow = model.empty() || (step < 3500 ? rng() % 3 != 0 : rng() % 5 == 0);
+      if (!model.empty() && rng() % 4 == 0) {
+        const size_t pos = rng() % model.size();
+        model[pos] = bytes(pos);
+        tree.ReplaceAt(pos, model[pos], 4);
+      } else if (grow) {
         const size_t pos = rng() % (model.size() + 1);
         // Order is the caller's here: records are told apart by their bytes.
-        Record r(std::to_string(next_key++), std::to_string(pos));
+        Record r(bytes(pos), "");
         model.insert(model.begin() + static_cast<ptrdiff_t>(pos), r.bytes);
         tree.InsertAt(pos, std::move(r));
       } else {
