@@ -330,13 +330,23 @@ TEST(RecordTreeTest, PackedRecordsReadAndChangeLikeUnpackedOnes) {
 }
 
 // Keys of 8 bytes and more are compared 8 bytes at a time, then byte by
-// byte; bytes above 0x7F and keys that are prefixes of others included.
+// byte; bytes above 0x7F, zero bytes, long shared prefixes and keys that are
+// prefixes of others included, in a tree packed, built whole, or built by
+// inserts in any order (chunks split where the inserts fall).
 TEST(RecordTreeTest, SearchesOnLongKeysFollowByteOrder) {
   std::mt19937 rng(5);
   std::set<std::string> keys;
   while (keys.size() < 300) {
     std::string k(8 + rng() % 12, '\0');
     for (char& c : k) c = static_cast<char>(rng() % 3 == 0 ? 0x80 + rng() % 3 : rng() % 3);
+    keys.insert(k);
+  }
+  const std::string lead(20, 'P');
+  while (keys.size() < 500) {
+    std::string k = lead + std::string(rng() % 6, '\0');
+    for (char& c : k) {
+      if (rng() % 8 == 0) c = static_cast<char>(rng() % 2);
+    }
     keys.insert(k);
   }
   const std::vector<std::string> sorted(keys.begin(), keys.end());
@@ -346,9 +356,13 @@ TEST(RecordTreeTest, SearchesOnLongKeysFollowByteOrder) {
   ASSERT_TRUE(EncodePage(page, 0, &image).ok());
   PackedPage packed;
   ASSERT_TRUE(DecodePagePacked(image, &packed).ok());
-  RecordTree trees[2];
+  RecordTree trees[3];
   trees[0].AdoptPacked(std::move(packed));
   trees[1].BuildFromSorted(std::move(page.records));
+  std::vector<std::string> shuffled = sorted;
+  std::shuffle(shuffled.begin(), shuffled.end(), rng);
+  for (const std::string& k : shuffled) ASSERT_TRUE(trees[2].Insert(Record(k, "")));
+  for (const std::string& k : shuffled) ASSERT_FALSE(trees[2].Insert(Record(k, "x")));
   for (int probe = 0; probe < 2000; ++probe) {
     std::string k = sorted[rng() % sorted.size()];
     if (probe % 2) k.resize(rng() % (k.size() + 1));  // prefixes, some shorter than 8
