@@ -255,6 +255,7 @@ class KestrelTable {
   Hit seq_hit_;
   // Per key: the leaf that took this table's last entry of that key.
   std::vector<std::unique_ptr<PageStore::InsertHint>> entry_hints_;
+  std::vector<std::optional<Record>> add_entries_;  // Add's key entries, kept for their allocations
   std::string scratch_entry_;
 
   bool hold_requested_ = false;

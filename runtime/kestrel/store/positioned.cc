@@ -71,15 +71,16 @@ CachedPage* PageStore::HintedLeaf(std::string_view key, InsertHint* hint) {
   return leaf;
 }
 
-Outcome PageStore::InsertNear(Record record, InsertHint* hint) {
+Outcome PageStore::InsertNear(const Record& record, InsertHint* hint) {
   KESTREL_RETURN_IF_FAILED(PrepareWrite(record));
   const std::string_view key = record.key();
   CachedPage* leaf = HintedLeaf(key, hint);
   if (leaf) {
     cache_.Use(leaf);  // the attached hint keeps the page cached: no lookup by place
-    record.child = 0;
-    const size_t cost = leaf->CostOf(record);
-    if (!leaf->records.Insert(std::move(record))) return Fail(Status::Corruption(Check::kDuplicateKey));
+    RecordView entry(record);
+    entry.child = 0;
+    const size_t cost = leaf->CostOf(entry);
+    if (!leaf->records.InsertCopy(entry)) return Fail(Status::Corruption(Check::kDuplicateKey));
     leaf->expanded += cost;
     Touch(leaf);
     if (!NeedsSplit(leaf)) {
@@ -107,7 +108,7 @@ Outcome PageStore::InsertNear(Record record, InsertHint* hint) {
   }
   hint->leaf.Attach(leaf);
   hint->first_version = UINT64_MAX;  // versions count per page
-  KESTREL_RETURN_IF_FAILED(InsertInto(std::move(path), leaf, std::move(record)));
+  KESTREL_RETURN_IF_FAILED(InsertCopyInto(std::move(path), leaf, RecordView(record)));
   if (hint->leaf.page_ == leaf) hint->first_version = leaf->version;
   return Outcome::OK();
 }

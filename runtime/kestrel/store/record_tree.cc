@@ -76,15 +76,15 @@ void RecordTree::Chunk::FreeOwn() {
   slots.clear();
 }
 
-RecordTree::Slot RecordTree::Store(Chunk* c, Record&& record) {
-  if (record.bytes.size() > kLongRecord) {
+RecordTree::Slot RecordTree::Store(Chunk* c, RecordView view, Record* movable) {
+  if (movable && view.bytes.size() > kLongRecord) {
     Slot s;
-    s.key_length = record.key_length;
-    s.child = record.child;
-    s.own = new std::string(std::move(record.bytes));
+    s.key_length = view.key_length;
+    s.child = view.child;
+    s.own = new std::string(std::move(movable->bytes));
     return s;
   }
-  return Store(c, record.bytes, record.key_length, record.child);
+  return Store(c, view.bytes, view.key_length, view.child);
 }
 
 RecordTree::Slot RecordTree::Store(Chunk* c, std::string_view bytes, uint16_t key_length, uint32_t child) {
@@ -226,7 +226,7 @@ void RecordTree::BuildFromSorted(std::vector<Record>&& records) {
     Chunk& chunk = chunks_[c];
     const size_t share = ChunkShare(n, count, c);
     chunk.slots.reserve(share);
-    for (size_t j = 0; j < share; ++j) chunk.slots.push_back(Store(&chunk, std::move(records[i++])));
+    for (size_t j = 0; j < share; ++j, ++i) chunk.slots.push_back(Store(&chunk, RecordView(records[i]), &records[i]));
   }
   size_ = n;
   records.clear();
@@ -413,33 +413,40 @@ ptrdiff_t RecordTree::Floor(std::string_view key) const {
   return static_cast<ptrdiff_t>(p.start + i) - 1;
 }
 
-bool RecordTree::Insert(Record record, size_t* pos) {
+bool RecordTree::Insert(Record record, size_t* pos) { return InsertImpl(RecordView(record), &record, pos); }
+
+bool RecordTree::InsertCopy(RecordView record, size_t* pos) { return InsertImpl(record, nullptr, pos); }
+
+bool RecordTree::InsertImpl(RecordView view, Record* movable, size_t* pos) {
+  const std::string_view key = view.key();
+  Place p;
   if (packed_mode_) {
-    const size_t at = PackedCountBelow(record.key(), false);
-    if (at < size() && At(at).key() == record.key()) return false;
-    InsertAt(at, std::move(record));
-    if (pos) *pos = at;
-    return true;
+    const size_t at = PackedCountBelow(key, false);
+    if (at < size() && At(at).key() == key) return false;
+    Unpack();
+    if (at < size_) {
+      p = Locate(at);
+    } else if (!chunks_.empty()) {
+      p.chunk = chunks_.size() - 1;
+      p.index = chunks_.back().slots.size();
+      p.start = size_ - p.index;
+    }
+  } else if (!chunks_.empty()) {
+    p = ChunkFor(key);
+    const Chunk& c = chunks_[p.chunk];
+    p.index = CountBelow(c, key, false);
+    // The next chunk starts above the key, so only this one can hold it.
+    if (p.index < c.slots.size() && c.Key(c.slots[p.index]) == key) return false;
   }
-  if (chunks_.empty()) {
-    InsertAt(0, std::move(record));
-    if (pos) *pos = 0;
-    return true;
-  }
-  const std::string_view key = record.key();
-  Place p = ChunkFor(key);
-  const Chunk& c = chunks_[p.chunk];
-  p.index = CountBelow(c, key, false);
-  // The next chunk starts above the key, so only this one can hold it.
-  if (p.index < c.slots.size() && c.Key(c.slots[p.index]) == key) return false;
+  if (chunks_.empty()) chunks_.emplace_back();
   if (pos) *pos = p.start + p.index;
-  InsertInChunk(p, std::move(record));
+  InsertInChunk(p, view, movable);
   return true;
 }
 
 // A full chunk splits in two, except at the end of the last chunk, where
 // ascending inserts start a new one and leave the full one full.
-void RecordTree::InsertInChunk(Place at, Record&& record) {
+void RecordTree::InsertInChunk(Place at, RecordView view, Record* movable) {
   ++size_;
   Chunk* c = &chunks_[at.chunk];
   if (c->slots.size() >= kChunkMax) {
@@ -467,7 +474,7 @@ void RecordTree::InsertInChunk(Place at, Record&& record) {
     c = &chunks_[at.chunk];
     c->slots.reserve(kChunkMax);
   }
-  const Slot s = Store(c, std::move(record));
+  const Slot s = Store(c, view, movable);
   c->slots.insert(c->slots.begin() + static_cast<ptrdiff_t>(at.index), s);
   Remember(at.chunk, at.start);
 }
@@ -484,7 +491,7 @@ void RecordTree::InsertAt(size_t pos, Record record) {
   } else {
     p = Locate(pos);
   }
-  InsertInChunk(p, std::move(record));
+  InsertInChunk(p, RecordView(record), &record);
 }
 
 Record RecordTree::EraseAt(size_t pos) {

@@ -65,6 +65,8 @@ class RecordTree {
 
   // Inserts in key order; false (tree unchanged) when the key exists.
   bool Insert(Record record, size_t* pos = nullptr);
+  // The same, copying the record: the caller keeps its allocation.
+  bool InsertCopy(RecordView record, size_t* pos = nullptr);
   // Inserts at `pos`; the caller keeps the order.
   void InsertAt(size_t pos, Record record);
   Record EraseAt(size_t pos);
@@ -169,13 +171,16 @@ class RecordTree {
   }
   // A slot for `record` in `c`, its bytes appended to the chunk's buffer or
   // moved into a string of their own.
-  static Slot Store(Chunk* c, Record&& record);
+  // `movable`, when given, holds the record of `view` and may give up its
+  // bytes.
+  static Slot Store(Chunk* c, RecordView view, Record* movable);
   static Slot Store(Chunk* c, std::string_view bytes, uint16_t key_length, uint32_t child);
   // Moves slots [from, end) of `src` to the end of `dst`.
   static void MoveSlots(Chunk* src, size_t from, Chunk* dst);
   // Rewrites the chunk's buffer without its unused bytes once they are many.
   static void MaybeCompact(Chunk* c);
-  void InsertInChunk(Place at, Record&& record);
+  void InsertInChunk(Place at, RecordView view, Record* movable);
+  bool InsertImpl(RecordView view, Record* movable, size_t* pos);
   // Turns packed records into chunks before a change.
   void Unpack();
   size_t PackedCountBelow(std::string_view key, bool or_equal) const;

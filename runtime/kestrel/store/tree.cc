@@ -319,6 +319,15 @@ Outcome PageStore::InsertInto(std::vector<PathEntry> path, CachedPage* leaf, Rec
   return SplitUpwards(std::move(path), leaf);
 }
 
+Outcome PageStore::InsertCopyInto(std::vector<PathEntry> path, CachedPage* leaf, RecordView record) {
+  record.child = 0;
+  size_t cost = leaf->CostOf(record);
+  if (!leaf->records.InsertCopy(record)) return Fail(Status::Corruption(Check::kDuplicateKey));
+  leaf->expanded += cost;
+  Touch(leaf);
+  return SplitUpwards(std::move(path), leaf);
+}
+
 Outcome PageStore::Insert(Record record) {
   KESTREL_RETURN_IF_FAILED(PrepareWrite(record));
   std::vector<PathEntry> path;

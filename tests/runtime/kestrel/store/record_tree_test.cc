@@ -35,14 +35,23 @@ TEST(RecordTreeTest, MatchesOrderedMapByKeyAndPosition) {
     if (rng() % 3) {
       Record r(Key(k), std::to_string(step));
       bool fresh = model.emplace(Key(k), std::to_string(step)).second;
-      // Asking for the position takes another path through Insert.
-      if (step % 2) {
+      // Asking for the position takes another path through Insert; a copy
+      // leaves the caller's record as it was.
+      if (step % 3 == 0) {
         ASSERT_EQ(tree.Insert(r), fresh) << step;
-      } else {
+      } else if (step % 3 == 1) {
         size_t at = 0;
         ASSERT_EQ(tree.Insert(r, &at), fresh) << step;
         if (fresh) {
           ASSERT_EQ(tree.At(at).key(), Key(k));
+        }
+      } else {
+        size_t at = 0;
+        ASSERT_EQ(tree.InsertCopy(r, &at), fresh) << step;
+        ASSERT_EQ(r.key(), Key(k));
+        if (fresh) {
+          ASSERT_EQ(tree.At(at).key(), Key(k));
+          ASSERT_EQ(tree.At(at).value(), r.value());
         }
       }
     } else {
