@@ -258,6 +258,7 @@ class KestrelTable {
   Hit seq_hit_;
   // Per key: the leaf that took this table's last entry of that key.
   std::vector<std::unique_ptr<PageStore::InsertHint>> entry_hints_;
+  std::vector<std::optional<Record>> add_entries_;  // Add's key entries, kept for their allocations
   // The leaf that held the row read last: rows are mostly read in runs of
   // neighbouring ids.
   PageStore::InsertHint row_hint_;

@@ -226,9 +226,14 @@ int KestrelTable::Add() {
     // Each entry is encoded once; every unique key is tested before anything
     // is written, and the new id goes into the entries afterwards. A unique
     // key's test looks first where that key's last entry went.
-    std::vector<std::optional<Record>> entries(def_.keys.size());
+    // Kept from row to row: the entries reuse their allocations.
+    std::vector<std::optional<Record>>& entries = add_entries_;
+    entries.resize(def_.keys.size());
     for (size_t k = 0; k < def_.keys.size(); ++k) {
-      if (def_.keys[k].dynamic()) continue;
+      if (def_.keys[k].dynamic()) {
+        entries[k].reset();
+        continue;
+      }
       KESTREL_RETURN_IF_FAILED(EntryFor(static_cast<int>(k), stored, 0, &entries[k]));
       if (!entries[k] || def_.keys[k].duplicates()) continue;
       bool conflict = false;
@@ -247,7 +252,7 @@ int KestrelTable::Add() {
       Record& entry = *entries[k];
       if (def_.keys[k].duplicates()) std::copy(id_bytes, id_bytes + 4, entry.bytes.begin() + entry.key_length - 4);
       entry.bytes.replace(entry.key_length, std::string::npos, id_bytes, 4);
-      KESTREL_RETURN_IF_FAILED(store->InsertNear(std::move(entry), entry_hints_[k].get()));
+      KESTREL_RETURN_IF_FAILED(store->InsertNear(entry, entry_hints_[k].get()));
       file_->AddCount(table_, static_cast<uint8_t>(k), 1);
     }
     Record data;

@@ -186,6 +186,9 @@ bool IsBlankKey(const TableDef& table, const KeyDef& key, std::string_view recor
 
 Status BuildKeyEntry(uint32_t table, uint8_t key_number, const TableDef& def, std::string_view record,
                      const LocaleTables& locale, uint32_t id, std::optional<Record>* entry) {
+  // An entry already there lends its allocation to the new one.
+  std::string k;
+  if (*entry) k.swap((*entry)->bytes);
   entry->reset();
   if (key_number >= def.keys.size() || key_number > kMaxKeyNumber) {
     return Status::Corruption(Check::kFieldLayout);
@@ -193,7 +196,7 @@ Status BuildKeyEntry(uint32_t table, uint8_t key_number, const TableDef& def, st
   const KeyDef& key = def.keys[key_number];
   if (key.dynamic()) return Status::OK();
   if (key.excludeBlank() && IsBlankKey(def, key, record)) return Status::OK();
-  std::string k = KeyEntryPrefix(table, key_number);
+  k.assign(KeyEntryPrefix(table, key_number));
   size_t components = 0;
   for (const KeyComponent& c : key.components) {
     if (c.field < def.fields.size()) components += def.fields[c.field].size;

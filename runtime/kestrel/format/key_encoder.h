@@ -48,7 +48,8 @@ bool IsBlankKey(const TableDef& table, const KeyDef& key, std::string_view recor
 
 // The entry of `record` (id `id`) in key `key_number` of table `table`, or
 // nullopt when the key gets no entry (run-time index, or all blank with
-// blank exclusion).
+// blank exclusion). An entry already in *entry is replaced, its allocation
+// reused.
 Status BuildKeyEntry(uint32_t table, uint8_t key_number, const TableDef& def, std::string_view record,
                      const LocaleTables& locale, uint32_t id, std::optional<Record>* entry);
 

@@ -10,23 +10,29 @@
 
 namespace kestrel {
 
-// Runs `fn` on a Page holding the records of `page`: they are lent and taken
-// back, not copied; `lent` only carries them. The tree is walked once: the
-// records go back through the places noted on the way.
+// Runs `fn` on a Page holding the records of `page`: long records are lent
+// and taken back, short ones copied into the strings `lent` holds from the
+// page before. Records a smaller page leaves over wait in `spare` with their
+// allocations, so pages of few long records between pages of many short
+// ones do not cost an allocation per short record.
 template <typename Fn>
 static Status WithRecordsLent(CachedPage* page, Page* lent, Fn fn) {
-  thread_local std::vector<Record*> places;
-  places.clear();
-  places.reserve(page->records.size());
+  thread_local std::vector<Record> spare;
+  const size_t n = page->records.size();
+  std::vector<Record>& records = lent->records;
+  while (records.size() > n) {
+    spare.push_back(std::move(records.back()));
+    records.pop_back();
+  }
+  records.reserve(n);
+  while (records.size() < n && !spare.empty()) {
+    records.push_back(std::move(spare.back()));
+    spare.pop_back();
+  }
   lent->level = page->level;
-  lent->records.clear();
-  lent->records.reserve(page->records.size());
-  page->records.ForEachMutable([&](Record& r) {
-    places.push_back(&r);
-    lent->records.push_back(std::move(r));
-  });
+  page->records.Lend(&records);
   Status s = fn(*lent);
-  for (size_t i = 0; i < places.size(); ++i) *places[i] = std::move(lent->records[i]);
+  page->records.ReturnLent(&records);
   return s;
 }
 

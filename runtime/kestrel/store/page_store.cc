@@ -195,7 +195,10 @@ Outcome PageStore::EndOperation(bool defer_commit) {
     ReleaseReaderSlot();
   }
   UnpinAll();
-  header_current_ = false;
+  // A write cycle that goes on keeps the writer byte (or the file alone), so
+  // no other process can have changed the header: reading it again before
+  // every operation of a transaction would cost a read each.
+  if (!write_mode_) header_current_ = false;
   unlocked_reads_allowed_ = reading_unlocked_ = false;
   return result;
 }

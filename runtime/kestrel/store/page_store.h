@@ -115,8 +115,9 @@ class PageStore {
     uint64_t first_version = UINT64_MAX;
   };
   // Insert, through `hint` when the key belongs to its leaf. Equal keys are
-  // a consistency failure.
-  Outcome InsertNear(Record record, InsertHint* hint);
+  // a consistency failure. The record is copied: a caller adding many
+  // entries keeps one allocation for them.
+  Outcome InsertNear(const Record& record, InsertHint* hint);
   // The hint's leaf when `key` belongs to it, else null.
   CachedPage* HintedLeaf(std::string_view key, InsertHint* hint);
 
@@ -211,6 +212,7 @@ class PageStore {
   Outcome FixAfterRemoval(std::vector<PathEntry> path, CachedPage* page, bool first_changed,
                           std::vector<CachedPage*>* freed);
   Outcome InsertInto(std::vector<PathEntry> path, CachedPage* leaf, Record record);
+  Outcome InsertCopyInto(std::vector<PathEntry> path, CachedPage* leaf, RecordView record);
   Outcome RequireWrite();
   Outcome PrepareWrite(const Record& record);
 

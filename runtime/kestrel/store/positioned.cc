@@ -1,5 +1,7 @@
 // Reads that copy only what the caller keeps, and in-place value updates
 // through a cursor that already stands on its record.
+#include <algorithm>
+
 #include "runtime/kestrel/store/page_store.h"
 
 namespace kestrel {
@@ -47,10 +49,11 @@ Outcome PageStore::ReplaceValueAt(Cursor* cursor, std::string_view value, bool* 
       cursor->pos_ >= page->records.size()) {
     return Outcome::OK();
   }
-  Record& stored = page->records.MutableAt(cursor->pos_);
+  const RecordView stored = page->records.At(cursor->pos_);
   if (stored.key() != cursor->key() || stored.value().size() != value.size()) return Outcome::OK();
   // Equal sizes: the page's expanded size stays, so no split can follow.
-  stored.bytes.replace(stored.key_length, value.size(), value);
+  const size_t key_length = stored.key_length;
+  std::copy(value.begin(), value.end(), page->records.MutableBytes(cursor->pos_) + key_length);
   Touch(page);
   cursor->record_.bytes.replace(cursor->record_.key_length, value.size(), value);
   cursor->version_ = page->version;
@@ -81,15 +84,16 @@ CachedPage* PageStore::HintedLeaf(std::string_view key, InsertHint* hint) {
   return leaf;
 }
 
-Outcome PageStore::InsertNear(Record record, InsertHint* hint) {
+Outcome PageStore::InsertNear(const Record& record, InsertHint* hint) {
   KESTREL_RETURN_IF_FAILED(PrepareWrite(record));
   const std::string_view key = record.key();
   CachedPage* leaf = HintedLeaf(key, hint);
   if (leaf) {
     cache_.Use(leaf);  // the attached hint keeps the page cached: no lookup by place
-    record.child = 0;
-    const size_t cost = leaf->CostOf(record);
-    if (!leaf->records.Insert(std::move(record))) return Fail(Status::Corruption(Check::kDuplicateKey));
+    RecordView entry(record);
+    entry.child = 0;
+    const size_t cost = leaf->CostOf(entry);
+    if (!leaf->records.InsertCopy(entry)) return Fail(Status::Corruption(Check::kDuplicateKey));
     leaf->expanded += cost;
     Touch(leaf);
     if (!NeedsSplit(leaf)) {
@@ -117,7 +121,7 @@ Outcome PageStore::InsertNear(Record record, InsertHint* hint) {
   }
   hint->leaf.Attach(leaf);
   hint->first_version = UINT64_MAX;  // versions count per page
-  KESTREL_RETURN_IF_FAILED(InsertInto(std::move(path), leaf, std::move(record)));
+  KESTREL_RETURN_IF_FAILED(InsertCopyInto(std::move(path), leaf, RecordView(record)));
   if (hint->leaf.page_ == leaf) hint->first_version = leaf->version;
   return Outcome::OK();
 }

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <new>
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -38,105 +38,103 @@ inline int CompareKeysQuick(std::string_view a, std::string_view b) {
   return a.size() < b.size() ? -1 : 1;
 }
 
-// A search waits on each node and then on its key's bytes; fetching both
-// children meanwhile overlaps the next node's wait with this key's.
-template <typename N>
-inline void PrefetchChildren(const N* n) {
-  __builtin_prefetch(n->left);
-  __builtin_prefetch(n->right);
-}
+// Chunks hold at most kChunkMax records: an insert moves half a chunk's
+// slots on average, and a position is found by adding up a page's few chunk
+// sizes. Chunks built whole are filled to kBuildFill, leaving room for
+// inserts.
+constexpr size_t kChunkMax = 128;
+constexpr size_t kBuildFill = 96;
+// Neighbours that together fall to this many records after an erase merge.
+constexpr size_t kMergeAt = kChunkMax / 2;
+// Records longer than this (data rows) keep their own string, moved in:
+// copying them into a chunk's buffer would cost more than it saves.
+constexpr size_t kLongRecord = 256;
+// A chunk's buffer is rewritten once this many of its bytes, and half of
+// them, are unused.
+constexpr size_t kCompactFrom = 1024;
 
-// Calls `fn` on every node of the subtree under `n`, each after its children
-// were noted, so `fn` may end the node. Iterative, so a degenerate tree
-// cannot exhaust the stack.
-template <typename N, typename Fn>
-void ForEachNodeOnce(N* n, Fn fn) {
-  std::vector<N*> stack;
-  if (n) stack.push_back(n);
-  while (!stack.empty()) {
-    N* x = stack.back();
-    stack.pop_back();
-    if (x->left) stack.push_back(x->left);
-    if (x->right) stack.push_back(x->right);
-    fn(x);
-  }
-}
+// How many chunks `n` records built whole take; chunk i of them gets
+// ChunkShare(n, chunks, i) records, so they differ by one at most.
+size_t ChunksFor(size_t n) { return (n + kBuildFill - 1) / kBuildFill; }
+size_t ChunkShare(size_t n, size_t chunks, size_t i) { return n / chunks + (i < n % chunks ? 1 : 0); }
 
 }  // namespace
 
-struct RecordTree::Node {
-  Record record;
-  Node* left = nullptr;
-  Node* right = nullptr;
-  size_t size = 1;
-  uint32_t priority = 0;
-};
-
-// A freed node slot, kept on the tree's list for the next insert.
-struct RecordTree::FreeSlot {
-  FreeSlot* next;
-};
-
-namespace {
-
-// Blocks grow with the tree, so a page of one or two records does not
-// hold room for hundreds.
-constexpr size_t kFirstBlockNodes = 4;
-constexpr size_t kMaxBlockNodes = 256;
-
-}  // namespace
-
-RecordTree::Node* RecordTree::NewBlock(size_t count) {
-  blocks_.reserve(blocks_.size() + 1);
-  Node* block = static_cast<Node*>(::operator new(count * sizeof(Node)));
-  blocks_.push_back(block);
-  return block;
-}
-
-RecordTree::Node* RecordTree::NewNode() {
-  if (free_) {
-    FreeSlot* slot = free_;
-    free_ = slot->next;
-    slot->~FreeSlot();
-    return new (static_cast<void*>(slot)) Node;
+RecordTree::Chunk& RecordTree::Chunk::operator=(Chunk&& other) noexcept {
+  if (this != &other) {
+    FreeOwn();
+    slots = std::move(other.slots);
+    other.slots.clear();
+    bytes = std::move(other.bytes);
+    garbage = other.garbage;
   }
-  if (block_left_ == 0) {
-    const size_t count = next_block_size_ ? next_block_size_ : kFirstBlockNodes;
-    block_next_ = NewBlock(count);
-    block_left_ = count;
-    next_block_size_ = std::min(count * 2, kMaxBlockNodes);
+  return *this;
+}
+
+void RecordTree::Chunk::FreeOwn() {
+  for (Slot& s : slots) delete s.own;
+  slots.clear();
+}
+
+RecordTree::Slot RecordTree::Store(Chunk* c, RecordView view, Record* movable) {
+  if (movable && view.bytes.size() > kLongRecord) {
+    Slot s;
+    s.key_length = view.key_length;
+    s.child = view.child;
+    s.own = new std::string(std::move(movable->bytes));
+    return s;
   }
-  --block_left_;
-  return new (static_cast<void*>(block_next_++)) Node;
+  return Store(c, view.bytes, view.key_length, view.child);
 }
 
-void RecordTree::FreeNode(Node* n) {
-  n->~Node();
-  free_ = new (static_cast<void*>(n)) FreeSlot{free_};
+RecordTree::Slot RecordTree::Store(Chunk* c, std::string_view bytes, uint16_t key_length, uint32_t child) {
+  Slot s;
+  s.key_length = key_length;
+  s.child = child;
+  if (bytes.size() > kLongRecord) {
+    s.own = new std::string(bytes);
+  } else {
+    s.offset = static_cast<uint32_t>(c->bytes.size());
+    s.length = static_cast<uint16_t>(bytes.size());
+    c->bytes.append(bytes);
+  }
+  return s;
 }
 
-void RecordTree::ReleaseBlocks() {
-  for (Node* block : blocks_) ::operator delete(static_cast<void*>(block));
-  blocks_.clear();
-  free_ = nullptr;
-  block_next_ = nullptr;
-  block_left_ = 0;
-  next_block_size_ = 0;
+void RecordTree::MoveSlots(Chunk* src, size_t from, Chunk* dst) {
+  for (size_t i = from; i < src->slots.size(); ++i) {
+    Slot s = src->slots[i];
+    if (!s.own) {
+      src->garbage += s.length;
+      s.offset = static_cast<uint32_t>(dst->bytes.size());
+      dst->bytes.append(src->bytes, src->slots[i].offset, s.length);
+    }
+    dst->slots.push_back(s);
+  }
+  // The long records' strings went along.
+  src->slots.resize(from);
+  MaybeCompact(src);
 }
 
-RecordTree::~RecordTree() {
-  Destroy(root_);
-  ReleaseBlocks();
+// The live bytes gather in a scratch buffer and come back into the chunk's
+// own, which keeps its allocation for the inserts that follow.
+void RecordTree::MaybeCompact(Chunk* c) {
+  if (c->garbage < kCompactFrom || 2 * c->garbage < c->bytes.size()) return;
+  thread_local std::string scratch;
+  scratch.clear();
+  for (Slot& s : c->slots) {
+    if (s.own) continue;
+    const uint32_t offset = static_cast<uint32_t>(scratch.size());
+    scratch.append(c->bytes, s.offset, s.length);
+    s.offset = offset;
+  }
+  c->bytes.assign(scratch);
+  c->garbage = 0;
 }
 
 RecordTree::RecordTree(RecordTree&& other) noexcept
-    : root_(std::exchange(other.root_, nullptr)),
-      seed_(other.seed_),
-      blocks_(std::exchange(other.blocks_, {})),
-      free_(std::exchange(other.free_, nullptr)),
-      block_next_(std::exchange(other.block_next_, nullptr)),
-      block_left_(std::exchange(other.block_left_, 0)),
-      next_block_size_(std::exchange(other.next_block_size_, 0)),
+    : chunks_(std::exchange(other.chunks_, {})),
+      size_(std::exchange(other.size_, 0)),
       packed_mode_(std::exchange(other.packed_mode_, false)),
       packed_(std::move(other.packed_)) {
   other.ForgetFound();
@@ -144,33 +142,21 @@ RecordTree::RecordTree(RecordTree&& other) noexcept
 
 RecordTree& RecordTree::operator=(RecordTree&& other) noexcept {
   if (this != &other) {
-    Destroy(root_);
-    ReleaseBlocks();
-    root_ = std::exchange(other.root_, nullptr);
-    ForgetFound();
-    other.ForgetFound();
-    seed_ = other.seed_;
-    blocks_ = std::exchange(other.blocks_, {});
-    free_ = std::exchange(other.free_, nullptr);
-    block_next_ = std::exchange(other.block_next_, nullptr);
-    block_left_ = std::exchange(other.block_left_, 0);
-    next_block_size_ = std::exchange(other.next_block_size_, 0);
+    chunks_ = std::exchange(other.chunks_, {});
+    size_ = std::exchange(other.size_, 0);
     packed_mode_ = std::exchange(other.packed_mode_, false);
     packed_ = std::move(other.packed_);
+    other.packed_ = PackedPage();
+    ForgetFound();
+    other.ForgetFound();
   }
   return *this;
 }
 
-// Ends the records' lifetimes; the slots go back with the blocks.
-void RecordTree::Destroy(Node* n) {
-  ForEachNodeOnce(n, [](Node* x) { x->~Node(); });
-}
-
 void RecordTree::Clear() {
   ForgetFound();
-  Destroy(root_);
-  root_ = nullptr;
-  ReleaseBlocks();
+  chunks_.clear();
+  size_ = 0;
   packed_mode_ = false;
   packed_ = PackedPage();
 }
@@ -182,13 +168,13 @@ void RecordTree::AdoptPacked(PackedPage&& page) {
 }
 
 void RecordTree::Pack() {
-  if (packed_mode_ || !root_) return;
+  if (packed_mode_ || size_ == 0) return;
   PackedPage page;
-  page.records.reserve(size());
+  page.records.reserve(size_);
   size_t total = 0;
-  ForEachNode([&](const Record& r) { total += r.bytes.size(); });
+  ForEach([&](RecordView r) { total += r.bytes.size(); });
   page.bytes.reserve(total);
-  ForEachNode([&](const Record& r) {
+  ForEach([&](RecordView r) {
     PackedRecord p;
     p.offset = static_cast<uint32_t>(page.bytes.size());
     p.length = static_cast<uint16_t>(r.bytes.size());
@@ -209,81 +195,179 @@ void RecordTree::ReleasePacked(PackedPage* out) {
 
 void RecordTree::Unpack() {
   if (!packed_mode_) return;
-  std::vector<Record> records(packed_.records.size());
-  for (size_t i = 0; i < records.size(); ++i) At(i).CopyTo(&records[i]);
-  BuildFromSorted(std::move(records));
-}
-
-size_t RecordTree::SizeOf(const Node* n) { return n ? n->size : 0; }
-
-void RecordTree::Update(Node* n) { n->size = 1 + SizeOf(n->left) + SizeOf(n->right); }
-
-uint32_t RecordTree::NextPriority() {
-  seed_ ^= seed_ << 13;
-  seed_ ^= seed_ >> 17;
-  seed_ ^= seed_ << 5;
-  return seed_;
-}
-
-void RecordTree::Split(Node* n, size_t pos, Node** left, Node** right) {
-  if (!n) {
-    *left = *right = nullptr;
-    return;
-  }
-  if (SizeOf(n->left) < pos) {
-    Split(n->right, pos - SizeOf(n->left) - 1, &n->right, right);
-    *left = n;
-  } else {
-    Split(n->left, pos, left, &n->left);
-    *right = n;
-  }
-  Update(n);
-}
-
-RecordTree::Node* RecordTree::Merge(Node* a, Node* b) {
-  if (!a) return b;
-  if (!b) return a;
-  if (a->priority >= b->priority) {
-    a->right = Merge(a->right, b);
-    Update(a);
-    return a;
-  }
-  b->left = Merge(a, b->left);
-  Update(b);
-  return b;
-}
-
-RecordTree::Node* RecordTree::NodeAt(size_t pos) const {
-  Node* n = root_;
-  while (n) {
-    size_t ls = SizeOf(n->left);
-    if (pos < ls) {
-      n = n->left;
-    } else if (pos == ls) {
-      return n;
-    } else {
-      pos -= ls + 1;
-      n = n->right;
+  const PackedPage page = std::move(packed_);
+  Clear();
+  const size_t n = page.records.size();
+  if (n == 0) return;
+  const size_t count = ChunksFor(n);
+  chunks_.resize(count);
+  size_t i = 0;
+  for (size_t c = 0; c < count; ++c) {
+    Chunk& chunk = chunks_[c];
+    const size_t share = ChunkShare(n, count, c);
+    chunk.slots.reserve(share);
+    for (size_t j = 0; j < share; ++j) {
+      const PackedRecord& p = page.records[i++];
+      chunk.slots.push_back(
+          Store(&chunk, std::string_view(page.bytes.data() + p.offset, p.length), p.key_length, p.child));
     }
   }
-  return nullptr;
+  size_ = n;
 }
 
-RecordView RecordTree::TreeAt(size_t pos) const {
-  if (found_) {
-    if (found_pos_ == pos) return RecordView(found_->record);
-    if (found_next_ && found_pos_ + 1 == pos) return RecordView(found_next_->record);
+void RecordTree::BuildFromSorted(std::vector<Record>&& records) {
+  Clear();
+  const size_t n = records.size();
+  if (n == 0) return;
+  const size_t count = ChunksFor(n);
+  chunks_.resize(count);
+  size_t i = 0;
+  for (size_t c = 0; c < count; ++c) {
+    Chunk& chunk = chunks_[c];
+    const size_t share = ChunkShare(n, count, c);
+    chunk.slots.reserve(share);
+    for (size_t j = 0; j < share; ++j, ++i) chunk.slots.push_back(Store(&chunk, RecordView(records[i]), &records[i]));
   }
-  const Node* n = NodeAt(pos);
-  found_ = n;
-  found_pos_ = pos;
-  found_next_ = nullptr;
-  return RecordView(n->record);
+  size_ = n;
+  records.clear();
 }
 
-Record& RecordTree::MutableAt(size_t pos) {
+void RecordTree::Lend(std::vector<Record>* out) {
+  out->resize(size());
+  if (packed_mode_) {
+    for (size_t i = 0; i < size(); ++i) {
+      const RecordView r = At(i);
+      (*out)[i].bytes.assign(r.bytes.data(), r.bytes.size());
+      (*out)[i].key_length = r.key_length;
+      (*out)[i].child = r.child;
+    }
+    return;
+  }
+  size_t i = 0;
+  for (Chunk& c : chunks_) {
+    for (Slot& s : c.slots) {
+      Record& r = (*out)[i++];
+      if (s.own) {
+        r.bytes.swap(*s.own);
+      } else {
+        r.bytes.assign(c.bytes.data() + s.offset, s.length);
+      }
+      r.key_length = s.key_length;
+      r.child = s.child;
+    }
+  }
+}
+
+void RecordTree::ReturnLent(std::vector<Record>* out) {
+  if (packed_mode_) return;
+  size_t i = 0;
+  for (Chunk& c : chunks_) {
+    for (Slot& s : c.slots) {
+      Record& r = (*out)[i++];
+      if (s.own) r.bytes.swap(*s.own);
+    }
+  }
+}
+
+RecordTree::Place RecordTree::Locate(size_t pos) const {
+  Place p;
+  if (found_valid_) {
+    p.chunk = found_chunk_;
+    p.start = found_start_;
+  }
+  while (pos < p.start) {
+    --p.chunk;
+    p.start -= chunks_[p.chunk].slots.size();
+  }
+  while (pos - p.start >= chunks_[p.chunk].slots.size()) {
+    p.start += chunks_[p.chunk].slots.size();
+    ++p.chunk;
+  }
+  p.index = pos - p.start;
+  return p;
+}
+
+RecordView RecordTree::SlowAt(size_t pos) const {
+  const Place p = Locate(pos);
+  Remember(p.chunk, p.start);
+  const Chunk& c = chunks_[p.chunk];
+  return c.View(c.slots[p.index]);
+}
+
+void RecordTree::ReplaceAt(size_t pos, std::string_view bytes, uint16_t key_length) {
   Unpack();
-  return NodeAt(pos)->record;
+  const Place p = Locate(pos);
+  Remember(p.chunk, p.start);
+  Chunk& c = chunks_[p.chunk];
+  Slot& s = c.slots[p.index];
+  s.key_length = key_length;
+  if (s.own && bytes.size() > kLongRecord) {
+    s.own->assign(bytes.data(), bytes.size());
+    return;
+  }
+  if (!s.own && bytes.size() <= s.length) {
+    std::memcpy(c.bytes.data() + s.offset, bytes.data(), bytes.size());
+    c.garbage += s.length - bytes.size();
+    s.length = static_cast<uint16_t>(bytes.size());
+    return;
+  }
+  if (s.own) {
+    delete s.own;
+  } else {
+    c.garbage += s.length;
+  }
+  s = Store(&c, bytes, key_length, s.child);
+  MaybeCompact(&c);
+}
+
+void RecordTree::SetChild(size_t pos, uint32_t child) {
+  Unpack();
+  const Place p = Locate(pos);
+  Remember(p.chunk, p.start);
+  chunks_[p.chunk].slots[p.index].child = child;
+}
+
+char* RecordTree::MutableBytes(size_t pos) {
+  Unpack();
+  const Place p = Locate(pos);
+  Remember(p.chunk, p.start);
+  Chunk& c = chunks_[p.chunk];
+  Slot& s = c.slots[p.index];
+  return s.own ? s.own->data() : c.bytes.data() + s.offset;
+}
+
+RecordTree::Place RecordTree::ChunkFor(std::string_view key) const {
+  // The first chunk past the one wanted: the first whose first key is above.
+  size_t lo = 1, hi = chunks_.size();
+  while (lo < hi) {
+    const size_t mid = lo + (hi - lo) / 2;
+    const Chunk& c = chunks_[mid];
+    if (CompareKeysQuick(c.Key(c.slots.front()), key) <= 0) {
+      lo = mid + 1;
+    } else {
+      hi = mid;
+    }
+  }
+  Place p;
+  p.chunk = lo - 1;
+  for (size_t c = 0; c < p.chunk; ++c) p.start += chunks_[c].slots.size();
+  return p;
+}
+
+// First index in the chunk whose key is not below `key` (or above it, with
+// `or_equal`).
+size_t RecordTree::CountBelow(const Chunk& c, std::string_view key, bool or_equal) {
+  const int limit = or_equal ? 1 : 0;
+  size_t lo = 0, hi = c.slots.size();
+  while (lo < hi) {
+    const size_t mid = lo + (hi - lo) / 2;
+    if (CompareKeysQuick(c.Key(c.slots[mid]), key) < limit) {
+      lo = mid + 1;
+    } else {
+      hi = mid;
+    }
+  }
+  return lo;
 }
 
 // Binary search of the packed records: how many keys are below `key`, or
@@ -306,226 +390,172 @@ size_t RecordTree::PackedCountBelow(std::string_view key, bool or_equal) const {
 
 size_t RecordTree::LowerBound(std::string_view key) const {
   if (packed_mode_) return PackedCountBelow(key, false);
-  size_t pos = 0, result = size();
-  const Node* hit = nullptr;
-  Node* n = root_;
-  while (n) {
-    PrefetchChildren(n);
-    if (CompareKeysQuick(n->record.key(), key) >= 0) {
-      result = pos + SizeOf(n->left);
-      hit = n;
-      n = n->left;
-    } else {
-      pos += SizeOf(n->left) + 1;
-      n = n->right;
-    }
+  if (chunks_.empty()) return 0;
+  const Place p = ChunkFor(key);
+  const size_t chunk_size = chunks_[p.chunk].slots.size();
+  const size_t i = CountBelow(chunks_[p.chunk], key, false);
+  if (i < chunk_size) {
+    Remember(p.chunk, p.start);
+  } else if (p.chunk + 1 < chunks_.size()) {
+    Remember(p.chunk + 1, p.start + chunk_size);
   }
-  if (hit) {
-    found_ = hit;
-    found_pos_ = result;
-    found_next_ = nullptr;
-  }
-  return result;
+  return p.start + i;
 }
 
 ptrdiff_t RecordTree::Floor(std::string_view key) const {
   if (packed_mode_) return static_cast<ptrdiff_t>(PackedCountBelow(key, true)) - 1;
-  ptrdiff_t result = -1;
-  size_t pos = 0;
-  const Node* hit = nullptr;
-  const Node* next = nullptr;  // the last node passed on its left: the floor's successor
-  Node* n = root_;
-  while (n) {
-    PrefetchChildren(n);
-    if (CompareKeysQuick(n->record.key(), key) <= 0) {
-      result = static_cast<ptrdiff_t>(pos + SizeOf(n->left));
-      hit = n;
-      pos += SizeOf(n->left) + 1;
-      n = n->right;
-    } else {
-      next = n;
-      n = n->left;
-    }
-  }
-  if (hit) {
-    found_ = hit;
-    found_pos_ = static_cast<size_t>(result);
-    found_next_ = next;
-  }
-  return result;
+  if (chunks_.empty()) return -1;
+  const Place p = ChunkFor(key);
+  const size_t i = CountBelow(chunks_[p.chunk], key, true);
+  // Only the first chunk can hold no record at or below the key.
+  if (i == 0) return -1;
+  Remember(p.chunk, p.start);
+  return static_cast<ptrdiff_t>(p.start + i) - 1;
 }
 
-bool RecordTree::Insert(Record record, size_t* pos) {
-  if (packed_mode_ || pos) {
-    const size_t at = LowerBound(record.key());
-    if (at < size() && At(at).key() == record.key()) return false;
-    if (packed_mode_) {
-      InsertAt(at, std::move(record));
-    } else {
-      InsertByKey(std::move(record));
+bool RecordTree::Insert(Record record, size_t* pos) { return InsertImpl(RecordView(record), &record, pos); }
+
+bool RecordTree::InsertCopy(RecordView record, size_t* pos) { return InsertImpl(record, nullptr, pos); }
+
+bool RecordTree::InsertImpl(RecordView view, Record* movable, size_t* pos) {
+  const std::string_view key = view.key();
+  Place p;
+  if (packed_mode_) {
+    const size_t at = PackedCountBelow(key, false);
+    if (at < size() && At(at).key() == key) return false;
+    Unpack();
+    if (at < size_) {
+      p = Locate(at);
+    } else if (!chunks_.empty()) {
+      p.chunk = chunks_.size() - 1;
+      p.index = chunks_.back().slots.size();
+      p.start = size_ - p.index;
     }
-    if (pos) *pos = at;
-    return true;
+  } else if (!chunks_.empty()) {
+    p = ChunkFor(key);
+    const Chunk& c = chunks_[p.chunk];
+    p.index = CountBelow(c, key, false);
+    // The next chunk starts above the key, so only this one can hold it.
+    if (p.index < c.slots.size() && c.Key(c.slots[p.index]) == key) return false;
   }
-  const std::string_view key = record.key();
-  for (const Node* n = root_; n;) {
-    PrefetchChildren(n);
-    const int c = CompareKeysQuick(n->record.key(), key);
-    if (c == 0) return false;
-    n = c > 0 ? n->left : n->right;
-  }
-  InsertByKey(std::move(record));
+  if (chunks_.empty()) chunks_.emplace_back();
+  if (pos) *pos = p.start + p.index;
+  InsertInChunk(p, view, movable);
   return true;
 }
 
-// The node goes where the key search meets the first node of lower
-// priority, taking that subtree split by its key as children. Unlike a
-// split and two merges by position, only nodes on the search path are
-// read, and that path is in the processor's cache from the check before.
-void RecordTree::InsertByKey(Record record) {
-  ForgetFound();
-  Node* node = NewNode();
-  node->record = std::move(record);
-  node->priority = NextPriority();
-  const std::string_view key = node->record.key();
-  Node** link = &root_;
-  while (*link && (*link)->priority >= node->priority) {
-    Node* n = *link;
-    ++n->size;
-    link = CompareKeysQuick(n->record.key(), key) > 0 ? &n->left : &n->right;
+// A full chunk splits in two, except at the end of the last chunk, where
+// ascending inserts start a new one and leave the full one full.
+void RecordTree::InsertInChunk(Place at, RecordView view, Record* movable) {
+  ++size_;
+  Chunk* c = &chunks_[at.chunk];
+  if (c->slots.size() >= kChunkMax) {
+    if (at.index == c->slots.size() && at.chunk + 1 == chunks_.size()) {
+      const size_t room = c->bytes.size() - c->garbage;
+      chunks_.emplace_back();
+      chunks_.back().bytes.reserve(room);
+      ++at.chunk;
+      at.start += kChunkMax;
+      at.index = 0;
+    } else {
+      const size_t half = kChunkMax / 2;
+      Chunk upper;
+      upper.slots.reserve(kChunkMax);
+      // Room for the half that moves to grow back to a full chunk.
+      upper.bytes.reserve(c->bytes.size() - c->garbage);
+      MoveSlots(c, half, &upper);
+      chunks_.insert(chunks_.begin() + static_cast<ptrdiff_t>(at.chunk) + 1, std::move(upper));
+      if (at.index > half) {
+        at.index -= half;
+        at.start += half;
+        ++at.chunk;
+      }
+    }
+    c = &chunks_[at.chunk];
+    c->slots.reserve(kChunkMax);
   }
-  node->size = 1 + SizeOf(*link);
-  SplitByKey(*link, key, &node->left, &node->right);
-  *link = node;
-}
-
-// Splits the subtree under `n` (no key equal to `key`) into the keys below
-// and above `key`; returns how many went below. Sizes are derived from the
-// path's own nodes, never from a child off the path.
-size_t RecordTree::SplitByKey(Node* n, std::string_view key, Node** below, Node** above) {
-  if (!n) {
-    *below = *above = nullptr;
-    return 0;
-  }
-  const size_t total = n->size;
-  if (CompareKeysQuick(n->record.key(), key) < 0) {
-    const size_t right_size = SizeOf(n->right);
-    const size_t moved_below = SplitByKey(n->right, key, &n->right, above);
-    n->size = total - (right_size - moved_below);
-    *below = n;
-    return n->size;
-  }
-  const size_t kept_below = SplitByKey(n->left, key, below, &n->left);
-  n->size = total - kept_below;
-  *above = n;
-  return kept_below;
+  const Slot s = Store(c, view, movable);
+  c->slots.insert(c->slots.begin() + static_cast<ptrdiff_t>(at.index), s);
+  Remember(at.chunk, at.start);
 }
 
 void RecordTree::InsertAt(size_t pos, Record record) {
   Unpack();
-  ForgetFound();
-  Node* node = NewNode();
-  node->record = std::move(record);
-  node->priority = NextPriority();
-  Node *a, *b;
-  Split(root_, pos, &a, &b);
-  root_ = Merge(Merge(a, node), b);
+  Place p;
+  if (chunks_.empty()) {
+    chunks_.emplace_back();
+  } else if (pos == size_) {
+    p.chunk = chunks_.size() - 1;
+    p.index = chunks_.back().slots.size();
+    p.start = size_ - p.index;
+  } else {
+    p = Locate(pos);
+  }
+  InsertInChunk(p, RecordView(record), &record);
 }
 
 Record RecordTree::EraseAt(size_t pos) {
   Unpack();
+  const Place p = Locate(pos);
+  Chunk& c = chunks_[p.chunk];
+  const Slot s = c.slots[p.index];
+  Record out;
+  out.key_length = s.key_length;
+  out.child = s.child;
+  if (s.own) {
+    out.bytes = std::move(*s.own);
+    delete s.own;
+  } else {
+    out.bytes.assign(c.bytes.data() + s.offset, s.length);
+    c.garbage += s.length;
+  }
+  c.slots.erase(c.slots.begin() + static_cast<ptrdiff_t>(p.index));
+  --size_;
   ForgetFound();
-  Node *a, *b, *mid;
-  Split(root_, pos, &a, &b);
-  Split(b, 1, &mid, &b);
-  Record out = std::move(mid->record);
-  FreeNode(mid);
-  root_ = Merge(a, b);
+  if (c.slots.empty()) {
+    chunks_.erase(chunks_.begin() + static_cast<ptrdiff_t>(p.chunk));
+    return out;
+  }
+  // A chunk that ran low joins a neighbour, so erasing many records does not
+  // leave a long list of short chunks to walk.
+  size_t keep = p.chunk, start = p.start;
+  if (p.chunk > 0 && chunks_[p.chunk - 1].slots.size() + c.slots.size() <= kMergeAt) {
+    keep = p.chunk - 1;
+    start -= chunks_[keep].slots.size();
+  } else if (!(p.chunk + 1 < chunks_.size() && chunks_[p.chunk + 1].slots.size() + c.slots.size() <= kMergeAt)) {
+    MaybeCompact(&c);
+    Remember(p.chunk, p.start);
+    return out;
+  }
+  MoveSlots(&chunks_[keep + 1], 0, &chunks_[keep]);
+  chunks_.erase(chunks_.begin() + static_cast<ptrdiff_t>(keep) + 1);
+  MaybeCompact(&chunks_[keep]);
+  Remember(keep, start);
   return out;
 }
 
 RecordTree RecordTree::SplitOff(size_t pos) {
   Unpack();
-  ForgetFound();
-  Node* upper = nullptr;
-  Split(root_, pos, &root_, &upper);
-  // The upper records move into a block of the new tree, so each tree owns
-  // only its own nodes; their old slots serve this tree's next inserts.
-  std::vector<Record> records;
-  records.reserve(SizeOf(upper));
-  std::vector<Node*> stack;
-  for (Node* n = upper; n || !stack.empty(); n = n->right) {
-    while (n) {
-      stack.push_back(n);
-      n = n->left;
-    }
-    n = stack.back();
-    stack.pop_back();
-    records.push_back(std::move(n->record));
-  }
-  ForEachNodeOnce(upper, [this](Node* x) { FreeNode(x); });
   RecordTree right;
-  right.seed_ = seed_ ^ 0x5bd1e995u;
-  right.BuildFromSorted(std::move(records));
+  if (pos >= size_) return right;
+  const Place p = Locate(pos);
+  ForgetFound();
+  size_t first_moved = p.chunk;
+  if (p.index > 0) {
+    // Sized like the chunk cut: a page of a few long records (data rows)
+    // splits often and should not hold room for a full chunk.
+    Chunk tail;
+    tail.slots.reserve(chunks_[p.chunk].slots.size());
+    tail.bytes.reserve(chunks_[p.chunk].bytes.size() - chunks_[p.chunk].garbage);
+    MoveSlots(&chunks_[p.chunk], p.index, &tail);
+    right.chunks_.push_back(std::move(tail));
+    ++first_moved;
+  }
+  for (size_t c = first_moved; c < chunks_.size(); ++c) right.chunks_.push_back(std::move(chunks_[c]));
+  chunks_.resize(first_moved);
+  right.size_ = size_ - pos;
+  size_ = pos;
   return right;
-}
-
-void RecordTree::ForEachMutable(const std::function<void(Record&)>& fn) {
-  Unpack();
-  ForEachNode([&](const Record& r) { fn(const_cast<Record&>(r)); });
-}
-
-size_t RecordTree::FixSizes(Node* n) {
-  if (!n) return 0;
-  n->size = 1 + FixSizes(n->left) + FixSizes(n->right);
-  return n->size;
-}
-
-// The Cartesian-tree construction: keep the right spine on a stack; a new
-// node adopts the popped part of the spine as its left subtree.
-void RecordTree::BuildFromSorted(std::vector<Record>&& records) {
-  Clear();
-  if (records.empty()) return;
-  Node* slots = NewBlock(records.size());
-  std::vector<Node*> spine;
-  for (size_t i = 0; i < records.size(); ++i) {
-    Record& r = records[i];
-    Node* node = new (static_cast<void*>(&slots[i])) Node;
-    node->record = std::move(r);
-    node->priority = NextPriority();
-    Node* last = nullptr;
-    while (!spine.empty() && spine.back()->priority < node->priority) {
-      last = spine.back();
-      spine.pop_back();
-    }
-    node->left = last;
-    if (!spine.empty()) spine.back()->right = node;
-    spine.push_back(node);
-  }
-  root_ = spine.empty() ? nullptr : spine.front();
-  FixSizes(root_);
-  records.clear();
-}
-
-// Nodes and their bytes lie wherever the inserts left them, so the walk
-// asks for a node's right subtree and bytes as soon as the node is reached
-// on the way down: both arrive while the left subtree is visited.
-void RecordTree::ForEachNode(const std::function<void(const Record&)>& fn) const {
-  std::vector<Node*> stack;
-  stack.reserve(64);
-  Node* n = root_;
-  while (n || !stack.empty()) {
-    while (n) {
-      __builtin_prefetch(n->right);
-      __builtin_prefetch(n->record.bytes.data());
-      stack.push_back(n);
-      n = n->left;
-    }
-    n = stack.back();
-    stack.pop_back();
-    fn(n->record);
-    n = n->right;
-  }
 }
 
 }  // namespace kestrel

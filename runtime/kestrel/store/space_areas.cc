@@ -47,9 +47,10 @@ Outcome PageStore::UpdateParentRef(CachedPage* page, int32_t old_ref) {
     pos = parent->records.Floor(key);
   }
   if (pos < 0) return Fail(Status::Corruption(kCheckParentEntry));
-  Record& entry = parent->records.MutableAt(static_cast<size_t>(pos));
-  if (static_cast<int32_t>(entry.child) != old_ref) return Fail(Status::Corruption(kCheckParentEntry));
-  entry.child = static_cast<uint32_t>(page->ref);
+  if (static_cast<int32_t>(parent->records.At(static_cast<size_t>(pos)).child) != old_ref) {
+    return Fail(Status::Corruption(kCheckParentEntry));
+  }
+  parent->records.SetChild(static_cast<size_t>(pos), static_cast<uint32_t>(page->ref));
   Touch(parent);
   parent_hint_ = parent->ref;
   return Outcome::OK();

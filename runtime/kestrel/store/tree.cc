@@ -319,6 +319,15 @@ Outcome PageStore::InsertInto(std::vector<PathEntry> path, CachedPage* leaf, Rec
   return SplitUpwards(std::move(path), leaf);
 }
 
+Outcome PageStore::InsertCopyInto(std::vector<PathEntry> path, CachedPage* leaf, RecordView record) {
+  record.child = 0;
+  size_t cost = leaf->CostOf(record);
+  if (!leaf->records.InsertCopy(record)) return Fail(Status::Corruption(Check::kDuplicateKey));
+  leaf->expanded += cost;
+  Touch(leaf);
+  return SplitUpwards(std::move(path), leaf);
+}
+
 Outcome PageStore::Insert(Record record) {
   KESTREL_RETURN_IF_FAILED(PrepareWrite(record));
   std::vector<PathEntry> path;
@@ -379,10 +388,9 @@ Outcome PageStore::Update(const Record& record, bool* found) {
   KESTREL_RETURN_IF_FAILED(Descend(record.key(), 0, &path, &leaf));
   size_t pos = leaf->records.LowerBound(record.key());
   if (pos >= leaf->records.size() || leaf->records.At(pos).key() != record.key()) return Outcome::OK();
-  Record& stored = leaf->records.MutableAt(pos);
-  leaf->expanded -= leaf->CostOf(stored);
-  stored.bytes = record.bytes;
-  leaf->expanded += leaf->CostOf(stored);
+  leaf->expanded -= leaf->CostOf(leaf->records.At(pos));
+  leaf->records.ReplaceAt(pos, record.bytes, leaf->records.At(pos).key_length);
+  leaf->expanded += leaf->CostOf(leaf->records.At(pos));
   Touch(leaf);
   *found = true;
   return SplitUpwards(std::move(path), leaf);
@@ -408,12 +416,10 @@ Outcome PageStore::FixAfterRemoval(std::vector<PathEntry> path, CachedPage* page
     if (first_changed && !path.empty()) {
       PathEntry e = path.back();
       path.pop_back();
-      Record& entry = e.page->records.MutableAt(e.pos);
-      e.page->expanded -= e.page->CostOf(entry);
+      e.page->expanded -= e.page->CostOf(e.page->records.At(e.pos));
       std::string_view first = page->records.At(0).key();
-      entry.bytes.assign(first.data(), first.size());
-      entry.key_length = static_cast<uint16_t>(first.size());
-      e.page->expanded += e.page->CostOf(entry);
+      e.page->records.ReplaceAt(e.pos, first, static_cast<uint16_t>(first.size()));
+      e.page->expanded += e.page->CostOf(e.page->records.At(e.pos));
       Touch(e.page);
       page = e.page;
       first_changed = e.pos == 0;
