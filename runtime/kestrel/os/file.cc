@@ -25,7 +25,9 @@ int File::Open(const std::string& path, int mode, bool create, bool truncate,
   // The store always reads, so write-only access still opens for reading.
   bool writable = create ? AccessOf(mode) != kAccessRead : WantsWrite(mode);
   int flags = (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC;
-  if (create) flags |= O_CREAT | (truncate ? O_TRUNC : 0);
+  // Emptying waits until the share modes of other openers have been
+  // checked: a refused create must leave their file as it was.
+  if (create) flags |= O_CREAT;
   int fd = ::open(path.c_str(), flags, 0666);
   if (fd < 0) return ErrnoToCode(errno, path);
   struct stat st;
@@ -36,6 +38,14 @@ int File::Open(const std::string& path, int mode, bool create, bool truncate,
   std::unique_ptr<File> file(new File(fd, path, writable));
   int rc = file->ClaimShareMode(mode);
   if (rc != kOk) return rc;
+  if (create && truncate) {
+    if (writable) {
+      rc = file->Truncate(0);
+    } else if (::truncate(path.c_str(), 0) != 0) {
+      rc = ErrnoToCode(errno, path);
+    }
+    if (rc != kOk) return rc;
+  }
   *out = std::move(file);
   return kOk;
 }

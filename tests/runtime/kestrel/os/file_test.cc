@@ -96,6 +96,16 @@ TEST_F(FileTest, ShareModesRefuseConflictingOpens) {
     std::unique_ptr<File> b;
     EXPECT_EQ(File::Open(path_, c.second, false, false, &b) == kOk, c.second_ok);
   }
+  // A create that would empty the file is refused before it empties it.
+  {
+    auto a = OpenOk(kAccessReadWrite | kDenyWrite);
+    ASSERT_EQ(a->Write(0, "kept", 4), kOk);
+    std::unique_ptr<File> b;
+    EXPECT_EQ(File::Open(path_, kAccessReadWrite | kDenyNone, true, true, &b), kAccessDenied);
+    uint64_t size = 0;
+    ASSERT_EQ(a->Size(&size), kOk);
+    EXPECT_EQ(size, 4u);
+  }
   // A refused opener leaves no marks behind.
   auto a = OpenOk(kAccessReadWrite | kDenyAll);
   a.reset();
