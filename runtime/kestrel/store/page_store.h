@@ -200,6 +200,7 @@ class PageStore {
   Outcome Descend(std::string_view key, int stop_level, std::vector<PathEntry>* path, CachedPage** page,
                   std::string* upper = nullptr, bool* has_upper = nullptr);
   void PlaceInsertCursor(CachedPage* leaf, const std::string& upper, bool has_upper);
+  Outcome DescendPlacingHint(std::string_view key, InsertHint* hint, std::vector<PathEntry>* path, CachedPage** leaf);
   Outcome Leftmost(CachedPage* from, std::vector<PathEntry>* path, CachedPage** leaf);
   Outcome Rightmost(CachedPage* from, std::vector<PathEntry>* path, CachedPage** leaf);
   Outcome SeekGreater(std::string_view key, bool or_equal, Cursor* cursor, bool* found);

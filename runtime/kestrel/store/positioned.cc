@@ -17,15 +17,7 @@ Outcome PageStore::ReadValue(std::string_view key, std::string* value, bool* fou
   } else if (hint) {
     // The hint moves to the leaf found: reads of neighbouring keys, rows of
     // ascending ids above all, then skip the descent.
-    hint->leaf.Reset();
-    KESTREL_RETURN_IF_FAILED(Descend(key, 0, &seek_path_, &leaf, &hint->upper, &hint->unbounded));
-    hint->unbounded = !hint->unbounded;
-    if (seek_path_.empty()) {
-      hint->first.clear();
-    } else {
-      hint->first.assign(seek_path_.back().page->records.At(seek_path_.back().pos).key());
-    }
-    hint->leaf.Attach(leaf);
+    KESTREL_RETURN_IF_FAILED(DescendPlacingHint(key, hint, &seek_path_, &leaf));
     hint->first_version = leaf->version;
   } else {
     KESTREL_RETURN_IF_FAILED(Descend(key, 0, &seek_path_, &leaf));
@@ -84,6 +76,25 @@ CachedPage* PageStore::HintedLeaf(std::string_view key, InsertHint* hint) {
   return leaf;
 }
 
+// Descends to the leaf of `key` and places the hint there; the caller sets
+// the version its `first` holds for.
+Outcome PageStore::DescendPlacingHint(std::string_view key, InsertHint* hint, std::vector<PathEntry>* path,
+                                      CachedPage** leaf) {
+  // Let go first: a descent that fails half-way leaves `upper` unusable.
+  hint->leaf.Reset();
+  KESTREL_RETURN_IF_FAILED(Descend(key, 0, path, leaf, &hint->upper, &hint->unbounded));
+  hint->unbounded = !hint->unbounded;
+  // The separator is at hand, where the leaf's first record would take a
+  // walk through a leaf that scattered keys rarely hit again.
+  if (path->empty()) {
+    hint->first.clear();
+  } else {
+    hint->first.assign(path->back().page->records.At(path->back().pos).key());
+  }
+  hint->leaf.Attach(*leaf);
+  return Outcome::OK();
+}
+
 Outcome PageStore::InsertNear(const Record& record, InsertHint* hint) {
   KESTREL_RETURN_IF_FAILED(PrepareWrite(record));
   const std::string_view key = record.key();
@@ -107,19 +118,8 @@ Outcome PageStore::InsertNear(const Record& record, InsertHint* hint) {
     if (found != leaf) return Fail(Status::Corruption(Check::kTreeShape));
     return SplitUpwards(seek_path_, leaf);
   }
-  // Let go first: a descent that fails half-way leaves `upper` unusable.
-  hint->leaf.Reset();
   std::vector<PathEntry> path;
-  KESTREL_RETURN_IF_FAILED(Descend(key, 0, &path, &leaf, &hint->upper, &hint->unbounded));
-  hint->unbounded = !hint->unbounded;
-  // The separator is at hand, where the leaf's first record would take a
-  // walk through a leaf that scattered keys rarely hit again.
-  if (path.empty()) {
-    hint->first.clear();
-  } else {
-    hint->first.assign(path.back().page->records.At(path.back().pos).key());
-  }
-  hint->leaf.Attach(leaf);
+  KESTREL_RETURN_IF_FAILED(DescendPlacingHint(key, hint, &path, &leaf));
   hint->first_version = UINT64_MAX;  // versions count per page
   KESTREL_RETURN_IF_FAILED(InsertCopyInto(std::move(path), leaf, RecordView(record)));
   if (hint->leaf.page_ == leaf) hint->first_version = leaf->version;

@@ -193,12 +193,10 @@ void RecordTree::ReleasePacked(PackedPage* out) {
   packed_mode_ = false;
 }
 
-void RecordTree::Unpack() {
-  if (!packed_mode_) return;
-  const PackedPage page = std::move(packed_);
-  Clear();
-  const size_t n = page.records.size();
-  if (n == 0) return;
+// Spreads `n` records, in order, evenly over as many chunks as they need;
+// `slot(chunk, i)` stores record i in the chunk.
+template <typename SlotFn>
+void RecordTree::FillChunks(size_t n, SlotFn slot) {
   const size_t count = ChunksFor(n);
   chunks_.resize(count);
   size_t i = 0;
@@ -206,29 +204,26 @@ void RecordTree::Unpack() {
     Chunk& chunk = chunks_[c];
     const size_t share = ChunkShare(n, count, c);
     chunk.slots.reserve(share);
-    for (size_t j = 0; j < share; ++j) {
-      const PackedRecord& p = page.records[i++];
-      chunk.slots.push_back(
-          Store(&chunk, std::string_view(page.bytes.data() + p.offset, p.length), p.key_length, p.child));
-    }
+    for (size_t j = 0; j < share; ++j, ++i) chunk.slots.push_back(slot(&chunk, i));
   }
   size_ = n;
 }
 
+void RecordTree::Unpack() {
+  if (!packed_mode_) return;
+  const PackedPage page = std::move(packed_);
+  Clear();
+  if (page.records.empty()) return;
+  FillChunks(page.records.size(), [&](Chunk* chunk, size_t i) {
+    const PackedRecord& p = page.records[i];
+    return Store(chunk, std::string_view(page.bytes.data() + p.offset, p.length), p.key_length, p.child);
+  });
+}
+
 void RecordTree::BuildFromSorted(std::vector<Record>&& records) {
   Clear();
-  const size_t n = records.size();
-  if (n == 0) return;
-  const size_t count = ChunksFor(n);
-  chunks_.resize(count);
-  size_t i = 0;
-  for (size_t c = 0; c < count; ++c) {
-    Chunk& chunk = chunks_[c];
-    const size_t share = ChunkShare(n, count, c);
-    chunk.slots.reserve(share);
-    for (size_t j = 0; j < share; ++j, ++i) chunk.slots.push_back(Store(&chunk, RecordView(records[i]), &records[i]));
-  }
-  size_ = n;
+  if (records.empty()) return;
+  FillChunks(records.size(), [&](Chunk* chunk, size_t i) { return Store(chunk, RecordView(records[i]), &records[i]); });
   records.clear();
 }
 

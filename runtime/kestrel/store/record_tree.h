@@ -173,6 +173,8 @@ class RecordTree {
   // `movable`, when given, holds the record of `view` and may give up its
   // bytes.
   static Slot Store(Chunk* c, RecordView view, Record* movable);
+  template <typename SlotFn>
+  void FillChunks(size_t n, SlotFn slot);
   static Slot Store(Chunk* c, std::string_view bytes, uint16_t key_length, uint32_t child);
   // Moves slots [from, end) of `src` to the end of `dst`.
   static void MoveSlots(Chunk* src, size_t from, Chunk* dst);
