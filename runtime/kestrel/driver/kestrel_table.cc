@@ -135,14 +135,14 @@ int KestrelTable::RunOp(bool write, const std::function<Outcome()>& body, bool k
   if (!file_) return Post(kErrNotOpen);
   std::lock_guard<std::recursive_mutex> guard(file_->mutex);
   if (restartable && !write) {
-    const Sequence before = seq_;
+    seq_before_ = seq_;  // assigned, not constructed: it keeps its buffers
     Outcome o = Begin(false, true);
     if (o.ok()) o = body();
     if (!o.isRetry()) return Finish(End(false, o));
     // Another process committed while cached pages were being read: start
     // over under the reader slot, from the sequence as it was.
     End(false, Outcome::OK());
-    seq_ = before;
+    seq_ = seq_before_;
   }
   Outcome o = Begin(write);
   if (o.ok() && !keeps_counts) o = file_->ApplyCounts();

@@ -256,6 +256,7 @@ class KestrelTable {
   // the place it found (reused, so a step allocates nothing).
   Cursor seq_cursor_;
   Hit seq_hit_;
+  Sequence seq_before_;  // the sequence as a restartable read found it
   // Per key: the leaf that took this table's last entry of that key.
   std::vector<std::unique_ptr<PageStore::InsertHint>> entry_hints_;
   std::vector<std::optional<Record>> add_entries_;  // Add's key entries, kept for their allocations
