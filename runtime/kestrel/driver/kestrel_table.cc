@@ -84,7 +84,7 @@ int KestrelTable::Finish(Outcome o) {
 
 Outcome KestrelTable::Begin(bool write, bool unlocked_reads) {
   PageStore* store = file_->store.get();
-  store->BeginOperation(unlocked_reads && !write);
+  store->BeginOperation(unlocked_reads);
   // Counts of a write cycle that ended without them are gone with it.
   if (!store->writeMode()) file_->DropCounts();
   if (write) {

@@ -289,6 +289,8 @@ bool PageStore::TryUnlockedHeader() {
   Header h;
   bool empty = false, unchanged = false;
   if (!ReadHeaderAt0(&h, &empty, &unchanged).ok() || !unchanged || empty) return false;
+  // The bytes compared are the ones read last, which a read that adopts
+  // nothing (truncation, say) may have taken past the cache's counter.
   if (h.journalPending() || h.change_counter != header_.change_counter) return false;
   reading_unlocked_ = true;
   header_current_ = true;
@@ -312,7 +314,7 @@ Outcome PageStore::ConfirmUnlockedRead() {
 
 Outcome PageStore::EnsureHeader() {
   if (header_current_) return Outcome::OK();
-  if (!write_mode_ && TryUnlockedHeader()) return Outcome::OK();
+  if (TryUnlockedHeader()) return Outcome::OK();
   if (write_mode_) {
     if (shared_) TakeWriterByte();
   } else if (UsesReaderLocks()) {
