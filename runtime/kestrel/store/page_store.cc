@@ -283,30 +283,36 @@ void PageStore::AdoptHeader(const Header& h) {
 // from and shows no journal. Anything else takes the usual way.
 bool PageStore::TryUnlockedHeader() {
   if (!unlocked_reads_allowed_ || write_mode_ || !UsesReaderLocks() || !header_valid_ || header_changed_ ||
-      held_slot_ >= 0) {
+      held_slot_ >= 0 || !journal_map_.empty()) {
     return false;
   }
-  Header h;
-  bool empty = false, unchanged = false;
-  if (!ReadHeaderAt0(&h, &empty, &unchanged).ok() || !unchanged || empty) return false;
-  // The bytes compared are the ones read last, which a read that adopts
-  // nothing (truncation, say) may have taken past the cache's counter.
-  if (h.journalPending() || h.change_counter != header_.change_counter) return false;
+  if (!HeaderStillCached()) return false;
   reading_unlocked_ = true;
   header_current_ = true;
   return true;
 }
 
-// A page must come from the file: from here on the operation holds the
-// reader slot, and the pages cached so far are still the file's only if
-// no commit happened since the header was read.
-Outcome PageStore::ConfirmUnlockedRead() {
-  reading_unlocked_ = false;
-  TakeReaderSlot();
+// The header at 0 is byte for byte the one the cache was built from, with
+// no journal. The bytes compared are the ones read last, which a read that
+// adopts nothing (truncation, say) may have taken past the cache's counter,
+// hence the counter too.
+bool PageStore::HeaderStillCached() {
   Header h;
-  bool empty = false;
-  KESTREL_RETURN_IF_FAILED(ReadHeaderAt0(&h, &empty));
-  if (!empty && !h.journalPending() && h.change_counter == header_.change_counter) return Outcome::OK();
+  bool empty = false, unchanged = false;
+  if (!ReadHeaderAt0(&h, &empty, &unchanged).ok() || !unchanged || empty) return false;
+  return !h.journalPending() && h.change_counter == header_.change_counter;
+}
+
+// Called after a page was read without the reader slot, before anything is
+// believed of its bytes. A writer changes nothing below the committed end
+// of the data before it writes the journal bounds at 0, and every commit
+// raises the change counter: a header still equal to the one read at the
+// start of the operation means no commit touched the file in between, so
+// the bytes read are the committed ones. Otherwise the operation starts
+// over under the reader slot.
+Outcome PageStore::CheckUnlockedRead() {
+  if (HeaderStillCached()) return Outcome::OK();
+  reading_unlocked_ = false;
   header_current_ = false;  // read again, and adopted, when the operation starts over
   ++restarts_;
   return Outcome::Retry();

@@ -62,9 +62,10 @@ class PageStore {
   // header is byte for byte the one the cache was built from serves cached
   // pages without taking a reader slot: only a commit point changes the
   // header, so those pages are the committed state when the header was
-  // read. The first page it must load takes the slot and reads the header
-  // again; if the file changed meanwhile, the call answers Outcome::Retry()
-  // and the caller ends the operation and runs it again without the option.
+  // read. A page it must load is read without the slot too, and the header
+  // is read again after it; if the file changed meanwhile, the call answers
+  // Outcome::Retry() and the caller ends the operation and runs it again
+  // without the option.
   // Only operations that change nothing and can start over may ask for it.
   void BeginOperation(bool unlocked_reads = false);
   // Ends an operation: releases the reader slot in read mode; in write mode
@@ -167,7 +168,8 @@ class PageStore {
   Outcome EnsureHeader();
   Outcome ReadHeaderAt0(Header* out, bool* empty_file, bool* unchanged = nullptr);
   bool TryUnlockedHeader();
-  Outcome ConfirmUnlockedRead();
+  bool HeaderStillCached();
+  Outcome CheckUnlockedRead();
   Outcome Recover(const Header& at0, Header* effective);
   Outcome DecideByTransactionLink(bool* apply);
   void AdoptHeader(const Header& h);
