@@ -31,11 +31,10 @@ void PageStore::UnpinAll() {
 }
 
 // Reads and decodes a page: from its journal copy when a journal is being
-// read through, else from its own place. In read mode, a load that follows
-// the previous one in its area reads the next pages of the area with it, in
-// a window that doubles while the loads keep following each other: a scan
-// in key order over pages written in that order then costs a read per
-// window instead of a read per page.
+// read through, else from its own place. In read mode the read takes the
+// pages around it in its size area too (see ReadWindow): a walk over
+// neighbouring pages, in key order or not, then costs one read per window
+// instead of one per page.
 Outcome PageStore::LoadPage(int32_t ref, CachedPage** out) {
   if (ref < 0) return Fail(Status::Corruption(Check::kTreeShape));
   int units = 0;
@@ -43,51 +42,85 @@ Outcome PageStore::LoadPage(int32_t ref, CachedPage** out) {
   if (!s.ok()) return Fail(s);
   cache_.Trim();
   const uint64_t position = PagePosition(static_cast<uint32_t>(ref));
-  uint64_t at = position;
-  if (!journal_map_.empty()) {
-    auto it = journal_map_.find(position);
-    if (it != journal_map_.end()) at = it->second;
-  }
-  const bool follows = ref == last_load_ref_ + last_load_units_ && units == last_load_units_;
-  read_ahead_pages_ = follows ? std::min(std::max<uint32_t>(read_ahead_pages_ * 2, kFirstReadAhead), kMaxReadAhead)
-                              : 0;
-  uint32_t extra = 0;
-  if (read_ahead_pages_ > 0 && !write_mode_ && journal_map_.empty()) {
-    const uint32_t area_end = header_.area_end[units];
-    const uint32_t after = static_cast<uint32_t>(ref) + static_cast<uint32_t>(units);
-    if (area_end > after) extra = std::min(read_ahead_pages_, (area_end - after) / static_cast<uint32_t>(units));
-  }
   const size_t page_bytes = static_cast<size_t>(units) * kUnitSize;
-  // One buffer serves every load: a fresh one per page costs more than the read.
-  std::string& image = read_buffer_;
-  image.resize(page_bytes * (1 + extra));
-  size_t got = 0;
-  int rc = ReadPlain(at, image.data(), image.size(), &got);
-  // Even a failed or short read may only be a commit elsewhere.
-  if (reading_unlocked_) KESTREL_RETURN_IF_FAILED(CheckUnlockedRead());
-  if (rc != kOk) return Outcome::Code(rc);
-  if (got < page_bytes) return Fail(Status::Corruption(Check::kShortPageRead));
-  s = AddLoadedPage(ref, units, std::string_view(image.data(), page_bytes), out);
-  if (!s.ok()) return Fail(s);
-  last_load_ref_ = ref;
-  last_load_units_ = units;
-  // Pages read ahead that do not decode as the page of their place are
-  // simply not kept: the tree never led there. The page asked for is held
-  // meanwhile, so making room for them cannot drop it.
-  ++(*out)->pins;
-  for (uint32_t i = 1; i <= extra && (i + 1) * page_bytes <= got; ++i) {
-    const int32_t next = ref + static_cast<int32_t>(i) * units;
-    if (!cache_.Contains(next)) {
-      cache_.Trim();
-      CachedPage* ignored = nullptr;
-      if (!AddLoadedPage(next, units, std::string_view(image.data() + i * page_bytes, page_bytes), &ignored).ok()) {
-        break;
-      }
+  const ReadWindow* w = WindowHolding(position, page_bytes);
+  if (!w) {
+    uint64_t at = position;
+    if (!journal_map_.empty()) {
+      auto it = journal_map_.find(position);
+      if (it != journal_map_.end()) at = it->second;
     }
-    last_load_ref_ = next;
+    const bool windowed = !write_mode_ && journal_map_.empty();
+    ReadWindow* fill = WindowFor(windowed ? units : 0);
+    uint64_t from = at;
+    size_t length = page_bytes;
+    if (windowed) PlaceWindow(*fill, ref, units, &from, &length);
+    fill->valid = false;
+    // The buffers are kept: a fresh one per read costs more than the read.
+    std::string& bytes = fill->bytes;
+    bytes.resize(length);
+    size_t got = 0;
+    int rc = ReadPlain(from, bytes.data(), length, &got);
+    // Even a failed or short read may only be a commit elsewhere.
+    if (reading_unlocked_) KESTREL_RETURN_IF_FAILED(CheckUnlockedRead());
+    if (rc != kOk) return Outcome::Code(rc);
+    if (got < at - from + page_bytes) return Fail(Status::Corruption(Check::kShortPageRead));
+    bytes.resize(got);
+    fill->from = from;
+    fill->counter = header_.change_counter;
+    fill->units = units;
+    fill->valid = windowed;
+    if (!windowed) {
+      s = AddLoadedPage(ref, units, std::string_view(bytes.data() + (at - from), page_bytes), out);
+      return s.ok() ? Outcome::OK() : Fail(s);
+    }
+    w = fill;
   }
-  --(*out)->pins;
-  return Outcome::OK();
+  s = AddLoadedPage(ref, units, std::string_view(w->bytes.data() + (position - w->from), page_bytes), out);
+  return s.ok() ? Outcome::OK() : Fail(s);
+}
+
+const PageStore::ReadWindow* PageStore::WindowHolding(uint64_t position, size_t length) const {
+  if (write_mode_ || !journal_map_.empty()) return nullptr;
+  for (const ReadWindow& w : windows_) {
+    if (w.valid && w.counter == header_.change_counter && position >= w.from &&
+        position + length <= w.from + w.bytes.size()) {
+      return &w;
+    }
+  }
+  return nullptr;
+}
+
+// The window of the page's size area, else the one used least recently.
+PageStore::ReadWindow* PageStore::WindowFor(int units) {
+  ReadWindow* pick = &windows_[0];
+  for (ReadWindow& w : windows_) {
+    if (w.valid && w.units == units) {
+      pick = &w;
+      break;
+    }
+    if (!w.valid || w.last_use < pick->last_use) pick = &w;
+  }
+  pick->last_use = ++window_clock_;
+  return pick;
+}
+
+// A window is about kWindowBytes of the page's size area. A load right
+// after the end of the area's last window reads onwards from the page (a
+// scan); any other load reads as much before the page as after it, since
+// keys lead to neighbouring pages in either direction.
+void PageStore::PlaceWindow(const ReadWindow& w, int32_t ref, int units, uint64_t* from, size_t* length) const {
+  const uint32_t u = static_cast<uint32_t>(units);
+  const uint32_t pages = std::max<uint32_t>(1, static_cast<uint32_t>(kWindowBytes / kUnitSize) / u);
+  const uint32_t page = static_cast<uint32_t>(ref);
+  const uint32_t start = header_.area_start[units];
+  const uint32_t end = header_.area_end[units];
+  if (page < start || page + u > end) return;  // not where its area says: read the page alone
+  const bool onwards = w.valid && w.units == units && PagePosition(page) == w.from + w.bytes.size();
+  const uint32_t before = onwards ? 0 : std::min((pages - 1) / 2, (page - start) / u);
+  const uint32_t after = std::min(pages - 1 - before, (end - page - u) / u);
+  *from = PagePosition(page - before * u);
+  *length = static_cast<size_t>(before + 1 + after) * u * kUnitSize;
 }
 
 Status PageStore::AddLoadedPage(int32_t ref, int units, std::string_view image, CachedPage** out) {
@@ -155,6 +188,7 @@ void PageStore::DropPage(CachedPage* page) {
 }
 
 void PageStore::DropAllPages() {
+  for (ReadWindow& w : windows_) w.valid = false;
   pinned_.clear();
   insert_cursor_.Reset();
   cache_.DropAll();

@@ -1,6 +1,7 @@
 #ifndef RUNTIME_KESTREL_STORE_PAGE_STORE_H_
 #define RUNTIME_KESTREL_STORE_PAGE_STORE_H_
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -271,19 +272,32 @@ class PageStore {
   int32_t next_temp_ = -2;
   PageCache cache_;
   std::vector<CachedPage*> pinned_;
-  std::unordered_map<uint64_t, uint64_t> journal_map_;
-  std::string read_buffer_;  // position -> journal copy (read-through)
+  std::unordered_map<uint64_t, uint64_t> journal_map_;  // position -> journal copy (read-through)
+  // The last reads from the file in read mode, one per size area at most:
+  // the page asked for and the pages of its area around it, as the file
+  // held them under the change counter noted. A page inside one loads
+  // without a read. Only pages actually asked for are decoded and cached,
+  // so reading around costs the cache nothing.
+  struct ReadWindow {
+    uint64_t from = 0;
+    std::string bytes;
+    uint32_t counter = 0;
+    int units = 0;
+    uint64_t last_use = 0;
+    bool valid = false;
+  };
+  static constexpr size_t kWindowBytes = 8192;
+  static constexpr size_t kWindows = 4;
+  const ReadWindow* WindowHolding(uint64_t position, size_t length) const;
+  ReadWindow* WindowFor(int units);
+  void PlaceWindow(const ReadWindow& w, int32_t ref, int units, uint64_t* from, size_t* length) const;
+  std::array<ReadWindow, kWindows> windows_;
+  uint64_t window_clock_ = 0;
   // The header bytes decoded last and what they gave: an unchanged file
   // reads the same 512 bytes at every operation.
   std::string last_header_bytes_;
   Header last_header_;
   std::string decode_scratch_;        // expanded stream of a compressed page
-  // Read-ahead: the page loaded last (or read ahead last) and the window.
-  static constexpr uint32_t kFirstReadAhead = 4;
-  static constexpr uint32_t kMaxReadAhead = 16;
-  int32_t last_load_ref_ = -1;
-  int last_load_units_ = 0;
-  uint32_t read_ahead_pages_ = 0;
   std::vector<PathEntry> seek_path_;  // reused by every search, so searching allocates nothing
 
   Page measure_lent_;  // carries a page's records while it is measured
