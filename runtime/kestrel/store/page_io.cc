@@ -106,17 +106,19 @@ PageStore::ReadWindow* PageStore::WindowFor(int units) {
 }
 
 // A window is about kWindowBytes of the page's size area. A load right
-// after the end of the area's last window reads onwards from the page (a
-// scan); any other load reads as much before the page as after it, since
-// keys lead to neighbouring pages in either direction.
+// after the end of the area's last window reads onwards from the page, in
+// a window twice as long as that one up to kMaxWindowBytes (a scan); any
+// other load reads as much before the page as after it, since keys lead to
+// neighbouring pages in either direction.
 void PageStore::PlaceWindow(const ReadWindow& w, int32_t ref, int units, uint64_t* from, size_t* length) const {
   const uint32_t u = static_cast<uint32_t>(units);
-  const uint32_t pages = std::max<uint32_t>(1, static_cast<uint32_t>(kWindowBytes / kUnitSize) / u);
   const uint32_t page = static_cast<uint32_t>(ref);
   const uint32_t start = header_.area_start[units];
   const uint32_t end = header_.area_end[units];
   if (page < start || page + u > end) return;  // not where its area says: read the page alone
   const bool onwards = w.valid && w.units == units && PagePosition(page) == w.from + w.bytes.size();
+  const size_t bytes = onwards ? std::min(std::max(2 * w.bytes.size(), kWindowBytes), kMaxWindowBytes) : kWindowBytes;
+  const uint32_t pages = std::max<uint32_t>(1, static_cast<uint32_t>(bytes / kUnitSize) / u);
   const uint32_t before = onwards ? 0 : std::min((pages - 1) / 2, (page - start) / u);
   const uint32_t after = std::min(pages - 1 - before, (end - page - u) / u);
   *from = PagePosition(page - before * u);

@@ -287,6 +287,7 @@ class PageStore {
     bool valid = false;
   };
   static constexpr size_t kWindowBytes = 8192;
+  static constexpr size_t kMaxWindowBytes = 128 * 1024;
   static constexpr size_t kWindows = 4;
   const ReadWindow* WindowHolding(uint64_t position, size_t length) const;
   ReadWindow* WindowFor(int units);

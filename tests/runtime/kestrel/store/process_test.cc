@@ -7,6 +7,7 @@
 #include <chrono>
 #include <random>
 #include <thread>
+#include <vector>
 
 #include "runtime/kestrel/os/file.h"
 #include "runtime/kestrel/os/lock_layout.h"
@@ -178,6 +179,43 @@ TEST_F(ProcessTest, DriverLocksConflictNestAndLogRefusals) {
 
 namespace kestrel::testing {
 namespace {
+
+// A load reads the pages around the one asked for and keeps those bytes
+// for later loads. They must never serve a page once a commit, made
+// elsewhere or by the reader itself, changed the file: every change here is
+// followed by reads of the changed record and its neighbours, some of them
+// through pages the reader's small cache no longer holds.
+TEST_F(ProcessTest, PagesReadAroundALoadNeverOutliveTheirState) {
+  constexpr uint32_t kRecords = 4000;
+  auto writer = Open();
+  ASSERT_TRUE(Write(*writer, [&]() -> Outcome {
+                for (uint32_t k = 0; k < kRecords; ++k) KESTREL_RETURN_IF_FAILED(writer->Insert(Rec(k, 60)));
+                return Outcome::OK();
+              }).ok());
+  auto reader = Open();
+  std::vector<uint32_t> salt(kRecords, 0);
+  std::mt19937 rng(11);
+  Cursor c;
+  bool found = false;
+  for (int round = 1; round <= 400; ++round) {
+    const uint32_t k = rng() % kRecords;
+    // Often the reader has just read around k, so the bytes of k's page may
+    // sit in what it read without being decoded yet.
+    reader->BeginOperation(true);
+    ASSERT_TRUE(reader->Find(Key((k + kRecords - 40) % kRecords), &c, &found).ok() && found);
+    reader->EndOperation();
+    PageStore& changer = round % 4 == 0 ? *reader : *writer;
+    salt[k] = static_cast<uint32_t>(round);
+    ASSERT_TRUE(Write(changer, [&]() -> Outcome { return changer.Update(Rec(k, 60, salt[k]), &found); }).ok());
+    reader->BeginOperation(true);
+    for (uint32_t d : {0u, 1u, 35u, kRecords - 35}) {
+      const uint32_t j = (k + d) % kRecords;
+      ASSERT_TRUE(reader->Find(Key(j), &c, &found).ok() && found);
+      ASSERT_EQ(c.value(), Rec(j, 60, salt[j]).value()) << "record " << j << " in round " << round;
+    }
+    reader->EndOperation();
+  }
+}
 
 // A read that may skip the reader slot never takes it while the file is
 // unchanged, not even to load pages: it checks the header again after every
