@@ -183,8 +183,8 @@ class KestrelTable {
   // Statistics counts left pending by earlier operations are written before
   // `body` runs unless it only reads rows and keys or only changes counts
   // (`keeps_counts`). A `restartable` body only reads and changes nothing
-  // but the sequence before its last read: it may be served from cached
-  // pages without the reader slot and then run a second time (see
+  // but the sequence before its last read: it may run without the reader
+  // slot and then run a second time (see
   // PageStore::BeginOperation).
   int RunOp(bool write, const std::function<Outcome()>& body, bool keeps_counts = false, bool restartable = false);
   int Reading(const std::function<Outcome()>& body);

@@ -22,9 +22,9 @@ class Outcome {
     o.code_ = code;
     return o;
   }
-  // A read served from cached pages without the reader slot met a page it
-  // had to load while another process had committed meanwhile: the
-  // operation must run again from its start (see PageStore::BeginOperation).
+  // A read without the reader slot loaded a page while another process
+  // committed: the operation must run again from its start (see
+  // PageStore::BeginOperation).
   static Outcome Retry() { return Code(kRetryCode); }
 
   bool ok() const { return code_ == 0; }

@@ -161,9 +161,8 @@ TEST_F(ProcessTest, NextFollowsChangesMadeElsewhereBetweenReads) {
   EXPECT_EQ(child.Join(), 0);
 }
 
-// Reads served from cached pages skip the reader slot; one that meets a
-// commit made elsewhere before its first page load starts over (the store's
-// tests show the restart itself). Here reads and commits run side by side:
+// Reads skip the reader slot; one that loads a page while a commit is made
+// elsewhere starts over (the store's tests show the restart itself). Here reads and commits run side by side:
 // restarts happen, every read still ends, and rows come in key order.
 TEST_F(ProcessTest, ReadsDuringCommitsElsewhereNeverMixTwoStates) {
   constexpr int kRows = 20000;
