@@ -43,8 +43,10 @@ Outcome PageStore::LoadPage(int32_t ref, CachedPage** out) {
   cache_.Trim();
   const uint64_t position = PagePosition(static_cast<uint32_t>(ref));
   const size_t page_bytes = static_cast<size_t>(units) * kUnitSize;
-  const ReadWindow* w = WindowHolding(position, page_bytes);
-  if (!w) {
+  const char* image = nullptr;
+  if (const ReadWindow* w = WindowHolding(position, page_bytes)) {
+    image = w->bytes.data() + (position - w->from);
+  } else {
     uint64_t at = position;
     if (!journal_map_.empty()) {
       auto it = journal_map_.find(position);
@@ -70,13 +72,9 @@ Outcome PageStore::LoadPage(int32_t ref, CachedPage** out) {
     fill->counter = header_.change_counter;
     fill->units = units;
     fill->valid = windowed;
-    if (!windowed) {
-      s = AddLoadedPage(ref, units, std::string_view(bytes.data() + (at - from), page_bytes), out);
-      return s.ok() ? Outcome::OK() : Fail(s);
-    }
-    w = fill;
+    image = bytes.data() + (at - from);
   }
-  s = AddLoadedPage(ref, units, std::string_view(w->bytes.data() + (position - w->from), page_bytes), out);
+  s = AddLoadedPage(ref, units, std::string_view(image, page_bytes), out);
   return s.ok() ? Outcome::OK() : Fail(s);
 }
 

@@ -27,10 +27,7 @@ int RunCheck(const std::string& path, std::string* output) {
 TEST_F(KrlCheckTest, SoundFilePassesDamagedFileFailsWithThree) {
   {
     auto s = Open();
-    ASSERT_TRUE(Write(*s, [&]() -> Outcome {
-                  for (uint32_t k = 0; k < 300; ++k) KESTREL_RETURN_IF_FAILED(s->Insert(Rec(k, 400)));
-                  return Outcome::OK();
-                }).ok());
+    ASSERT_TRUE(InsertRecords(*s, 0, 300, 400).ok());
   }
   std::string out;
   EXPECT_EQ(RunCheck(path_, &out), 0) << out;

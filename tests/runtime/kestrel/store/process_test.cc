@@ -188,10 +188,7 @@ namespace {
 TEST_F(ProcessTest, PagesReadAroundALoadNeverOutliveTheirState) {
   constexpr uint32_t kRecords = 4000;
   auto writer = Open();
-  ASSERT_TRUE(Write(*writer, [&]() -> Outcome {
-                for (uint32_t k = 0; k < kRecords; ++k) KESTREL_RETURN_IF_FAILED(writer->Insert(Rec(k, 60)));
-                return Outcome::OK();
-              }).ok());
+  ASSERT_TRUE(InsertRecords(*writer, 0, kRecords, 60).ok());
   auto reader = Open();
   std::vector<uint32_t> salt(kRecords, 0);
   std::mt19937 rng(11);
@@ -225,10 +222,7 @@ TEST_F(ProcessTest, PagesReadAroundALoadNeverOutliveTheirState) {
 // state.
 TEST_F(ProcessTest, UnlockedReadsCheckTheHeaderAfterEveryLoad) {
   auto reader = Open();
-  ASSERT_TRUE(Write(*reader, [&]() -> Outcome {
-                for (uint32_t k = 0; k < 3000; ++k) KESTREL_RETURN_IF_FAILED(reader->Insert(Rec(k, 200)));
-                return Outcome::OK();
-              }).ok());
+  ASSERT_TRUE(InsertRecords(*reader, 0, 3000, 200).ok());
   reader = Open();  // nothing cached
   std::unique_ptr<File> probe;
   ASSERT_EQ(File::Open(path_, 0x42, false, false, &probe), 0);

@@ -76,6 +76,14 @@ class StoreTest : public ::testing::Test {
     return s.EndOperation();
   }
 
+  // Records first to end - 1 of `length` bytes, in one commit.
+  static Outcome InsertRecords(PageStore& s, uint32_t first, uint32_t end, size_t length) {
+    return Write(s, [&]() -> Outcome {
+      for (uint32_t k = first; k < end; ++k) KESTREL_RETURN_IF_FAILED(s.Insert(Rec(k, length)));
+      return Outcome::OK();
+    });
+  }
+
   static Contents ReadAll(PageStore& s) {
     Contents out;
     s.BeginOperation();

@@ -141,10 +141,7 @@ TEST_F(TreeTest, SplitThresholds) {
 
 TEST_F(TreeTest, DeletingEveryRecordRemovesEmptyPagesButNeverTheSentinel) {
   auto s = Open();
-  ASSERT_TRUE(Write(*s, [&]() -> Outcome {
-                for (uint32_t k = 1; k <= 400; ++k) KESTREL_RETURN_IF_FAILED(s->Insert(Rec(k, 700)));
-                return Outcome::OK();
-              }).ok());
+  ASSERT_TRUE(InsertRecords(*s, 1, 401, 700).ok());
   uint64_t full = std::filesystem::file_size(path_);
   // A block in the middle spans whole leaves: their pages and entries go.
   Contents model = ReadAll(*s);
@@ -362,10 +359,7 @@ TEST_F(TreeTest, MisuseAndDamageAreTypedFailures) {
   });
   EXPECT_EQ(dup.checkNumber(), static_cast<int>(Check::kDuplicateKey));
   s = Open();
-  ASSERT_TRUE(Write(*s, [&]() -> Outcome {
-                for (uint32_t k = 0; k < 200; ++k) KESTREL_RETURN_IF_FAILED(s->Insert(Rec(k, 500)));
-                return Outcome::OK();
-              }).ok());
+  ASSERT_TRUE(InsertRecords(*s, 0, 200, 500).ok());
   s.reset();
   // Scribble over the middle of the page space.
   uint64_t size = std::filesystem::file_size(path_);
@@ -435,10 +429,7 @@ namespace {
 TEST_F(TreeTest, EmptyAreasAnywhereOnDiskAreHandled) {
   {
     auto s = Open();
-    ASSERT_TRUE(Write(*s, [&]() -> Outcome {
-                  for (uint32_t k = 0; k < 60; ++k) KESTREL_RETURN_IF_FAILED(s->Insert(Rec(k, 900)));
-                  return Outcome::OK();
-                }).ok());
+    ASSERT_TRUE(InsertRecords(*s, 0, 60, 900).ok());
   }
   Header h;
   {
