@@ -142,8 +142,11 @@ TEST(FieldCellTest, CellsAreCheckedAgainstTheirField) {
       {&subject, "QVM:QVP_FECHANAC", "1/2/1970", "01/02/1970", ""},
       {&subject, "QVM:QVP_FECHANAC", "29/02/2024", "29/02/2024", ""},
       {&subject, "QVM:QVP_FECHANAC", "29/02/2023", nullptr, "invalid date"},
-      {&subject, "QVM:QVP_FECHANAC", "1970-02-01", nullptr, "invalid date"},
+      {&subject, "QVM:QVP_FECHANAC", "1970-02-01", "01/02/1970", ""},
+      {&subject, "QVM:QVP_FECHANAC", "2023-02-29", nullptr, "invalid date"},
+      {&subject, "QVM:QVP_FECHANAC", "1970-2-1", nullptr, "invalid date"},
       {&subject, "QVM:QVP_FECHANAC", "01/02/70", nullptr, "invalid date"},
+      {&subject, "QVM:QVP_FECHANAC", "02/25/1987", nullptr, "invalid date"},
       {&subject, "QVM:QVP_FECHANAC", "", "", ""},
       {&subject, "QVM:DIVISION", "4\xC2\xBA" "A", "4\xC2\xBA" "A", ""},  // 4ºA: 3 bytes in the file
       {&subject, "QVM:DIVISION", "ABCDE", nullptr, "text too long: 5 characters, at most 4"},
