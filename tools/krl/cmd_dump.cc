@@ -74,7 +74,7 @@ Status DumpTable(const KestrelFile& file, const TableInfo& t, std::ostream& out)
 int Run(const std::vector<std::string>& args, Io& io) {
   if (args.empty() || args.size() > 2) {
     io.err << "usage: krl dump FILE [TABLE]\n";
-    return kExitUsage;
+    return kExitFailed;
   }
   KestrelFile file;
   if (int rc = LoadOrReport(&file, args[0], io); rc != kExitOk) return rc;
@@ -83,7 +83,7 @@ int Run(const std::vector<std::string>& args, Io& io) {
     const TableInfo* t = file.FindTable(args[1]);
     if (!t) {
       io.err << "krl: " << args[0] << ": no table " << args[1] << "\n";
-      return kExitUsage;
+      return kExitFailed;
     }
     tables.push_back(t);
   } else {
