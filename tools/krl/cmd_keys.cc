@@ -40,16 +40,15 @@ Status DumpKey(const KestrelFile& file, const TableInfo& t, size_t key_number, s
     if (key.duplicates() && kestrel::Get32BE(comps.data() + width) != id) {
       return Status::Corruption(Check::kRecordValue);
     }
-    std::string line = "{\"id\":" + std::to_string(id) + ",\"key\":[";
+    Json values = Json::array();
     size_t pos = 0;
     for (size_t c = 0; c < key.components.size(); ++c) {
       const kestrel::FieldDef& f = d.fields[key.components[c].field];
       const std::string raw = kestrel::DecodeComponent(f, key.components[c].descending(), comps.substr(pos, f.size));
       pos += f.size;
-      if (c) line += ",";
-      line += FieldJson(f, raw);
+      values.push_back(FieldJson(f, raw));
     }
-    out << line << "]}\n";
+    out << JsonLine(Json{{"id", id}, {"key", std::move(values)}}) << "\n";
   }
   return Status::OK();
 }
