@@ -9,6 +9,7 @@
 #include "runtime/core/file_ops.h"
 #include "runtime/core/file_records.h"
 #include "runtime/core/file_sequence.h"
+#include "runtime/core/file_state.h"
 #include "tests/runtime/kestrel/driver/child_process.h"
 
 namespace fwtest {
@@ -375,6 +376,36 @@ TEST_F(FileManagerTest, SavedBuffersAndStatesComeBack) {
   items.RestoreBuffer(buffer);  // 0: nothing saved under it
   ASSERT_EQ(assertions().size(), 1u);
   EXPECT_NE(assertions()[0].find("Restore handle is invalid"), std::string::npos);
+  items.Close();
+}
+
+TEST_F(FileManagerTest, RestoringIntoAFileThatCannotReopenStillFreesTheSavedState) {
+  SeedItems(file.get(), &errors, {{"A", 1, "ONE"}, {"A", 2, "TWO"}});
+  auto wrapped = ItemsFile(path, "WRAPPED");
+  TestAccess items(wrapped.get(), &errors, ItemKeys());
+  items.Open();
+  items.UseFile(fw::kUseRead);
+  rt::SetKey(items.Block(), 0);
+  ASSERT_EQ(items.Next(), Level::Benign);
+  uint16_t state = items.SaveFile();
+  ASSERT_NE(state, 0);
+  ASSERT_EQ(rt::savedStateCount(items.Block()), 1u);
+
+  // Closed, then the open is refused: the restore cannot use the file.
+  items.Close();
+  intercept = [](int32_t op, rt::FileControlBlock&, rt::DriverArgs&) -> int32_t {
+    return op == rt::Op_OPEN ? 5 : -1;
+  };
+  items.Open();
+  items.set(kName, "TYPED");
+  items.RestoreFile(state);
+  intercept = nullptr;
+  EXPECT_EQ(state, 0);
+  EXPECT_TRUE(items.Saved.empty());
+  EXPECT_TRUE(items.Buffers.empty());
+  EXPECT_EQ(rt::savedStateCount(items.Block()), 0u);
+  EXPECT_EQ(items.text(kName), "TYPED");  // nothing restored
+  EXPECT_TRUE(assertions().empty());
   items.Close();
 }
 
