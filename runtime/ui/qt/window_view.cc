@@ -157,6 +157,9 @@ void WindowView::createControl(Control& c) {
     case Ctl_Button: {
       auto* b = new QPushButton(this);
       b->setAutoDefault(false);
+      // A click does not take the focus itself: the engine moves it when
+      // the program lets the click's "EVENT:Selecting" through.
+      b->setFocusPolicy(Qt::TabFocus);
       connect(b, &QPushButton::clicked, this, [this, n] { window_->inputClick(n, Mouse_Left); });
       w = b;
       break;
