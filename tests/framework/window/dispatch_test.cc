@@ -15,6 +15,7 @@
 #include "runtime/ui/event_codes.h"
 #include "runtime/ui/headless_backend.h"
 #include "runtime/ui/key_codes.h"
+#include "runtime/ui/use_var.h"
 #include "runtime/ui/view/bindings.h"
 #include "runtime/ui/window.h"
 
@@ -307,6 +308,102 @@ TEST_F(Dispatch, WindowPositionSurvivesTheSettingsFile) {
   EXPECT_EQ(again.prop(0, ui::Prop_Xpos).toInt(), ui::Auto);
   ini.Kill();
   std::remove(path.c_str());
+}
+
+// A TakeAccepted that calls another procedure first and the inherited
+// operation last still finds its own accepted control afterwards.
+TEST_F(Dispatch, HandlerSeesItsOwnEventAfterAnInnerProcedureReturns) {
+  struct Outer : Proc {
+    Proc* inner = nullptr;
+    int fieldAfterInner = -1;
+    Level TakeAccepted() override {
+      inner->Run();
+      fieldAfterInner = ui::Engine::current().field();
+      return WindowManager::TakeAccepted();
+    }
+  };
+  Outer outer;
+  Proc inner;
+  outer.inner = &inner;
+  hb.then([&] { outer.window.select(2); });
+  hb.then([&] { outer.window.inputClick(2, ui::Mouse_Left); });  // a button entry: Completed
+  // The inner procedure's window opens on top and ends by its own button.
+  hb.then([&] { inner.window.inputClick(1, ui::Mouse_Left); });
+  hb.then([&] { inner.window.inputClick(2, ui::Mouse_Left); });
+  EXPECT_EQ(outer.Run(), fw::Response_Completed);
+  EXPECT_EQ(inner.Response, fw::Response_Completed);
+  EXPECT_EQ(outer.fieldAfterInner, 2);
+  EXPECT_EQ(hb.idleCloses, 0);
+}
+
+// A manager that opens no window (as edit-in-place) runs its loop on the
+// window of the event being handled: it posts, selects and redisplays
+// there, and sees every event until it ends its loop.
+TEST_F(Dispatch, ManagerWithoutAWindowLoopsOnTheWindowOfTheEvent) {
+  struct Inline : fw::WindowManager {
+    Log seen;
+    Level Init() override {
+      Level r = WindowManager::Init();
+      Select(2);
+      Post(ui::Event_Notify);
+      return r;
+    }
+    Level TakeEvent() override {
+      ui::Engine& e = ui::Engine::current();
+      seen.push_back(std::to_string(e.event()) + "/" + std::to_string(e.field()));
+      return e.event() == ui::Event_Accepted ? Level::Fatal : Level::Benign;
+    }
+  };
+  struct Outer : Proc {
+    Inline edit;
+    Level TakeAccepted() override {
+      if (ui::Engine::current().field() == 1) edit.Run();
+      return WindowManager::TakeAccepted();
+    }
+  };
+  Outer outer;
+  Probe probe("outer", log);
+  outer.components = {&probe};
+  hb.then([&] {
+    log.clear();
+    outer.window.inputClick(1, ui::Mouse_Left);
+  });
+  hb.then([&] { outer.window.inputClick(2, ui::Mouse_Left); });  // ends the inline loop
+  hb.then([&] { outer.window.inputClick(2, ui::Mouse_Left); });  // ends the window
+  EXPECT_EQ(outer.Run(), fw::Response_Completed);
+  EXPECT_EQ(outer.edit.seen, (Log{"257/2", "522/0", "1/2"}));
+  EXPECT_EQ(outer.edit.MyWindow, nullptr);
+  // The outer window's component saw none of the inline loop's events.
+  EXPECT_EQ(std::count(log.begin(), log.end(), "outer 522"), 0);
+  EXPECT_EQ(std::count(log.begin(), log.end(), "outer 1"), 1);
+}
+
+// A refused value beeps, shows the variable again and selects the control.
+TEST_F(Dispatch, RejectedValueBeepsRedisplaysAndSelectsAgain) {
+  Proc p;
+  int32_t number = 7;
+  ui::Int32Var var(&number);
+  ui::ControlDef entry;
+  entry.type = ui::Ctl_Entry;
+  entry.text = "@n14";
+  int n = p.window.create(entry);
+  p.window.bind(n, &var);
+  int focusAfter = 0;
+  std::string screenAfter;
+  hb.then([&] {
+    p.window.select(n);
+    p.window.inputText(n, "99999999999");  // beyond the variable's range
+    p.window.inputKey(n, ui::Key_Tab);
+  });
+  hb.then([&] {
+    focusAfter = p.window.focus();
+    screenAfter = p.window.prop(n, ui::Prop_ScreenText).toString();
+  });
+  p.Run();
+  EXPECT_EQ(hb.beeps, 1);
+  EXPECT_EQ(focusAfter, n);
+  EXPECT_EQ(ui::PropValue(screenAfter).toInt(), 7);
+  EXPECT_EQ(number, 7);
 }
 
 }  // namespace

@@ -115,6 +115,7 @@ class ItemForm : public fw::WindowManager {
   bool refuseInsert = false;  // PrimeFields refuses the insert
   std::function<void()> afterOpen;      // runs in Init once the window is open
   std::function<void()> duringInsert;   // runs once, inside the first insert
+  fw::FileManager* updateFile = nullptr;  // saved and restored with the record
   fw::ToolbarClass* toolbar = nullptr;
   int32_t vcr = 0;
 
@@ -129,6 +130,7 @@ class ItemForm : public fw::WindowManager {
     AddHistoryFile(access_.Block(), history_);
     AddHistoryField(kName, kNameField + 1);
     AddItem(kCancel, fw::Response_Cancelled);
+    if (updateFile) AddUpdateFile(updateFile);
     OKControl = kOk;
     SaveControl = kSave;
     relate_.Open();
@@ -324,6 +326,22 @@ class FormTest : public ::testing::Test {
       other.Close();
     }).join();
   }
+  // The caller's part of an insert: the file open and a primed record.
+  void PrimeForInsert() {
+    ASSERT_EQ(access->Open(), fw::Level::Benign);
+    ASSERT_EQ(access->PrimeRecord(), fw::Level::Benign);
+  }
+  // Another station deletes record `num`.
+  void DeleteElsewhere(int num) {
+    std::thread([&] {
+      ItemsAccess other(file.get(), &errors);
+      ASSERT_EQ(other.Open(), fw::Level::Benign);
+      other.set(kNum, std::to_string(num));
+      ASSERT_EQ(other.TryFetch(0), fw::Level::Benign);
+      ASSERT_EQ(rt::Delete(other.Block()), 0);
+      other.Close();
+    }).join();
+  }
   // Reads record `num` into the buffer, watched, as a browse does before
   // calling a change or delete form.
   void Load(int num) {
@@ -347,7 +365,9 @@ class FormTest : public ::testing::Test {
     script.start(form.window);
     uint8_t r = form.Call();
     EXPECT_FALSE(script.timedOut);
-    if (scripted) EXPECT_TRUE(script.finished());
+    if (scripted) {
+      EXPECT_TRUE(script.finished());
+    }
     return r;
   }
 

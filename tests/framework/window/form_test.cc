@@ -13,11 +13,6 @@ using fw::Response_Completed;
 
 class Form : public FormTest {
  protected:
-  // The caller's part of an insert: the file open and a primed record.
-  void PrimeForInsert() {
-    ASSERT_EQ(access->Open(), fw::Level::Benign);
-    ASSERT_EQ(access->PrimeRecord(), fw::Level::Benign);
-  }
   std::string BufferName() { return access->text(kNum) + ":" + access->text(kNameField); }
 };
 
