@@ -110,6 +110,8 @@ class Window {
   void inputChoice(int number, int choice);
   void inputSpin(int number, long long value);  // spin box stepped to value  // drop-down list or sheet tab chosen
   void inputCheck(int number, bool checked);
+  // An image's scroll bars moved by the user (positions 0..255).
+  void inputImageScroll(int number, int hpos, int vpos);
   // The list's own scroll bar: a scroll event, or "EVENT:ScrollDrag" with
   // the thumb at pos (0..100).
   void inputScroll(int list, int event, int pos = 0);

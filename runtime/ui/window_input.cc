@@ -274,6 +274,13 @@ void Window::inputCheck(int number, bool checked) {
   press(*c, Mouse_Left);
 }
 
+void Window::inputImageScroll(int number, int hpos, int vpos) {
+  if (Control* c = control(number); c && c->type() == Ctl_Image) {
+    c->image.hpos = std::clamp(hpos, 0, 255);
+    c->image.vpos = std::clamp(vpos, 0, 255);
+  }
+}
+
 void Window::inputScroll(int list, int event, int pos) {
   Control* c = control(list);
   if (!c || !c->isList()) return;

@@ -73,8 +73,10 @@ bool WindowView::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::FocusIn: {
       // An editable combo's focus sits in its line edit.
       bool mouse = static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason;
-      if (watched == widget(n) || (c->type() == Ctl_Combo && qobject_cast<QLineEdit*>(watched)))
+      if (watched == widget(n) || (c->type() == Ctl_Combo && qobject_cast<QLineEdit*>(watched))) {
+        showMessageFor(*c);
         window_->inputFocus(n, mouse ? Mouse_Left : 0);
+      }
       return false;
     }
     case QEvent::MouseButtonPress:

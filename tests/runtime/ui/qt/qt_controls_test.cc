@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTabBar>
 #include <QTableView>
@@ -124,7 +125,7 @@ TEST_F(QtControls, EveryKindGetsItsWidgetWithDefinitionState) {
   QFrame* line = widget<QFrame>(w, 7);
   EXPECT_GT(line->width(), 10 * line->height());
   EXPECT_NE(widget<QFrame>(w, 8), nullptr);
-  EXPECT_FALSE(widget<QLabel>(w, 9)->pixmap().isNull());
+  EXPECT_FALSE(QtBackend::controlWidget(w, 9)->findChild<QLabel*>("picture")->pixmap().isNull());
   EXPECT_EQ(widget<QProgressBar>(w, 10)->value(), 40);
   QTableView* list = widget<QTableView>(w, 11);
   ASSERT_NE(list, nullptr);
@@ -273,7 +274,8 @@ TEST_F(QtControls, SpinBoxStatusBarCursorAndMouseOnImage) {
   EXPECT_GE(zone->mapTo(QtBackend::windowWidget(w), QPoint(0, 0)).y(),
             QtBackend::controlWidget(w, 2)->geometry().bottom());
   QWidget* image = QtBackend::controlWidget(w, 2);
-  EXPECT_EQ(image->cursor().shape(), Qt::CrossCursor);
+  EXPECT_EQ(image->cursor().shape(), Qt::BitmapCursor);  // the drawn magnifier
+  EXPECT_FALSE(image->cursor().pixmap().isNull());
   QTest::mouseClick(image, Qt::LeftButton, {}, QPoint(image->width() / 2, image->height() / 2));
   Engine& e = Engine::current();
   int selections = 0;
@@ -432,15 +434,64 @@ TEST_F(QtControls, ImageShowsPictureFileAtControlSizeAndKnowsItsOwnSize) {
   d.controls = {def(Ctl_Image, file.string(), 10, 10, 100, 100)};
   Window w(d);
   w.open();
-  auto* label = qobject_cast<QLabel*>(QtBackend::controlWidget(w, 1));
+  QWidget* control = QtBackend::controlWidget(w, 1);
+  auto* label = control->findChild<QLabel*>("picture");
   ASSERT_NE(label, nullptr);
   EXPECT_EQ(label->pixmap().size(), label->size());
+  EXPECT_EQ(label->size(), control->size());
   auto* view = static_cast<qt::WindowView*>(QtBackend::windowWidget(w));
   EXPECT_EQ(w.prop(1, Prop_ImageWidth).toInt(), view->dluFromPx(200));
   EXPECT_EQ(w.prop(1, Prop_ImageHeight).toInt(), view->dluFromPy(300));
   w.setProp(1, Prop_Width, 150);  // zoom: the picture follows the control
   EXPECT_EQ(label->pixmap().width(), view->px(150));
   EXPECT_EQ(w.prop(1, Prop_Width).toInt(), 150);
+  w.close();
+  fs::remove(file);
+}
+
+// A zoomed page: the picture at its full size inside the control's area,
+// scrolled by bars whose positions run 0..255 both ways; the right button
+// released over it is an alert key.
+TEST_F(QtControls, ImageDrawnAtFullSizeScrollsAndReportsTheRightRelease) {
+  namespace fs = std::filesystem;
+  fs::path file = fs::temp_directory_path() / ("qv_zoom_" + std::to_string(::getpid()) + ".png");
+  QImage page(200, 300, QImage::Format_RGB32);
+  page.fill(Qt::white);
+  ASSERT_TRUE(page.save(QString::fromStdString(file.string())));
+  WindowDef d;
+  d.width = 300, d.height = 300;
+  d.controls = {def(Ctl_Image, file.string(), 0, 0, 100, 100)};
+  d.controls[0].alerts = {Mouse_Left};
+  Window w(d);
+  w.open();
+  w.setProp(1, Prop_DrawWidth, 400);
+  w.setProp(1, Prop_DrawHeight, 600);
+  w.setProp(1, Prop_HScroll, 1);
+  w.setProp(1, Prop_VScroll, 1);
+  w.setProp(1, Prop_HScrollPos, 255);
+  w.setProp(1, Prop_VScrollPos, 128);
+  auto* area = dynamic_cast<QAbstractScrollArea*>(QtBackend::controlWidget(w, 1));
+  ASSERT_NE(area, nullptr);
+  auto* view = static_cast<qt::WindowView*>(QtBackend::windowWidget(w));
+  auto* label = area->findChild<QLabel*>("picture");
+  EXPECT_EQ(label->pixmap().size(), QSize(view->px(400), view->py(600)));
+  QScrollBar* h = area->horizontalScrollBar();
+  QScrollBar* v = area->verticalScrollBar();
+  EXPECT_TRUE(h->isVisibleTo(area) && v->isVisibleTo(area));
+  ASSERT_GT(h->maximum(), 0);
+  EXPECT_EQ(h->value(), h->maximum());
+  EXPECT_NEAR(v->value(), v->maximum() / 2, 2);
+  // The user scrolls: the engine reads the position in 0..255.
+  h->setValue(0);
+  v->setValue(v->maximum());
+  EXPECT_EQ(w.prop(1, Prop_HScrollPos).toInt(), 0);
+  EXPECT_EQ(w.prop(1, Prop_VScrollPos).toInt(), 255);
+  QTest::mouseRelease(label, Qt::RightButton, {}, QPoint(10, 10));
+  Engine& e = Engine::current();
+  while (e.wait(w) && e.event() != Event_AlertKey) {
+  }
+  EXPECT_EQ(e.field(), 1);
+  EXPECT_EQ(e.keyCode(), Mouse_RightUp);
   w.close();
   fs::remove(file);
 }
