@@ -27,6 +27,7 @@
 #include <thread>
 
 #include "runtime/core/message_presenter.h"
+#include "runtime/ui/accept_loop.h"
 #include "runtime/ui/engine.h"
 #include "runtime/ui/event_codes.h"
 #include "runtime/ui/key_codes.h"
@@ -494,6 +495,63 @@ TEST_F(QtControls, ImageDrawnAtFullSizeScrollsAndReportsTheRightRelease) {
   EXPECT_EQ(e.keyCode(), Mouse_RightUp);
   w.close();
   fs::remove(file);
+}
+
+}  // namespace
+
+namespace {
+
+// Clicks through real widgets: a button click asks with Selecting before the
+// focus moves, a click into an entry reports the mouse key, and a resize the
+// program refuses puts the window back.
+TEST_F(QtControls, ClicksAskBeforeTheFocusMovesAndARefusedResizeIsUndone) {
+  WindowDef d;
+  d.width = 200, d.height = 100;
+  d.controls = {def(Ctl_Entry, "@s10", 4, 4, 60, 12), def(Ctl_Entry, "@s10", 4, 20, 60, 12),
+                def(Ctl_Button, "OK", 4, 40, 40, 14)};
+  Window w(d);
+  w.open();
+  QWidget* button = QtBackend::controlWidget(w, 3);
+  auto* view = static_cast<qt::WindowView*>(QtBackend::windowWidget(w));
+  constexpr int kDone = 0x7FF0;
+  struct Got {
+    int event, field, key;
+  };
+  std::vector<Got> got;
+  bool refusedOnce = false;
+  QTimer::singleShot(0, view, [&] { QTest::mouseClick(button, Qt::LeftButton); });
+  {
+    AcceptLoop loop(w);
+    while (loop.next()) {
+      Engine& e = Engine::current();
+      if (e.event() == kDone) break;
+      if (e.event() <= Event_Selecting || e.event() == Event_Size) got.push_back({e.event(), e.field(), e.keyCode()});
+      if (e.event() == Event_Selecting && !refusedOnce) {
+        // Refused: nothing is pressed and the focus stays; the second click goes through.
+        refusedOnce = true;
+        loop.cycle();
+        EXPECT_EQ(QApplication::focusWidget(), QtBackend::controlWidget(w, 1));
+        QTimer::singleShot(0, view, [&] { QTest::mouseClick(button, Qt::LeftButton); });
+      } else if (e.event() == Event_Accepted && e.field() == 3) {
+        QTimer::singleShot(0, view, [&] { QTest::mouseClick(QtBackend::controlWidget(w, 2), Qt::LeftButton); });
+      } else if (e.event() == Event_Selected && e.field() == 2) {
+        QTimer::singleShot(0, view, [&] { view->resize(view->width() + 60, view->height() + 40); });
+      } else if (e.event() == Event_Size) {
+        loop.cycle();
+        e.post(kDone, 0, &w);
+      }
+    }
+  }
+  std::vector<std::vector<int>> seen;
+  for (const Got& g : got) seen.push_back({g.event, g.field, g.key});
+  std::vector<std::vector<int>> expected = {{Event_Selecting, 3, Mouse_Left}, {Event_Selecting, 3, Mouse_Left},
+                                            {Event_Selected, 3, Mouse_Left},  {Event_Accepted, 3, Mouse_Left},
+                                            {Event_Selected, 2, Mouse_Left},  {Event_Size, 0, Mouse_Left}};
+  EXPECT_EQ(seen, expected);
+  EXPECT_EQ(w.prop(0, Prop_Width).toInt(), 200);
+  QCoreApplication::processEvents();
+  EXPECT_NEAR(view->width(), view->px(200), 1);
+  w.close();
 }
 
 }  // namespace
