@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "runtime/ui/engine.h"
+#include "runtime/ui/qt/qt_backend.h"
 #include "runtime/ui/qt/window_view.h"
 #include "runtime/ui/window.h"
 
@@ -59,12 +60,21 @@ bool InputQueue::eventFilter(QObject* watched, QEvent* event) {
   if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != view) return false;
   Window* window = view->window();
   std::shared_ptr<QEvent> held(event->clone());
-  QPointer<QWindow> target(qw);
-  window->engine().queueInput(window, [target, held] {
-    if (!target) return;
+  QPointer<QWindow> origin(qw);
+  // Keys go where typing goes when their turn comes: to the engine's target
+  // window, which is the form a key before them opened. Clicks stay with the
+  // window they were made on, and go with it when it closes.
+  const bool key = event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease;
+  Engine& engine = window->engine();
+  engine.queueInput(key ? nullptr : window, [origin, held, key, &engine] {
+    QWindow* to = origin;
+    if (key)
+      if (Window* t = engine.target())
+        if (QWidget* w = QtBackend::windowWidget(*t); w && w->windowHandle()) to = w->windowHandle();
+    if (!to) return;
     QEvent* outer = replaying;
     replaying = held.get();
-    QCoreApplication::sendEvent(target, held.get());
+    QCoreApplication::sendEvent(to, held.get());
     replaying = outer;
   });
   event->accept();

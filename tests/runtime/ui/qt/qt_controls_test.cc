@@ -9,6 +9,8 @@
 #include <QFrame>
 #include <QHeaderView>
 #include <QImage>
+#include <QKeyEvent>
+#include <QWindow>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -552,6 +554,37 @@ TEST_F(QtControls, ClicksAskBeforeTheFocusMovesAndARefusedResizeIsUndone) {
   QCoreApplication::processEvents();
   EXPECT_NEAR(view->width(), view->px(200), 1);
   w.close();
+}
+
+}  // namespace
+
+namespace {
+
+// Keys typed at a window just before the program opens another one on top
+// of it (the typist saw the form coming) go to the new window.
+TEST_F(QtControls, KeysTypedBeforeAWindowOpensGoToTheNewWindow) {
+  WindowDef d;
+  d.controls = {def(Ctl_Entry, "@s10", 4, 4, 60, 12), def(Ctl_Button, "OK", 4, 20, 40, 14)};
+  Window caller(d), form(d);
+  caller.open();
+  QWindow* typedAt = QtBackend::windowWidget(caller)->windowHandle();
+  ASSERT_NE(typedAt, nullptr);
+  for (int key : {Qt::Key_A, Qt::Key_N, Qt::Key_A, Qt::Key_Tab}) {
+    QString text = key == Qt::Key_Tab ? QString() : QString(QChar(key)).toLower();
+    QCoreApplication::postEvent(typedAt, new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier, text));
+    QCoreApplication::postEvent(typedAt, new QKeyEvent(QEvent::KeyRelease, key, Qt::NoModifier, text));
+  }
+  QCoreApplication::processEvents();  // the keys reach the caller's window and wait there
+  std::string name;
+  StringVar var(&name, 10);
+  form.bind(1, &var);
+  form.open(&caller);
+  Engine& e = Engine::current();
+  while (e.wait(form) && e.event() != Event_CloseDown && !(e.event() == Event_Accepted && e.field() == 1)) {
+  }
+  EXPECT_EQ(name, "ana       ");
+  form.close();
+  caller.close();
 }
 
 }  // namespace
