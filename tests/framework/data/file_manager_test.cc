@@ -186,6 +186,50 @@ TEST_F(FileManagerTest, NumbersFollowTheHighestOfTheSamePrefix) {
   items.Close();
 }
 
+TEST_F(FileManagerTest, AliasNumbersThroughItsFileAndOwnsTheNumberedRecord) {
+  SeedItems(file.get(), &errors, {{"A", 1, "ONE"}, {"A", 2, "TWO"}});
+  TestAccess items(file.get(), &errors, ItemKeys());
+  auto alias_file = ItemsFile(path);
+  TestAccess alias(alias_file.get(), &errors, ItemKeys(0));
+  alias.AliasedFile = &items;
+  items.Open();
+  alias.Open();
+
+  // Primed through the aliased file, inserted through the alias: one record.
+  alias.UseFile(fw::kUseRead);
+  rt::Clear(alias.Block());
+  alias.set(kPrefix, "A");
+  ASSERT_EQ(alias.PrimeRecord(true), Level::Benign);
+  EXPECT_EQ(alias.text(kNum), "3");
+  EXPECT_TRUE(alias.GetAutoIncDone());
+  alias.set(kName, "THREE");
+  ASSERT_EQ(alias.Insert(), Level::Benign);
+  EXPECT_EQ(rt::Records(items.Block()), 3);
+
+  // A numbered record given up is removed again.
+  rt::Clear(alias.Block());
+  alias.set(kPrefix, "A");
+  ASSERT_EQ(alias.PrimeRecord(true), Level::Benign);
+  EXPECT_EQ(rt::Records(items.Block()), 4);
+  EXPECT_EQ(alias.CancelAutoInc(), Level::Benign);
+  EXPECT_EQ(rt::Records(items.Block()), 3);
+
+  // Inserted without priming: numbered through the aliased file all the same.
+  rt::Clear(alias.Block());
+  alias.set(kPrefix, "A");
+  alias.set(kName, "FOUR");
+  ASSERT_EQ(alias.Insert(), Level::Benign);
+  EXPECT_EQ(alias.text(kNum), "4");
+  EXPECT_EQ(rt::Records(items.Block()), 4);
+  EXPECT_TRUE(assertions().empty());
+  EXPECT_TRUE(errors.ids.empty());
+  alias.Close();
+  std::vector<std::string> names;
+  for (const Item& it : ReadAll(items)) names.push_back(it.prefix + std::to_string(it.num) + " " + it.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"A1 ONE", "A2 TWO", "A3 THREE", "A4 FOUR"}));
+  items.Close();
+}
+
 TEST_F(FileManagerTest, ThreeFailedNumberingsAskAndYesStartsAfresh) {
   struct Case {
     bool yes;
