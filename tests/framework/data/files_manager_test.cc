@@ -141,6 +141,7 @@ TEST_F(FilesManagerTest, SharedServerKeepsItsFileOpenWhileAnyThreadUsesIt) {
     users.emplace_back([&] {
       for (int i = 0; i < 25; ++i) {
         if (server->OpenFile(0x42) != 0) ++failed;
+        std::this_thread::sleep_for(std::chrono::microseconds(500));  // in use for a while
         if (!shared.instance().open) ++closedWhileUsed;
         if (server->CloseFile() != 0) ++failed;
       }
