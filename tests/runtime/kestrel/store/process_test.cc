@@ -161,7 +161,7 @@ TEST_F(ProcessTest, DriverLocksConflictNestAndLogRefusals) {
   auto a = Open();
   auto b = Open();
   std::vector<std::string> log;
-  b->setLockLog([&](const std::string& line) { log.push_back(line); });
+  b->setLog([&](const std::string& line) { log.push_back(line); });
   ASSERT_TRUE(a->TryDriverLock(5));
   ASSERT_TRUE(a->TryDriverLock(5));  // nested
   EXPECT_FALSE(b->TryDriverLock(5));
