@@ -184,7 +184,9 @@ bool OnFlush(const std::string& path, bool* fail) {
   if (skip) return true;
   if (!*fail && recording) {
     // The model decides what is durable: the disk itself need not be asked.
+    // `path` is a file, or a directory whose new entries now stay.
     pending.erase(path);
+    for (auto it = created.begin(); it != created.end();) it = it->second == path ? created.erase(it) : std::next(it);
     return true;
   }
   return false;

@@ -1,10 +1,13 @@
 // What one process sees of another's holds, table locks and changes.
+#include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <cstdio>
 #include <random>
 
 #include "child_process.h"
 #include "driver_fixture.h"
+#include "runtime/kestrel/driver/file_log.h"
 #include "runtime/kestrel/driver/transaction.h"
 
 namespace kestrel::testing {
@@ -219,6 +222,68 @@ TEST_F(ProcessTest, ReadsDuringCommitsElsewhereNeverMixTwoStates) {
   child.Signal();
   EXPECT_GT(restarts, 0u) << "no read met a commit in " << scans << " scans";
   EXPECT_EQ(child.Join(), 0);
+}
+
+// Holds and table locks exclude each other whatever the openers' access:
+// two read-only processes cannot hold one record or lock one table, and
+// every refusal is logged while logging is on.
+TEST_F(ProcessTest, ReadOnlyOpenersExcludeEachOtherAndRefusalsAreLogged) {
+  ChildProcess child([&](ChildProcess& c) {
+    KestrelTable t(StudentDecl(name));
+    if (t.Open(0x40) != 0) return 1;
+    t.Hold();
+    if (t.GetById(id) != 0 || t.Lock() != 0) return 2;
+    c.Signal();
+    if (!c.Await()) return 3;
+    return t.Close();
+  });
+  ASSERT_TRUE(child.Await());
+  std::vector<std::string> log;
+  SetFileLog([&](const std::string& line) { log.push_back(line); });
+  KestrelTable t(StudentDecl(name));
+  ASSERT_EQ(t.Open(0x40), 0);
+  t.Hold(0);
+  EXPECT_EQ(t.GetById(id), kErrHeld);
+  EXPECT_EQ(t.Lock(1), kErrTableLocked);
+  SetFileLog(nullptr);
+  auto logged = [&](const std::string& head) {
+    return std::any_of(log.begin(), log.end(), [&](const std::string& l) { return l.rfind(head, 0) == 0; });
+  };
+  EXPECT_TRUE(logged("LockFile failed with error "));
+  EXPECT_TRUE(logged("Locking failed with error "));
+  child.Signal();
+  EXPECT_EQ(child.Join(), 0);
+  ASSERT_EQ(t.Lock(), 0);
+  t.Hold();
+  EXPECT_EQ(t.GetById(id), 0);
+}
+
+// Remove of a file's last table while another process uses the file: the
+// file stays (error 5), and what that process writes afterwards is there.
+TEST_F(ProcessTest, RemoveLeavesAFileAnotherProcessUses) {
+  ChildProcess child([&](ChildProcess& c) {
+    KestrelTable t(StudentDecl(name));
+    if (t.Share() != 0) return 1;
+    c.Signal();
+    if (!c.Await()) return 2;
+    SetRow(t, 2, "Later");
+    t.memos() = {""};
+    if (t.Add() != 0) return 3;
+    return t.Close();
+  });
+  ASSERT_TRUE(child.Await());
+  KestrelTable t(StudentDecl(name));
+  EXPECT_EQ(t.Remove(), kErrAccessDenied);
+  EXPECT_TRUE(std::filesystem::exists(dir.File("shared.KRL")));
+  child.Signal();
+  ASSERT_EQ(child.Join(), 0);
+  ASSERT_EQ(t.Share(), 0);
+  uint32_t n = 0;
+  ASSERT_EQ(t.Records(&n), 0);
+  EXPECT_EQ(n, 2u);
+  ASSERT_EQ(t.Close(), 0);
+  EXPECT_EQ(t.Remove(), 0);  // nobody else left
+  EXPECT_FALSE(std::filesystem::exists(dir.File("shared.KRL")));
 }
 
 }  // namespace
