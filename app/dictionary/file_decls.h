@@ -16,6 +16,11 @@ const rt::FileDeclPtr& QVMATERIASDecl();  // subjects with their teachers
 const rt::FileDeclPtr& QVAPRENDEDecl();   // prioritized contents of a subject
 const rt::FileDeclPtr& QVLIBRETADecl();   // grade book: one record per student and subject
 
+// The history of grade changes: one record per changed field of a saved
+// grade-book row (see app/gradebook/grade_history.h). Not one of the five:
+// made on first use, and a folder without it works as before.
+const rt::FileDeclPtr& QVHISTORIADecl();
+
 // All five, in the dictionary's order (QVLIBRETA first).
 std::array<rt::FileDeclPtr, 5> AllFileDecls();
 

@@ -1,0 +1,192 @@
+#include "app/gradebook/grade_history.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <filesystem>
+#include <system_error>
+
+#include "app/dictionary/file_decls.h"
+#include "app/gradebook/grade_book_record.h"
+#include "app/graderules/grade_rules.h"
+#include "runtime/core/error_state.h"
+#include "runtime/core/file_access.h"
+#include "runtime/core/file_field.h"
+#include "runtime/core/file_records.h"
+#include "runtime/core/file_sequence.h"
+#include "runtime/core/std_date.h"
+#include "runtime/core/std_time.h"
+#include "runtime/kestrel/driver/kestrel_driver.h"
+
+namespace app {
+
+namespace {
+
+constexpr std::int32_t kFileNotFound = 2;
+constexpr std::int32_t kFileSystemError = 90;
+
+// The history's fields, looked up once.
+struct Fields {
+  int subject, student, field, before, after, final_grade, status, dni, program, date, time;
+
+  Fields() {
+    const rt::FileDecl& d = *QVHISTORIADecl();
+    subject = d.findField("QVH:COD_MATERIA");
+    student = d.findField("QVH:NRO_LEGAJO");
+    field = d.findField("QVH:CAMPO");
+    before = d.findField("QVH:ANTERIOR");
+    after = d.findField("QVH:NUEVO");
+    final_grade = d.findField("QVH:FINAL");
+    status = d.findField("QVH:ETADO");
+    dni = d.findField("QVH:DNI_DOCENTE");
+    program = d.findField("QVH:PROGRAMA");
+    date = d.findField("QVH:FECHA");
+    time = d.findField("QVH:HORA");
+  }
+};
+
+const Fields& HistoryFields() {
+  static const Fields fields;
+  return fields;
+}
+
+std::string InFolder(const std::string& folder, const std::string& name) {
+  return folder.empty() ? name : (std::filesystem::path(folder) / name).string();
+}
+
+std::int32_t FileSystemFailure(const std::string& path, const std::error_code& ec) {
+  rt::postFileError(path, ec.message());
+  rt::postError(kFileSystemError);
+  return kFileSystemError;
+}
+
+}  // namespace
+
+GradeHistory::GradeHistory(std::string folder)
+    : folder_(std::move(folder)), block_(std::make_unique<rt::FileControlBlock>(QVHISTORIADecl())) {
+  kestrel::RegisterKestrelDriver();
+  block_->name = path();
+}
+
+GradeHistory::~GradeHistory() { Close(); }
+
+std::string GradeHistory::path() const { return InFolder(folder_, kFileName); }
+
+bool GradeHistory::Exists() const {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(path(), ec);
+}
+
+bool GradeHistory::IsOpen() const { return block_->open; }
+
+void GradeHistory::Close() {
+  if (block_->open) rt::Close(*block_);
+}
+
+std::int32_t GradeHistory::CreateInPlace() {
+  // Made complete under a name no other process uses, then linked to the
+  // real name, which fails rather than replace a history another process
+  // has just made (and may already be writing).
+  static std::atomic<unsigned> serial{0};
+  const std::string temp = InFolder(folder_, ".QVHISTORIA-" + std::to_string(::getpid()) + "-" +
+                                                 std::to_string(serial++) + ".KRL");
+  rt::FileControlBlock scratch(QVHISTORIADecl());
+  scratch.name = temp;
+  std::int32_t rc = rt::Create(scratch);
+  rt::Close(scratch);
+  std::error_code ec;
+  if (rc == 0) {
+    std::filesystem::create_hard_link(temp, path(), ec);
+    if (!ec) created_ = true;
+    if (ec == std::errc::file_exists) ec.clear();
+  }
+  std::error_code ignored;
+  std::filesystem::remove(temp, ignored);
+  if (rc != 0) return rc;
+  return ec ? FileSystemFailure(path(), ec) : 0;
+}
+
+std::int32_t GradeHistory::Open() {
+  created_ = false;
+  if (block_->open) return 0;
+  if (!Exists()) {
+    if (const std::int32_t rc = CreateInPlace(); rc != 0) return rc;
+  }
+  return rt::Open(*block_, rt::kAccessReadWrite | rt::kShareDenyNone);
+}
+
+std::int32_t GradeHistory::OpenForReading() {
+  if (block_->open) return 0;
+  if (!Exists()) {
+    rt::postFileError(path());
+    rt::postError(kFileNotFound);
+    return kFileNotFound;
+  }
+  return rt::Open(*block_, rt::kAccessRead | rt::kShareDenyNone);
+}
+
+std::int32_t GradeHistory::Append(std::span<const std::uint8_t> before, std::span<const std::uint8_t> after,
+                                  const GradeAuthor& author, std::int32_t date, std::int32_t time) {
+  appended_ = 0;
+  const std::vector<GradeFieldChange> changes = GradeFieldChanges(before, after);
+  if (changes.empty()) return 0;
+  GradeBookRecord row(after);
+  ApplyGradeRules(row.Row());
+
+  const Fields& f = HistoryFields();
+  rt::FileControlBlock& h = *block_;
+  for (const GradeFieldChange& c : changes) {
+    h.clearBuffers();
+    rt::setInteger(h, f.subject, row.subject());
+    rt::setInteger(h, f.student, row.student());
+    rt::setText(h, f.field, c.field);
+    rt::setText(h, f.before, c.before);
+    rt::setText(h, f.after, c.after);
+    rt::setDecimal(h, f.final_grade, row.final_grade());
+    rt::setText(h, f.status, row.status());
+    rt::setInteger(h, f.dni, author.dni);
+    rt::setText(h, f.program, author.program);
+    rt::setDate(h, f.date, date);
+    rt::setInteger(h, f.time, time);
+    if (const std::int32_t rc = rt::Add(h); rc != 0) return rc;
+    ++appended_;
+  }
+  return 0;
+}
+
+std::int32_t GradeHistory::Read(std::int32_t subject, std::int32_t student,
+                                std::vector<GradeHistoryEntry>* entries) {
+  constexpr std::int32_t kEndOfFile = 33;
+  const Fields& f = HistoryFields();
+  rt::FileControlBlock& h = *block_;
+  auto text = [&h](int field) {
+    std::string s = rt::getText(h, field).value_or("");
+    s.erase(s.find_last_not_of(' ') + 1);
+    return s;
+  };
+  auto integer = [&h](int field) { return static_cast<std::int32_t>(rt::getInteger(h, field).value_or(0)); };
+  std::int32_t rc = rt::SetFile(h);
+  while (rc == 0 && (rc = rt::Next(h)) == 0) {
+    if (integer(f.subject) != subject || (student != 0 && integer(f.student) != student)) continue;
+    GradeHistoryEntry& e = entries->emplace_back();
+    e.subject = subject;
+    e.student = integer(f.student);
+    e.field = text(f.field);
+    e.before = text(f.before);
+    e.after = text(f.after);
+    e.final_grade = rt::getDecimal(h, f.final_grade).value_or(rt::Decimal::Invalid());
+    e.status = text(f.status);
+    e.dni = integer(f.dni);
+    e.program = text(f.program);
+    e.date = rt::getDate(h, f.date).value_or(0);
+    e.time = integer(f.time);
+  }
+  return rc == kEndOfFile ? 0 : rc;
+}
+
+std::int32_t GradeHistory::Append(std::span<const std::uint8_t> before, std::span<const std::uint8_t> after,
+                                  const GradeAuthor& author) {
+  return Append(before, after, author, rt::Today(), rt::Clock());
+}
+
+}  // namespace app
