@@ -99,8 +99,8 @@ class Window {
                   int zone = Zone_Field);
   // Where the mouse was pressed, in the window's dialog units; before inputClick.
   void inputMousePosition(int xDlu, int yDlu) { mouseX_ = xDlu, mouseY_ = yDlu; }
-  void inputChoice(int number, int choice);
-  void inputSpin(int number, long long value);  // spin box stepped to value  // drop-down list or sheet tab chosen
+  void inputChoice(int number, int choice);     // drop-down list or sheet tab chosen
+  void inputSpin(int number, long long value);  // spin box stepped to value
   void inputCheck(int number, bool checked);
   // The list's own scroll bar: a scroll event, or "EVENT:ScrollDrag" with
   // the thumb at pos (0..100).
@@ -116,7 +116,7 @@ class Window {
   // Called by the event loop before each wait: runs one step of an
   // accept-all pass. Returns true when it posted an event.
   bool stepAcceptAll();
-  long long timerDue = 0;        // engine bookkeeping (ms)
+  long long timerDue = 0;      // engine bookkeeping (ms)
   bool snapshotTaken = false;  // see snapshot.h
   void* backendData = nullptr;
 
@@ -144,9 +144,9 @@ class Window {
   bool acceptAll_ = false;
   int acceptPos_ = 0;  // index into controls_ of the next control to accept
   int focus_ = 0;
-  int rejected_ = 0;
+  int rejected_ = 0;  // entry whose refusal was reported and not retyped since
   std::vector<std::string> status_;  // status bar zone texts
-  int mouseX_ = 0, mouseY_ = 0;  // entry whose refusal was reported and not retyped since
+  int mouseX_ = 0, mouseY_ = 0;      // where the mouse was last pressed (dialog units)
   bool maximized_ = false, minimized_ = false, hidden_ = false;
   int lastDefined_ = 0;
 };

@@ -1,5 +1,4 @@
-#ifndef RUNTIME_KESTREL_OS_FAULT_INJECTION_H_
-#define RUNTIME_KESTREL_OS_FAULT_INJECTION_H_
+#pragma once
 
 #include <cstdint>
 
@@ -25,5 +24,3 @@ bool OnFlush(bool* fail);
 bool Stopped();
 
 }  // namespace kestrel::fault
-
-#endif  // RUNTIME_KESTREL_OS_FAULT_INJECTION_H_

@@ -111,7 +111,7 @@ struct Piece {
 // failure is kept as the commit's write error.
 static int WritePieces(File& file, std::vector<Piece>& pieces) {
   std::sort(pieces.begin(), pieces.end(), [](const Piece& a, const Piece& b) { return a.at < b.at; });
-  int first_error = kOk;
+  int first_error = rt::Error_NoError;
   std::vector<std::string_view> run;
   for (size_t i = 0; i < pieces.size();) {
     run.clear();
@@ -124,7 +124,7 @@ static int WritePieces(File& file, std::vector<Piece>& pieces) {
       ++i;
     }
     int rc = file.WriteGather(start, run);
-    if (rc != kOk && first_error == kOk) first_error = rc;
+    if (rc != rt::Error_NoError && first_error == rt::Error_NoError) first_error = rc;
   }
   pieces.clear();
   return first_error;
@@ -173,7 +173,7 @@ Outcome PageStore::WriteNewPages(std::vector<CachedPage*>& pages, int* first_err
   auto write_run = [&] {
     if (run.empty()) return;
     int rc = file_->Write(start, run.data(), run.size());
-    if (rc != kOk && *first_error == kOk) *first_error = rc;
+    if (rc != rt::Error_NoError && *first_error == rt::Error_NoError) *first_error = rc;
     run.clear();
   };
   for (CachedPage* p : pages) {
@@ -249,23 +249,23 @@ Outcome PageStore::CommitPhase1() {
   std::string new_header = header_.Encode();
   ScrambleBuffer(&new_header);
   pieces.push_back({journal_end, new_header});
-  int rc = kOk;
+  int rc = rt::Error_NoError;
   o = WriteNewPages(new_pages, &rc);
   if (!o.ok()) {
     Discard();
     return o;
   }
   const int journal_rc = WritePieces(*file_, pieces);
-  if (rc == kOk) rc = journal_rc;
-  if (rc == kOk) rc = file_->Flush();
-  if (rc == kOk) {
+  if (rc == rt::Error_NoError) rc = journal_rc;
+  if (rc == rt::Error_NoError) rc = file_->Flush();
+  if (rc == rt::Error_NoError) {
     Header marked = old;
     marked.journal_start = header_.journal_start;
     marked.journal_end = header_.journal_end;
     rc = WriteHeader(marked, 0).code();
-    if (rc == kOk) rc = file_->Flush();
+    if (rc == rt::Error_NoError) rc = file_->Flush();
   }
-  if (rc != kOk) {
+  if (rc != rt::Error_NoError) {
     Discard();
     return Outcome::Code(rc);
   }
@@ -285,14 +285,14 @@ Outcome PageStore::CommitPhase2() {
   pieces.push_back({0, new_header});
   int rc = WritePieces(*file_, pieces);
   // The pages must be on disk before the header stops pointing at the journal.
-  if (rc == kOk) rc = file_->Flush();
-  if (rc == kOk) {
+  if (rc == rt::Error_NoError) rc = file_->Flush();
+  if (rc == rt::Error_NoError) {
     header_.journal_start = header_.journal_end = static_cast<uint32_t>(header_.EndOfData());
     ++header_.change_counter;
     rc = WriteHeader(header_, 0).code();
-    if (rc == kOk) rc = file_->Flush();
+    if (rc == rt::Error_NoError) rc = file_->Flush();
   }
-  if (rc != kOk) {
+  if (rc != rt::Error_NoError) {
     // Past the commit point: the journal on disk finishes the job at the
     // next access.
     Discard();
@@ -314,7 +314,7 @@ Outcome PageStore::AbortPhase1() {
   Outcome result;
   if (phase1_done_) {
     int rc = WriteHeader(disk_header_, 0).code();
-    if (rc == kOk) rc = file_->Flush();
+    if (rc == rt::Error_NoError) rc = file_->Flush();
     result = Outcome::Code(rc);
   }
   Discard();

@@ -161,7 +161,7 @@ TEST_F(CrashTest, FailedWriteOrFlushReportsTheErrorAndKeepsAConsistentFile) {
       Outcome o = RunPlan(*s, plan);
       fault::Disarm();
       if (!o.ok()) {
-        EXPECT_EQ(o.code(), kWriteFault);
+        EXPECT_EQ(o.code(), rt::Error_SystemWriteFault);
       }
       // The same store carries on: it re-reads the file and can commit again.
       Contents seen = ReadAll(*s);
@@ -220,7 +220,7 @@ TEST_F(CrashTest, CommitSplitIntoManyGatheredWrites) {
       Outcome o = RunPlan(*s, plan);
       fault::Disarm();
       if (!o.ok()) {
-        EXPECT_EQ(o.code(), kWriteFault);
+        EXPECT_EQ(o.code(), rt::Error_SystemWriteFault);
       }
     }
     Contents seen = Reopened(work);
