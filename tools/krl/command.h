@@ -5,8 +5,7 @@
 //   KRL_COMMAND(check, "check FILE", "verify every page and record", Run);
 //
 // args are the words after the command name. Run returns the exit status.
-#ifndef TOOLS_KRL_COMMAND_H_
-#define TOOLS_KRL_COMMAND_H_
+#pragma once
 
 #include <ostream>
 #include <string>
@@ -44,5 +43,3 @@ const Command* FindCommand(const std::string& name);
 
 #define KRL_COMMAND(name, usage, summary, fn) \
   static const bool krl_registered_##name = ::krl::RegisterCommand({#name, usage, summary, fn})
-
-#endif  // TOOLS_KRL_COMMAND_H_

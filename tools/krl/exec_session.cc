@@ -30,7 +30,7 @@ std::string Failure(int code) {
   std::string answer = "{\"ok\":false,\"error\":" + std::to_string(code) +
                        ",\"message\":" + JsonString(rt::errorMessageOf(code));
   const std::string detail = Trim(rt::FileError());
-  if (!detail.empty() && (code == 47 || code == 90)) answer += ",\"detail\":" + JsonString(detail);
+  if (!detail.empty() && (code == rt::Error_InvalidRecordDeclaration || code == rt::Error_FileSystemError)) answer += ",\"detail\":" + JsonString(detail);
   return answer + "}";
 }
 
@@ -231,7 +231,7 @@ std::string ExecSession::Scan(const JsonValue& req, KestrelTable* t) {
   std::string records;
   for (size_t n = 0; n < limit; ++n) {
     rc = back ? t->Previous() : t->Next();
-    if (rc == kestrel::kErrNotAvailable) break;
+    if (rc == rt::Error_RecordNotAvailable) break;
     if (rc != 0) return Failure(rc);
     if (n) records += ",";
     records += Record(t);
@@ -300,7 +300,7 @@ std::string ExecSession::Dispatch(const std::string& op, const JsonValue& req) {
     const std::string* file = StringMember(req, "file");
     if (!file) return ErrorAnswer(0, "the request has no \"file\"");
     std::vector<KestrelTable*> tables = TablesOf(*file);
-    if (tables.empty()) return Failure(kestrel::kErrNotOpen);
+    if (tables.empty()) return Failure(rt::Error_FileNotOpen);
     for (KestrelTable* t : tables) {
       if (int rc = op == "stream" ? t->Stream() : t->Flush(); rc != 0) return Failure(rc);
     }

@@ -1,6 +1,5 @@
 // JSON output of field values. Text in the files is Windows-1252; JSON is UTF-8.
-#ifndef TOOLS_KRL_JSON_H_
-#define TOOLS_KRL_JSON_H_
+#pragma once
 
 #include <string>
 #include <string_view>
@@ -22,5 +21,3 @@ std::string DecimalText(std::string_view bytes, int places);
 std::string FieldJson(const kestrel::FieldDef& field, std::string_view bytes);
 
 }  // namespace krl
-
-#endif  // TOOLS_KRL_JSON_H_

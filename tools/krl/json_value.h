@@ -1,6 +1,5 @@
 // A small JSON reader for krl exec requests: one value per line.
-#ifndef TOOLS_KRL_JSON_VALUE_H_
-#define TOOLS_KRL_JSON_VALUE_H_
+#pragma once
 
 #include <string>
 #include <string_view>
@@ -36,5 +35,3 @@ bool ParseJson(std::string_view text, JsonValue* out, std::string* error);
 bool Utf8To1252(std::string_view utf8, std::string* out);
 
 }  // namespace krl
-
-#endif  // TOOLS_KRL_JSON_VALUE_H_

@@ -2,7 +2,7 @@
 // and the open servers of files shared by all threads.
 #include <thread>
 
-#include "runtime/ui/view/bindings.h"
+#include "runtime/view/bindings.h"
 #include "framework/data/file_open_server.h"
 #include "items_file.h"
 #include "runtime/core/file_access.h"

@@ -5,7 +5,7 @@
 #include "runtime/core/error_state.h"
 #include "runtime/core/file_records.h"
 #include "runtime/core/file_sequence.h"
-#include "runtime/ui/view/view.h"
+#include "runtime/view/view.h"
 
 namespace rt {
 
@@ -56,7 +56,7 @@ int32_t View::Materialize() {
     rows_.push_back(std::move(row));
   }
   restore();
-  if (rc != 33) return fail(rc);
+  if (rc != Error_RecordNotAvailable) return fail(rc);
   std::stable_sort(rows_.begin(), rows_.end(), [&](const SortedRow& a, const SortedRow& b) {
     return CompareRows(a.keys, b.keys, plan_.order.size()) < 0;
   });
@@ -85,12 +85,12 @@ int32_t View::ReadSorted(int vdir) {
     sorted_boundary_ = false;
     if (i < 0 || i >= n) {
       cur_ = i < 0 ? -1 : n;
-      return fail(33);
+      return fail(Error_RecordNotAvailable);
     }
     cur_ = i;
     if (skip_memos_ && !filter_reads_memo_) NoMemo(primary_);
     const int32_t rc = GetById(primary_, rows_[i].id);
-    if (rc == 35 || rc == 33) continue;  // deleted since the sort
+    if (rc == Error_RecordNotFound || rc == Error_RecordNotAvailable) continue;  // deleted since the sort
     if (rc != 0) return rc;
     moved_ = true;
     if (Residual()) return 0;  // changed since the sort: tested again

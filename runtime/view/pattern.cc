@@ -1,11 +1,11 @@
-#include "runtime/ui/view/pattern.h"
+#include "runtime/view/pattern.h"
 
 #include <bitset>
 #include <functional>
 #include <memory>
 #include <vector>
 
-#include "runtime/ui/view/value.h"
+#include "runtime/view/value.h"
 
 namespace rt {
 

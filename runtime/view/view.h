@@ -38,9 +38,9 @@
 #include <vector>
 
 #include "runtime/core/file_control.h"
-#include "runtime/ui/view/expression.h"
-#include "runtime/ui/view/view_order.h"
-#include "runtime/ui/view/view_range.h"
+#include "runtime/view/expression.h"
+#include "runtime/view/view_order.h"
+#include "runtime/view/view_range.h"
 
 namespace rt {
 

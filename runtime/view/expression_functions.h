@@ -20,8 +20,8 @@
 #include <span>
 #include <string_view>
 
-#include "runtime/ui/view/expression_node.h"
-#include "runtime/ui/view/value.h"
+#include "runtime/view/expression_node.h"
+#include "runtime/view/value.h"
 
 namespace rt {
 

@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "runtime/core/error_state.h"
-#include "runtime/ui/view/expression.h"
-#include "runtime/ui/view/expression_functions.h"
+#include "runtime/view/expression.h"
+#include "runtime/view/expression_functions.h"
 
 namespace rt {
 
@@ -155,11 +155,11 @@ bool Expression::Alive() const {
 
 bool Expression::Evaluate(Value* out) const {
   if (root_ < 0) {
-    postError(1013);
+    postError(Error_NoEvaluator);
     return false;
   }
   if (!Alive()) {
-    postError(1014);
+    postError(Error_UnknownEvaluationContext);
     return false;
   }
   *out = Eval(root_);

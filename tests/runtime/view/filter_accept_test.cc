@@ -8,7 +8,7 @@
 #include "runtime/core/file_driver.h"
 #include "runtime/core/file_field.h"
 #include "runtime/core/file_ops.h"
-#include "runtime/ui/view/filter_accept.h"
+#include "runtime/view/filter_accept.h"
 
 namespace rt {
 namespace {

@@ -24,7 +24,7 @@
 
 #include "runtime/core/decimal.h"
 #include "runtime/core/file_field.h"
-#include "runtime/ui/view/value.h"
+#include "runtime/view/value.h"
 
 namespace rt {
 

@@ -7,7 +7,7 @@
 #include "runtime/core/error_state.h"
 #include "runtime/core/file_decl_builder.h"
 #include "runtime/core/std_date.h"
-#include "runtime/ui/view/expression.h"
+#include "runtime/view/expression.h"
 
 namespace rt {
 namespace {

@@ -1,4 +1,4 @@
-#include "runtime/ui/view/value.h"
+#include "runtime/view/value.h"
 
 #include <optional>
 

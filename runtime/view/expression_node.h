@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "runtime/ui/view/bindings.h"
-#include "runtime/ui/view/value.h"
+#include "runtime/view/bindings.h"
+#include "runtime/view/value.h"
 
 namespace rt {
 

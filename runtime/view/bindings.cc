@@ -1,4 +1,4 @@
-#include "runtime/ui/view/bindings.h"
+#include "runtime/view/bindings.h"
 
 #include "runtime/core/error_state.h"
 
@@ -140,8 +140,8 @@ void Bindings::PushScope(bool hide_outer) {
 
 int32_t Bindings::PopScope() {
   if (scopes_.size() == 1) {
-    postError(1012);
-    return 1012;
+    postError(Error_MismatchedBindScopes);
+    return Error_MismatchedBindScopes;
   }
   for (auto& [name, binding] : scopes_.back().names) binding->alive = false;
   scopes_.pop_back();

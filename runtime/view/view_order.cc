@@ -1,6 +1,7 @@
-#include "runtime/ui/view/view_order.h"
+#include "runtime/view/view_order.h"
 
-#include "runtime/ui/view/value.h"
+#include "runtime/core/error_codes.h"
+#include "runtime/view/value.h"
 
 namespace rt {
 
@@ -42,7 +43,7 @@ int32_t parseOrder(FileControlBlock& file, std::string_view text, std::vector<Or
     c.field = findFieldRef(file, part);
     if (part.empty() || !c.field.valid()) {
       out->clear();
-      return 76;
+      return Error_InvalidIndexString;
     }
     out->push_back(c);
     if (comma == std::string_view::npos) break;

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "runtime/ui/view/pattern.h"
+#include "runtime/view/pattern.h"
 
 namespace rt {
 namespace {

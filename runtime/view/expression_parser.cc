@@ -3,8 +3,8 @@
 #include <cctype>
 
 #include "runtime/core/error_state.h"
-#include "runtime/ui/view/expression.h"
-#include "runtime/ui/view/expression_functions.h"
+#include "runtime/view/expression.h"
+#include "runtime/view/expression_functions.h"
 
 namespace rt {
 
@@ -33,7 +33,7 @@ class ExpressionParser {
   int32_t Run() {
     Advance();
     int root = Or();
-    if (error_ == 0 && tok_ != Tok::kEnd) Fail(1010);
+    if (error_ == 0 && tok_ != Tok::kEnd) Fail(Error_InvalidExpression);
     if (error_ != 0) return error_;
     e_.root_ = root;
     return 0;
@@ -133,7 +133,7 @@ class ExpressionParser {
     for (int child : n.args) {
       if (child >= 0) depth = std::max(depth, depths_[child] + 1);
     }
-    if (depth > kMaxDepth) return Fail(1010);
+    if (depth > kMaxDepth) return Fail(Error_InvalidExpression);
     e_.nodes_.push_back(std::move(n));
     depths_.push_back(depth);
     return static_cast<int>(e_.nodes_.size()) - 1;
@@ -177,7 +177,7 @@ class ExpressionParser {
 
   int Not() {
     if (Keyword("NOT")) {
-      if (++nesting_ > kMaxNesting) return Fail(1010);
+      if (++nesting_ > kMaxNesting) return Fail(Error_InvalidExpression);
       Advance();
       int r = Unary(ExprOp::kNot, Not());
       --nesting_;
@@ -233,7 +233,7 @@ class ExpressionParser {
   int Unary() {
     if (Symbol("-") || Symbol("+")) {
       const bool minus = word_ == "-";
-      if (++nesting_ > kMaxNesting) return Fail(1010);
+      if (++nesting_ > kMaxNesting) return Fail(Error_InvalidExpression);
       Advance();
       int inner = Unary();
       --nesting_;
@@ -247,7 +247,7 @@ class ExpressionParser {
     switch (tok_) {
       case Tok::kNumber: {
         std::optional<Decimal> d = Decimal::Parse(word_);
-        if (!d || !d->IsValid()) return Fail(1010);
+        if (!d || !d->IsValid()) return Fail(Error_InvalidExpression);
         ExprNode n;
         n.constant = Value(*d);
         Advance();
@@ -260,7 +260,7 @@ class ExpressionParser {
         return Add(std::move(n));
       }
       case Tok::kName: {
-        if (word_ == "AND" || word_ == "OR" || word_ == "NOT") return Fail(1010);
+        if (word_ == "AND" || word_ == "OR" || word_ == "NOT") return Fail(Error_InvalidExpression);
         std::string name = word_;
         const size_t at = start_;
         Advance();
@@ -269,17 +269,17 @@ class ExpressionParser {
       }
       case Tok::kSymbol:
         if (word_ == "(") {
-          if (++nesting_ > kMaxNesting) return Fail(1010);
+          if (++nesting_ > kMaxNesting) return Fail(Error_InvalidExpression);
           Advance();
           int inner = Or();
           --nesting_;
           if (error_ != 0) return -1;
-          if (!Symbol(")")) return Fail(1010);
+          if (!Symbol(")")) return Fail(Error_InvalidExpression);
           Advance();
           return inner;
         }
-        return Fail(1010);
-      default: return Fail(1010);
+        return Fail(Error_InvalidExpression);
+      default: return Fail(Error_InvalidExpression);
     }
   }
 
@@ -289,7 +289,7 @@ class ExpressionParser {
     BindingPtr keep;
     if (!names_.Resolve(name, &op.source, &keep)) {
       start_ = at;
-      return Fail(1011);
+      return Fail(Error_NameNotBound);
     }
     if (keep) {
       op.keep = static_cast<int>(e_.keep_.size());
@@ -304,8 +304,8 @@ class ExpressionParser {
 
   int CallOf(const std::string& name) {
     const FunctionInfo* f = findFunction(name);
-    if (!f) return Fail(1010);
-    if (++nesting_ > kMaxNesting) return Fail(1010);
+    if (!f) return Fail(Error_InvalidExpression);
+    if (++nesting_ > kMaxNesting) return Fail(Error_InvalidExpression);
     Advance();  // past "("
     ExprNode n;
     n.op = ExprOp::kCall;
@@ -324,14 +324,14 @@ class ExpressionParser {
           continue;
         }
         if (Symbol(")")) break;
-        return Fail(1010);
+        return Fail(Error_InvalidExpression);
       }
     }
     Advance();  // past ")"
     --nesting_;
-    if (static_cast<int>(n.args.size()) > f->max_args) return Fail(1010);
+    if (static_cast<int>(n.args.size()) > f->max_args) return Fail(Error_InvalidExpression);
     for (int i = 0; i < f->min_args; ++i) {
-      if (i >= static_cast<int>(n.args.size()) || n.args[i] < 0) return Fail(1015);
+      if (i >= static_cast<int>(n.args.size()) || n.args[i] < 0) return Fail(Error_ArgumentOmitted);
     }
     return Add(std::move(n));
   }

@@ -1,4 +1,4 @@
-#include "runtime/ui/view/view_range.h"
+#include "runtime/view/view_range.h"
 
 #include <algorithm>
 

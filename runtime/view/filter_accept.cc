@@ -1,9 +1,9 @@
-#include "runtime/ui/view/filter_accept.h"
+#include "runtime/view/filter_accept.h"
 
 #include <memory>
 
 #include "runtime/core/file_access.h"
-#include "runtime/ui/view/view.h"
+#include "runtime/view/view.h"
 
 namespace rt {
 

@@ -4,7 +4,7 @@
 
 #include "view_fixture.h"
 #include "runtime/core/error_state.h"
-#include "runtime/ui/view/filter_accept.h"
+#include "runtime/view/filter_accept.h"
 
 namespace rt::testing {
 namespace {

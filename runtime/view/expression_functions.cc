@@ -1,4 +1,4 @@
-#include "runtime/ui/view/expression_functions.h"
+#include "runtime/view/expression_functions.h"
 
 #include <algorithm>
 

@@ -29,9 +29,9 @@
 #include <string_view>
 #include <vector>
 
-#include "runtime/ui/view/bindings.h"
-#include "runtime/ui/view/expression_node.h"
-#include "runtime/ui/view/value.h"
+#include "runtime/view/bindings.h"
+#include "runtime/view/expression_node.h"
+#include "runtime/view/value.h"
 
 namespace rt {
 

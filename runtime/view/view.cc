@@ -1,4 +1,4 @@
-#include "runtime/ui/view/view.h"
+#include "runtime/view/view.h"
 
 #include <algorithm>
 #include <charconv>
@@ -97,7 +97,7 @@ int32_t View::Project(std::string_view label) {
     f.memo = memo;
     f.label = d.memos[memo].label;
   } else {
-    return fail(47);
+    return fail(Error_InvalidRecordDeclaration);
   }
   projection_.push_back(std::move(f));
   skip_memos_ = std::none_of(projection_.begin(), projection_.end(), [](const ViewField& v) { return v.memo >= 0; });
@@ -122,7 +122,7 @@ ViewField View::field(int n) const {
 
 int32_t View::SetOrder(std::string_view text) {
   std::vector<OrderComponent> order;
-  if (parseOrder(primary_, text, &order) != 0) return fail(76);
+  if (parseOrder(primary_, text, &order) != 0) return fail(Error_InvalidIndexString);
   order_text_ = text;
   dirty_ = true;
   positioned_ = false;
@@ -208,8 +208,8 @@ void View::Activate() {
 // --- Open and close --------------------------------------------------------
 
 int32_t View::Open() {
-  if (open_) return fail(52);
-  if (!primary_.open) return fail(37);
+  if (open_) return fail(Error_FileAlreadyOpen);
+  if (!primary_.open) return fail(Error_FileNotOpen);
   open_ = true;
   positioned_ = false;
   rows_valid_ = false;
@@ -233,8 +233,8 @@ int32_t View::Close() {
 // --- Positioning -----------------------------------------------------------
 
 int32_t View::Set(int components) {
-  if (!open_) return fail(37);
-  if (filter_.compiled() && !filter_.Alive()) return fail(1014);
+  if (!open_) return fail(Error_FileNotOpen);
+  if (filter_.compiled() && !filter_.Alive()) return fail(Error_UnknownEvaluationContext);
   ViewIssueScope scope;
   Prepare();
   Activate();
@@ -317,7 +317,7 @@ int32_t View::SeekValues(size_t fixed, int kdir, bool range_start) {
 
 std::string View::Position() {
   if (!open_) {
-    fail(37);
+    fail(Error_FileNotOpen);
     return std::string();
   }
   if (!last_position_.empty()) {
@@ -334,8 +334,8 @@ std::string View::DriverPosition() {
 }
 
 int32_t View::ResetTo(std::string_view position) {
-  if (!open_) return fail(37);
-  if (filter_.compiled() && !filter_.Alive()) return fail(1014);
+  if (!open_) return fail(Error_FileNotOpen);
+  if (filter_.compiled() && !filter_.Alive()) return fail(Error_UnknownEvaluationContext);
   ViewIssueScope scope;
   Prepare();
   Activate();
@@ -351,7 +351,7 @@ int32_t View::ResetTo(std::string_view position) {
       if (!RowsFresh() && (rc = Materialize()) != 0) break;
       auto it = std::find_if(rows_.begin(), rows_.end(), [&](const SortedRow& r) { return r.position == position; });
       if (it == rows_.end()) {
-        rc = fail(35);
+        rc = fail(Error_RecordNotFound);
         break;
       }
       inclusive_ = it - rows_.begin();
@@ -365,8 +365,8 @@ int32_t View::ResetTo(std::string_view position) {
 }
 
 int32_t View::ResetToCurrent() {
-  if (!open_) return fail(37);
-  if (filter_.compiled() && !filter_.Alive()) return fail(1014);
+  if (!open_) return fail(Error_FileNotOpen);
+  if (filter_.compiled() && !filter_.Alive()) return fail(Error_UnknownEvaluationContext);
   std::string position;
   {
     ViewIssueScope scope;
@@ -374,19 +374,19 @@ int32_t View::ResetToCurrent() {
     Activate();
     if (mode_ == Mode::kSorted) rows_valid_ = false;  // the record may be new
     position = DriverPosition();
-    if (position.empty()) return ERRORCODE() ? ERRORCODE() : fail(35);
+    if (position.empty()) return ERRORCODE() ? ERRORCODE() : fail(Error_RecordNotFound);
   }
   return ResetTo(position);
 }
 
 int32_t View::Watch() {
-  if (!open_) return fail(37);
+  if (!open_) return fail(Error_FileNotOpen);
   ViewIssueScope scope;
   return rt::Watch(primary_);
 }
 
 int32_t View::Reget(std::string_view position) {
-  if (!open_) return fail(37);
+  if (!open_) return fail(Error_FileNotOpen);
   ViewIssueScope scope;
   Prepare();
   if (!positioned_ && (!filter_.compiled() || filter_.Alive())) Activate();
@@ -415,8 +415,8 @@ int32_t View::Next() { return Read(1); }
 int32_t View::Previous() { return Read(-1); }
 
 int32_t View::Read(int vdir) {
-  if (!open_) return fail(37);
-  if (filter_.compiled() && !filter_.Alive()) return fail(1014);
+  if (!open_) return fail(Error_FileNotOpen);
+  if (filter_.compiled() && !filter_.Alive()) return fail(Error_UnknownEvaluationContext);
   if (!positioned_) {
     if (int32_t rc = Set(0); rc != 0) return rc;
   }
@@ -460,7 +460,7 @@ int32_t View::ReadKeyed(int kdir) {
     moved_ = true;
     if (ranged_) {
       const int side = RangeSide();
-      if (side == kdir) return fail(33);  // past the end of the range
+      if (side == kdir) return fail(Error_RecordNotAvailable);  // past the end of the range
       if (side != 0) {
         // Not yet in the range: seek to it once, then step over what lies
         // between (records equal to a strict bound).

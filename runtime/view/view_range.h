@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "runtime/core/file_control.h"
-#include "runtime/ui/view/expression.h"
+#include "runtime/view/expression.h"
 
 namespace rt {
 
