@@ -10,6 +10,8 @@ packages=(
   qt6-base-dev                           # display back-end, preview and printing
   fonts-dejavu-core                      # a font for Qt's offscreen platform
   clang libclang-rt-dev                  # libFuzzer targets (make fuzz)
+  libcli11-dev                           # command-line parsing of every program
+  nlohmann-json3-dev                     # JSON lines of krl exec
 )
 
 missing=()

@@ -259,6 +259,9 @@ class FileManager : public rt::FileCallback {
   // to the outcome when the read fails.
   bool NextNumber(const KeyEntry& k, bool handleError, Level* failed);
   Level AliasValidate(int low, int high, int* failedField, bool handleError, bool single);
+  // Whether added records get their number first: this file's own keys, or
+  // for an alias the aliased file's.
+  bool NumbersRecords() const;
 };
 
 }  // namespace fw

@@ -102,7 +102,9 @@ uint16_t FileManager::SaveFile() {
 void FileManager::RestoreFile(uint16_t& handle, bool restore) { RestoreFile(handle, this, restore); }
 
 void FileManager::RestoreFile(uint16_t& handle, FileManager* source, bool restore) {
-  if (UseFile(kUseRead) != Level::Benign) return;
+  // A file that cannot be used any more restores nothing, but its saved
+  // entry, buffer and state are freed all the same: nothing else would.
+  if (UseFile(kUseRead) != Level::Benign) restore = false;
   if (!source) source = this;
   auto it = FindId(source->Saved, handle);
   if (handle == 0 || it == source->Saved.end()) {

@@ -122,9 +122,13 @@ Level FileManager::InsertServer(bool handleError) {
   rt::FileControlBlock& b = Block();
   SetMultiRecordRead(0);
   int32_t code = 0;
-  if (HasAutoInc) {
+  if (NumbersRecords()) {
     if (AutoIncDone) {
       code = rt::Put(b);  // the record was added when it was numbered
+    } else if (AliasedFile) {
+      // Numbered (and added) through the aliased file, then written here.
+      if (PrimeRecord(true) != Level::Benign || !AutoIncDone) return Level::Notify;
+      code = rt::Put(b);
     } else if ((handleError ? PrimeAutoInc() : TryPrimeAutoInc()) != Level::Benign) {
       return Level::Notify;
     }
@@ -140,9 +144,9 @@ Level FileManager::InsertServer(bool handleError) {
       SetError(15);
       return Level::Notify;
     }
-    if (!HasAutoInc) ForgetCurrent();
+    if (!NumbersRecords()) ForgetCurrent();
     // A numbered record is already in the file: it is not its own duplicate.
-    const KeyEntry* k = NameDuplicateKey(HasAutoInc);
+    const KeyEntry* k = NameDuplicateKey(NumbersRecords());
     ThrowMessage(15, k ? KeyName(*k) : std::string());
     return Level::Notify;
   }
@@ -243,9 +247,21 @@ Level FileManager::PrimeRecord(bool keepBuffer) {
     rt::FileControlBlock& ab = a->Block();
     if (keepBuffer && ab.record.size() == b.record.size()) ab.record = b.record;
     Level r = a->PrimeRecord(keepBuffer);
+    // A record numbered there is in the file already. This manager takes it
+    // over (current here, AutoIncDone), so that its Insert writes over that
+    // record and CancelAutoInc removes it, instead of adding a second one.
+    const bool numbered = r == Level::Benign && a->HasAutoInc && a->AutoIncDone;
+    const std::string pos = numbered ? rt::Position(ab) : std::string();
     if (r == Level::Benign && ab.record.size() == b.record.size()) b.record = ab.record;
     a->RestoreFile(h, true);
     a->Close();
+    if (numbered) {
+      if (rt::Reget(b, pos) != 0) {
+        rt::assertionFailed("The record numbered through the aliased file cannot be read through the alias");
+        return Level::Notify;
+      }
+      AutoIncDone = true;
+    }
     return r;
   }
   if (!keepBuffer) rt::Clear(b);
@@ -256,6 +272,8 @@ Level FileManager::PrimeRecord(bool keepBuffer) {
   }
   return Level::Benign;
 }
+
+bool FileManager::NumbersRecords() const { return HasAutoInc || (AliasedFile && AliasedFile->HasAutoInc); }
 
 Level FileManager::PrimeAutoInc() { return PrimeAutoIncServer(true); }
 Level FileManager::TryPrimeAutoInc() { return PrimeAutoIncServer(false); }
@@ -319,7 +337,7 @@ bool FileManager::NextNumber(const KeyEntry& k, bool handleError, Level* failed)
 }
 
 Level FileManager::CancelAutoInc(RelationManager* relationManager) {
-  if (UseFile(kUseRead) != Level::Benign || !HasAutoInc || !AutoIncDone) return Level::Benign;
+  if (UseFile(kUseRead) != Level::Benign || !NumbersRecords() || !AutoIncDone) return Level::Benign;
   Level r = relationManager ? relationManager->Delete(false) : DeleteRecord(false);
   if (r == Level::Benign) AutoIncDone = false;
   return r;

@@ -99,6 +99,8 @@ class RelationManager {
   // On failure everything is closed again and the level returned.
   Level OpenFramed(Level (RelationManager::*logout)());
   void Rollback();
+  // One try of Delete: the cascade and the record, in one transaction.
+  Level DeleteAttempt(bool* mayRetry);
   // Commits when a transaction runs; a failure is a programming error.
   void Commit();
   // Un-enlists what this thread enlisted for a transaction that did not begin.

@@ -3,12 +3,22 @@
 #include "framework/data/relation_manager.h"
 #include "runtime/core/error_assert.h"
 #include "runtime/core/file_transaction.h"
+#include "runtime/ui/engine.h"
 
 namespace fw {
 
 namespace {
 
 bool LocalAction(uint8_t mode) { return mode >= kRiClear && mode <= kRiCascade; }
+
+// The wait cursor for the length of one scope.
+class WaitCursor {
+ public:
+  WaitCursor() { ui::Engine::current().setWaitCursor(true); }
+  ~WaitCursor() { ui::Engine::current().setWaitCursor(false); }
+  WaitCursor(const WaitCursor&) = delete;
+  WaitCursor& operator=(const WaitCursor&) = delete;
+};
 
 }  // namespace
 
@@ -19,31 +29,43 @@ Level RelationManager::Delete(bool askFirst) {
   }
   if (askFirst && Me->Throw(11) != Level::Benign) return Level::Cancel;
   for (;;) {
-    const std::string pos = Me->Position();
-    Level r = OpenFramed(&RelationManager::LogoutDelete);
-    if (r != Level::Benign) return r;
-    Me->TryReget(pos);  // read again inside the transaction
-    DeferedRelations();
-    for (Relation& rel : *Relations) {
-      if (!LocalAction(rel.DeleteMode)) continue;
-      r = rel.File->DeleteSecondary(rel.HisKey, *rel.Fields, rel.DeleteMode, false);
-      if (r != Level::Benign) {
-        Rollback();
-        Close(false);
-        return r;
-      }
-    }
-    r = Me->DeleteRecord(false);
+    bool mayRetry = false;
+    Level r = DeleteAttempt(&mayRetry);
+    if (r == Level::Benign || !mayRetry || Me->Throw(36) != Level::Benign) return r;
+  }
+}
+
+// One attempt at the cascade, under the wait cursor; the cursor is back
+// before the caller asks whether to try again. Only a record that would
+// not go is worth another try (*mayRetry); a failed set-up or a refused
+// related record ends the operation.
+Level RelationManager::DeleteAttempt(bool* mayRetry) {
+  WaitCursor wait;
+  const std::string pos = Me->Position();
+  Level r = OpenFramed(&RelationManager::LogoutDelete);
+  if (r != Level::Benign) return r;
+  Me->TryReget(pos);  // read again inside the transaction
+  DeferedRelations();
+  for (Relation& rel : *Relations) {
+    if (!LocalAction(rel.DeleteMode)) continue;
+    r = rel.File->DeleteSecondary(rel.HisKey, *rel.Fields, rel.DeleteMode, false);
     if (r != Level::Benign) {
       Rollback();
-      Me->Throw();
-      r = Level::Notify;
-    } else if (UseLogout && rt::transactionActive()) {
-      rt::Commit();  // its outcome is not this operation's
+      Close(false);
+      return r;
     }
-    Close(false);
-    if (r == Level::Benign || Me->Throw(36) != Level::Benign) return r;
   }
+  r = Me->DeleteRecord(false);
+  if (r != Level::Benign) {
+    Rollback();
+    Me->Throw();
+    r = Level::Notify;
+    *mayRetry = true;
+  } else if (UseLogout && rt::transactionActive()) {
+    rt::Commit();  // its outcome is not this operation's
+  }
+  Close(false);
+  return r;
 }
 
 Level RelationManager::DeleteSecondary(int hisKey, BufferedPairsClass& pairs, uint8_t mode, bool askFlag) {

@@ -288,7 +288,8 @@ bool ViewManager::ApplyRange() {
       }
       return false;
     case 4:
-      if (!s->RangeList->EqualRightBuffer(true)) {
+      // As upper-case text: a change of letter case alone is no new range.
+      if (!s->RangeList->EqualRightBuffer(false)) {
         s->RangeList->AssignRightToBuffer();
         ApplyFilter();
         return true;

@@ -16,7 +16,7 @@ int OpenForCheck(const std::string& path, Io& io, std::unique_ptr<kestrel::PageS
   kestrel::Outcome o = kestrel::PageStore::Open(path, options, store);
   if (!o.ok()) {
     io.err << path << ": " << o.ToString() << "\n";
-    return o.code() == rt::Error_InvalidDataFile ? kExitInvalid : kExitUsage;
+    return o.code() == rt::Error_InvalidDataFile ? kExitInvalid : kExitFailed;
   }
   return kExitOk;
 }
@@ -28,7 +28,7 @@ int CheckTablesReport(kestrel::PageStore* store, Io& io) {
     io.out << "check failed: " << o.ToString();
     if (!detail.empty()) io.out << ": " << detail;
     io.out << "\n";
-    return o.isCorruption() ? kExitCorrupt : kExitUsage;
+    return o.isCorruption() ? kExitCorrupt : kExitFailed;
   }
   io.out << "tables ok: " << detail << "\n";
   return kExitOk;
@@ -39,7 +39,7 @@ namespace {
 int Run(const std::vector<std::string>& args, Io& io) {
   if (args.size() != 1) {
     io.err << "usage: krl tables FILE\n";
-    return kExitUsage;
+    return kExitFailed;
   }
   std::unique_ptr<kestrel::PageStore> store;
   if (int rc = OpenForCheck(args[0], io, &store); rc != kExitOk) return rc;

@@ -11,11 +11,11 @@
 namespace krl {
 
 // Opens FILE read-only for checking; on failure prints why on io.err and
-// returns the exit status (kExitInvalid or kExitUsage), else kExitOk.
+// returns the exit status (kExitInvalid or kExitFailed), else kExitOk.
 int OpenForCheck(const std::string& path, Io& io, std::unique_ptr<kestrel::PageStore>* store);
 
 // Prints "tables ok: ..." or "check failed: ..." on io.out; returns kExitOk
-// or kExitCorrupt (kExitUsage when the file cannot be read).
+// or kExitCorrupt (kExitFailed when the file cannot be read).
 int CheckTablesReport(kestrel::PageStore* store, Io& io);
 
 }  // namespace krl

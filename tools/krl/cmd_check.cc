@@ -14,7 +14,7 @@ namespace {
 int Run(const std::vector<std::string>& args, Io& io) {
   if (args.size() != 1) {
     io.err << "usage: krl check FILE\n";
-    return kExitUsage;
+    return kExitFailed;
   }
   std::unique_ptr<kestrel::PageStore> store;
   if (int rc = OpenForCheck(args[0], io, &store); rc != kExitOk) return rc;
@@ -26,7 +26,7 @@ int Run(const std::vector<std::string>& args, Io& io) {
     io.out << "check failed: " << o.ToString();
     if (!detail.empty()) io.out << ": " << detail;
     io.out << "\n";
-    return o.isCorruption() ? kExitCorrupt : kExitUsage;
+    return o.isCorruption() ? kExitCorrupt : kExitFailed;
   }
   io.out << "ok: " << detail << "\n";
   return CheckTablesReport(store.get(), io);

@@ -4,6 +4,7 @@
 #include "runtime/kestrel/format/coding.h"
 #include "runtime/kestrel/format/memo.h"
 #include "tools/krl/command.h"
+#include "tools/krl/cp1252.h"
 #include "tools/krl/json.h"
 #include "tools/krl/kestrel_file.h"
 
@@ -50,23 +51,19 @@ Status DumpTable(const KestrelFile& file, const TableInfo& t, std::ostream& out)
     if (k.kind != kestrel::RecordKind::kData) return Status::Corruption(Check::kRecordValue);
     const std::string_view row = r.value();
     if (row.size() != d.record_length) return Status::Corruption(Check::kRecordValue);
-    std::string line = "{\"table\":" + JsonString(t.name) + ",\"id\":" + std::to_string(k.id) + ",\"fields\":{";
-    bool first = true;
+    Json fields = Json::object();
     for (const kestrel::FieldDef& f : d.fields) {
       if (f.type == kestrel::FieldType::kGroup) continue;  // its members follow it
-      if (!first) line += ",";
-      first = false;
-      line += JsonString(f.name) + ":" + FieldJson(f, row.substr(f.offset, f.size));
+      fields[Cp1252ToUtf8(f.name)] = FieldJson(f, row.substr(f.offset, f.size));
     }
-    line += "},\"memos\":{";
+    Json memos = Json::object();
     for (size_t m = 0; m < d.memos.size(); ++m) {
       std::string text;
       KESTREL_RETURN_IF_ERROR(ReadMemo(file, t, k.id, m, &text));
-      if (m) line += ",";
-      line += JsonString(d.memos[m].label) + ":" + JsonString(text);
+      memos[Cp1252ToUtf8(d.memos[m].label)] = TextJson(text);
     }
-    line += "}}\n";
-    out << line;
+    Json line = {{"table", TextJson(t.name)}, {"id", k.id}, {"fields", std::move(fields)}, {"memos", std::move(memos)}};
+    out << JsonLine(line) << "\n";
   }
   return Status::OK();
 }
@@ -74,7 +71,7 @@ Status DumpTable(const KestrelFile& file, const TableInfo& t, std::ostream& out)
 int Run(const std::vector<std::string>& args, Io& io) {
   if (args.empty() || args.size() > 2) {
     io.err << "usage: krl dump FILE [TABLE]\n";
-    return kExitUsage;
+    return kExitFailed;
   }
   KestrelFile file;
   if (int rc = LoadOrReport(&file, args[0], io); rc != kExitOk) return rc;
@@ -83,7 +80,7 @@ int Run(const std::vector<std::string>& args, Io& io) {
     const TableInfo* t = file.FindTable(args[1]);
     if (!t) {
       io.err << "krl: " << args[0] << ": no table " << args[1] << "\n";
-      return kExitUsage;
+      return kExitFailed;
     }
     tables.push_back(t);
   } else {

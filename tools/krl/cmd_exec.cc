@@ -13,7 +13,7 @@ namespace {
 int Run(const std::vector<std::string>& args, Io& io) {
   if (!args.empty()) {
     io.err << "usage: krl exec < REQUESTS\n";
-    return kExitUsage;
+    return kExitFailed;
   }
   ExecSession session;
   std::string line;

@@ -59,7 +59,7 @@ void PrintTable(const TableInfo& t, std::ostream& out) {
 int Run(const std::vector<std::string>& args, Io& io) {
   if (args.size() != 1) {
     io.err << "usage: krl info FILE\n";
-    return kExitUsage;
+    return kExitFailed;
   }
   KestrelFile file;
   if (int rc = LoadOrReport(&file, args[0], io); rc != kExitOk) return rc;

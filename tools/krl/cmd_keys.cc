@@ -40,16 +40,15 @@ Status DumpKey(const KestrelFile& file, const TableInfo& t, size_t key_number, s
     if (key.duplicates() && kestrel::Get32BE(comps.data() + width) != id) {
       return Status::Corruption(Check::kRecordValue);
     }
-    std::string line = "{\"id\":" + std::to_string(id) + ",\"key\":[";
+    Json values = Json::array();
     size_t pos = 0;
     for (size_t c = 0; c < key.components.size(); ++c) {
       const kestrel::FieldDef& f = d.fields[key.components[c].field];
       const std::string raw = kestrel::DecodeComponent(f, key.components[c].descending(), comps.substr(pos, f.size));
       pos += f.size;
-      if (c) line += ",";
-      line += FieldJson(f, raw);
+      values.push_back(FieldJson(f, raw));
     }
-    out << line << "]}\n";
+    out << JsonLine(Json{{"id", id}, {"key", std::move(values)}}) << "\n";
   }
   return Status::OK();
 }
@@ -57,14 +56,14 @@ Status DumpKey(const KestrelFile& file, const TableInfo& t, size_t key_number, s
 int Run(const std::vector<std::string>& args, Io& io) {
   if (args.size() != 3) {
     io.err << "usage: krl keys FILE TABLE KEYLABEL\n";
-    return kExitUsage;
+    return kExitFailed;
   }
   KestrelFile file;
   if (int rc = LoadOrReport(&file, args[0], io); rc != kExitOk) return rc;
   const TableInfo* t = file.FindTable(args[1]);
   if (!t) {
     io.err << "krl: " << args[0] << ": no table " << args[1] << "\n";
-    return kExitUsage;
+    return kExitFailed;
   }
   if (!t->definition_status.ok()) return ReportFailure(t->definition_status, args[0], io);
   for (size_t k = 0; k < t->def.keys.size(); ++k) {
@@ -72,13 +71,13 @@ int Run(const std::vector<std::string>& args, Io& io) {
     if (!SameName(key.label, args[2]) && !SameName(key.external_name, args[2])) continue;
     if (key.dynamic()) {
       io.err << "krl: " << args[2] << " is a run-time index; its entries are not in the file\n";
-      return kExitUsage;
+      return kExitFailed;
     }
     Status s = DumpKey(file, *t, k, io.out);
     return s.ok() ? kExitOk : ReportFailure(s, args[0], io);
   }
   io.err << "krl: " << args[0] << ": table " << t->name << " has no key " << args[2] << "\n";
-  return kExitUsage;
+  return kExitFailed;
 }
 
 }  // namespace

@@ -10,7 +10,7 @@ namespace {
 int Run(const std::vector<std::string>& args, Io& io) {
   if (args.size() != 1) {
     io.err << "usage: krl pages FILE\n";
-    return kExitUsage;
+    return kExitFailed;
   }
   KestrelFile file;
   bool readable = false;
@@ -18,7 +18,7 @@ int Run(const std::vector<std::string>& args, Io& io) {
   kestrel::Status s = file.LoadHeader(args[0], &readable, &error);
   if (!readable) {
     io.err << "krl: " << error << "\n";
-    return kExitUsage;
+    return kExitFailed;
   }
   if (!s.ok()) return ReportFailure(s, args[0], io);
   io.out << "ref units level records stored plain compressed\n";

@@ -4,7 +4,9 @@
 //   static int Run(const std::vector<std::string>& args, krl::Io& io) { ... }
 //   KRL_COMMAND(check, "check FILE", "verify every page and record", Run);
 //
-// args are the words after the command name. Run returns the exit status.
+// The usage line's words after the name are the command's arguments
+// ("FILE" required, "[TABLE]" optional): main checks them, so `args` holds
+// the given ones in order. Run returns the exit status.
 #pragma once
 
 #include <ostream>
@@ -13,9 +15,10 @@
 
 namespace krl {
 
-// Exit statuses of every command.
+// Exit statuses of every command. A command line the parser refuses exits
+// with rt::kExitUsage (2) before any command runs.
 inline constexpr int kExitOk = 0;
-inline constexpr int kExitUsage = 1;    // bad arguments, unreadable file, unknown table or key
+inline constexpr int kExitFailed = 1;   // unreadable file, unknown table or key
 inline constexpr int kExitInvalid = 2;  // not a Kestrel file (error 36)
 inline constexpr int kExitCorrupt = 3;  // an internal consistency check failed
 

@@ -6,6 +6,7 @@
 
 #include "runtime/core/decimal.h"
 #include "runtime/kestrel/format/coding.h"
+#include "tools/krl/cp1252.h"
 #include "tools/krl/json.h"
 
 namespace krl {
@@ -29,52 +30,63 @@ constexpr TypeInfo kTypes[] = {
     {"CSTRING", FieldType::kCString, 0},   {"PSTRING", FieldType::kPString, 0},
 };
 
-bool IntegerOf(const JsonValue& v, double lo, double hi, int64_t* out) {
-  if (!v.isNumber() || v.number != std::floor(v.number) || v.number < lo || v.number > hi) return false;
-  *out = static_cast<int64_t>(v.number);
+bool IntegerOf(const Json& v, double lo, double hi, int64_t* out) {
+  if (!v.is_number()) return false;
+  const double n = v.get<double>();
+  if (n != std::floor(n) || n < lo || n > hi) return false;
+  *out = static_cast<int64_t>(n);
   return true;
 }
 
-bool Flag(const JsonValue& o, const char* name) {
-  const JsonValue* v = o.Find(name);
-  return v && v->isBool() && v->boolean;
+// Member `name` of an object; null when absent or not an object.
+const Json* Find(const Json& o, const char* name) {
+  if (!o.is_object()) return nullptr;
+  auto it = o.find(name);
+  return it == o.end() ? nullptr : &*it;
 }
+
+bool Flag(const Json& o, const char* name) {
+  const Json* v = Find(o, name);
+  return v && v->is_boolean() && v->get<bool>();
+}
+
+const std::string& Text(const Json& v) { return v.get_ref<const std::string&>(); }
 
 }  // namespace
 
-bool LayoutFromJson(const JsonValue& request, kestrel::TableDef* def, std::string* error) {
+bool LayoutFromJson(const Json& request, kestrel::TableDef* def, std::string* error) {
   *def = kestrel::TableDef();
-  const JsonValue* fields = request.Find("fields");
-  if (!fields || !fields->isArray() || fields->items.empty()) {
+  const Json* fields = Find(request, "fields");
+  if (!fields || !fields->is_array() || fields->empty()) {
     *error = "create needs a non-empty \"fields\" array";
     return false;
   }
   uint32_t offset = 0;
-  for (const JsonValue& f : fields->items) {
-    const JsonValue* label = f.Find("label");
-    const JsonValue* type = f.Find("type");
-    if (!f.isObject() || !label || !label->isString() || !type || !type->isString()) {
+  for (const Json& f : *fields) {
+    const Json* label = Find(f, "label");
+    const Json* type = Find(f, "type");
+    if (!f.is_object() || !label || !label->is_string() || !type || !type->is_string()) {
       *error = "every field needs a \"label\" and a \"type\"";
       return false;
     }
     const TypeInfo* info = nullptr;
     for (const TypeInfo& t : kTypes) {
-      if (type->text == t.name) info = &t;
+      if (Text(*type) == t.name) info = &t;
     }
     if (!info) {
-      *error = "unknown field type " + type->text;
+      *error = "unknown field type " + Text(*type);
       return false;
     }
     FieldDef d;
     d.type = info->type;
-    d.name = label->text;
+    d.name = Text(*label);
     d.offset = static_cast<uint16_t>(offset);
     d.position = static_cast<uint16_t>(def->fields.size());
     int64_t size = info->size;
     if (size == 0) {
-      const JsonValue* s = f.Find("size");
+      const Json* s = Find(f, "size");
       if (!s || !IntegerOf(*s, 1, 15000, &size)) {
-        *error = "field " + label->text + " needs a \"size\" from 1 to 15000";
+        *error = "field " + Text(*label) + " needs a \"size\" from 1 to 15000";
         return false;
       }
     }
@@ -82,13 +94,13 @@ bool LayoutFromJson(const JsonValue& request, kestrel::TableDef* def, std::strin
     if (kestrel::IsText(d.type)) d.chars = d.size;
     if (kestrel::IsDecimal(d.type)) {
       int64_t places = 0;
-      const JsonValue* p = f.Find("places");
+      const Json* p = Find(f, "places");
       if (p && !IntegerOf(*p, 0, 2 * size - 1, &places)) {
-        *error = "field " + label->text + ": \"places\" out of range";
+        *error = "field " + Text(*label) + ": \"places\" out of range";
         return false;
       }
       if (size > 16) {
-        *error = "field " + label->text + ": decimals have at most 16 bytes";
+        *error = "field " + Text(*label) + ": decimals have at most 16 bytes";
         return false;
       }
       d.places = static_cast<uint8_t>(places);
@@ -102,39 +114,39 @@ bool LayoutFromJson(const JsonValue& request, kestrel::TableDef* def, std::strin
     def->fields.push_back(std::move(d));
   }
   def->record_length = static_cast<uint16_t>(offset);
-  if (const JsonValue* memos = request.Find("memos"); memos && memos->isArray()) {
-    for (const JsonValue& m : memos->items) {
-      const JsonValue* label = m.Find("label");
-      const JsonValue* size = m.Find("size");
+  if (const Json* memos = Find(request, "memos"); memos && memos->is_array()) {
+    for (const Json& m : *memos) {
+      const Json* label = Find(m, "label");
+      const Json* size = Find(m, "size");
       int64_t n = 0;
-      if (!label || !label->isString() || !size || !IntegerOf(*size, 1, 64000, &n)) {
+      if (!label || !label->is_string() || !size || !IntegerOf(*size, 1, 64000, &n)) {
         *error = "every memo needs a \"label\" and a \"size\" from 1 to 64000";
         return false;
       }
       kestrel::MemoDef d;
-      d.label = label->text;
+      d.label = Text(*label);
       d.size = static_cast<uint16_t>(n);
       if (Flag(m, "binary")) d.attributes |= kestrel::kMemoBinary;
       if (Flag(m, "blob")) d.attributes |= kestrel::kMemoBlob | kestrel::kMemoBinary;
       def->memos.push_back(std::move(d));
     }
   }
-  if (const JsonValue* keys = request.Find("keys"); keys && keys->isArray()) {
-    for (const JsonValue& k : keys->items) {
-      const JsonValue* label = k.Find("label");
-      const JsonValue* comps = k.Find("components");
-      if (!label || !label->isString() || !comps || !comps->isArray() || comps->items.empty()) {
+  if (const Json* keys = Find(request, "keys"); keys && keys->is_array()) {
+    for (const Json& k : *keys) {
+      const Json* label = Find(k, "label");
+      const Json* comps = Find(k, "components");
+      if (!label || !label->is_string() || !comps || !comps->is_array() || comps->empty()) {
         *error = "every key needs a \"label\" and \"components\"";
         return false;
       }
       kestrel::KeyDef d;
-      d.label = label->text;
+      d.label = Text(*label);
       if (Flag(k, "dup")) d.attributes |= kestrel::kKeyDuplicates;
       if (Flag(k, "opt")) d.attributes |= kestrel::kKeyExcludeBlank;
       if (Flag(k, "nocase")) d.attributes |= kestrel::kKeyNoCase;
       if (Flag(k, "primary")) d.attributes |= kestrel::kKeyPrimary;
-      for (const JsonValue& c : comps->items) {
-        std::string name = c.isString() ? c.text : std::string();
+      for (const Json& c : *comps) {
+        std::string name = c.is_string() ? Text(c) : std::string();
         const bool descending = !name.empty() && name[0] == '-';
         if (descending || (!name.empty() && name[0] == '+')) name.erase(0, 1);
         int found = -1;
@@ -142,7 +154,7 @@ bool LayoutFromJson(const JsonValue& request, kestrel::TableDef* def, std::strin
           if (def->fields[i].name == name) found = static_cast<int>(i);
         }
         if (found < 0) {
-          *error = "key " + label->text + ": no field " + name;
+          *error = "key " + Text(*label) + ": no field " + name;
           return false;
         }
         d.components.push_back({static_cast<uint16_t>(found), static_cast<uint16_t>(descending ? 1 : 0)});
@@ -163,7 +175,7 @@ std::string BlankRow(const kestrel::TableDef& def) {
   return row;
 }
 
-bool SetFieldFromJson(const FieldDef& f, const JsonValue& v, std::string* row, std::string* error) {
+bool SetFieldFromJson(const FieldDef& f, const Json& v, std::string* row, std::string* error) {
   if (size_t{f.offset} + f.size > row->size()) {
     *error = "field " + f.name + " lies outside the record";
     return false;
@@ -196,23 +208,25 @@ bool SetFieldFromJson(const FieldDef& f, const JsonValue& v, std::string* row, s
       kestrel::Put32LE(p, static_cast<uint32_t>(n));
       return true;
     case FieldType::kSReal: {
-      if (!v.isNumber()) return bad("a number expected");
-      const float x = static_cast<float>(v.number);
+      if (!v.is_number()) return bad("a number expected");
+      const float x = v.get<float>();
       std::memcpy(p, &x, 4);
       return true;
     }
-    case FieldType::kReal:
-      if (!v.isNumber()) return bad("a number expected");
-      std::memcpy(p, &v.number, 8);
+    case FieldType::kReal: {
+      if (!v.is_number()) return bad("a number expected");
+      const double x = v.get<double>();
+      std::memcpy(p, &x, 8);
       return true;
+    }
     case FieldType::kDate: {
-      if (v.isNull()) {
+      if (v.is_null()) {
         std::memset(p, 0, 4);
         return true;
       }
       unsigned y = 0, m = 0, d = 0;
       char tail = 0;
-      if (!v.isString() || std::sscanf(v.text.c_str(), "%4u-%2u-%2u%c", &y, &m, &d, &tail) != 3 || m < 1 || m > 12 ||
+      if (!v.is_string() || std::sscanf(Text(v).c_str(), "%4u-%2u-%2u%c", &y, &m, &d, &tail) != 3 || m < 1 || m > 12 ||
           d < 1 || d > 31) {
         return bad("a date \"YYYY-MM-DD\" expected");
       }
@@ -223,7 +237,10 @@ bool SetFieldFromJson(const FieldDef& f, const JsonValue& v, std::string* row, s
     }
     case FieldType::kDecimal:
     case FieldType::kPDecimal: {
-      std::optional<rt::Decimal> d = rt::Decimal::Parse(v.isString() || v.isNumber() ? v.text : std::string("x"));
+      // A bare number comes as the shortest text that reads back as the same
+      // double: 7.5 stays "7.5". Digits past a double's precision need a string.
+      const std::string text = v.is_string() ? Text(v) : v.is_number() ? v.dump() : std::string("x");
+      std::optional<rt::Decimal> d = rt::Decimal::Parse(text);
       std::vector<uint8_t> packed(f.size);
       if (!d || !d->ToPacked(packed, f.places)) return bad("a decimal that fits the field expected");
       std::memcpy(p, packed.data(), packed.size());
@@ -233,7 +250,7 @@ bool SetFieldFromJson(const FieldDef& f, const JsonValue& v, std::string* row, s
     case FieldType::kCString:
     case FieldType::kPString: {
       std::string text;
-      if (!v.isString() || !Utf8To1252(v.text, &text)) return bad("text in Windows-1252 characters expected");
+      if (!v.is_string() || !Utf8ToCp1252(Text(v), &text)) return bad("text in Windows-1252 characters expected");
       const size_t room = f.type == FieldType::kString ? f.size : f.size - 1u;
       if (text.size() > room) return bad("text too long");
       if (f.type == FieldType::kString) {
@@ -254,22 +271,18 @@ bool SetFieldFromJson(const FieldDef& f, const JsonValue& v, std::string* row, s
   }
 }
 
-std::string RecordJson(const std::string& table, uint32_t id, const kestrel::TableDef& def, const std::string& row,
-                       const std::vector<std::string>& memos) {
-  std::string line = "{\"table\":" + JsonString(table) + ",\"id\":" + std::to_string(id) + ",\"fields\":{";
-  bool first = true;
+Json RecordJson(const std::string& table, uint32_t id, const kestrel::TableDef& def, const std::string& row,
+                const std::vector<std::string>& memos) {
+  Json fields = Json::object();
   for (const FieldDef& f : def.fields) {
     if (f.type == FieldType::kGroup || size_t{f.offset} + f.size > row.size()) continue;
-    if (!first) line += ",";
-    first = false;
-    line += JsonString(f.name) + ":" + FieldJson(f, std::string_view(row).substr(f.offset, f.size));
+    fields[Cp1252ToUtf8(f.name)] = FieldJson(f, std::string_view(row).substr(f.offset, f.size));
   }
-  line += "},\"memos\":{";
+  Json memo_values = Json::object();
   for (size_t m = 0; m < def.memos.size(); ++m) {
-    if (m) line += ",";
-    line += JsonString(def.memos[m].label) + ":" + JsonString(m < memos.size() ? memos[m] : std::string());
+    memo_values[Cp1252ToUtf8(def.memos[m].label)] = TextJson(m < memos.size() ? memos[m] : std::string());
   }
-  return line + "}}";
+  return Json{{"table", TextJson(table)}, {"id", id}, {"fields", std::move(fields)}, {"memos", std::move(memo_values)}};
 }
 
 }  // namespace krl

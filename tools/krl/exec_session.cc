@@ -1,11 +1,14 @@
 #include "tools/krl/exec_session.h"
 
+#include <algorithm>
+
 #include "runtime/core/error_messages.h"
 #include "runtime/core/error_state.h"
 #include "runtime/kestrel/driver/driver_errors.h"
 #include "runtime/kestrel/driver/table_name.h"
 #include "runtime/kestrel/driver/transaction.h"
 #include "runtime/kestrel/os/open_mode.h"
+#include "tools/krl/cp1252.h"
 #include "tools/krl/exec_fields.h"
 #include "tools/krl/json.h"
 
@@ -17,7 +20,12 @@ namespace {
 
 constexpr int kShared = kestrel::kAccessReadWrite | kestrel::kDenyNone;
 
-std::string Ok(const std::string& more = {}) { return "{\"ok\":true" + more + "}"; }
+// {"ok":true} followed by `more`'s members.
+std::string Ok(const Json& more = Json::object()) {
+  Json answer = {{"ok", true}};
+  for (auto it = more.begin(); it != more.end(); ++it) answer[it.key()] = it.value();
+  return JsonLine(answer);
+}
 
 std::string Trim(std::string s) {
   s.erase(s.find_last_not_of(' ') + 1);
@@ -27,22 +35,45 @@ std::string Trim(std::string s) {
 // The answer to a failed driver operation: its code and text, and the
 // driver's details when it gave some.
 std::string Failure(int code) {
-  std::string answer = "{\"ok\":false,\"error\":" + std::to_string(code) +
-                       ",\"message\":" + JsonString(rt::errorMessageOf(code));
+  Json answer = {{"ok", false}, {"error", code}, {"message", TextJson(rt::errorMessageOf(code))}};
   const std::string detail = Trim(rt::FileError());
-  if (!detail.empty() && (code == rt::Error_InvalidRecordDeclaration || code == rt::Error_FileSystemError)) answer += ",\"detail\":" + JsonString(detail);
-  return answer + "}";
+  if (!detail.empty() && (code == rt::Error_InvalidRecordDeclaration || code == rt::Error_FileSystemError)) answer["detail"] = TextJson(detail);
+  return JsonLine(answer);
 }
 
-const std::string* StringMember(const JsonValue& req, const char* name) {
-  const JsonValue* v = req.Find(name);
-  return v && v->isString() ? &v->text : nullptr;
+// Member `name` of the request; null when absent.
+const Json* Find(const Json& req, const char* name) {
+  auto it = req.find(name);
+  return it == req.end() ? nullptr : &*it;
 }
+
+const std::string* StringMember(const Json& req, const char* name) {
+  const Json* v = Find(req, name);
+  return v && v->is_string() ? &v->get_ref<const std::string&>() : nullptr;
+}
+
+bool TrueMember(const Json& req, const char* name) {
+  const Json* v = Find(req, name);
+  return v && v->is_boolean() && v->get<bool>();
+}
+
+// A record id member: a whole number from 1 to 2^32-1.
+bool IdMember(const Json& req, uint32_t* id) {
+  const Json* v = Find(req, "id");
+  if (!v || !v->is_number()) return false;
+  const double n = v->get<double>();
+  if (n < 1 || n > 4294967295.0) return false;
+  *id = static_cast<uint32_t>(n);
+  return true;
+}
+
+// Requests nest a few levels; a deeper one is refused before it is built.
+constexpr int kMaxDepth = 64;
 
 }  // namespace
 
 std::string ErrorAnswer(int code, const std::string& message) {
-  return "{\"ok\":false,\"error\":" + std::to_string(code) + ",\"message\":" + JsonString(message) + "}";
+  return JsonLine(Json{{"ok", false}, {"error", code}, {"message", TextJson(message)}});
 }
 
 ExecSession::~ExecSession() {
@@ -51,17 +82,30 @@ ExecSession::~ExecSession() {
 }
 
 std::string ExecSession::Handle(const std::string& line) {
-  JsonValue req;
-  std::string error;
-  if (!ParseJson(line, &req, &error)) return ErrorAnswer(0, "malformed request: " + error);
-  if (!req.isObject()) return ErrorAnswer(0, "a request is a JSON object");
+  Json req;
+  bool too_deep = false;
+  try {
+    req = Json::parse(line, [&](int depth, Json::parse_event_t, Json&) {
+      if (depth > kMaxDepth) too_deep = true;
+      return !too_deep;
+    });
+  } catch (const Json::parse_error& e) {
+    // "[json.exception.parse_error.101] parse error at line 1, column 9: ..."
+    std::string what = e.what();
+    if (const size_t end = what.find("] "); what.rfind("[json.exception.", 0) == 0 && end != std::string::npos) {
+      what.erase(0, end + 2);
+    }
+    return ErrorAnswer(0, "malformed request: " + what);
+  }
+  if (too_deep) return ErrorAnswer(0, "malformed request: nesting too deep");
+  if (!req.is_object()) return ErrorAnswer(0, "a request is a JSON object");
   const std::string* op = StringMember(req, "op");
   if (!op) return ErrorAnswer(0, "the request has no \"op\"");
   rt::clearError();
   return Dispatch(*op, req);
 }
 
-KestrelTable* ExecSession::TableFor(const JsonValue& req, std::string* answer) {
+KestrelTable* ExecSession::TableFor(const Json& req, std::string* answer) {
   const std::string* file = StringMember(req, "file");
   const std::string* table = StringMember(req, "table");
   if (!file || file->empty()) {
@@ -99,15 +143,14 @@ std::vector<KestrelTable*> ExecSession::TablesOf(const std::string& file) {
   return out;
 }
 
-std::string ExecSession::Create(const JsonValue& req) {
+std::string ExecSession::Create(const Json& req) {
   const std::string* file = StringMember(req, "file");
   const std::string* table = StringMember(req, "table");
   if (!file || file->empty()) return ErrorAnswer(0, "the request has no \"file\"");
   kestrel::TableDeclaration decl;
   decl.name = *file + (table && !table->empty() ? std::string(kestrel::kTableSeparator) + *table : std::string());
   decl.create = true;
-  const JsonValue* oem = req.Find("oem");
-  decl.oem = oem && oem->isBool() && oem->boolean;
+  decl.oem = TrueMember(req, "oem");
   kestrel::TableDef def;
   std::string error;
   if (!LayoutFromJson(req, &def, &error)) return ErrorAnswer(0, error);
@@ -123,13 +166,13 @@ std::string ExecSession::Create(const JsonValue& req) {
   return Ok();
 }
 
-bool ExecSession::FillBuffers(const JsonValue& req, KestrelTable* t, std::string* error) {
-  if (const JsonValue* fields = req.Find("fields")) {
-    if (!fields->isObject()) {
+bool ExecSession::FillBuffers(const Json& req, KestrelTable* t, std::string* error) {
+  if (const Json* fields = Find(req, "fields")) {
+    if (!fields->is_object()) {
       *error = "\"fields\" must be an object";
       return false;
     }
-    for (const auto& [label, value] : fields->members) {
+    for (const auto& [label, value] : fields->items()) {
       const int f = t->FieldIndex(label);
       if (f < 0) {
         *error = "no field " + label;
@@ -138,12 +181,12 @@ bool ExecSession::FillBuffers(const JsonValue& req, KestrelTable* t, std::string
       if (!SetFieldFromJson(t->def().fields[f], value, &t->record(), error)) return false;
     }
   }
-  if (const JsonValue* memos = req.Find("memos")) {
-    if (!memos->isObject()) {
+  if (const Json* memos = Find(req, "memos")) {
+    if (!memos->is_object()) {
       *error = "\"memos\" must be an object";
       return false;
     }
-    for (const auto& [label, value] : memos->members) {
+    for (const auto& [label, value] : memos->items()) {
       size_t m = 0;
       while (m < t->def().memos.size() && !kestrel::SameName(t->def().memos[m].label, label)) ++m;
       if (m == t->def().memos.size()) {
@@ -151,7 +194,7 @@ bool ExecSession::FillBuffers(const JsonValue& req, KestrelTable* t, std::string
         return false;
       }
       std::string text;
-      if (!value.isString() || !Utf8To1252(value.text, &text)) {
+      if (!value.is_string() || !Utf8ToCp1252(value.get_ref<const std::string&>(), &text)) {
         *error = "memo " + label + ": text in Windows-1252 characters expected";
         return false;
       }
@@ -162,7 +205,7 @@ bool ExecSession::FillBuffers(const JsonValue& req, KestrelTable* t, std::string
   return true;
 }
 
-std::string ExecSession::Record(KestrelTable* t) {
+Json ExecSession::Record(KestrelTable* t) {
   return RecordJson(t->tableName().table, t->currentId(), t->def(), t->record(), t->memos());
 }
 
@@ -175,17 +218,18 @@ bool ExecSession::Locate(KestrelTable* t, uint32_t id, int* code) {
   return *code == 0;
 }
 
-std::string ExecSession::Get(const JsonValue& req, KestrelTable* t) {
-  if (const JsonValue* hold = req.Find("hold")) {
-    if (hold->isBool() && hold->boolean) t->Hold();
-    if (hold->isNumber()) t->Hold(static_cast<int>(hold->number));
+std::string ExecSession::Get(const Json& req, KestrelTable* t) {
+  if (const Json* hold = Find(req, "hold")) {
+    if (hold->is_boolean() && hold->get<bool>()) t->Hold();
+    if (hold->is_number()) t->Hold(static_cast<int>(hold->get<double>()));
   }
-  if (const JsonValue* watch = req.Find("watch"); watch && watch->isBool() && watch->boolean) t->Watch();
-  if (const JsonValue* nomemo = req.Find("nomemo"); nomemo && nomemo->isBool() && nomemo->boolean) t->NoMemo();
+  if (TrueMember(req, "watch")) t->Watch();
+  if (TrueMember(req, "nomemo")) t->NoMemo();
   int rc = 0;
-  if (const JsonValue* id = req.Find("id")) {
-    if (!id->isNumber() || id->number < 1 || id->number > 4294967295.0) return ErrorAnswer(0, "\"id\" must be a record id");
-    rc = t->GetById(static_cast<uint32_t>(id->number));
+  if (Find(req, "id")) {
+    uint32_t id = 0;
+    if (!IdMember(req, &id)) return ErrorAnswer(0, "\"id\" must be a record id");
+    rc = t->GetById(id);
   } else {
     const std::string* key = StringMember(req, "key");
     if (!key) return ErrorAnswer(0, "get needs an \"id\" or a \"key\"");
@@ -197,15 +241,14 @@ std::string ExecSession::Get(const JsonValue& req, KestrelTable* t) {
     rc = t->GetByKey(k);
   }
   if (rc != 0) return Failure(rc);
-  return Ok(",\"record\":" + Record(t));
+  return Ok({{"record", Record(t)}});
 }
 
-std::string ExecSession::Scan(const JsonValue& req, KestrelTable* t) {
-  const JsonValue* reverse = req.Find("reverse");
-  const bool back = reverse && reverse->isBool() && reverse->boolean;
+std::string ExecSession::Scan(const Json& req, KestrelTable* t) {
+  const bool back = TrueMember(req, "reverse");
   size_t limit = 1000000;
-  if (const JsonValue* l = req.Find("limit"); l && l->isNumber() && l->number >= 0) {
-    limit = static_cast<size_t>(l->number);
+  if (const Json* l = Find(req, "limit"); l && l->is_number() && l->get<double>() >= 0) {
+    limit = static_cast<size_t>(std::min(l->get<double>(), 1e15));
   }
   int rc = 0;
   const std::string* key = StringMember(req, "key");
@@ -214,12 +257,10 @@ std::string ExecSession::Scan(const JsonValue& req, KestrelTable* t) {
   } else {
     const int k = t->KeyIndex(*key);
     if (k < 0) return ErrorAnswer(0, "no key " + *key);
-    const JsonValue* from = req.Find("from");
+    const Json* from = Find(req, "from");
     if (from) {
       t->record() = BlankRow(t->def());
-      JsonValue fields;
-      fields.kind = JsonValue::Kind::kObject;
-      fields.members.emplace_back("fields", *from);
+      const Json fields = {{"fields", *from}};
       std::string error;
       if (!FillBuffers(fields, t, &error)) return ErrorAnswer(0, error);
       rc = t->SetKeyKey(k);
@@ -228,32 +269,29 @@ std::string ExecSession::Scan(const JsonValue& req, KestrelTable* t) {
     }
   }
   if (rc != 0) return Failure(rc);
-  std::string records;
+  Json records = Json::array();
   for (size_t n = 0; n < limit; ++n) {
     rc = back ? t->Previous() : t->Next();
     if (rc == rt::Error_RecordNotAvailable) break;
     if (rc != 0) return Failure(rc);
-    if (n) records += ",";
-    records += Record(t);
+    records.push_back(Record(t));
   }
-  return Ok(",\"records\":[" + records + "]");
+  return Ok({{"records", std::move(records)}});
 }
 
-std::string ExecSession::Write(const std::string& op, const JsonValue& req, KestrelTable* t) {
+std::string ExecSession::Write(const std::string& op, const Json& req, KestrelTable* t) {
   std::string error;
   if (op == "add") {
     t->record() = BlankRow(t->def());
     t->memos().assign(t->def().memos.size(), std::string());
     if (!FillBuffers(req, t, &error)) return ErrorAnswer(0, error);
     const int rc = t->Add();
-    return rc == 0 ? Ok(",\"id\":" + std::to_string(t->currentId())) : Failure(rc);
+    return rc == 0 ? Ok({{"id", t->currentId()}}) : Failure(rc);
   }
-  const JsonValue* id = req.Find("id");
-  if (!id || !id->isNumber() || id->number < 1 || id->number > 4294967295.0) {
-    return ErrorAnswer(0, op + " needs the record's \"id\"");
-  }
+  uint32_t id = 0;
+  if (!IdMember(req, &id)) return ErrorAnswer(0, op + " needs the record's \"id\"");
   int rc = 0;
-  if (!Locate(t, static_cast<uint32_t>(id->number), &rc)) return Failure(rc);
+  if (!Locate(t, id, &rc)) return Failure(rc);
   if (op == "delete") {
     rc = t->Delete();
     return rc == 0 ? Ok() : Failure(rc);
@@ -263,15 +301,15 @@ std::string ExecSession::Write(const std::string& op, const JsonValue& req, Kest
   return rc == 0 ? Ok() : Failure(rc);
 }
 
-std::string ExecSession::Begin(const JsonValue& req) {
+std::string ExecSession::Begin(const Json& req) {
   if (!transaction_.empty()) return ErrorAnswer(0, "a transaction is already open");
-  const JsonValue* files = req.Find("files");
-  if (!files || !files->isArray() || files->items.empty()) return ErrorAnswer(0, "begin needs \"files\"");
-  for (const JsonValue& f : files->items) {
-    if (!f.isString() || f.text.empty()) return ErrorAnswer(0, "\"files\" must hold file names");
+  const Json* files = Find(req, "files");
+  if (!files || !files->is_array() || files->empty()) return ErrorAnswer(0, "begin needs \"files\"");
+  for (const Json& f : *files) {
+    if (!f.is_string() || f.get_ref<const std::string&>().empty()) return ErrorAnswer(0, "\"files\" must hold file names");
     std::shared_ptr<kestrel::PhysicalFile> file;
-    kestrel::Outcome o = kestrel::PhysicalFileList::Global().Acquire(kestrel::WithDefaultExtension(f.text), kShared,
-                                                                     false, false, &file);
+    kestrel::Outcome o = kestrel::PhysicalFileList::Global().Acquire(
+        kestrel::WithDefaultExtension(f.get<std::string>()), kShared, false, false, &file);
     if (o.ok()) o = kestrel::Transaction::Global().Add(file);
     if (!o.ok()) {
       if (file) kestrel::PhysicalFileList::Global().Release(file);
@@ -291,7 +329,7 @@ std::string ExecSession::EndTransaction(bool commit) {
   return o.ok() ? Ok() : Failure(o.code());
 }
 
-std::string ExecSession::Dispatch(const std::string& op, const JsonValue& req) {
+std::string ExecSession::Dispatch(const std::string& op, const Json& req) {
   if (op == "create") return Create(req);
   if (op == "begin") return Begin(req);
   if (op == "commit") return EndTransaction(true);
@@ -350,14 +388,14 @@ std::string ExecSession::Dispatch(const std::string& op, const JsonValue& req) {
     } else {
       rc = t->Records(&n);
     }
-    return rc == 0 ? Ok(",\"count\":" + std::to_string(n)) : Failure(rc);
+    return rc == 0 ? Ok({{"count", n}}) : Failure(rc);
   }
   if (op == "send") {
     const std::string* command = StringMember(req, "command");
     if (!command) return ErrorAnswer(0, "send needs a \"command\"");
     std::string result;
     const int rc = t->Send(*command, &result);
-    return rc == 0 ? Ok(",\"result\":" + JsonString(result)) : Failure(rc);
+    return rc == 0 ? Ok({{"result", TextJson(result)}}) : Failure(rc);
   }
   if (op == "build") {
     int rc = 0;
@@ -377,8 +415,8 @@ std::string ExecSession::Dispatch(const std::string& op, const JsonValue& req) {
     return rc == 0 ? Ok() : Failure(rc);
   }
   if (op == "lock") {
-    const JsonValue* s = req.Find("seconds");
-    const int rc = s && s->isNumber() ? t->Lock(static_cast<int>(s->number)) : t->Lock();
+    const Json* s = Find(req, "seconds");
+    const int rc = s && s->is_number() ? t->Lock(static_cast<int>(s->get<double>())) : t->Lock();
     return rc == 0 ? Ok() : Failure(rc);
   }
   const int rc = t->Unlock();

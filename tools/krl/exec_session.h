@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "runtime/kestrel/driver/kestrel_table.h"
-#include "tools/krl/json_value.h"
+#include "tools/krl/json.h"
 
 namespace krl {
 
@@ -25,17 +25,17 @@ class ExecSession {
  private:
   using Key = std::pair<std::string, std::string>;  // upper-case physical file, table
 
-  std::string Dispatch(const std::string& op, const JsonValue& req);
+  std::string Dispatch(const std::string& op, const Json& req);
   // The open table a request names (opened on first use), or null with *answer set.
-  kestrel::KestrelTable* TableFor(const JsonValue& req, std::string* answer);
-  std::string Create(const JsonValue& req);
-  std::string Get(const JsonValue& req, kestrel::KestrelTable* t);
-  std::string Scan(const JsonValue& req, kestrel::KestrelTable* t);
-  std::string Write(const std::string& op, const JsonValue& req, kestrel::KestrelTable* t);
-  std::string Begin(const JsonValue& req);
+  kestrel::KestrelTable* TableFor(const Json& req, std::string* answer);
+  std::string Create(const Json& req);
+  std::string Get(const Json& req, kestrel::KestrelTable* t);
+  std::string Scan(const Json& req, kestrel::KestrelTable* t);
+  std::string Write(const std::string& op, const Json& req, kestrel::KestrelTable* t);
+  std::string Begin(const Json& req);
   std::string EndTransaction(bool commit);
-  bool FillBuffers(const JsonValue& req, kestrel::KestrelTable* t, std::string* error);
-  std::string Record(kestrel::KestrelTable* t);
+  bool FillBuffers(const Json& req, kestrel::KestrelTable* t, std::string* error);
+  Json Record(kestrel::KestrelTable* t);
   std::vector<kestrel::KestrelTable*> TablesOf(const std::string& file);
   bool Locate(kestrel::KestrelTable* t, uint32_t id, int* code);
 

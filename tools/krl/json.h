@@ -1,5 +1,9 @@
-// JSON output of field values. Text in the files is Windows-1252; JSON is UTF-8.
+// JSON of field values (nlohmann-json). Text in the files is Windows-1252;
+// JSON is UTF-8. Objects keep their members in the order written, so that
+// answers and dumped records read field by field as the table lists them.
 #pragma once
+
+#include <nlohmann/json.hpp>
 
 #include <string>
 #include <string_view>
@@ -8,8 +12,10 @@
 
 namespace krl {
 
-// A JSON string literal (quotes included) of Windows-1252 text.
-std::string JsonString(std::string_view text);
+using Json = nlohmann::ordered_json;
+
+// A JSON string of Windows-1252 text.
+Json TextJson(std::string_view cp1252);
 
 // Text of a packed decimal of bytes.size() bytes with `places` decimals:
 // "7.50", "-12.00". Nibbles above 9 show as '?'.
@@ -18,6 +24,10 @@ std::string DecimalText(std::string_view bytes, int places);
 // The JSON value of one field, `bytes` being its whole storage: numbers for
 // integers and reals, strings for text (trailing spaces dropped) and
 // decimals, "YYYY-MM-DD" or null for dates, arrays for dimensioned fields.
-std::string FieldJson(const kestrel::FieldDef& field, std::string_view bytes);
+Json FieldJson(const kestrel::FieldDef& field, std::string_view bytes);
+
+// One line of output: compact, and characters the encoder cannot take
+// replaced rather than thrown on.
+std::string JsonLine(const Json& value);
 
 }  // namespace krl

@@ -134,7 +134,7 @@ int ReportFailure(const Status& status, const std::string& path, Io& io) {
     return kExitCorrupt;
   }
   io.err << path << ": " << status.ToString() << "\n";
-  return kExitUsage;
+  return kExitFailed;
 }
 
 int LoadOrReport(KestrelFile* file, const std::string& path, Io& io) {
@@ -143,7 +143,7 @@ int LoadOrReport(KestrelFile* file, const std::string& path, Io& io) {
   Status s = file->Load(path, &readable, &error);
   if (!readable) {
     io.err << "krl: " << error << "\n";
-    return kExitUsage;
+    return kExitFailed;
   }
   if (!s.ok()) return ReportFailure(s, path, io);
   return kExitOk;

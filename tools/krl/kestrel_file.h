@@ -59,7 +59,7 @@ class KestrelFile {
 };
 
 // Reports a failure on io.err and returns the exit status for it:
-// kExitInvalid for error 36, kExitCorrupt for a failed check, else kExitUsage.
+// kExitInvalid for error 36, kExitCorrupt for a failed check, else kExitFailed.
 int ReportFailure(const kestrel::Status& status, const std::string& path, Io& io);
 
 // Loads `path` or reports why not. Returns kExitOk when loaded.

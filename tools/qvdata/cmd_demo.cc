@@ -1,5 +1,6 @@
 // qvdata demo DIR [--seed N] [--divisions N]
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "tools/qvdata/charset.h"
@@ -12,39 +13,13 @@ namespace qvdata {
 
 namespace {
 
-bool ParseCount(const std::string& s, uint32_t max, uint32_t* out) {
-  if (s.empty() || s.size() > 10 || s.find_first_not_of("0123456789") != std::string::npos) return false;
-  const unsigned long long v = std::stoull(s);
-  if (v > max) return false;
-  *out = static_cast<uint32_t>(v);
-  return true;
-}
-
-}  // namespace
-
-int RunDemo(const Args& args, std::ostream& out, std::ostream& err) {
+struct DemoOptions {
   std::string dir;
   uint32_t seed = 1, divisions = 2;
-  for (size_t i = 0; i < args.size(); ++i) {
-    if ((args[i] == "--seed" || args[i] == "--divisions") && i + 1 < args.size()) {
-      const bool is_seed = args[i] == "--seed";
-      if (!ParseCount(args[i + 1], is_seed ? 0xFFFFFFFFu : 26u, is_seed ? &seed : &divisions) ||
-          (!is_seed && divisions == 0)) {
-        err << "qvdata demo: bad value for " << args[i] << ": " << args[i + 1] << "\n";
-        return kExitUsage;
-      }
-      ++i;
-    } else if (!args[i].empty() && args[i][0] != '-' && dir.empty()) {
-      dir = args[i];
-    } else {
-      err << "usage: qvdata demo DIR [--seed N] [--divisions N]\n";
-      return kExitUsage;
-    }
-  }
-  if (dir.empty()) {
-    err << "usage: qvdata demo DIR [--seed N] [--divisions N]\n";
-    return kExitUsage;
-  }
+};
+
+int Demo(const DemoOptions& o, std::ostream& out, std::ostream& err) {
+  const std::string& dir = o.dir;
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
   School school(dir);
@@ -54,7 +29,7 @@ int RunDemo(const Args& args, std::ostream& out, std::ostream& err) {
       return kExitFailed;
     }
   }
-  const DemoSchool demo = MakeDemoSchool(seed, static_cast<int>(divisions));
+  const DemoSchool demo = MakeDemoSchool(o.seed, static_cast<int>(o.divisions));
   std::string error;
   for (const char* label : {"QVLIBRETA", "QVAPRENDE", "QVMATERIAS", "QVALUAP", "QVSEGUIR"}) {
     if (!school.Open(label, true, &error)) {
@@ -86,6 +61,17 @@ int RunDemo(const Args& args, std::ostream& out, std::ostream& err) {
     out << "\n";
   }
   return kExitOk;
+}
+
+}  // namespace
+
+Runner SetupDemo(CLI::App& command) {
+  auto o = std::make_shared<DemoOptions>();
+  command.add_option("DIR", o->dir, "folder of the new school")->required();
+  command.add_option("--seed", o->seed, "seed of the made-up names and grades")->capture_default_str();
+  command.add_option("--divisions", o->divisions, "divisions of each year")
+      ->check(CLI::Range(1u, 26u))->capture_default_str();
+  return [o](std::ostream& out, std::ostream& err) { return Demo(*o, out, err); };
 }
 
 }  // namespace qvdata

@@ -2,6 +2,7 @@
 // course that has none in that subject.
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <utility>
@@ -15,12 +16,10 @@
 
 namespace qvdata {
 
-int RunEnroll(const Args& args, std::ostream& out, std::ostream& err) {
-  if (args.size() != 1 || args[0].empty() || args[0][0] == '-') {
-    err << "usage: qvdata enroll DIR\n";
-    return kExitUsage;
-  }
-  School school(args[0]);
+namespace {
+
+int Enroll(const std::string& dir, std::ostream& out, std::ostream& err) {
+  School school(dir);
   std::string error;
   if (!school.Open("QVMATERIAS", false, &error) || !school.Open("QVALUAP", false, &error) ||
       !school.Open("QVLIBRETA", true, &error)) {
@@ -41,6 +40,14 @@ int RunEnroll(const Args& args, std::ostream& out, std::ostream& err) {
   }
   out << "added " << rows.size() << (rows.size() == 1 ? " grade-book row" : " grade-book rows") << "\n";
   return kExitOk;
+}
+
+}  // namespace
+
+Runner SetupEnroll(CLI::App& command) {
+  auto dir = std::make_shared<std::string>();
+  command.add_option("DIR", *dir, "folder of the school")->required();
+  return [dir](std::ostream& out, std::ostream& err) { return Enroll(*dir, out, err); };
 }
 
 }  // namespace qvdata

@@ -1,4 +1,5 @@
-// qvdata export DIR TABLE [--format csv|json]
+// qvdata export DIR TABLE [--format csv|json] [--separator ,|;|tab] [--dates dmy|iso]
+#include <memory>
 #include <string>
 
 #include "app/dictionary/file_decls.h"
@@ -30,36 +31,23 @@ std::string Unprefixed(const std::string& label) {
   return colon == std::string::npos ? label : label.substr(colon + 1);
 }
 
-}  // namespace
+struct ExportOptions {
+  std::string dir, table, format = "csv", separator = ",", dates = "dmy";
+};
 
-int RunExport(const Args& args, std::ostream& out, std::ostream& err) {
-  std::string dir, table, format = "csv";
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--format" && i + 1 < args.size()) {
-      format = args[++i];
-    } else if (args[i].rfind("--format=", 0) == 0) {
-      format = args[i].substr(9);
-    } else if (!args[i].empty() && args[i][0] == '-') {
-      err << "qvdata export: unknown option " << args[i] << "\n";
-      return kExitUsage;
-    } else if (dir.empty()) {
-      dir = args[i];
-    } else if (table.empty()) {
-      table = args[i];
-    } else {
-      err << "qvdata export: too many arguments\n";
-      return kExitUsage;
-    }
-  }
-  if (dir.empty() || table.empty() || (format != "csv" && format != "json")) {
-    err << "usage: qvdata export DIR TABLE [--format csv|json]\n"
-           "  TABLE: QVALUAP (students), QVMATERIAS (subjects), QVLIBRETA (gradebook),\n"
-           "         QVAPRENDE (contents), QVSEGUIR (followup)\n";
-    return kExitUsage;
-  }
+int Export(const ExportOptions& o, std::ostream& out, std::ostream& err) {
+  const std::string& dir = o.dir;
+  const std::string& table = o.table;
+  const std::string& format = o.format;
+  const char separator = o.separator == "tab" ? '\t' : o.separator[0];
+  CellStyle style;
+  style.decimal_comma = separator == ';';
+  style.iso_dates = o.dates == "iso";
   rt::FileDeclPtr decl = TableNamed(table);
   if (!decl) {
-    err << "qvdata export: no table " << table << "\n";
+    err << "qvdata export: no table " << table
+        << " (QVALUAP or students, QVMATERIAS or subjects, QVLIBRETA or gradebook, QVAPRENDE or contents, "
+           "QVSEGUIR or followup)\n";
     return kExitUsage;
   }
   School school(dir);
@@ -74,7 +62,7 @@ int RunExport(const Args& args, std::ostream& out, std::ostream& err) {
     std::vector<std::string> cells;
     for (const rt::FieldDecl& fd : decl->fields) cells.push_back(Unprefixed(fd.label));
     for (const rt::MemoDecl& md : decl->memos) cells.push_back(Unprefixed(md.label));
-    out << CsvLine(cells);
+    out << CsvLine(cells, separator);
   } else {
     out << "[";
   }
@@ -84,9 +72,9 @@ int RunExport(const Args& args, std::ostream& out, std::ostream& err) {
     if (format == "csv") {
       std::vector<std::string> cells;
       cells.reserve(fields + memos);
-      for (size_t i = 0; i < fields; ++i) cells.push_back(CellOfField(f, static_cast<int>(i)));
+      for (size_t i = 0; i < fields; ++i) cells.push_back(CellOfField(f, static_cast<int>(i), style));
       for (size_t m = 0; m < memos; ++m) cells.push_back(CellOfMemo(f, static_cast<int>(m)));
-      out << CsvLine(cells);
+      out << CsvLine(cells, separator);
     } else {
       out << (n ? ",\n" : "\n") << "  {";
       for (size_t i = 0; i < fields; ++i) {
@@ -107,6 +95,25 @@ int RunExport(const Args& args, std::ostream& out, std::ostream& err) {
     return kExitFailed;
   }
   return kExitOk;
+}
+
+}  // namespace
+
+Runner SetupExport(CLI::App& command) {
+  auto o = std::make_shared<ExportOptions>();
+  command.add_option("DIR", o->dir, "folder of the school")->required();
+  command.add_option("TABLE", o->table,
+                     "QVALUAP (students), QVMATERIAS (subjects), QVLIBRETA (gradebook), QVAPRENDE (contents), "
+                     "QVSEGUIR (followup)")
+      ->required();
+  command.add_option("--format", o->format, "csv or json")->check(CLI::IsMember({"csv", "json"}))->capture_default_str();
+  command.add_option("--separator", o->separator, "between CSV cells: ',' , ';' (decimals then take a comma) or tab")
+      ->check(CLI::IsMember({",", ";", "tab"}))
+      ->capture_default_str();
+  command.add_option("--dates", o->dates, "CSV dates as dmy (DD/MM/YYYY) or iso (YYYY-MM-DD)")
+      ->check(CLI::IsMember({"dmy", "iso"}))
+      ->capture_default_str();
+  return [o](std::ostream& out, std::ostream& err) { return Export(*o, out, err); };
 }
 
 }  // namespace qvdata

@@ -2,7 +2,7 @@
 
 namespace qvdata {
 
-std::vector<CsvRow> ParseCsv(std::string_view text, std::vector<CsvProblem>* problems) {
+std::vector<CsvRow> ParseCsv(std::string_view text, std::vector<CsvProblem>* problems, char separator) {
   if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
   std::vector<CsvRow> rows;
   size_t at = 0;
@@ -38,12 +38,12 @@ std::vector<CsvRow> ParseCsv(std::string_view text, std::vector<CsvProblem>* pro
           if (!bad) problems->push_back({row.line, row.cells.size() + 1, "quoted cell never closed"});
           return rows;
         }
-        if (at < text.size() && text[at] != ',' && text[at] != '\n' && text[at] != '\r' && !bad) {
+        if (at < text.size() && text[at] != separator && text[at] != '\n' && text[at] != '\r' && !bad) {
           problems->push_back({row.line, row.cells.size() + 1, "text after the closing quote"});
           bad = true;
         }
       }
-      while (at < text.size() && text[at] != ',' && text[at] != '\n') {
+      while (at < text.size() && text[at] != separator && text[at] != '\n') {
         if (text[at] == '\r' && (at + 1 == text.size() || text[at + 1] == '\n')) {
           ++at;
           continue;
@@ -67,8 +67,26 @@ std::vector<CsvRow> ParseCsv(std::string_view text, std::vector<CsvProblem>* pro
   return rows;
 }
 
-std::string CsvCell(std::string_view value) {
-  bool quote = value.find_first_of(",\"\r\n") != std::string_view::npos;
+char DetectSeparator(std::string_view text) {
+  size_t counts[3] = {0, 0, 0};
+  constexpr char kSeparators[3] = {',', ';', '\t'};
+  bool quoted = false;
+  for (char c : text) {
+    if (c == '"') quoted = !quoted;
+    if (quoted) continue;
+    if (c == '\n') break;
+    for (int i = 0; i < 3; ++i) counts[i] += c == kSeparators[i];
+  }
+  int best = 0;
+  for (int i = 1; i < 3; ++i) {
+    if (counts[i] > counts[best]) best = i;
+  }
+  return kSeparators[best];
+}
+
+std::string CsvCell(std::string_view value, char separator) {
+  const char specials[] = {separator, '"', '\r', '\n', '\0'};
+  bool quote = value.find_first_of(specials) != std::string_view::npos;
   if (!quote) return std::string(value);
   std::string out = "\"";
   for (char c : value) {
@@ -79,11 +97,11 @@ std::string CsvCell(std::string_view value) {
   return out;
 }
 
-std::string CsvLine(const std::vector<std::string>& cells) {
+std::string CsvLine(const std::vector<std::string>& cells, char separator) {
   std::string out;
   for (size_t i = 0; i < cells.size(); ++i) {
-    if (i) out.push_back(',');
-    out += CsvCell(cells[i]);
+    if (i) out.push_back(separator);
+    out += CsvCell(cells[i], separator);
   }
   out.push_back('\n');
   return out;

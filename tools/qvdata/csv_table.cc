@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "runtime/core/file_control.h"
+#include "tools/qvdata/charset.h"
 #include "tools/qvdata/csv.h"
 #include "tools/qvdata/field_text.h"
 
@@ -50,9 +51,36 @@ bool MapHeader(CsvTable& t, const CsvRow& header, std::vector<Problem>* problems
   return ok;
 }
 
+// Line (from 1) of byte `offset`.
+size_t LineAt(std::string_view text, size_t offset) {
+  size_t line = 1;
+  for (size_t i = 0; i < offset && i < text.size(); ++i) line += text[i] == '\n';
+  return line;
+}
+
 }  // namespace
 
-CsvTable ReadCsvTable(const std::string& path, const rt::FileDeclPtr& decl, std::vector<Problem>* problems) {
+size_t CsvTable::ColumnOf(int field) const {
+  for (size_t c = 0; c < columns.size(); ++c) {
+    if (columns[c] == field) return c + 1;
+  }
+  return 0;
+}
+
+void CsvTable::Apply(size_t row, rt::FileControlBlock& file) const {
+  std::string reason;
+  for (size_t c = 0; c < columns.size(); ++c) {
+    const int target = columns[c];
+    if (target >= 0) {
+      SetFieldFromCell(file, target, cells[row][c], &reason, style);
+    } else {
+      SetMemoFromCell(file, -1 - target, cells[row][c], &reason);
+    }
+  }
+}
+
+CsvTable ReadCsvTable(const std::string& path, const rt::FileDeclPtr& decl, std::vector<Problem>* problems,
+                      Encoding encoding) {
   CsvTable t;
   t.path = path;
   t.decl = decl;
@@ -61,10 +89,27 @@ CsvTable ReadCsvTable(const std::string& path, const rt::FileDeclPtr& decl, std:
     problems->push_back({path, 0, 0, std::string("cannot read: ") + std::strerror(errno)});
     return t;
   }
-  std::ostringstream text;
-  text << in.rdbuf();
+  std::ostringstream read;
+  read << in.rdbuf();
+  std::string text = read.str();
+  if (encoding == Encoding::kWindows1252) {
+    text = Cp1252ToUtf8(text);
+  } else {
+    // A file saved in the 8-bit character set fails on its first accented
+    // letter; say so once, with the way out.
+    std::string ignored;
+    ConversionError e;
+    if (!Utf8ToCp1252(text, &ignored, &e) && e.code_point == 0) {
+      problems->push_back({path, LineAt(text, e.offset), 0,
+                           "not valid UTF-8 at byte " + std::to_string(e.offset + 1) +
+                               "; for a file saved as Windows-1252 give --encoding windows-1252"});
+      return t;
+    }
+  }
+  const char separator = DetectSeparator(text);
+  t.style.decimal_comma = separator == ';';
   std::vector<CsvProblem> syntax;
-  std::vector<CsvRow> rows = ParseCsv(text.str(), &syntax);
+  std::vector<CsvRow> rows = ParseCsv(text, &syntax, separator);
   for (const CsvProblem& p : syntax) problems->push_back({path, p.line, p.column, p.reason});
   if (rows.empty()) {
     if (syntax.empty()) problems->push_back({path, 1, 0, "no header row"});
@@ -87,16 +132,21 @@ CsvTable ReadCsvTable(const std::string& path, const rt::FileDeclPtr& decl, std:
     for (size_t c = 0; c < row.cells.size(); ++c) {
       std::string reason;
       const int target = t.columns[c];
-      const bool set = target >= 0 ? SetFieldFromCell(scratch, target, row.cells[c], &reason)
+      const bool set = target >= 0 ? SetFieldFromCell(scratch, target, row.cells[c], &reason, t.style)
                                    : SetMemoFromCell(scratch, -1 - target, row.cells[c], &reason);
       if (!set) {
         problems->push_back({path, row.line, c + 1, t.header[c] + ": " + reason});
         ok = false;
+        if (target >= 0 && decl->fields[target].type == rt::FieldType::kDate &&
+            LooksLikeSpreadsheetDate(row.cells[c])) {
+          ++t.spreadsheet_dates;
+        }
       }
     }
     if (!ok) continue;
     t.records.push_back(RecordImage{scratch.record, scratch.memos});
     t.lines.push_back(row.line);
+    t.cells.push_back(row.cells);
   }
   return t;
 }

@@ -49,22 +49,51 @@ std::string TrimRight(std::string s) {
 
 }  // namespace
 
+namespace {
+
+// Up to three numbers split by `sep`, with the digit count of each; false
+// for any other character or more parts.
+bool SplitDate(std::string_view text, char sep, int part[3], int digits[3]) {
+  int p = 0;
+  for (char c : text) {
+    if (c == sep) {
+      if (++p > 2) return false;
+    } else if (c >= '0' && c <= '9') {
+      if (++digits[p] > 4) return false;
+      part[p] = part[p] * 10 + (c - '0');
+    } else {
+      return false;
+    }
+  }
+  return p == 2;
+}
+
+}  // namespace
+
 int32_t ParseDate(std::string_view text) {
   int part[3] = {0, 0, 0};
   int digits[3] = {0, 0, 0};
-  int p = 0;
-  for (char c : text) {
-    if (c == '/') {
-      if (++p > 2) return -1;
-    } else if (c >= '0' && c <= '9') {
-      if (++digits[p] > 4) return -1;
-      part[p] = part[p] * 10 + (c - '0');
-    } else {
-      return -1;
-    }
+  if (SplitDate(text, '/', part, digits)) {
+    if (digits[0] < 1 || digits[0] > 2 || digits[1] < 1 || digits[1] > 2 || digits[2] != 4) return -1;
+    // The runtime carries months above 12 into the year; a cell never means that.
+    if (part[1] > 12) return -1;
+    return rt::MakeStdDate(part[2], part[1], part[0]);
   }
-  if (p != 2 || digits[0] < 1 || digits[0] > 2 || digits[1] < 1 || digits[1] > 2 || digits[2] != 4) return -1;
-  return rt::MakeStdDate(part[2], part[1], part[0]);
+  int iso[3] = {0, 0, 0};
+  int iso_digits[3] = {0, 0, 0};
+  if (SplitDate(text, '-', iso, iso_digits)) {
+    if (iso_digits[0] != 4 || iso_digits[1] != 2 || iso_digits[2] != 2 || iso[1] > 12) return -1;
+    return rt::MakeStdDate(iso[0], iso[1], iso[2]);
+  }
+  return -1;
+}
+
+bool LooksLikeSpreadsheetDate(std::string_view text) {
+  int part[3] = {0, 0, 0};
+  int digits[3] = {0, 0, 0};
+  if (!SplitDate(text, '/', part, digits) || digits[0] < 1 || digits[1] < 1) return false;
+  if (digits[2] == 2) return true;
+  return digits[2] == 4 && part[0] >= 1 && part[0] <= 12 && part[1] > 12 && part[1] <= 31;
 }
 
 std::string FormatDate(int32_t std_date) {
@@ -75,7 +104,16 @@ std::string FormatDate(int32_t std_date) {
   return buf;
 }
 
-bool SetFieldFromCell(rt::FileControlBlock& file, int field, std::string_view cell, std::string* reason) {
+std::string FormatIsoDate(int32_t std_date) {
+  rt::CivilDate d;
+  if (std_date == 0 || !rt::SplitStdDate(std_date, &d)) return "";
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", d.year, d.month, d.day);
+  return buf;
+}
+
+bool SetFieldFromCell(rt::FileControlBlock& file, int field, std::string_view cell, std::string* reason,
+                      CellStyle style) {
   const rt::FieldDecl& f = file.decl().fields[field];
   if (rt::isTextType(f.type)) {
     std::string text;
@@ -99,8 +137,17 @@ bool SetFieldFromCell(rt::FileControlBlock& file, int field, std::string_view ce
     return true;
   }
   if (rt::isDecimalType(f.type)) {
-    std::optional<rt::Decimal> d = cell.empty() ? rt::Decimal(0) : rt::Decimal::Parse(cell);
-    if (!d || cell.find(' ') != std::string_view::npos) {
+    std::string number(cell);
+    if (style.decimal_comma) {
+      // A point could be a thousands separator there: never guess.
+      if (number.find('.') != std::string::npos) {
+        *reason = "not a number: \"" + number + "\" (decimals take a comma in a file separated by ';')";
+        return false;
+      }
+      if (const size_t comma = number.find(','); comma != std::string::npos) number[comma] = '.';
+    }
+    std::optional<rt::Decimal> d = number.empty() ? rt::Decimal(0) : rt::Decimal::Parse(number);
+    if (!d || number.find(' ') != std::string::npos) {
       *reason = "not a number: \"" + std::string(cell) + "\"";
       return false;
     }
@@ -117,7 +164,7 @@ bool SetFieldFromCell(rt::FileControlBlock& file, int field, std::string_view ce
   if (f.type == rt::FieldType::kDate) {
     const int32_t date = cell.empty() ? 0 : ParseDate(cell);
     if (date < 0 || !rt::setDate(file, field, date)) {
-      *reason = "invalid date \"" + std::string(cell) + "\" (DD/MM/YYYY)";
+      *reason = "invalid date \"" + std::string(cell) + "\" (DD/MM/YYYY or YYYY-MM-DD)";
       return false;
     }
     return true;
@@ -137,12 +184,21 @@ bool SetMemoFromCell(rt::FileControlBlock& file, int memo, std::string_view cell
   return rt::setMemo(file, memo, text) || (*reason = "cannot be stored", false);
 }
 
-std::string CellOfField(const rt::FileControlBlock& file, int field) {
+std::string CellOfField(const rt::FileControlBlock& file, int field, CellStyle style) {
   const rt::FieldDecl& f = file.decl().fields[field];
   if (rt::isTextType(f.type)) return Cp1252ToUtf8(TrimRight(rt::getText(file, field).value_or("")));
   if (rt::isIntegerType(f.type)) return std::to_string(rt::getInteger(file, field).value_or(0));
-  if (rt::isDecimalType(f.type)) return rt::getDecimal(file, field).value_or(rt::Decimal(0)).ToString(f.places);
-  if (f.type == rt::FieldType::kDate) return FormatDate(rt::getDate(file, field).value_or(0));
+  if (rt::isDecimalType(f.type)) {
+    std::string text = rt::getDecimal(file, field).value_or(rt::Decimal(0)).ToString(f.places);
+    if (style.decimal_comma) {
+      if (const size_t point = text.find('.'); point != std::string::npos) text[point] = ',';
+    }
+    return text;
+  }
+  if (f.type == rt::FieldType::kDate) {
+    const int32_t date = rt::getDate(file, field).value_or(0);
+    return style.iso_dates ? FormatIsoDate(date) : FormatDate(date);
+  }
   return "";
 }
 

@@ -1,3 +1,4 @@
+#include <memory>
 #include <string>
 
 #include "tools/qvdata/commands.h"
@@ -6,35 +7,35 @@ namespace qvdata {
 
 namespace {
 
-void Usage(std::ostream& err) {
-  err << "usage: qvdata COMMAND ...\n"
-         "  demo DIR [--seed N] [--divisions N]    create a sample school\n"
-         "  import DIR --students F.csv --subjects F.csv [--gradebook F.csv] [--contents F.csv]\n"
-         "                                         add records from CSV files, all or nothing\n"
-         "  enroll DIR                             add the missing grade-book rows\n"
-         "  export DIR TABLE [--format csv|json]   write every record of a table\n";
-}
+struct CommandEntry {
+  const char* name;
+  const char* summary;
+  SetupFn setup;
+};
+
+// A new command is a cmd_<name>.cc file and one line here.
+constexpr CommandEntry kCommands[] = {
+    {"demo", "create a sample school", &SetupDemo},
+    {"import", "add or update records from CSV files, all or nothing", &SetupImport},
+    {"enroll", "add the missing grade-book rows", &SetupEnroll},
+    {"export", "write every record of a table as CSV or JSON", &SetupExport},
+};
 
 }  // namespace
 
 int RunQvdata(const Args& args, std::ostream& out, std::ostream& err) {
-  if (args.empty()) {
-    Usage(err);
-    return kExitUsage;
+  auto app = rt::MakeCommandLine("qvdata", "Puts a school's students, subjects, grade books and contents into its data files.");
+  app->require_subcommand(1);
+  std::vector<std::pair<CLI::App*, Runner>> runners;
+  for (const CommandEntry& c : kCommands) {
+    CLI::App* sub = app->add_subcommand(c.name, c.summary);
+    runners.emplace_back(sub, c.setup(*sub));
   }
-  const Args rest(args.begin() + 1, args.end());
-  const std::string& command = args[0];
-  if (command == "demo") return RunDemo(rest, out, err);
-  if (command == "import") return RunImport(rest, out, err);
-  if (command == "enroll") return RunEnroll(rest, out, err);
-  if (command == "export") return RunExport(rest, out, err);
-  if (command == "help" || command == "--help" || command == "-h") {
-    Usage(out);
-    return kExitOk;
+  if (auto done = rt::ParseCommandLine(*app, args, out, err)) return *done;
+  for (auto& [sub, run] : runners) {
+    if (sub->parsed()) return run(out, err);
   }
-  err << "qvdata: unknown command " << command << "\n";
-  Usage(err);
-  return kExitUsage;
+  return rt::UsageError(*app, "a command is required", err);
 }
 
 }  // namespace qvdata

@@ -118,9 +118,10 @@ bool WriteAll(const std::vector<Batch>& batches, std::string_view progress_label
   std::vector<rt::FileControlBlock*> files;
   size_t total = 0;
   for (const Batch& b : batches) {
-    if (b.records->empty()) continue;
+    const size_t replacing = b.replacements ? b.replacements->size() : 0;
+    if (b.records->empty() && replacing == 0) continue;
     files.push_back(b.block);
-    total += b.records->size();
+    total += b.records->size() + replacing;
   }
   if (files.empty()) return true;
   int32_t rc = rt::Logout(kLogoutSeconds, files);
@@ -132,13 +133,28 @@ bool WriteAll(const std::vector<Batch>& batches, std::string_view progress_label
   size_t done = 0;
   for (const Batch& b : batches) {
     rt::FileControlBlock& f = *b.block;
+    for (size_t i = 0; b.replacements && i < b.replacements->size(); ++i) {
+      const Replacement& r = (*b.replacements)[i];
+      rc = rt::GetById(f, r.id);
+      if (rc == 0) {
+        std::copy(r.image.record.begin(), r.image.record.end(), f.record.begin());
+        for (size_t m = 0; m < r.image.memos.size() && m < f.memos.size(); ++m) f.memos[m] = r.image.memos[m];
+        rc = rt::Put(f);
+      }
+      if (rc != 0) {
+        *error = b.describe ? b.describe(b, i, true, rc) : FileFailure(f, rc);
+        rt::Rollback();
+        return false;
+      }
+      progress.Step(++done);
+    }
     for (size_t i = 0; i < b.records->size(); ++i) {
       const RecordImage& r = (*b.records)[i];
       std::copy(r.record.begin(), r.record.end(), f.record.begin());
       for (size_t m = 0; m < r.memos.size() && m < f.memos.size(); ++m) f.memos[m] = r.memos[m];
       rc = rt::Add(f);
       if (rc != 0) {
-        *error = b.describe ? b.describe(b, i, rc) : FileFailure(f, rc);
+        *error = b.describe ? b.describe(b, i, false, rc) : FileFailure(f, rc);
         rt::Rollback();
         return false;
       }

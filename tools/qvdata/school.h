@@ -56,18 +56,26 @@ class School {
 // "QVAluAP.KRL: Record Not Found (35)": a failed operation's report.
 std::string FileFailure(const rt::FileControlBlock& block, int32_t code);
 
-// Records to add to one open file.
+// A record already filed, by its record id, and the image that replaces it.
+struct Replacement {
+  uint32_t id = 0;
+  RecordImage image;
+};
+
+// Records to add to one open file, and records to replace in it.
 struct Batch {
   rt::FileControlBlock* block = nullptr;
   const std::vector<RecordImage>* records = nullptr;
-  // Called for a record that the driver refuses, with its index; gives the
-  // text to report (default: the file's failure).
-  std::string (*describe)(const Batch&, size_t index, int32_t code) = nullptr;
+  // Called for a record that the driver refuses, with its index in
+  // `records` (or in `replacements` when `replacing`); gives the text to
+  // report (default: the file's failure).
+  std::string (*describe)(const Batch&, size_t index, bool replacing, int32_t code) = nullptr;
   const void* context = nullptr;
+  const std::vector<Replacement>* replacements = nullptr;
 };
 
-// Adds every batch's records inside one transaction over their files, and
-// commits. On the first failure the transaction is rolled back, nothing is
+// Replaces and adds every batch's records inside one transaction over their
+// files, and commits. On the first failure the transaction is rolled back, nothing is
 // written, and false comes back with *error. `progress_label` names the
 // work on a terminal.
 bool WriteAll(const std::vector<Batch>& batches, std::string_view progress_label, std::string* error);

@@ -15,6 +15,7 @@
 #include "framework/data/error_class.h"
 #include "framework/data/file_manager.h"
 #include "framework/data/files_manager.h"
+#include "runtime/ui/engine.h"
 #include "runtime/core/error_assert.h"
 #include "runtime/core/error_state.h"
 #include "runtime/core/file_decl_builder.h"
@@ -105,6 +106,7 @@ class TestAccess : public fw::FileManager {
       return false;
     }
     if (deleteLog) deleteLog->push_back(file_->decl().label + ":" + text(0));
+    if (cursorLog) cursorLog->push_back(ui::Engine::current().waitCursor());
     return FileManager::PreDelete(code, message);
   }
 
@@ -114,6 +116,7 @@ class TestAccess : public fw::FileManager {
   rt::FieldRef ref(int field) { return rt::FieldRef{&Block(), field, 0}; }
 
   std::vector<std::string>* deleteLog = nullptr;
+  std::vector<bool>* cursorLog = nullptr;  // the wait cursor at each delete
   int refuseDeletes = 0;
 
  private:

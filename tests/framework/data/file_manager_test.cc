@@ -9,6 +9,7 @@
 #include "runtime/core/file_ops.h"
 #include "runtime/core/file_records.h"
 #include "runtime/core/file_sequence.h"
+#include "runtime/core/file_state.h"
 #include "tests/runtime/kestrel/driver/child_process.h"
 
 namespace fwtest {
@@ -182,6 +183,50 @@ TEST_F(FileManagerTest, NumbersFollowTheHighestOfTheSamePrefix) {
   }
   EXPECT_TRUE(errors.ids.empty());
   EXPECT_EQ(ReadAll(items).size(), 9u);
+  items.Close();
+}
+
+TEST_F(FileManagerTest, AliasNumbersThroughItsFileAndOwnsTheNumberedRecord) {
+  SeedItems(file.get(), &errors, {{"A", 1, "ONE"}, {"A", 2, "TWO"}});
+  TestAccess items(file.get(), &errors, ItemKeys());
+  auto alias_file = ItemsFile(path);
+  TestAccess alias(alias_file.get(), &errors, ItemKeys(0));
+  alias.AliasedFile = &items;
+  items.Open();
+  alias.Open();
+
+  // Primed through the aliased file, inserted through the alias: one record.
+  alias.UseFile(fw::kUseRead);
+  rt::Clear(alias.Block());
+  alias.set(kPrefix, "A");
+  ASSERT_EQ(alias.PrimeRecord(true), Level::Benign);
+  EXPECT_EQ(alias.text(kNum), "3");
+  EXPECT_TRUE(alias.GetAutoIncDone());
+  alias.set(kName, "THREE");
+  ASSERT_EQ(alias.Insert(), Level::Benign);
+  EXPECT_EQ(rt::Records(items.Block()), 3);
+
+  // A numbered record given up is removed again.
+  rt::Clear(alias.Block());
+  alias.set(kPrefix, "A");
+  ASSERT_EQ(alias.PrimeRecord(true), Level::Benign);
+  EXPECT_EQ(rt::Records(items.Block()), 4);
+  EXPECT_EQ(alias.CancelAutoInc(), Level::Benign);
+  EXPECT_EQ(rt::Records(items.Block()), 3);
+
+  // Inserted without priming: numbered through the aliased file all the same.
+  rt::Clear(alias.Block());
+  alias.set(kPrefix, "A");
+  alias.set(kName, "FOUR");
+  ASSERT_EQ(alias.Insert(), Level::Benign);
+  EXPECT_EQ(alias.text(kNum), "4");
+  EXPECT_EQ(rt::Records(items.Block()), 4);
+  EXPECT_TRUE(assertions().empty());
+  EXPECT_TRUE(errors.ids.empty());
+  alias.Close();
+  std::vector<std::string> names;
+  for (const Item& it : ReadAll(items)) names.push_back(it.prefix + std::to_string(it.num) + " " + it.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"A1 ONE", "A2 TWO", "A3 THREE", "A4 FOUR"}));
   items.Close();
 }
 
@@ -375,6 +420,36 @@ TEST_F(FileManagerTest, SavedBuffersAndStatesComeBack) {
   items.RestoreBuffer(buffer);  // 0: nothing saved under it
   ASSERT_EQ(assertions().size(), 1u);
   EXPECT_NE(assertions()[0].find("Restore handle is invalid"), std::string::npos);
+  items.Close();
+}
+
+TEST_F(FileManagerTest, RestoringIntoAFileThatCannotReopenStillFreesTheSavedState) {
+  SeedItems(file.get(), &errors, {{"A", 1, "ONE"}, {"A", 2, "TWO"}});
+  auto wrapped = ItemsFile(path, "WRAPPED");
+  TestAccess items(wrapped.get(), &errors, ItemKeys());
+  items.Open();
+  items.UseFile(fw::kUseRead);
+  rt::SetKey(items.Block(), 0);
+  ASSERT_EQ(items.Next(), Level::Benign);
+  uint16_t state = items.SaveFile();
+  ASSERT_NE(state, 0);
+  ASSERT_EQ(rt::savedStateCount(items.Block()), 1u);
+
+  // Closed, then the open is refused: the restore cannot use the file.
+  items.Close();
+  intercept = [](int32_t op, rt::FileControlBlock&, rt::DriverArgs&) -> int32_t {
+    return op == rt::Op_OPEN ? 5 : -1;
+  };
+  items.Open();
+  items.set(kName, "TYPED");
+  items.RestoreFile(state);
+  intercept = nullptr;
+  EXPECT_EQ(state, 0);
+  EXPECT_TRUE(items.Saved.empty());
+  EXPECT_TRUE(items.Buffers.empty());
+  EXPECT_EQ(rt::savedStateCount(items.Block()), 0u);
+  EXPECT_EQ(items.text(kName), "TYPED");  // nothing restored
+  EXPECT_TRUE(assertions().empty());
   items.Close();
 }
 

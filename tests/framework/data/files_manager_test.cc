@@ -1,11 +1,16 @@
 // The per-thread registry: nested procedures sharing a file, registration,
 // and the open servers of files shared by all threads.
+#include <atomic>
+#include <chrono>
 #include <thread>
+#include <vector>
 
 #include "runtime/view/bindings.h"
 #include "framework/data/file_open_server.h"
 #include "items_file.h"
 #include "runtime/core/file_access.h"
+#include "runtime/core/file_driver.h"
+#include "runtime/core/file_ops.h"
 #include "runtime/core/file_sequence.h"
 
 namespace fwtest {
@@ -112,6 +117,42 @@ TEST_F(FilesManagerTest, SharedFileIsOpenedByTheFirstUserAndClosedByTheLast) {
   EXPECT_NE(a, b2);
   a->Release();
   b2->Release();
+}
+
+// Kestrel with opens and closes slowed down, so that a thread that looked
+// at the shared server's count is still at work when the next one looks.
+int32_t SlowOpenClose(int32_t op, rt::FileControlBlock& file, rt::DriverArgs& args) {
+  if (op == rt::Op_OPEN || op == rt::Op_CLOSE) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  return kestrel::KestrelDriverEntry(op, file, args);
+}
+
+TEST_F(FilesManagerTest, SharedServerKeepsItsFileOpenWhileAnyThreadUsesIt) {
+  rt::registerDriver("SLOWOPEN", SlowOpenClose);
+  rt::FileDeclBuilder b("SHARED", "SHA", dir.file("shared.krl"), "SLOWOPEN");
+  b.Attributes(rt::kFileCreate).Long("SHA:ID").Key("SHA:K_ID", rt::kKeyPrimary, {"SHA:ID"});
+  rt::DeclaredFile shared(b.Build());
+  ASSERT_EQ(rt::Create(shared.instance()), 0);
+  rt::Close(shared.instance());
+
+  fw::IFileOpenServer* server = fw::CreateFileOpenServer(&shared);
+  std::atomic<int> closedWhileUsed{0}, failed{0};
+  std::vector<std::thread> users;
+  for (int t = 0; t < 4; ++t) {
+    users.emplace_back([&] {
+      for (int i = 0; i < 25; ++i) {
+        if (server->OpenFile(0x42) != 0) ++failed;
+        std::this_thread::sleep_for(std::chrono::microseconds(500));  // in use for a while
+        if (!shared.instance().open) ++closedWhileUsed;
+        if (server->CloseFile() != 0) ++failed;
+      }
+    });
+  }
+  for (std::thread& u : users) u.join();
+  EXPECT_EQ(failed, 0);
+  EXPECT_EQ(closedWhileUsed, 0);
+  EXPECT_FALSE(shared.instance().open);  // the last user closed it
+  server->Release();
+  EXPECT_EQ(fw::UnthreadedFileOpenerCount(), 0u);
 }
 
 TEST_F(FilesManagerTest, ManagerOfAnEndingThreadLetsGoOfItsFile) {

@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <thread>
 
 #include "runtime/core/private_profile.h"
 #include "scripted_presenter.h"
 #include "temp_dir.h"
+#include "tests/runtime/kestrel/driver/child_process.h"
 
 namespace {
 
@@ -14,6 +17,7 @@ using fw::INIClass;
 using fw::kNotRecorded;
 using fwtest::readText;
 using fwtest::writeText;
+using kestrel::testing::ChildProcess;
 
 TEST(PrivateProfile, EditsKeepCommentsOrderAndLineEndings) {
   fwtest::TempDir dir;
@@ -201,12 +205,33 @@ TEST_F(IniTest, SectorsEscapeDollarsAndPersistAcrossRuns) {
   EXPECT_EQ(messages.shown.size(), 2u);
 }
 
-TEST_F(IniTest, LockIsReentrantAcrossCompositeOperations) {
+TEST_F(IniTest, LockIsReentrantAndExcludesOtherThreads) {
+  // Entering again while held: in a child process, so that a lock that is
+  // not re-entrant fails here by the time-out instead of hanging the run.
+  {
+    ChildProcess child([&](ChildProcess& c) {
+      fw::CriticalProcedure held(ini.CritSect.GetIface());
+      ini.Update("S", "n", "v");
+      c.Signal();
+      return ini.TryFetch("S", "n") == "v" ? 0 : 1;
+    });
+    ASSERT_TRUE(child.started());
+    // Without re-entry the rest would hang too: stop here.
+    ASSERT_TRUE(child.Await(5000)) << "an operation under the held lock never returned";
+    EXPECT_EQ(child.Join(), 0);
+  }
+  // Another thread waits for the whole time the lock is held.
+  std::atomic<bool> done{false};
   fw::CriticalProcedure held(ini.CritSect.GetIface());
-  ini.Update("S", "n", "v");  // would deadlock on a plain lock
-  std::thread other([&] { ini.Update("S", "other", "w"); });
+  std::thread other([&] {
+    ini.Update("S", "other", "w");
+    done = true;
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_FALSE(done) << "another thread got in while the lock was held";
   held.Kill();
   other.join();
+  EXPECT_TRUE(done);
   EXPECT_EQ(ini.TryFetch("S", "other"), "w");
 }
 

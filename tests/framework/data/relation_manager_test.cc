@@ -50,13 +50,20 @@ TEST_F(RelationManagerTest, DeleteRules) {
     SchoolDict d(own.file(""), &errors, {fw::kRiNone, c.mode, fw::kRiNone, c.mode});
     d.SeedAll();
     std::vector<std::string> order;
-    for (TestAccess* a : {&d.parent, &d.child, &d.grand}) a->deleteLog = &order;
+    std::vector<bool> cursor;
+    for (TestAccess* a : {&d.parent, &d.child, &d.grand}) {
+      a->deleteLog = &order;
+      a->cursorLog = &cursor;
+    }
 
     ASSERT_EQ(d.relParent.Open(), Level::Benign);
     ASSERT_TRUE(d.FetchParent(1));
     EXPECT_EQ(d.relParent.Delete(false), c.result);
     EXPECT_EQ(errors.ids, c.shown);
     EXPECT_EQ(order, c.order);
+    // The whole cascade runs under the wait cursor, and it is gone after.
+    EXPECT_EQ(cursor, std::vector<bool>(c.order.size(), true));
+    EXPECT_FALSE(ui::Engine::current().waitCursor());
     d.relParent.Close();
     EXPECT_EQ(SchoolDict::Rows(d.parent), c.parents);
     EXPECT_EQ(SchoolDict::Rows(d.child), c.children);

@@ -189,6 +189,8 @@ TEST_F(ViewManagerTest, ApplyRangeReportsChangedLimitsOnce) {
        "GRD:SUBJECT = 12 AND UPPER(GRD:NAME) >= UPPER('A') AND UPPER(GRD:NAME) <= UPPER('M')"},
       {"kind 4 takes the related value", [&] { vm.AddRange(access->ref(kSubject), {subject.ref()}); },
        [&] { rt::setValueText(subject.ref(), "10"); }, "GRD:SUBJECT = 10"},
+      {"kind 4 ignores a change of letter case", [&] { vm.AddRange(access->ref(kName), {subject.ref(), low.ref()}); },
+       [&] { rt::setValueText(low.ref(), "a"); }, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -43,7 +43,7 @@ TEST_F(KrlTest, DumpWritesOneJsonObjectPerRecord) {
   EXPECT_THAT(lines[1], HasSubstr("\"QVL:ETAPA1\":\"12.00\",\"QVL:FECHA\":null"));
   EXPECT_THAT(lines[1], HasSubstr("\"memos\":{\"QVL:OBS\":\"\"}"));
   EXPECT_THAT(lines[2], HasSubstr("\"QVL:ETAPA1\":\"-12.00\""));
-  EXPECT_THAT(lines[2], HasSubstr("\"QVL:OBS\":\"line \\\"one\\\"\\u000aline two\""));
+  EXPECT_THAT(lines[2], HasSubstr("\"QVL:OBS\":\"line \\\"one\\\"\\nline two\""));
 }
 
 TEST_F(KrlTest, DumpWithoutTableCoversEveryTable) {
@@ -182,6 +182,41 @@ TEST_F(KrlTest, NewerDefinitionVersionIsNamedNotDumped) {
   EXPECT_EQ(dump.status, 1);
   EXPECT_THAT(dump.err, HasSubstr("newer Kestrel file format"));
   EXPECT_EQ(RunKrl("dump " + path + " QVALUAP").status, 0);
+}
+
+// The command line answers as every program of the suite does: help and
+// version on standard output with 0, refused arguments on standard error
+// with 2, before any file is touched.
+TEST_F(KrlTest, CommandLineAnswersLikeTheOtherPrograms) {
+  struct Case {
+    std::string args;
+    int status;
+    const char* out;
+    const char* err;
+  };
+  const Case cases[] = {
+      {"--help", 0, "Usage: krl [OPTIONS] SUBCOMMAND", ""},
+      {"-h", 0, "dump", ""},
+      {"keys --help", 0, "Usage: krl keys [OPTIONS] FILE TABLE KEYLABEL", ""},
+      {"--version", 0, "krl 1.", ""},
+      {"", 2, "", "krl: a command is required\nRun 'krl --help' for more information.\n"},
+      {"frobnicate x", 2, "", "krl: unknown command frobnicate\n"},
+      {"dump", 2, "", "krl dump: FILE is required\nRun 'krl dump --help'"},
+      {"keys " + path + " QVLIBRETA", 2, "", "krl keys: KEYLABEL is required"},
+      {"info " + path + " extra", 2, "", "krl info: unexpected argument extra"},
+      {"info --bogus " + path, 2, "", "krl info: unknown option --bogus"},
+  };
+  for (const Case& c : cases) {
+    Result r = RunKrl(c.args);
+    EXPECT_EQ(r.status, c.status) << c.args << ": " << r.err;
+    EXPECT_THAT(r.out, HasSubstr(c.out)) << c.args;
+    EXPECT_THAT(r.err, HasSubstr(c.err)) << c.args;
+    if (c.status == 0) {
+      EXPECT_EQ(r.err, "") << c.args;
+    }
+  }
+  // An optional argument left out is not passed on as an empty one.
+  EXPECT_EQ(RunKrl("dump " + path).status, 0);
 }
 
 TEST_F(KrlTest, RandomDamageNeverCrashes) {

@@ -99,6 +99,38 @@ TEST_F(KrlExecTest, ScriptedSession) {
   EXPECT_NE(again[0].find(R"("T:NAME":"Ana")"), std::string::npos);
 }
 
+TEST_F(KrlExecTest, MalformedRequestsAndTextAnswerWithoutStopping) {
+  const std::string deep = std::string(70, '[') + std::string(70, ']');
+  const std::vector<std::string> answers = Run({
+      R"({"op":"get","file":)",
+      R"({"op":"count"} trailing)",
+      R"({"op":"count","file":"S.KRL","table":"T","x":)" + deep + "}",
+      R"(["op","count"])",
+      R"({"file":"S.KRL"})",
+      "{\"op\":\"count\",\"file\":\"S\xFF.KRL\"}",
+      kCreate,
+      // Text comes in as UTF-8 and is stored in Windows-1252; a decimal
+      // given as a bare number keeps its value.
+      R"({"op":"add","file":"S.KRL","table":"T","fields":{"T:ID":5,"T:NAME":"Ma\u00f1a \u20ac 10","T:GRADE":9.05}})",
+      R"({"op":"add","file":"S.KRL","table":"T","fields":{"T:ID":6,"T:NAME":"\u4e2d"}})",
+      R"({"op":"get","file":"S.KRL","table":"T","key":"T:K_ID","fields":{"T:ID":5}})",
+      R"({"op":"put","file":"S.KRL","table":"T","id":"2"})",
+  });
+  ASSERT_EQ(answers.size(), 11u);
+  for (size_t i : {0, 1, 5}) {
+    EXPECT_EQ(answers[i].rfind(R"({"ok":false,"error":0,"message":"malformed request: )", 0), 0u) << answers[i];
+  }
+  EXPECT_EQ(answers[2], R"({"ok":false,"error":0,"message":"malformed request: nesting too deep"})");
+  EXPECT_EQ(answers[3], R"({"ok":false,"error":0,"message":"a request is a JSON object"})");
+  EXPECT_EQ(answers[4], R"({"ok":false,"error":0,"message":"the request has no \"op\""})");
+  EXPECT_EQ(answers[7], R"({"ok":true,"id":2})");
+  EXPECT_EQ(answers[8], R"({"ok":false,"error":0,"message":"field T:NAME: text in Windows-1252 characters expected"})");
+  EXPECT_EQ(answers[9], "{\"ok\":true,\"record\":{\"table\":\"T\",\"id\":2,\"fields\":{\"T:ID\":5,"
+                        "\"T:NAME\":\"Ma\xC3\xB1" "a \xE2\x82\xAC 10\",\"T:GRADE\":\"9.05\",\"T:BORN\":null},"
+                        "\"memos\":{\"T:NOTE\":\"\"}}}");
+  EXPECT_EQ(answers[10], R"({"ok":false,"error":0,"message":"put needs the record's \"id\""})");
+}
+
 TEST_F(KrlExecTest, TransactionsAndStreamsAnswerAtTheirCommit) {
   std::string create_b = kCreate;
   create_b.replace(create_b.find("S.KRL"), 5, "B.KRL");

@@ -109,9 +109,10 @@ TEST(ImportTest, EveryBadLineIsReportedAndNothingIsWritten) {
                    st + ":6:2: APELLIDO_NOMBRE: character U+4E2D cannot be stored in Windows-1252\n" +
                    st + ":7:3: DNI: 30000001 repeats line 2 (QVA:CLAVE_DNI is unique)\n" +
                    st + ":8:3: DNI: 40111222 is already in " + s.dir + "/QVAluAP.KRL (QVA:CLAVE_DNI is unique)\n" +
-                   su + ":2:4: QVP_FECHANAC: invalid date \"31/04/1970\" (DD/MM/YYYY)\n" +
+                   su + ":2:4: QVP_FECHANAC: invalid date \"31/04/1970\" (DD/MM/YYYY or YYYY-MM-DD)\n" +
+                   co + ":1: no column CONTENIDO_PRIORIZADO: every content is known by it\n" +
                    co + ":1:3: no field COLOR in QVAPRENDE\n" +
-                   "8 problems; nothing imported\n");
+                   "9 problems; nothing imported\n");
   EXPECT_EQ(Snapshot(s.dir), before);
 
   // Into an empty place nothing is created at all.
@@ -133,20 +134,24 @@ TEST(ImportTest, RefusedInputFilesAndArguments) {
        kExitFailed, "missing.csv:0: cannot read"},
       {{"import", s.dir, "--students", s.csv.Write("e.csv", ""), "--subjects", s.csv / "x.csv"},
        kExitFailed, "e.csv:1: no header row"},
-      {{"import", s.dir, "--students", s.csv / "x.csv"}, kExitUsage, "usage: qvdata import"},
-      {{"import", s.dir, "--students"}, kExitUsage, "--students needs a file"},
-      {{"import", s.dir, "--teachers", "t.csv"}, kExitUsage, "unknown option --teachers"},
+      {{"import", s.dir}, kExitUsage, "qvdata import: give at least one of --students"},
+      {{"import", s.dir, "--students"}, kExitUsage, "qvdata import: --students needs a value"},
+      {{"import", s.dir, "--teachers", "t.csv"}, kExitUsage, "qvdata import: unknown option --teachers"},
+      {{"import", s.dir, "--students", "a.csv", "--encoding", "latin9"}, kExitUsage, "--encoding: latin9 not in"},
       {{"export", s.dir, "QVNADA"}, kExitUsage, "no table QVNADA"},
-      {{"export", s.dir, "students", "--format", "xml"}, kExitUsage, "usage: qvdata export"},
+      {{"export", s.dir, "students", "--format", "xml"}, kExitUsage, "--format: xml not in"},
+      {{"export", s.dir, "students", "--separator", "|"}, kExitUsage, "--separator: | not in"},
       {{"export", s.dir, "students"}, kExitFailed, "QVAluAP.KRL: no such file"},
-      {{"enroll"}, kExitUsage, "usage: qvdata enroll"},
+      {{"enroll"}, kExitUsage, "qvdata enroll: DIR is required\nRun 'qvdata enroll --help'"},
       {{"enroll", s.dir}, kExitFailed, "QVMaterias.KRL: no such file"},
-      {{"demo", s.dir, "--seed", "x1"}, kExitUsage, "bad value for --seed"},
-      {{"frobnicate"}, kExitUsage, "unknown command frobnicate"},
+      {{"demo", s.dir, "--seed", "x1"}, kExitUsage, "qvdata demo: Could not convert: --seed"},
+      {{"demo", s.dir, "--divisions", "27"}, kExitUsage, "--divisions"},
+      {{"frobnicate"}, kExitUsage, "qvdata: unknown command frobnicate\nRun 'qvdata --help'"},
+      {{}, kExitUsage, "qvdata: a command is required"},
   };
   for (const Case& c : cases) {
     Result r = RunTool(c.args);
-    EXPECT_EQ(r.status, c.status) << c.args[0] << " " << r.err;
+    EXPECT_EQ(r.status, c.status) << (c.args.empty() ? "" : c.args[0]) << " " << r.err;
     EXPECT_THAT(r.err, HasSubstr(c.message));
   }
   EXPECT_FALSE(std::filesystem::exists(s.dir));

@@ -90,6 +90,32 @@ TEST(CsvTest, QuotesLineBreaksAndLineNumbers) {
   EXPECT_TRUE(problems.empty());
 }
 
+TEST(CsvTest, SeparatorIsToldFromTheHeaderLine) {
+  struct Case {
+    const char* text;
+    char separator;
+  };
+  const Case cases[] = {
+      {"LEGAJO,APELLIDO_NOMBRE,DNI\n1;2;3\n", ','},
+      {"LEGAJO;APELLIDO_NOMBRE;DNI\r\n1,5;\"a,b,c,d\";3\n", ';'},
+      {"LEGAJO\tAPELLIDO_NOMBRE\n", '\t'},
+      {"\"A;B;C\",D\n", ','},  // separators inside quotes do not count
+      {"LEGAJO\n", ','},
+  };
+  for (const Case& c : cases) EXPECT_EQ(DetectSeparator(c.text), c.separator) << c.text;
+
+  // Cells holding the separator are quoted for it, and read back.
+  const std::vector<std::string> cells = {"7,50", "a;b", "tab\there", "plain"};
+  for (char sep : {';', '\t'}) {
+    std::vector<CsvProblem> problems;
+    const auto rows = ParseCsv(CsvLine(cells, sep), &problems, sep);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].cells, cells);
+    EXPECT_TRUE(problems.empty());
+  }
+  EXPECT_EQ(CsvLine(cells, ';'), "7,50;\"a;b\";tab\there;plain\n");
+}
+
 TEST(CsvTest, HostileBytesEndWithinBounds) {
   std::mt19937 rng(5);
   const char alphabet[] = {',', '"', '\n', '\r', 'a', '\xC3', '\xA9', '\xFF', '\xE2', '\xEF', '\xBB', '\xBF'};
@@ -142,8 +168,11 @@ TEST(FieldCellTest, CellsAreCheckedAgainstTheirField) {
       {&subject, "QVM:QVP_FECHANAC", "1/2/1970", "01/02/1970", ""},
       {&subject, "QVM:QVP_FECHANAC", "29/02/2024", "29/02/2024", ""},
       {&subject, "QVM:QVP_FECHANAC", "29/02/2023", nullptr, "invalid date"},
-      {&subject, "QVM:QVP_FECHANAC", "1970-02-01", nullptr, "invalid date"},
+      {&subject, "QVM:QVP_FECHANAC", "1970-02-01", "01/02/1970", ""},
+      {&subject, "QVM:QVP_FECHANAC", "2023-02-29", nullptr, "invalid date"},
+      {&subject, "QVM:QVP_FECHANAC", "1970-2-1", nullptr, "invalid date"},
       {&subject, "QVM:QVP_FECHANAC", "01/02/70", nullptr, "invalid date"},
+      {&subject, "QVM:QVP_FECHANAC", "02/25/1987", nullptr, "invalid date"},
       {&subject, "QVM:QVP_FECHANAC", "", "", ""},
       {&subject, "QVM:DIVISION", "4\xC2\xBA" "A", "4\xC2\xBA" "A", ""},  // 4ºA: 3 bytes in the file
       {&subject, "QVM:DIVISION", "ABCDE", nullptr, "text too long: 5 characters, at most 4"},
@@ -164,6 +193,24 @@ TEST(FieldCellTest, CellsAreCheckedAgainstTheirField) {
       EXPECT_EQ(c.file->record, before) << c.label << " changed by a refused cell";
     }
   }
+  // In a file separated by ';' decimals take a comma, and a point is
+  // refused rather than guessed at (it may group thousands there).
+  CellStyle comma;
+  comma.decimal_comma = true;
+  const int horas = subject.decl().findField("QVM:HORAS");
+  std::string why;
+  ASSERT_TRUE(SetFieldFromCell(subject, horas, "4,5", &why, comma)) << why;
+  EXPECT_EQ(CellOfField(subject, horas), "4.50");
+  EXPECT_EQ(CellOfField(subject, horas, comma), "4,50");
+  EXPECT_FALSE(SetFieldFromCell(subject, horas, "4.5", &why, comma));
+  EXPECT_NE(why.find("comma"), std::string::npos) << why;
+  EXPECT_FALSE(SetFieldFromCell(subject, horas, "4,5", &why));
+
+  // Dates a spreadsheet rewrote are told apart from other bad dates.
+  for (const char* d : {"02/25/87", "11/08/81", "02/25/1987", "2/13/2001"}) EXPECT_TRUE(LooksLikeSpreadsheetDate(d)) << d;
+  for (const char* d : {"31/04/1970", "25/02/1987", "1987-02-25", "x"}) EXPECT_FALSE(LooksLikeSpreadsheetDate(d)) << d;
+  EXPECT_EQ(FormatIsoDate(ParseDate("05/03/2009")), "2009-03-05");
+
   // Memos: up to their size, in the files' character set.
   rt::FileControlBlock contents(app::QVAPRENDEDecl());
   std::string reason;
