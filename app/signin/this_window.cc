@@ -48,7 +48,12 @@ fw::Level ThisWindow::Kill() {
 
 fw::Level ThisWindow::TakeWindowEvent() {
   fw::Level r = WindowManager::TakeWindowEvent();
-  if (ui::Engine::current().event() == ui::Event_OpenWindow) window_.hide(BUTTON2);
+  if (ui::Engine::current().event() == ui::Event_OpenWindow) {
+    window_.hide(BUTTON2);
+    // The first field is the prompt, which cannot hold the focus: the
+    // keyboard goes to the entry that follows it, where the teacher types.
+    if (window_.focus() == STRING1) window_.select(AUXILIAR_DNI);
+  }
   return r;
 }
 
