@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "runtime/ui/view/view.h"
+#include "runtime/view/view.h"
 
 namespace app {
 

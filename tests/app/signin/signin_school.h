@@ -42,7 +42,7 @@ class SignInSchool : public ::testing::Test {
     char tmpl[] = "/tmp/qvsignin.XXXXXX";
     dir_ = ::mkdtemp(tmpl);
     std::ostringstream out, err;
-    ASSERT_EQ(qvdata::RunDemo({dir_, "--seed", std::to_string(kSeed)}, out, err), 0) << err.str();
+    ASSERT_EQ(qvdata::RunQvdata({"demo", dir_, "--seed", std::to_string(kSeed)}, out, err), 0) << err.str();
     school_ = std::make_unique<qvdata::DemoSchool>(qvdata::MakeDemoSchool(kSeed));
     rt::FileControlBlock f(QVMATERIASDecl());
     f.name = dir_ + "/QVMaterias.KRL";
