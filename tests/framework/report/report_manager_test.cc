@@ -1,0 +1,209 @@
+// Report procedures run end to end over a real file: batching on timer
+// events, progress, the no-records, cancel and failure paths, and what
+// reaches the preview and the printer.
+#include "framework/report/report_manager.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "report_fixture.h"
+
+namespace fwreport {
+namespace {
+
+class ReportManagerTest : public Procedure {
+ protected:
+  // Records printed in each timer event, in order.
+  std::vector<int> perEvent() const {
+    std::vector<int> out;
+    for (const Printed& p : printed) {
+      if (out.size() < size_t(p.event)) out.resize(size_t(p.event), 0);
+      ++out[size_t(p.event) - 1];
+    }
+    return out;
+  }
+  std::vector<int32_t> cycles(size_t n) const {
+    std::vector<int32_t> out;
+    for (size_t i = 0; i < n && i < printed.size(); ++i) out.push_back(printed[i].perCycle);
+    return out;
+  }
+};
+
+TEST_F(ReportManagerTest, BatchesGrowWhileUnderTheSliceAndEndTheEventAtEightyPercent) {
+  Seed(20);
+  costs = {10};  // every record takes 10 centiseconds
+  EXPECT_EQ(Run(), fw::Response_Completed);
+  ASSERT_EQ(printed.size(), 20u);
+  // 1, then 2, 4, 8 after 1, 2 and 4 records (10, 20, 40 centiseconds);
+  // after the 8th (80 centiseconds) it stays 8 and the event ends.
+  EXPECT_EQ(cycles(8), (std::vector<int32_t>{1, 2, 4, 4, 8, 8, 8, 8}));
+  EXPECT_EQ(perEvent(), (std::vector<int>{8, 8, 4}));
+}
+
+TEST_F(ReportManagerTest, SlowBatchesHalveTheBatchNotBelowOne) {
+  struct Case {
+    const char* name;
+    int32_t start;
+    std::vector<int32_t> costs;
+    int32_t after;  // RecordsPerCycle once the first event is over
+  } cases[] = {
+      {"160 of 100 halves 3 to 1", 3, {50, 50, 60}, 1},
+      {"160 of 100 halves 8 to 4", 8, {20}, 4},
+      {"one slow record stays 1", 1, {200}, 1},
+      {"between half and 150 % keeps the size", 4, {30}, 4},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Seed(int(c.start) + 2);
+    costs = c.costs;
+    configure = [&](ThisWindow& w) { w.RecordsPerCycle = c.start; };
+    Run();
+    ASSERT_GT(printed.size(), size_t(c.start));
+    EXPECT_EQ(perEvent()[0], c.start);
+    EXPECT_EQ(printed[size_t(c.start)].perCycle, c.after);
+  }
+}
+
+TEST_F(ReportManagerTest, AnEventAcrossMidnightStillEndsAtTheSlice) {
+  Seed(20);
+  costs = {10};
+  now = kDay - 25;  // the clock passes midnight during the first event
+  EXPECT_EQ(Run(), fw::Response_Completed);
+  EXPECT_EQ(perEvent(), (std::vector<int>{8, 8, 4}));
+}
+
+TEST_F(ReportManagerTest, PercentageByRecordCountIsWrittenOnlyWhenItChanges) {
+  Seed(200);
+  EXPECT_EQ(Run(), fw::Response_Completed);
+  EXPECT_EQ(printed.size(), 200u);
+  // Two records per percent: 100 changes, each shown once.
+  ASSERT_EQ(progressTexts.size(), 100u);
+  EXPECT_EQ(progressTexts[0], "1% Complete");
+  EXPECT_EQ(progressTexts[49], "50% Complete");  // after the 100th record
+  EXPECT_EQ(progressTexts.back(), "100% Complete");
+  EXPECT_EQ(percent, 100);
+}
+
+TEST_F(ReportManagerTest, OneRecordPrintsOnePageThroughThePreview) {
+  Seed(1);
+  EXPECT_EQ(Run(), fw::Response_Completed);
+  ASSERT_EQ(printed.size(), 1u);
+  EXPECT_EQ(preview.displays, 1);
+  EXPECT_EQ(preview.shownPages, 1);
+  ASSERT_EQ(printer.jobs.size(), 1u);
+  ASSERT_EQ(printer.jobs[0].pages.size(), 1u);
+  EXPECT_EQ(printer.jobs[0].pages[0].texts(), (std::vector<std::string>{"Student 1"}));
+  EXPECT_TRUE(errs().ids.empty());
+}
+
+TEST_F(ReportManagerTest, NoRecordsTellsTheUserOnceAndShowsNothing) {
+  for (bool keepVisible : {false, true}) {
+    SCOPED_TRACE(keepVisible ? "kept visible" : "plain");
+    errs().ids.clear();
+    Seed(0);
+    configure = [&](ThisWindow& w) { w.KeepVisible = keepVisible; };
+    EXPECT_EQ(Run(), fw::Response_Cancelled);
+    EXPECT_EQ(errs().ids, (std::vector<int>{25}));
+    EXPECT_EQ(preview.displays, 0);
+    EXPECT_TRUE(printer.jobs.empty());
+    EXPECT_TRUE(printed.empty());
+    EXPECT_EQ(report->pages(), 0);
+  }
+}
+
+TEST_F(ReportManagerTest, FailuresAndCancelPrintNothing) {
+  struct Case {
+    const char* name;
+    int failRecord, failRead, cancelAt;
+    size_t printed;
+  } cases[] = {
+      {"record hook answers Fatal", 5, 0, 0, 5},
+      {"a read fails", 0, 7, 0, 6},
+      {"Cancel between batches", 0, 0, 1, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Seed(30);
+    costs = {200};  // one record per event
+    failRecordAt = c.failRecord;
+    failReadAt = c.failRead;
+    cancelAt = c.cancelAt;
+    EXPECT_EQ(Run(), fw::Response_Cancelled);
+    EXPECT_EQ(printed.size(), c.printed);
+    EXPECT_EQ(preview.displays, 0);
+    EXPECT_TRUE(printer.jobs.empty());
+  }
+}
+
+TEST_F(ReportManagerTest, PreviewDecidesWhatIsPrinted) {
+  struct Case {
+    const char* name;
+    bool withPreview, skip, answer;
+    int displays;
+    bool printed;
+  } cases[] = {
+      {"preview accepted", true, false, true, 1, true},
+      {"preview cancelled: discarded, still completed", true, false, false, 1, false},
+      {"preview skipped", true, true, false, 0, true},
+      {"no preview", false, false, false, 0, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    printer.jobs.clear();
+    preview.displays = 0;
+    Seed(40);  // more than one page
+    withPreview = c.withPreview;
+    preview.answer = c.answer;
+    std::vector<std::string> files;
+    preview.onDisplay = [&] { files = *preview.ImageQueue; };
+    configure = [&](ThisWindow& w) { w.SkipPreview = c.skip; };
+    EXPECT_EQ(Run(), fw::Response_Completed);
+    EXPECT_EQ(preview.displays, c.displays);
+    ASSERT_EQ(printer.jobs.size(), c.printed ? 1u : 0u);
+    if (c.printed) {
+      ASSERT_EQ(printer.jobs[0].pages.size(), 2u);
+      EXPECT_EQ(printer.jobs[0].pages[1].texts().back(), "Student 40");
+    }
+    for (const std::string& f : files) EXPECT_FALSE(std::filesystem::exists(f)) << f;
+  }
+}
+
+TEST_F(ReportManagerTest, PagesLeftOutInThePreviewAreNotPrinted) {
+  Seed(90);  // 28 lines a page: 4 pages
+  preview.onDisplay = [&] {
+    ASSERT_EQ(preview.Pages(), 4);
+    preview.PagesToPrint = "2,4";
+    preview.SyncImageQueue();
+  };
+  EXPECT_EQ(Run(), fw::Response_Completed);
+  ASSERT_EQ(printer.jobs.size(), 1u);
+  ASSERT_EQ(printer.jobs[0].pages.size(), 2u);
+  EXPECT_EQ(printer.jobs[0].pages[0].texts().front(), "Student 29");
+  EXPECT_EQ(printer.jobs[0].pages[1].texts().front(), "Student 85");
+}
+
+TEST_F(ReportManagerTest, ProgressWindowHidesDuringThePreviewUnlessKeptVisible) {
+  for (bool keep : {false, true}) {
+    Seed(3);
+    bool visible = !keep;
+    preview.onDisplay = [&] { visible = window->prop(0, ui::Prop_Visible).toInt() != 0; };
+    configure = [&](ThisWindow& w) { w.KeepVisible = keep; };
+    EXPECT_EQ(Run(), fw::Response_Completed);
+    EXPECT_EQ(visible, keep);
+  }
+}
+
+TEST_F(ReportManagerTest, BatchesAskTheViewToPrefetchUnlessSwitchedOff) {
+  for (bool mrp : {true, false}) {
+    Seed(20);
+    costs = {10};
+    configure = [&](ThisWindow& w) { w.SetUseMRP(mrp); };
+    Run();
+    ASSERT_EQ(printed.size(), 20u);
+    EXPECT_EQ(printed[0].prefetch, mrp ? "1" : "0");
+  }
+}
+
+}  // namespace
+}  // namespace fwreport
