@@ -167,8 +167,12 @@ void StepStringClass::SetLimit(std::string_view low, std::string_view high) {
   }
 }
 
+// A runtime table of a descending order is already filled from the top,
+// so it maps percentages as they stand; the fixed tables are ascending and
+// map the complement.
 std::string StepStringClass::GetValue(int percent) {
-  if (Controls & Step_Descending) percent = int(kEntries) - percent;
+  const bool reversedTable = LookupMode == StepLookup_Runtime;
+  if ((Controls & Step_Descending) && !reversedTable) percent = int(kEntries) - percent;
   percent = std::clamp(percent, 1, int(kEntries));
   return Root + std::string(Entry(percent));
 }
@@ -187,9 +191,12 @@ int StepStringClass::GetPercentile(std::string_view value) {
     taken = std::string(value.substr(0, std::min(value.size(), kMaxValue)));
   }
   if (!(Controls & Step_Case)) taken = rt::upperText(taken);
+  // n counts the entries, in ascending order, up to the first one above the value.
+  const bool reversedTable = LookupMode == StepLookup_Runtime && (Controls & Step_Descending);
   int n = int(kEntries);
   for (int i = 1; i <= int(kEntries); ++i) {
-    if (rt::compareText(Entry(i), taken) == std::strong_ordering::greater) {
+    std::string_view entry = Entry(reversedTable ? int(kEntries) + 1 - i : i);
+    if (rt::compareText(entry, taken) == std::strong_ordering::greater) {
       n = i - 1;
       break;
     }
