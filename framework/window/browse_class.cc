@@ -205,12 +205,13 @@ bool BrowseClass::SetSort(size_t order, bool force) {
     Open();  // also applies the order and the filter
     if (!Loaded && (Selecting || StartAtCurrent)) {
       BrowseSortOrder* s = CurrentSort();
-      if (!s || s->MainKey < 0) ViewManager::Reset(1);
-      else ViewManager::Reset(int(GetFreeElementPosition()));
+      if (!s || s->MainKey < 0) Reset(1);
+      else Reset(int(GetFreeElementPosition()));
       ResetQueue(2);
     } else if (ListQueue && ListQueue->Records()) {
       ListQueue->Fetch(CurrentChoice < 1 ? 1 : CurrentChoice);
-      if (View->ResetTo(ListQueue->GetViewPosition()) != 0) ViewManager::Reset();
+      ViewMoved();
+      if (View->ResetTo(ListQueue->GetViewPosition()) != 0) Reset();
       ResetQueue(2);
     } else {
       ResetQueue(1);
@@ -224,6 +225,13 @@ bool BrowseClass::SetSort(size_t order, bool force) {
   UpdateBuffer();
   return result;
 }
+
+void BrowseClass::Reset(int locate) {
+  ViewMoved();
+  ViewManager::Reset(locate);
+}
+
+void BrowseClass::Reset() { Reset(0); }
 
 bool BrowseClass::ResetSort(bool force) { return SetSort(Sort.Current, force); }
 

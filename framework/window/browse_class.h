@@ -80,6 +80,8 @@ class BrowseClass : public ViewManager {
   // --- ViewManager overrides ---------------------------------------------------
   bool ApplyRange() override;
   void Kill() override;
+  void Reset(int locate) override;
+  void Reset() override;
   Level Next() override;
   Level Previous() override;
 
@@ -221,6 +223,13 @@ class BrowseClass : public ViewManager {
   void AddPopupItems();
   void TakePopupChoice();
   bool FreeElementText(std::string* out) const;
+
+  // Where the view stands after the last page read: the driver position of
+  // the record it returned and the direction it read in (0: unknown). A
+  // further read in the same direction from that row needs no re-positioning.
+  void ViewMoved() { viewDirection_ = 0; }
+  std::string viewAt_;
+  int viewDirection_ = 0;
 
   Component_ component_{this};
   bool killed_ = false;

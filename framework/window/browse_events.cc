@@ -81,9 +81,10 @@ void BrowseClass::TakeEvent() {
     // The highlighted record changed or went away: reload around its place.
     if (Records()) {
       ListQueue->Fetch(CurrentChoice);
-      if (View->ResetTo(ListQueue->GetViewPosition()) != 0) ViewManager::Reset();
+      ViewMoved();
+      if (View->ResetTo(ListQueue->GetViewPosition()) != 0) Reset();
     } else {
-      ViewManager::Reset();
+      Reset();
     }
     ResetQueue(2);
     UpdateWindow();
@@ -202,6 +203,7 @@ void BrowseClass::UpdateViewRecord() {
   ListQueue->Fetch(CurrentChoice);
   const std::string position = ListQueue->GetViewPosition();
   if (!Opened) Open();
+  ViewMoved();
   View->Watch();
   int32_t rc = View->Reget(position);
   if (rc == kUnsupportedFunction) {
@@ -246,6 +248,7 @@ uint8_t BrowseClass::AskRecord(uint8_t /*request*/) { return Response_Cancelled;
 
 void BrowseClass::ResetFromAsk(uint8_t& request, uint8_t& response) {
   if (response == Response_Completed && View) {
+    ViewMoved();
     View->Flush();
     std::string filter = View->filter().substr(0, kMaxFilterText);
     bool gone = request == Request_Delete;

@@ -36,14 +36,20 @@ void BrowseClass::Fetch(uint8_t direction) {
   if (int32_t n = ListQueue->Records(); n > 0) {
     ListQueue->Fetch(forwards ? n : 1);
     edge = ListQueue->GetViewPosition();
-    if (!Opened) Open();
-    skipEdge = View->ResetTo(edge) == 0;
+    if (viewDirection_ != direction || viewAt_ != edge) {
+      if (!Opened) Open();
+      skipEdge = View->ResetTo(edge) == 0;
+    }
   }
+  ViewMoved();
   while (ItemsToFill > 0) {
     if (UseMRP && std::atoll(View->GetProperty(rt::kPropPrefetchCount).c_str()) == 0)
       View->SetProperty(rt::kPropPrefetchCount, std::to_string(std::min(ItemsToFill, kPrefetchCap)));
     Level r = forwards ? Next() : Previous();
-    if (r == Level::Notify) break;
+    if (r == Level::Notify) {
+      ViewMoved();
+      break;
+    }
     if (r == Level::Fatal) {
       if (quick) Primary->SetQuickScan(false);
       return;
@@ -60,6 +66,8 @@ void BrowseClass::Fetch(uint8_t direction) {
     if (forwards) ListQueue->Insert();
     else ListQueue->Insert(1);
     --ItemsToFill;
+    viewAt_ = ListQueue->GetViewPosition();
+    viewDirection_ = direction;
   }
   if (quick) Primary->SetQuickScan(false);
 }
@@ -111,9 +119,10 @@ void BrowseClass::ResetQueue(uint8_t mode) {
   } else if (int32_t n = ListQueue->Records(); n > 0) {
     remember(CurrentChoice > n ? n : CurrentChoice);
     ListQueue->Fetch(1);
-    if (View->ResetTo(ListQueue->GetViewPosition()) != 0) ViewManager::Reset();
+    ViewMoved();
+    if (View->ResetTo(ListQueue->GetViewPosition()) != 0) Reset();
   } else {
-    ViewManager::Reset();
+    Reset();
     wasEmpty = true;
   }
 
@@ -129,7 +138,7 @@ void BrowseClass::ResetQueue(uint8_t mode) {
   locate();
   if (RetainRow) delta = oldRow - CurrentChoice;
 
-  if (ListQueue->Records() == 0) ViewManager::Reset();
+  if (ListQueue->Records() == 0) Reset();
 
   ItemsToFill = AllowUnfilled ? 0 : LastItems - ListQueue->Records();
   if (!wasEmpty && (ItemsToFill > 0 || delta > 0)) {
@@ -182,14 +191,15 @@ void BrowseClass::ResetViewFromBuffer() {
   BrowseSortOrder* s = CurrentSort();
   FileManager* me = Me();
   PrimeRangeComponents();
-  if (!s || s->MainKey < 0 || !me) ViewManager::Reset(1);
-  else ViewManager::Reset(me->GetComponents(s->MainKey));
+  if (!s || s->MainKey < 0 || !me) Reset(1);
+  else Reset(me->GetComponents(s->MainKey));
 }
 
 void BrowseClass::ResetFromFile() {
   if (!View) return;
   if (!Opened) Open();
-  if (View->ResetToCurrent() != 0) ViewManager::Reset();
+  ViewMoved();
+  if (View->ResetToCurrent() != 0) Reset();
   ResetQueue(2);
 }
 
@@ -220,9 +230,9 @@ void BrowseClass::ResetThumbLimits() {
   FileManager* me = Me();
   uint16_t saved = me ? me->SaveBuffer() : 0;
   std::string high, low;
-  ViewManager::Reset();
+  Reset();
   if (ViewManager::Previous() == Level::Benign && FreeElementText(&high)) {
-    ViewManager::Reset();
+    Reset();
     if (ViewManager::Next() == Level::Benign && FreeElementText(&low)) s->Thumb->SetLimit(low, high);
   }
   RecordsRead += 2;

@@ -80,7 +80,7 @@ void BrowseClass::ScrollEnd(int event) {
   const bool top = event == ui::Event_ScrollTop;
   if (!FileLoaded) {
     ListQueue->Free();
-    ViewManager::Reset();
+    Reset();
     ItemsToFill = ILC ? ILC->GetItems() : LastItems;
     Fetch(top ? 2 : 1);
   }
