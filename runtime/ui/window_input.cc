@@ -89,7 +89,15 @@ bool Window::listKey(Control& c, int key) {
     case Key_End:
     case Key_Ctrl + Key_End:
     case Key_Ctrl + Key_PageDown: event = Event_ScrollBottom; break;
-    default: return false;
+    default:
+      // In a list that leaves scrolling to the program, typed characters go
+      // to the program too (a browse's locator).
+      if (c.def.immediate && c.type() == Ctl_List && engine_->keyChar() >= 32 &&
+          (key & (Key_Ctrl | Key_Alt)) == 0) {
+        post(Event_AlertKey, c.number(), key);
+        return true;
+      }
+      return false;
   }
   if (c.def.immediate) {
     post(event, c.number(), key);

@@ -1,0 +1,185 @@
+// Browse lists over a real Kestrel table, shown through the Qt back-end
+// offscreen and driven with real key presses, clicks and wheel turns.
+#include "browse_fixture.h"
+
+namespace fwwin {
+namespace {
+
+using Names = std::vector<std::string>;
+
+// The names "N00" ... of rows first..last.
+Names Named(int first, int last, const std::string& prefix = "N") {
+  Names out;
+  for (int i = first; i <= last; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "%s%02d", prefix.c_str(), i);
+    out.push_back(name);
+  }
+  return out;
+}
+
+TEST_F(BrowseTest, FirstPageHoldsOnlyTheRowsShown) {
+  SeedNamed(40);
+  StudentBrowse b(*access, relate, errors, {});
+  int page = 0;
+  Script s;
+  s.act([&] {
+    page = b.brw.LastItems;
+    ASSERT_GE(page, 3);
+    EXPECT_LT(page, 40);
+    EXPECT_EQ(Page(b), Named(0, page - 1));
+    EXPECT_EQ(b.brw.CurrentChoice, 1);
+    EXPECT_EQ(Highlighted(b), "N00");
+    EXPECT_EQ(access->text(kStuName), "N00");  // the record buffer holds the highlighted row
+    // The page's rows are on the screen, the first highlighted.
+    QTableView* t = List(b);
+    EXPECT_EQ(t->model()->rowCount(), page);
+    EXPECT_EQ(t->model()->index(1, 1).data().toString().trimmed().toStdString(), "N01");
+    EXPECT_EQ(t->selectionModel()->selectedRows().value(0).row(), 0);
+    EXPECT_TRUE(b.window.enabled(kChange));
+    EXPECT_TRUE(b.window.enabled(kDelete));
+  }).act(Close(b));
+  RunBrowse(b, s);
+}
+
+TEST_F(BrowseTest, EmptyViewDisablesButtonsClearsBufferAndLocator) {
+  Seed({{1, 2, "OTHER SUBJECT"}});
+  StudentBrowse::Options o;
+  o.subject = 1;
+  StudentBrowse b(*access, relate, errors, o);
+  Script s;
+  s.act([&] {
+    EXPECT_EQ(b.queue.rowCount(), 0);
+    EXPECT_EQ(b.brw.CurrentChoice, 0);
+    EXPECT_FALSE(b.window.enabled(kChange));
+    EXPECT_FALSE(b.window.enabled(kDelete));
+    EXPECT_TRUE(b.window.enabled(kInsert));
+    EXPECT_FALSE(b.window.enabled(kLocEntry));
+    EXPECT_EQ(access->text(kStuName), "");
+    EXPECT_EQ(access->text(kStuNum), "0");
+  })
+      .act(Press(b, Qt::Key_Down))
+      .act(Press(b, Qt::Key_PageDown))
+      .act([&] { EXPECT_EQ(b.queue.rowCount(), 0); })
+      .act(Close(b));
+  RunBrowse(b, s);
+}
+
+TEST_F(BrowseTest, LineScrollOnTheLastRowReadsOneRecord) {
+  SeedNamed(40);
+  StudentBrowse b(*access, relate, errors, {});
+  int page = 0;
+  long long before = 0;
+  Script s;
+  s.act([&] { page = b.brw.LastItems; });
+  // Down to the last row of the page: only the highlight moves.
+  s.act([&] {
+    before = b.brw.RecordsRead;
+    for (int i = 1; i < page; ++i) QTest::keyClick(List(b), Qt::Key_Down);
+  });
+  s.act([&] {
+    EXPECT_EQ(b.brw.RecordsRead, before);
+    EXPECT_EQ(b.brw.CurrentChoice, page);
+    before = b.brw.RecordsRead;
+  });
+  s.act(Press(b, Qt::Key_Down)).act([&] {
+    EXPECT_EQ(b.brw.RecordsRead - before, 1);
+    EXPECT_EQ(Page(b), Named(1, page));  // the first row dropped, one read
+    EXPECT_EQ(b.brw.CurrentChoice, page);
+    EXPECT_EQ(Highlighted(b), Named(page, page)[0]);
+    EXPECT_EQ(access->text(kStuName), Named(page, page)[0]);
+  });
+  // The wheel scrolls the same way, one line per notch.
+  s.act([&] { Wheel(b, -2); }).act([&] { EXPECT_EQ(Page(b), Named(3, page + 2)); });
+  s.act([&] { Wheel(b, 1); }).act([&] { EXPECT_EQ(Page(b), Named(3, page + 2)); EXPECT_EQ(b.brw.CurrentChoice, page - 1); });
+  s.act(Close(b));
+  RunBrowse(b, s);
+}
+
+TEST_F(BrowseTest, ScrollingStopsAtBothEndsOfTheView) {
+  SeedNamed(12);
+  StudentBrowse b(*access, relate, errors, {});
+  int page = 0;
+  Script s;
+  s.act([&] { page = b.brw.LastItems; ASSERT_LT(page, 12); })
+      .act(Press(b, Qt::Key_End, Qt::ControlModifier))
+      .act([&] {
+        EXPECT_EQ(Page(b), Named(12 - page, 11));
+        EXPECT_EQ(Highlighted(b), "N11");
+        EXPECT_EQ(Thumb(b)->value(), 100);
+      })
+      .act(Press(b, Qt::Key_Down))
+      .act([&] {
+        EXPECT_EQ(Page(b), Named(12 - page, 11));  // nothing beyond the last record
+        EXPECT_EQ(Highlighted(b), "N11");
+      })
+      .act(Press(b, Qt::Key_Home, Qt::ControlModifier))
+      .act([&] {
+        EXPECT_EQ(Page(b), Named(0, page - 1));
+        EXPECT_EQ(Highlighted(b), "N00");
+        EXPECT_EQ(Thumb(b)->value(), 0);
+      })
+      .act(Press(b, Qt::Key_Up))
+      .act([&] { EXPECT_EQ(Page(b), Named(0, page - 1)); EXPECT_EQ(b.brw.CurrentChoice, 1); })
+      .act(Press(b, Qt::Key_PageDown))
+      .act([&] {
+        // 12 - page rows were left: the page ends at the last record and the
+        // highlight moves down by the rows that could not be read.
+        EXPECT_EQ(Page(b), Named(12 - page, 11));
+        EXPECT_EQ(b.brw.CurrentChoice, 1 + page - (12 - page));
+        EXPECT_EQ(Highlighted(b), Named(page, page)[0]);  // the record a full page down would show first
+      })
+      .act(Close(b));
+  RunBrowse(b, s);
+}
+
+TEST_F(BrowseTest, PageDownNearTheEndMovesTheHighlightByTheRowsLeftUnread) {
+  SeedNamed(40);
+  StudentBrowse b(*access, relate, errors, {});
+  int page = 0;
+  Script s;
+  s.act([&] { page = b.brw.LastItems; })
+      .act(Press(b, Qt::Key_End, Qt::ControlModifier))
+      .act(Press(b, Qt::Key_PageUp))  // rows 40-2*page .. 40-page-1, highlight on the last
+      .act([&] {
+        EXPECT_EQ(Page(b), Named(40 - 2 * page, 40 - page - 1));
+        EXPECT_EQ(b.brw.CurrentChoice, page);
+      })
+      .act(Press(b, Qt::Key_Up))
+      .act(Press(b, Qt::Key_Up))  // highlight on row page - 2
+      .act([&] {
+        // Scroll back two lines so that only part of a page is left below.
+        QTest::keyClick(List(b), Qt::Key_Down);
+        QTest::keyClick(List(b), Qt::Key_Down);
+      })
+      .act([&] { EXPECT_EQ(b.brw.CurrentChoice, page); })
+      .act(Press(b, Qt::Key_Up))
+      .act(Press(b, Qt::Key_Up))
+      .act([&] {
+        ASSERT_EQ(b.brw.CurrentChoice, page - 2);
+        // One line up at the top reads one more row at the top.
+        for (int i = 0; i < page - 3; ++i) QTest::keyClick(List(b), Qt::Key_Up);
+      })
+      .act(Press(b, Qt::Key_Up))
+      .act(Press(b, Qt::Key_Up))  // page now starts two rows higher: 40-2*page-2 ...
+      .act([&] {
+        EXPECT_EQ(Page(b), Named(40 - 2 * page - 2, 40 - page - 3));
+        EXPECT_EQ(b.brw.CurrentChoice, 1);
+      })
+      .act(Press(b, Qt::Key_PageDown))  // a full page read: the highlight stays on row 1
+      .act([&] {
+        EXPECT_EQ(Page(b), Named(40 - page - 2, 40 - 3));
+        EXPECT_EQ(b.brw.CurrentChoice, 1);
+      })
+      .act(Press(b, Qt::Key_PageDown))  // only two rows are left: the highlight moves page - 2 rows
+      .act([&] {
+        EXPECT_EQ(Page(b), Named(40 - page, 39));
+        EXPECT_EQ(b.brw.CurrentChoice, 1 + page - 2);
+        EXPECT_EQ(Highlighted(b), Named(40 - 2, 40 - 2)[0]);
+      })
+      .act(Close(b));
+  RunBrowse(b, s);
+}
+
+}  // namespace
+}  // namespace fwwin
