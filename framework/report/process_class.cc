@@ -6,6 +6,8 @@
 
 #include "framework/data/file_manager.h"
 #include "framework/data/relation_manager.h"
+#include "framework/window/step_class.h"
+#include "runtime/core/error_assert.h"
 #include "runtime/core/file_access.h"
 #include "runtime/core/file_records.h"
 #include "runtime/ui/engine.h"
@@ -31,10 +33,11 @@ ProcessClass::~ProcessClass() {
 }
 
 void ProcessClass::Init(rt::View* view, RelationManager* primary, int32_t progressText, uint8_t* percentile,
-                        rt::FieldRef valueField) {
+                        StepClass* step, rt::FieldRef valueField) {
   Percentile = percentile;
   if (Percentile) *Percentile = 0;
   PText = progressText;
+  StepMgr = step;
   ValueField = valueField;
   CaseSensitiveValue = 1;
   ViewManager::Init(view, primary);
@@ -42,7 +45,9 @@ void ProcessClass::Init(rt::View* view, RelationManager* primary, int32_t progre
 
 void ProcessClass::Reset() {
   RecordsProcessed = 0;
-  if (RecordsToProcess == 0) {
+  if (StepMgr) {
+    SetProgressLimits();
+  } else if (RecordsToProcess == 0) {
     if (FileManager* me = Me()) {
       me->UseFile(kUseRead);
       int64_t n = rt::Records(me->Block());
@@ -71,9 +76,48 @@ Level ProcessClass::Next(uint8_t count) {
   return r;
 }
 
+std::string ProcessClass::Cased(std::string_view value) const {
+  std::string s(value);
+  if (!CaseSensitiveValue) {
+    // Windows-1252 letters: ASCII, and the accented ones 0xE0-0xFE but 0xF7.
+    for (char& ch : s) {
+      unsigned char c = static_cast<unsigned char>(ch);
+      if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) ch = char(c - 0x20);
+    }
+  }
+  return s;
+}
+
+void ProcessClass::SetProgressLimits() {
+  if (!ValueField.valid()) {
+    rt::assertionFailed("SetProgressLimits needs the value field");
+    return;
+  }
+  auto limit = [this](bool last) {
+    ViewManager::Reset();
+    Level r = last ? ViewManager::Previous() : Next(0);
+    if (r != Level::Benign) rt::clearField(*ValueField.file, ValueField.field, last ? 1 : -1);
+    std::string v = rt::getValueText(ValueField).value_or("");
+    return v.substr(0, 64);
+  };
+  std::string high = limit(true);
+  std::string low = limit(false);
+  SetProgressLimits(low, high);
+}
+
+void ProcessClass::SetProgressLimits(std::string_view low, std::string_view high) {
+  if (!StepMgr) {
+    rt::assertionFailed("SetProgressLimits needs a step object");
+    return;
+  }
+  StepMgr->SetLimit(Cased(low), Cased(high));
+}
+
 uint8_t ProcessClass::NewPercentage() const {
   int64_t p = 0;
-  if (FileSize != 0)
+  if (StepMgr)
+    p = StepMgr->GetPercentile(Cased(rt::getValueText(ValueField).value_or("")));
+  else if (FileSize != 0)
     p = int64_t(BytesRead) * 100 / FileSize;
   else if (RecordsToProcess != 0)
     p = int64_t(RecordsProcessed) * 100 / RecordsToProcess;
@@ -98,6 +142,7 @@ void ProcessClass::Kill() {
   Percentile = nullptr;
   ValueField = rt::FieldRef{};
   if (Primary) Primary->SetQuickScan(false, 1);
+  if (StepMgr) StepMgr->Kill();
   ViewManager::Kill();
 }
 

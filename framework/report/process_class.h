@@ -10,13 +10,17 @@
 //
 // The percentage is RecordsProcessed * 100 / RecordsToProcess (the primary
 // file's record count, taken once), or, when the file reports no count,
-// BytesRead * 100 / FileSize. It is kept in the byte Percentile points at,
+// BytesRead * 100 / FileSize. With a step object it is instead where the
+// value of ValueField lies between the view's first and last values
+// (StepMgr->GetPercentile), and no count is taken. It is kept in the byte Percentile points at,
 // never above 100, and the text control PText shows it followed by
 // "% Complete" whenever its whole value changes.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <string_view>
 
 #include "framework/data/level.h"
 #include "framework/data/view_manager.h"
@@ -24,13 +28,19 @@
 
 namespace fw {
 
+class StepClass;
+
 class ProcessClass : public ViewManager {
  public:
   ProcessClass() = default;
   ~ProcessClass() override;
 
   void Init(rt::View* view, RelationManager* primary, int32_t progressText = 0, uint8_t* percentile = nullptr,
-            rt::FieldRef valueField = {});
+            StepClass* step = nullptr, rt::FieldRef valueField = {});
+
+  // Gives the step object the view's first and last value of ValueField.
+  void SetProgressLimits();
+  void SetProgressLimits(std::string_view low, std::string_view high);
 
   using ViewManager::Reset;
   void Reset() override;
@@ -56,6 +66,7 @@ class ProcessClass : public ViewManager {
   int32_t PText = 0;
   int32_t RecordsProcessed = 0;
   int32_t RecordsToProcess = 0;
+  StepClass* StepMgr = nullptr;
   rt::FieldRef ValueField;
   uint8_t CaseSensitiveValue = 1;
   // A query-by-example: answers true when the user gave a filter, which it
@@ -64,6 +75,7 @@ class ProcessClass : public ViewManager {
 
  private:
   uint8_t NewPercentage() const;
+  std::string Cased(std::string_view value) const;
 };
 
 }  // namespace fw

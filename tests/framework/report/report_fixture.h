@@ -18,6 +18,7 @@
 #include "framework/report/process_class.h"
 #include "framework/report/report_manager.h"
 #include "framework/window/field_var.h"
+#include "framework/window/step_class.h"
 #include "runtime/ui/engine.h"
 #include "runtime/ui/event_codes.h"
 #include "runtime/ui/headless_backend.h"
@@ -194,6 +195,7 @@ class Procedure : public fwtest::DataTest {
   FakePreview preview;
   bool withPreview = true;
   std::string filter;  // for the view
+  fw::StepClass* step = nullptr;  // progress by the student's name
 
   // The batch clock: each record costs costs[i] centiseconds (the last
   // entry repeats), starting at clockStart.
@@ -251,7 +253,7 @@ inline Level ThisWindow::Init() {
   FilesOpened = 1;
   p_.window = std::make_unique<ui::Window>(ProgressWindow());
   Open(*p_.window);
-  p_.process->Init(p_.view.get(), &p_.relate, kPctText, &p_.percent);
+  p_.process->Init(p_.view.get(), &p_.relate, kPctText, &p_.percent, p_.step, p_.step ? p_.access->ref(kName) : rt::FieldRef{});
   p_.process->AddSortOrder(0);
   if (!p_.filter.empty()) p_.process->SetFilter(p_.filter);
   AddItem(kCancel, fw::Response_Cancelled);

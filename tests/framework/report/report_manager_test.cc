@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "report_fixture.h"
@@ -202,6 +203,45 @@ TEST_F(ReportManagerTest, BatchesAskTheViewToPrefetchUnlessSwitchedOff) {
     Run();
     ASSERT_EQ(printed.size(), 20u);
     EXPECT_EQ(printed[0].prefetch, mrp ? "1" : "0");
+  }
+}
+
+// Answers seven percent per student number, so that the last ones go past 100.
+class FakeStep : public fw::StepClass {
+ public:
+  int GetPercentile(std::string_view value) override {
+    asked.emplace_back(value);
+    return 7 * std::atoi(std::string(value.substr(value.find(' ') + 1)).c_str());
+  }
+  void SetLimit(std::string_view low, std::string_view high) override {
+    limits.emplace_back(std::string(low) + ".." + std::string(high));
+  }
+  void Kill() override { ++kills; }
+  std::vector<std::string> asked, limits;
+  int kills = 0;
+};
+
+TEST_F(ReportManagerTest, WithAStepObjectProgressFollowsTheValueNotTheCount) {
+  for (bool caseSensitive : {true, false}) {
+    SCOPED_TRACE(caseSensitive ? "as they are" : "upper-cased");
+    Seed(20);
+    FakeStep fake;
+    step = &fake;
+    int32_t counted = -1;
+    configure = [&](ThisWindow& w) { w.Process->CaseSensitiveValue = caseSensitive; };
+    preview.onDisplay = [&] { counted = process->RecordsToProcess; };
+    EXPECT_EQ(Run(), fw::Response_Completed);
+    step = nullptr;
+    const std::string s = caseSensitive ? "Student" : "STUDENT";
+    EXPECT_EQ(fake.limits, (std::vector<std::string>{s + " 1.." + s + " 20"}));
+    ASSERT_EQ(fake.asked.size(), 20u);
+    EXPECT_EQ(fake.asked[2], s + " 3");
+    EXPECT_EQ(counted, 0) << "no record count taken";
+    // 7, 14, ... 98, then 105 and above are shown as 100, once.
+    ASSERT_EQ(progressTexts.size(), 15u);
+    EXPECT_EQ(progressTexts[2], "21% Complete");
+    EXPECT_EQ(progressTexts.back(), "100% Complete");
+    EXPECT_GE(fake.kills, 1);
   }
 }
 
