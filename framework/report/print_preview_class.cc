@@ -605,6 +605,9 @@ Level PrintPreviewClass::TakeAccepted() {
   ui::Window& w = *PreviewWindow;
   const int c = engine().field();
   const int32_t grid = int32_t(PagesAcross) * PagesDown;
+  // Accepted events posted by the preview itself carry no stored value yet.
+  if (c == PRTPREV_CurrentPage || c == PRTPREV_PagesAcross || c == PRTPREV_PagesDown || c == PRTPREV_ZoomList)
+    w.update(c, c);
   if (c > PRTPREV_ZoomItem && size_t(c - PRTPREV_ZoomItem) <= ZoomQueue->size()) {
     uint8_t n = uint8_t(c - PRTPREV_ZoomItem);
     if (n != ZoomIndex) {
