@@ -30,6 +30,7 @@
 #include "runtime/ui/event_codes.h"
 #include "runtime/ui/font_map.h"
 #include "runtime/ui/icon_resolver.h"
+#include "runtime/ui/qt/picture_loader.h"
 #include "runtime/ui/key_codes.h"
 #include "runtime/ui/popup_menu.h"
 #include "runtime/ui/qt/icons.h"
@@ -418,7 +419,7 @@ void WindowView::applyText(Control& c, QWidget* w) {
       QSize size = sized ? QSize(px(c.def.width), py(c.def.height)) : QSize(32, 32);
       IconRef ref = resolveIcon(name);
       QPixmap picture;
-      if (ref.kind == IconRef::File) picture.load(qs(ref.path));
+      if (ref.kind == IconRef::File) picture = loadPicture(qs(ref.path), size);
       if (!picture.isNull()) {
         static_cast<QLabel*>(w)->setPixmap(
             sized ? picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation) : picture);

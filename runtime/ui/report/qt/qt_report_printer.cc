@@ -10,6 +10,7 @@
 
 #include "runtime/ui/report/page_image.h"
 #include "runtime/ui/report/qt/page_painter.h"
+#include "runtime/ui/report/qt/page_pictures.h"
 
 namespace ui::qt {
 
@@ -51,6 +52,7 @@ bool paintAll(Device& device, const std::vector<PageImage>& pages) {
 }  // namespace
 
 QtReportPrinter::QtReportPrinter() {
+  installPagePictures();
   askPrinter = [](QPrinter& printer) {
     QPrintDialog dialog(&printer);
     return dialog.exec() == QDialog::Accepted;

@@ -1,6 +1,7 @@
 // The Qt print back-end: pages go to a printer chosen in the system's print
 // dialog, or into a PDF document (fonts embedded, texts extractable). The
-// paper size and orientation are those of the pages.
+// paper size and orientation are those of the pages. Constructing one also
+// lets the window back-end's image controls show page files (the preview).
 //
 //   ui::qt::QtReportPrinter printer;   // after the QApplication
 //   ui::setReportPrinter(&printer);

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "../report_fixture.h"
+#include "runtime/ui/qt/picture_loader.h"
 #include "runtime/ui/report/qt/page_painter.h"
 #include "runtime/ui/report/qt/qt_report_printer.h"
 
@@ -157,6 +158,26 @@ TEST_F(PdfTest, PaintingIsVectorSoAZoomedPageStaysSharp) {
     if (qGray(img.pixel(x, y)) < 128) ++dark;
   EXPECT_GE(dark, 1);
   EXPECT_LE(dark, 4);
+}
+
+TEST_F(PdfTest, ImageControlsDrawPageFilesAtTheirSize) {
+  ui::PageImage page;
+  page.width = 297, page.height = 210;
+  ui::PageOp box;
+  box.kind = ui::PageOp::Box;
+  box.x = 0, box.y = 105, box.w = 297, box.h = 105, box.fill = 0;  // lower half black
+  page.ops.push_back(box);
+  std::string file = (dir_ / "p.qvpage").string();
+  ASSERT_TRUE(ui::writePageFile(page, file));
+  // Its own size: the paper at 96 dpi.
+  EXPECT_EQ(ui::qt::pictureSize(QString::fromStdString(file)), QSize(1123, 794));
+  for (QSize size : {QSize(300, 212), QSize(2246, 1588)}) {
+    QImage img = ui::qt::loadPicture(QString::fromStdString(file), size).toImage();
+    ASSERT_EQ(img.size(), size);
+    EXPECT_EQ(qGray(img.pixel(size.width() / 2, size.height() / 4)), 255);
+    EXPECT_LT(qGray(img.pixel(size.width() / 2, size.height() * 3 / 4)), 10);
+  }
+  EXPECT_TRUE(ui::qt::loadPicture(QString::fromStdString((dir_ / "missing.qvpage").string()), QSize(10, 10)).isNull());
 }
 
 }  // namespace
