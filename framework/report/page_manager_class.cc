@@ -113,7 +113,7 @@ void PageManagerClass::Draw(int32_t page, int16_t zoom) {
     image.text = e->FileName;
     image.cursor = ui::Cursor_Zoom;
     image.background = kWhite;
-    image.alerts = {ui::Mouse_Left};
+    image.alerts = {ui::Mouse_Left, ui::Mouse_RightUp};  // zoom by click, zoom menu
     image.hidden = true;
     win->create(image);
   }

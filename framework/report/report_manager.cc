@@ -250,7 +250,10 @@ void ReportManager::CancelPrintReport() {
 }
 
 Level ReportManager::Kill() {
-  if (Dead || !Process) return WindowManager::Kill();
+  if (Dead || !Process) {
+    WindowManager::Kill();
+    return Level::Notify;
+  }
   PreviewQueue.reset();
   if (Preview) Preview->Kill();
   OutputFileQueue.reset();

@@ -256,6 +256,74 @@ TEST_F(PrintPreviewTest, PagesToPrintDialogOkAndCancel) {
   preview->Display(0, 1, 1, 1);
 }
 
+TEST_F(PrintPreviewTest, JumpAndChangeDisplayDialogs) {
+  MakePages(10);
+  auto inDialog = [&](const char* title, std::function<void(ui::Window&)> act) {
+    ++planned_;
+    then([] {});
+    then([&, title, act] {
+      ++ran_;
+      ui::Window* d = ui::Engine::current().target();
+      ASSERT_NE(d, nullptr);
+      ASSERT_EQ(d->title(), title);
+      act(*d);
+    });
+  };
+  check([&] { accept(P::PRTPREV_Jump); });
+  inDialog("Jump to a Report Page", [](ui::Window& d) {
+    d.inputText(2, "8");
+    ui::Engine::current().post(ui::Event_Accepted, 3, &d);
+  });
+  check([&] {
+    EXPECT_EQ(preview->CurrentPage, 8);
+    EXPECT_EQ(preview->FirstPage, 7);
+    accept(P::PRTPREV_ChangeDisplay);
+  });
+  // Four by three is more than the ten pages: the dialog stays open.
+  inDialog("Change the Report Display", [](ui::Window& d) {
+    d.inputText(2, "4");
+    d.inputText(3, "3");
+    ui::Engine::current().post(ui::Event_Accepted, 4, &d);
+  });
+  inDialog("Change the Report Display", [](ui::Window& d) {
+    d.inputText(2, "3");
+    ui::Engine::current().post(ui::Event_Accepted, 4, &d);
+  });
+  check([&] {
+    EXPECT_EQ(preview->PagesAcross, 3);
+    EXPECT_EQ(preview->PagesDown, 3);
+    EXPECT_EQ(preview->CurrentPage, 1);
+    EXPECT_EQ(zone(2), "Page 1-9 of 10");
+  });
+  exitPreview();
+  preview->Display(0, 1, 2, 2);
+}
+
+TEST_F(PrintPreviewTest, RightClickOffersTheZoomMenuAtThePointClicked) {
+  MakePages(3);
+  backend.answerPopup(5);  // "100% Zoom"
+  backend.answerPopup(0);  // dismissed
+  check([&] {
+    const fw::PageManagerClass* p2 = preview->PageManager->Find(2);
+    ASSERT_NE(p2, nullptr);
+    click(2, p2->XPos + 1, p2->YPos + 1, ui::Mouse_RightUp);
+  });
+  check([&] {
+    EXPECT_EQ(preview->CurrentPage, 2);
+    EXPECT_EQ(preview->CurrentZoom(), 100);
+    EXPECT_EQ(zone(3), "Zoom: 100%");
+    EXPECT_EQ(preview->MUse[5], 1);
+    click(2, 5, 5, ui::Mouse_RightUp);
+  });
+  check([&] {
+    EXPECT_EQ(preview->CurrentZoom(), 100) << "nothing chosen: nothing changes";
+    ASSERT_EQ(backend.popupsShown.size(), 2u);
+    EXPECT_EQ(backend.popupsShown[0], "Tile pages");
+  });
+  exitPreview();
+  preview->Display(0, 1, 3, 1);
+}
+
 TEST(PageListTest, PagesToPrintMatches) {
   struct Case {
     const char* list;
