@@ -34,7 +34,8 @@
 // one) runs. Its buttons post their items' events to the owner window; on
 // every timer tick the buttons follow the enabled state of what they mimic.
 // While the toolbox is open, Ask waits for a toolbox button instead of
-// showing a menu. Closing the toolbox window ends it.
+// showing a menu. Closing the toolbox window (or Kill) ends it; its timer
+// keeps a headless test's clock running, so such a test closes it.
 #pragma once
 
 #include <cstdint>
