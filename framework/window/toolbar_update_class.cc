@@ -20,6 +20,7 @@ void ToolbarUpdateClass::DisplayButtons() {
       for (int32_t c = Toolbar_Bottom; c <= Toolbar_Up; ++c) Enable(c, true);
       Enable(Toolbar_Insert, true);
       for (int32_t c = Toolbar_Change; c <= Toolbar_Select; ++c) Enable(c, false);
+      Enable(Toolbar_Locate, false);  // a form has nothing to locate
     }
     Enable(Toolbar_Help, Usable(HelpButton));
     Enable(Toolbar_History, History != 0);
