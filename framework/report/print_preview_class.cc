@@ -8,6 +8,7 @@
 
 #include "framework/data/ini_class.h"
 #include "framework/report/page_manager_class.h"
+#include "framework/window/popup_class.h"
 #include "framework/window/window_placement.h"
 #include "runtime/core/error_assert.h"
 #include "runtime/ui/accept_loop.h"
@@ -184,12 +185,15 @@ void PrintPreviewClass::Init(std::vector<std::string>* pageFiles) {
   ImageQueue = pageFiles;
   OutputFileQueue = std::make_unique<std::vector<std::string>>();
   ZoomQueue = std::make_unique<std::vector<ZoomEntry>>();
+  Popup = std::make_unique<PopupClass>();
+  Popup->Init();
   zoomRows_.rows.clear();
   for (const ZoomEntry& z : kPresets) {
     ZoomQueue->push_back(z);
     zoomRows_.rows.push_back({z.MenuText});
+    // "-": a check item, unchecked to begin with.
+    Popup->AddItem("-" + z.MenuText, ZoomItemName(ZoomQueue->size()));
   }
-  std::fill(std::begin(popupChecks_), std::end(popupChecks_), false);
 }
 
 void PrintPreviewClass::SetINIManager(INIClass* ini) {
@@ -201,6 +205,8 @@ Level PrintPreviewClass::Kill() {
   if (Dead) return Level::Notify;
   if (PageManager) PageManager->Kill();
   PageManager.reset();
+  if (Popup) Popup->Kill();
+  Popup.reset();
   OutputFileQueue.reset();
   ZoomQueue.reset();
   return WindowManager::Kill();
@@ -345,6 +351,7 @@ void PrintPreviewClass::Open() {
     item.number = int(PRTPREV_ZoomItem + n);
     w.create(item);
     MUse[n] = 0;
+    Popup->AddItemEvent(ZoomItemName(n), ui::Event_Accepted, int(PRTPREV_ZoomItem + n));
   }
   w.setRowSource(PRTPREV_ZoomList, &zoomRows_);
   if (AllowUserZoom) {
@@ -395,7 +402,7 @@ void PrintPreviewClass::ResetUserZoom() {
 void PrintPreviewClass::ConfigMenuChecks() {
   if (!ZoomQueue) return;
   for (size_t n = 1; n <= ZoomQueue->size(); ++n) {
-    popupChecks_[n] = n == ZoomIndex;
+    if (Popup) Popup->SetItemCheck(ZoomItemName(n), n == ZoomIndex);
     MUse[n] = n == ZoomIndex ? 1 : 0;
     if (PreviewWindow) PreviewWindow->setProp(int(PRTPREV_ZoomItem + n), ui::Prop_Checked, MUse[n] != 0);
   }
@@ -556,33 +563,15 @@ bool PrintPreviewClass::AlertKey() {
     py = axis(my, e->ScrollY, e->FullHeight, e->Height);
   }
   PageManager->SetCentre(page, uint8_t(std::clamp(px, 0, 100)), uint8_t(std::clamp(py, 0, 100)));
-  int chosen = 0;
-  {
-    std::string text;
-    for (size_t n = 1; n <= ZoomQueue->size(); ++n) {
-      if (n > 1) text += "|";
-      text += (popupChecks_[n] ? "+" : "-") + (*ZoomQueue)[n - 1].MenuText;
-    }
-    chosen = engine().popup(text);
-  }
-  if (chosen > 0) {
+  // A chosen item posts its zoom to its menu item.
+  if (!Popup->Ask().empty())
     CurrentPage = page;
-    engine().post(ui::Event_Accepted, PRTPREV_ZoomItem + chosen, &w);
-  } else {
+  else
     PageManager->SetCentre(page, 0, 0);
-  }
   return true;
 }
 
-void PrintPreviewClass::ShowZoomPopup() {
-  std::string text;
-  for (size_t n = 1; n <= ZoomQueue->size(); ++n) {
-    if (n > 1) text += "|";
-    text += (popupChecks_[n] ? "+" : "-") + (*ZoomQueue)[n - 1].MenuText;
-  }
-  int chosen = engine().popup(text);
-  if (chosen > 0) engine().post(ui::Event_Accepted, PRTPREV_ZoomItem + chosen, PreviewWindow);
-}
+void PrintPreviewClass::ShowZoomPopup() { Popup->Ask(); }
 
 Level PrintPreviewClass::TakeFieldEvent() {
   const int f = engine().field();

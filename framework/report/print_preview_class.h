@@ -40,6 +40,7 @@ namespace fw {
 
 class INIClass;
 class PageManagerClass;
+class PopupClass;
 
 struct ZoomEntry {
   int16_t Percentile = 0;
@@ -137,6 +138,7 @@ class PrintPreviewClass : public WindowManager {
   uint8_t Maximize = 0;
   std::array<int32_t, 32> MUse{};
   std::unique_ptr<PageManagerClass> PageManager;
+  std::unique_ptr<PopupClass> Popup;  // the zoom menu
   uint16_t PagesAcross = 1;
   uint16_t PagesDown = 1;
   std::string PagesToPrint;
@@ -162,6 +164,7 @@ class PrintPreviewClass : public WindowManager {
   void WindowRefresh();
   void NewPageElement(int32_t page);
   void ShowZoomPopup();
+  static std::string ZoomItemName(size_t n) { return "ZoomItem" + std::to_string(n); }
   int Event() const;
   int ClientWidth() const;
   int ClientHeight() const;
@@ -174,7 +177,6 @@ class PrintPreviewClass : public WindowManager {
   ui::Int32Var acrossVar_{&across_};
   ui::Int32Var downVar_{&down_};
   ui::StringVar zoomVar_{&ZoomList, 16};
-  bool popupChecks_[32] = {};
 };
 
 }  // namespace fw
