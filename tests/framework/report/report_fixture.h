@@ -209,6 +209,7 @@ class Procedure : public fwtest::DataTest {
     int32_t perCycle;
     std::string prefetch;
     std::string name;
+    bool windowShown;
   };
   std::vector<Printed> printed;
   int timerEvents = 0;
@@ -228,7 +229,7 @@ inline Level ThisReport::TakeRecord() {
   size_t i = p_.printed.size();
   p_.now = (p_.now + p_.costs[std::min(i, p_.costs.size() - 1)]) % kDay;
   p_.printed.push_back({p_.timerEvents, p_.manager->RecordsPerCycle, View->GetProperty(rt::kPropPrefetchCount),
-                        p_.access->text(kName)});
+                        p_.access->text(kName), p_.window->prop(0, ui::Prop_Visible).toInt() != 0});
   if (p_.failRecordAt != 0 && int(p_.printed.size()) == p_.failRecordAt) return Level::Fatal;
   if (p_.cancelAt != 0 && int(p_.printed.size()) == p_.cancelAt) p_.window->inputClick(kCancel, 1);
   p_.report->print(1);

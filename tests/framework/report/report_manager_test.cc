@@ -206,6 +206,25 @@ TEST_F(ReportManagerTest, BatchesAskTheViewToPrefetchUnlessSwitchedOff) {
   }
 }
 
+TEST_F(ReportManagerTest, DeferredOpenAndDeferredWindow) {
+  Seed(12);
+  costs = {60};
+  int openedBeforeTimer = -1;
+  configure = [&](ThisWindow& w) {
+    w.DeferOpenReport = 1;
+    w.DeferWindow = 2;  // seconds of processing before the window shows
+    w.WaitCursor = 1;
+  };
+  preview.onDisplay = [&] { openedBeforeTimer = report->pages(); };
+  EXPECT_EQ(Run(), fw::Response_Completed);
+  ASSERT_EQ(printed.size(), 12u);
+  EXPECT_EQ(printed[0].event, 1) << "the report opened on the first timer event";
+  EXPECT_FALSE(printed[0].windowShown);
+  EXPECT_TRUE(printed.back().windowShown) << "shown once two seconds had passed";
+  EXPECT_EQ(openedBeforeTimer, 1);
+  EXPECT_FALSE(ui::Engine::current().waitCursor());
+}
+
 // Answers seven percent per student number, so that the last ones go past 100.
 class FakeStep : public fw::StepClass {
  public:
