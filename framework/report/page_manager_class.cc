@@ -81,16 +81,21 @@ void PageManagerClass::SetPosition(int32_t page, int16_t x, int16_t y, int16_t w
     h = int16_t(w * e->AspectRatio);
   e->Width = w;
   e->Height = h;
-  ui::Window* win = PP->PreviewWindow;
-  if (!win) return;
+  if (PP->PreviewWindow && PP->PreviewWindow->exists(e->ImageFEQ)) e->Place(*PP->PreviewWindow, 1);
+}
+
+void PageManagerClass::Place(ui::Window& win, int frameMargin) {
   const int top = PrintPreviewClass::kToolbarHeight;
-  for (int c : {int(e->BorderFEQ), int(e->ImageFEQ)}) {
-    if (!win->exists(c)) continue;
-    win->setProp(c, ui::Prop_Xpos, x);
-    win->setProp(c, ui::Prop_Ypos, y + top);
-    win->setProp(c, ui::Prop_Width, w);
-    win->setProp(c, ui::Prop_Height, h);
-  }
+  auto put = [&](int c, int m) {
+    win.setProp(c, ui::Prop_Xpos, XPos - m);
+    win.setProp(c, ui::Prop_Ypos, YPos + top - m);
+    win.setProp(c, ui::Prop_Width, Width + 2 * m);
+    win.setProp(c, ui::Prop_Height, Height + 2 * m);
+  };
+  // The frame shows around a thumbnail, so that the current page's red
+  // frame can be seen.
+  put(BorderFEQ, frameMargin);
+  put(ImageFEQ, 0);
 }
 
 void PageManagerClass::Draw(int32_t page, int16_t zoom) {
@@ -98,7 +103,6 @@ void PageManagerClass::Draw(int32_t page, int16_t zoom) {
   if (!e) return;
   ui::Window* win = PP->PreviewWindow;
   if (!win) return;
-  const int top = PrintPreviewClass::kToolbarHeight;
   if (!win->exists(e->BorderFEQ)) {
     ui::ControlDef frame;
     frame.type = ui::Ctl_Box;
@@ -124,13 +128,9 @@ void PageManagerClass::Draw(int32_t page, int16_t zoom) {
     e->ScrollX = e->ScrollY = -1;
     e->FullWidth = e->Width;
     e->FullHeight = e->Height;
-    for (int c : {int(e->BorderFEQ), int(e->ImageFEQ)}) {
-      win->setProp(c, ui::Prop_Xpos, e->XPos);
-      win->setProp(c, ui::Prop_Ypos, e->YPos + top);
-      win->setProp(c, ui::Prop_Width, e->Width);
-      win->setProp(c, ui::Prop_Height, e->Height);
-      win->unhide(c);
-    }
+    e->Place(*win, 1);
+    win->unhide(e->BorderFEQ);
+    win->unhide(e->ImageFEQ);
   } else {
     const int clientW = PP->ClientWidth(), clientH = PP->ClientHeight();
     const double scale = zoom == -1 ? double(clientW) / e->ImageWidth : zoom / 100.0;
@@ -143,13 +143,9 @@ void PageManagerClass::Draw(int32_t page, int16_t zoom) {
     const bool hbar = e->FullWidth > clientW, vbar = e->FullHeight > clientH;
     win->setProp(e->BorderFEQ, ui::Prop_Background, kWhite);
     win->setProp(e->ImageFEQ, ui::Prop_Text, e->FileName);
-    for (int c : {int(e->BorderFEQ), int(e->ImageFEQ)}) {
-      win->setProp(c, ui::Prop_Xpos, 0);
-      win->setProp(c, ui::Prop_Ypos, top);
-      win->setProp(c, ui::Prop_Width, e->Width);
-      win->setProp(c, ui::Prop_Height, e->Height);
-      win->unhide(c);
-    }
+    e->Place(*win, 0);
+    win->unhide(e->BorderFEQ);
+    win->unhide(e->ImageFEQ);
     if (hbar && vbar) win->hide(e->BorderFEQ);
     if (PP->Event() != ui::Event_Sized) {
       e->ScrollX = hbar ? e->CentreOnX * 255 / 100 : -1;

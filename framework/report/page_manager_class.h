@@ -8,6 +8,10 @@
 #include <memory>
 #include <string>
 
+namespace ui {
+class Window;
+}
+
 namespace fw {
 
 class PrintPreviewClass;
@@ -51,6 +55,9 @@ class PageManagerClass {
 
  private:
   void DeleteControls();
+  // Moves frame and image to the element's rectangle, the frame
+  // `frameMargin` units larger all round.
+  void Place(ui::Window& win, int frameMargin);
 };
 
 }  // namespace fw
