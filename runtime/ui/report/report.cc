@@ -126,7 +126,7 @@ ReportResult Report::print(int number) {
   // A band that does not fit goes to the next page; one taller than the
   // whole area is printed on a page of its own (cut at the area's end)
   // rather than starting pages forever.
-  if (pageHasDetail_ && cursor_ + band.height > def_.detailY + def_.detailHeight + 1e-9) {
+  if (pageHasDetail_ && cursor_ + band.height + band.withNext > def_.detailY + def_.detailHeight + 1e-9) {
     ReportResult r = finishPage();
     if (r != ReportResult::Ok) return r;
     startPage();

@@ -68,6 +68,9 @@ struct ReportBand {
   // offset from the detail area's left edge; y is unused.
   double x = 0, y = 0, width = 0, height = 0;
   std::vector<ReportItem> items;
+  // Details: room to keep free under the band for what follows it (a group
+  // header with its first line); without it the band starts a new page.
+  double withNext = 0;
 };
 
 struct ReportDef {

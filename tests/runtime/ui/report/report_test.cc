@@ -104,6 +104,27 @@ TEST(ReportTest, BandTallerThanTheAreaGetsAPageOfItsOwn) {
   EXPECT_EQ(list.size(), 3u);
 }
 
+TEST(ReportTest, AGroupHeaderKeptWithItsFirstLineMovesToTheNextPage) {
+  ui::ReportDef d = sheetDef(30, 6);  // five lines a page
+  ui::ReportBand group{ui::Band_Detail, "group", 0, 0, 290, 6, {}};
+  group.withNext = 6;
+  group.items.push_back({ui::RItem_Text, "", "GROUP", 4, 1, 50, 4, {}});
+  d.bands.push_back(group);
+  Sheet s(d);
+  std::vector<std::string> list;
+  s.report.open();
+  s.report.setPreview(&list);
+  for (int i = 1; i <= 4; ++i) s.line("L" + std::to_string(i), "1");
+  ASSERT_EQ(s.report.print(4), ui::ReportResult::Ok);  // would fit, but its line would not
+  s.line("L5", "1");
+  s.report.endPage();
+  ASSERT_EQ(list.size(), 2u);
+  auto second = pageTexts(list[1]);
+  ASSERT_GE(second.size(), 3u);
+  EXPECT_EQ(second[2], "GROUP");
+  EXPECT_EQ(second[3], "L5");
+}
+
 TEST(ReportTest, MisuseIsRefusedWithoutOutput) {
   Sheet s;
   EXPECT_EQ(s.line("A", "1"), ui::ReportResult::NotOpen);
