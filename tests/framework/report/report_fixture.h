@@ -5,7 +5,7 @@
 // a double that answers Display as told.
 //
 //   STUDENTS  0 STU:ID LONG  1 STU:NAME STRING(20)  2 STU:GRADE LONG
-//   key 0 STU:K_ID primary (ID)
+//   key 0 STU:K_ID primary (ID), key 1 STU:K_NAME duplicates (NAME)
 #pragma once
 
 #include <functional>
@@ -41,6 +41,7 @@ inline std::unique_ptr<rt::DeclaredFile> StudentsFile(const std::string& path) {
   rt::FileDeclBuilder b("STUDENTS", "STU", path);
   b.Long("STU:ID").String("STU:NAME", 20).Long("STU:GRADE");
   b.Key("STU:K_ID", rt::kKeyPrimary, {"STU:ID"});
+  b.Key("STU:K_NAME", rt::kKeyDuplicates, {"STU:NAME"});
   return std::make_unique<rt::DeclaredFile>(b.Build());
 }
 
@@ -140,7 +141,7 @@ class Procedure : public fwtest::DataTest {
   // A fresh file of `count` students for the next run.
   void Seed(int count) {
     file = StudentsFile(dir.file("STUDENTS" + std::to_string(++files) + ".krl"));
-    fwtest::TestAccess seed(file.get(), &errors, {{0, "STU:K_ID", 0}});
+    fwtest::TestAccess seed(file.get(), &errors, {{0, "STU:K_ID", 0}, {1, "STU:K_NAME", 0}});
     ASSERT_EQ(seed.Open(), Level::Benign);
     for (int i = 1; i <= count; ++i) {
       seed.PrimeRecord();
@@ -159,7 +160,7 @@ class Procedure : public fwtest::DataTest {
     timerEvents = 0;
     process = std::make_unique<ThisReport>(*this);
     manager = std::make_unique<ThisWindow>(*this);
-    access = std::make_unique<fwtest::TestAccess>(file.get(), &errors, fwtest::TestAccess::KeyList{{0, "STU:K_ID", 0}});
+    access = std::make_unique<fwtest::TestAccess>(file.get(), &errors, fwtest::TestAccess::KeyList{{0, "STU:K_ID", 0}, {1, "STU:K_NAME", 0}});
     relate.Init(access.get(), false);
     view = std::make_unique<rt::View>(access->Block());
     nameVar = std::make_unique<fw::FieldVar>(access->ref(kName));
@@ -196,6 +197,7 @@ class Procedure : public fwtest::DataTest {
   bool withPreview = true;
   std::string filter;  // for the view
   fw::StepClass* step = nullptr;  // progress by the student's name
+  int sortKey = 0;                 // the view's key
 
   // The batch clock: each record costs costs[i] centiseconds (the last
   // entry repeats), starting at clockStart.
@@ -255,7 +257,7 @@ inline Level ThisWindow::Init() {
   p_.window = std::make_unique<ui::Window>(ProgressWindow());
   Open(*p_.window);
   p_.process->Init(p_.view.get(), &p_.relate, kPctText, &p_.percent, p_.step, p_.step ? p_.access->ref(kName) : rt::FieldRef{});
-  p_.process->AddSortOrder(0);
+  p_.process->AddSortOrder(p_.sortKey);
   if (!p_.filter.empty()) p_.process->SetFilter(p_.filter);
   AddItem(kCancel, fw::Response_Cancelled);
   ReportManager::Init(p_.process.get(), p_.report.get(), p_.withPreview ? &p_.preview : nullptr);

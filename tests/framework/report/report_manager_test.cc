@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "framework/window/step_string_class.h"
 #include "report_fixture.h"
 
 namespace fwreport {
@@ -262,6 +263,27 @@ TEST_F(ReportManagerTest, WithAStepObjectProgressFollowsTheValueNotTheCount) {
     EXPECT_EQ(progressTexts.back(), "100% Complete");
     EXPECT_GE(fake.kills, 1);
   }
+}
+
+TEST_F(ReportManagerTest, TheSheetsTextStepMovesTheBarFromStartToEnd) {
+  Seed(30);
+  fw::StepStringClass names;
+  names.Init(fw::Step_Alpha | fw::Step_Digits, fw::StepLookup_Runtime);  // as the sheets set it up
+  step = &names;
+  sortKey = 1;  // the step field is the order's key
+  EXPECT_EQ(Run(), fw::Response_Completed);
+  step = nullptr;
+  sortKey = 0;
+  ASSERT_FALSE(progressTexts.empty());
+  int last = 0;
+  for (const std::string& t : progressTexts) {
+    int p = std::atoi(t.c_str());
+    EXPECT_GT(p, last) << t;  // rewritten only when it moves, and only forwards in key order
+    last = p;
+  }
+  // The text step's own granularity decides how close to 100 the last
+  // name comes; it must get most of the way.
+  EXPECT_GE(last, 80);
 }
 
 }  // namespace
