@@ -7,8 +7,10 @@
 
 #include <filesystem>
 #include <functional>
+#include <unistd.h>
 #include <memory>
 
+#include "framework/data/ini_class.h"
 #include "framework/report/page_manager_class.h"
 #include "runtime/ui/engine.h"
 #include "runtime/ui/event_codes.h"
@@ -322,6 +324,32 @@ TEST_F(PrintPreviewTest, RightClickOffersTheZoomMenuAtThePointClicked) {
   });
   exitPreview();
   preview->Display(0, 1, 3, 1);
+}
+
+TEST_F(PrintPreviewTest, WindowPlacementIsKeptThroughTheSettingsFile) {
+  std::string iniPath = (fs::temp_directory_path() / ("qv_preview_" + std::to_string(::getpid()) + ".ini")).string();
+  fw::INIClass ini;
+  ini.Init(iniPath);
+  MakePages(2);
+  preview->SetINIManager(&ini);
+  check([&] { w().inputResized(320, 210); });
+  check([&] {
+    EXPECT_EQ(preview->SaveSize.Set, 1);
+    EXPECT_EQ(preview->SaveSize.Width, 320);
+  });
+  exitPreview();
+  preview->Display(0, 1, 1, 1);
+  // A new preview (the next report) opens where the last one was left.
+  MakePages(2);
+  preview->SetINIManager(&ini);
+  check([&] {
+    EXPECT_EQ(w().prop(0, ui::Prop_Width).toInt(), 320);
+    EXPECT_EQ(w().prop(0, ui::Prop_Height).toInt(), 210);
+  });
+  exitPreview();
+  preview->Display(0, 1, 1, 1);
+  ini.Kill();
+  fs::remove(iniPath);
 }
 
 TEST(PageListTest, PagesToPrintMatches) {
