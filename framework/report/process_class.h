@@ -2,7 +2,7 @@
 // records it reads and showing how far it has got as a percentage.
 //
 //   ThisReport process;                       // overrides TakeRecord
-//   process.Init(&view, &Relate_QVLIBRETA, kPctText, &percent);
+//   process.Init(&view, &Relate_QVLIBRETA, kPctText, &percent, &step, nameField);
 //   process.AddSortOrder(key);  process.AddRange(...);
 //   process.Reset();                          // takes the record count
 //   while (process.Next(1) == fw::Level::Benign) process.TakeRecord();

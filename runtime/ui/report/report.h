@@ -65,7 +65,7 @@ class Report {
   // Binds a variable to the field item `label` of any band; false when
   // there is no such item.
   bool bind(const std::string& label, UseVar* var);
-  // The band numbered `label`'s position (1-based), 0 when none.
+  // The number (1-based position) of the band labelled `label`, 0 when none.
   int band(const std::string& label) const;
 
   ReportResult open();
