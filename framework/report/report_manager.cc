@@ -4,6 +4,7 @@
 #include "framework/report/print_preview_class.h"
 #include "framework/report/process_class.h"
 #include "framework/window/request_codes.h"
+#include "runtime/core/message_presenter.h"
 #include "runtime/core/std_time.h"
 #include "runtime/ui/engine.h"
 #include "runtime/ui/event_codes.h"
@@ -87,7 +88,21 @@ Level ReportManager::OpenReport() {
   }
   OpenFailed = 0;
   if (Report) {
-    Report->open();
+    if (Report->open() != ui::ReportResult::Ok) {
+      // No folder for the pages (temporary folder missing or full): say so
+      // rather than run a report that can print nothing.
+      OpenFailed = 1;
+      rt::MessageRequest m;
+      m.caption = "Report Error";
+      m.text = "The report could not be started: its pages cannot be written to the temporary folder.";
+      m.icon = rt::Icon_Exclamation;
+      m.buttons = rt::Button_Ok;
+      m.defaultButton = rt::Button_Ok;
+      rt::showMessage(m);
+      Response = Response_Cancelled;
+      Post(ui::Event_CloseWindow);
+      return Level::Fatal;
+    }
     if (Preview) Report->setPreview(PreviewQueue.get());
   }
   return r;

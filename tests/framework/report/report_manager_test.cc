@@ -138,6 +138,20 @@ TEST_F(ReportManagerTest, FailuresAndCancelPrintNothing) {
   }
 }
 
+TEST_F(ReportManagerTest, AReportWithNowhereForItsPagesSaysSoAndPrintsNothing) {
+  Seed(3);
+  const char* old = std::getenv("TMPDIR");
+  std::string saved = old ? old : "";
+  setenv("TMPDIR", dir.file("missing/folder").c_str(), 1);
+  uint8_t r = Run();
+  if (old) setenv("TMPDIR", saved.c_str(), 1); else unsetenv("TMPDIR");
+  EXPECT_EQ(r, fw::Response_Cancelled);
+  ASSERT_EQ(messages().shown.size(), 1u);
+  EXPECT_EQ(messages().shown[0].caption, "Report Error");
+  EXPECT_TRUE(printed.empty());
+  EXPECT_EQ(preview.displays, 0);
+}
+
 TEST_F(ReportManagerTest, PreviewDecidesWhatIsPrinted) {
   struct Case {
     const char* name;
