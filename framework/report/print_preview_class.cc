@@ -77,6 +77,7 @@ ui::WindowDef PrintPreviewClass::PreviewWindowDef() {
   d.width = 400;
   d.height = 280;
   d.statusZones = {60, 100, -1};
+  d.alerts = {ui::Key_PageUp, ui::Key_PageDown};  // page through the report from anywhere
   auto& c = d.controls;
   c.push_back(ctl(ui::Ctl_Menu, "&File"));
   c.push_back(ctl(ui::Ctl_MenuItem, "Pa&ges to Print...", 0, 0, 0, 0, "Select which pages to print", 1));

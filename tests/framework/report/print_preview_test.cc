@@ -127,8 +127,7 @@ TEST_F(PrintPreviewTest, TilesShowTheirRangeAndAPageOutsideMovesTheGrid) {
     EXPECT_EQ(zone(2), "Page 7-10 of 10");
     EXPECT_FALSE(preview->PageManager->Find(1) && w().exists(P::PRTPREV_Measure + 3)) << "page 1 left the grid";
     // Page Down moves on one page within the grid.
-    ui::Engine::current().setKeyCode(ui::Key_PageDown);
-    ui::Engine::current().post(ui::Event_AlertKey, 0, &w(), ui::Key_PageDown);
+    w().inputKey(w().focus(), ui::Key_PageDown);
   });
   check([&] { EXPECT_EQ(preview->CurrentPage, 10); });
   exitPreview();
