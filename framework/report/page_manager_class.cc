@@ -45,6 +45,27 @@ void PageManagerClass::Init(PrintPreviewClass* pp, int32_t page, uint16_t border
   ui::readPageSize(FileName, &w, &h);
   ImageWidth = uint16_t(std::lround(w * kDluPerMm));
   ImageHeight = uint16_t(std::lround(h * kDluPerMm));
+  // The window engine knows how its units fall on the screen (dialog units
+  // are not square): measure the page as an image control would show it,
+  // and keep that unless the back-end cannot draw page files.
+  if (ui::Window* win = pp ? pp->PreviewWindow : nullptr) {
+    ui::ControlDef probe;
+    probe.type = ui::Ctl_Image;
+    probe.number = PRTPREV_Measure;
+    probe.text = FileName;
+    probe.hidden = true;
+    if (win->exists(PRTPREV_Measure)) win->destroy(PRTPREV_Measure);
+    if (win->create(probe) == PRTPREV_Measure) {
+      long long mw = win->prop(PRTPREV_Measure, ui::Prop_ImageWidth).toInt();
+      long long mh = win->prop(PRTPREV_Measure, ui::Prop_ImageHeight).toInt();
+      win->destroy(PRTPREV_Measure);
+      const double paper = h / w;
+      if (mw > 0 && mh > 0 && mw <= 0xFFFF && mh <= 0xFFFF && std::fabs(double(mh) / mw / paper - 1) < 0.25) {
+        ImageWidth = uint16_t(mw);
+        ImageHeight = uint16_t(mh);
+      }
+    }
+  }
   AspectRatio = std::round(double(ImageHeight) / ImageWidth * 10000) / 10000;
   ZoomState = -2;
 }

@@ -81,6 +81,8 @@ TEST(PreviewQtTest, PagesShowAsPicturesAndPrintEndsWithTrue) {
     QWidget* image = ui::qt::QtBackend::controlWidget(*preview.PreviewWindow, P::PRTPREV_Measure + 3);
     if (!image) return false;
     dark = darkPixels(image);
+    // Shown in the paper's proportions on the screen.
+    EXPECT_NEAR(double(image->width()) / image->height(), 297.0 / 210, 0.03);
     QTest::mouseClick(image, Qt::LeftButton, Qt::NoModifier, QPoint(image->width() / 2, image->height() / 2));
     return true;
   });
