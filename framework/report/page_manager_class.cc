@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 
 #include "framework/report/print_preview_class.h"
 #include "runtime/ui/event_codes.h"
@@ -70,7 +71,42 @@ void PageManagerClass::Init(PrintPreviewClass* pp, int32_t page, uint16_t border
   ZoomState = -2;
 }
 
+void PageManagerClass::ShowView(ui::Window& win) {
+  // The part of a zoomed page that fits the window becomes a page file of
+  // its own, which the image control draws at its size: the page appears at
+  // the zoom, from the scroll position on.
+  std::string shown = FileName;
+  ui::PageImage page;
+  if ((FullWidth > Width || FullHeight > Height) && FullWidth > 0 && FullHeight > 0 &&
+      ui::readPageFile(FileName, &page)) {
+    const double mmX = page.width / FullWidth, mmY = page.height / FullHeight;
+    const double x0 = (ScrollX > 0 ? double(ScrollX) * (FullWidth - Width) / 255 : 0) * mmX;
+    const double y0 = (ScrollY > 0 ? double(ScrollY) * (FullHeight - Height) / 255 : 0) * mmY;
+    for (ui::PageOp& op : page.ops) {
+      op.x -= x0;
+      op.y -= y0;
+    }
+    page.width = Width * mmX;
+    page.height = Height * mmY;
+    // A new name each time, so that the control reads the new part.
+    std::string stem = FileName.substr(0, FileName.rfind('.'));
+    std::string name = stem + "-view" + std::to_string(++viewSerial_) + ".qvpage";
+    if (ui::writePageFile(page, name)) shown = name;
+  }
+  win.setProp(ImageFEQ, ui::Prop_Text, shown);
+  DropView();
+  if (shown != FileName) ViewFile = shown;
+}
+
+void PageManagerClass::DropView() {
+  if (ViewFile.empty()) return;
+  std::error_code ec;
+  std::filesystem::remove(ViewFile, ec);
+  ViewFile.clear();
+}
+
 void PageManagerClass::DeleteControls() {
+  DropView();
   ui::Window* w = PP ? PP->PreviewWindow : nullptr;
   if (w) {
     if (w->exists(ImageFEQ)) w->destroy(ImageFEQ);
@@ -145,6 +181,7 @@ void PageManagerClass::Draw(int32_t page, int16_t zoom) {
   if (zoom == -2) {
     const bool chosen = PP->InPageList(page);
     win->setProp(e->BorderFEQ, ui::Prop_Background, chosen ? kWhite : kGrey);
+    e->DropView();
     win->setProp(e->ImageFEQ, ui::Prop_Text, chosen ? e->FileName : std::string());
     e->ScrollX = e->ScrollY = -1;
     e->FullWidth = e->Width;
@@ -163,7 +200,6 @@ void PageManagerClass::Draw(int32_t page, int16_t zoom) {
     e->Height = int16_t(std::min(e->FullHeight, clientH));
     const bool hbar = e->FullWidth > clientW, vbar = e->FullHeight > clientH;
     win->setProp(e->BorderFEQ, ui::Prop_Background, kWhite);
-    win->setProp(e->ImageFEQ, ui::Prop_Text, e->FileName);
     e->Place(*win, 0);
     win->unhide(e->BorderFEQ);
     win->unhide(e->ImageFEQ);
@@ -171,8 +207,13 @@ void PageManagerClass::Draw(int32_t page, int16_t zoom) {
     if (PP->Event() != ui::Event_Sized) {
       e->ScrollX = hbar ? e->CentreOnX * 255 / 100 : -1;
       e->ScrollY = vbar ? e->CentreOnY * 255 / 100 : -1;
+    } else {
+      // A resize keeps the scroll positions of the bars that remain.
+      e->ScrollX = hbar ? std::max(0, e->ScrollX) : -1;
+      e->ScrollY = vbar ? std::max(0, e->ScrollY) : -1;
     }
     e->CentreOnX = e->CentreOnY = 0;
+    e->ShowView(*win);
   }
   e->ZoomState = zoom;
 }

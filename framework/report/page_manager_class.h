@@ -52,12 +52,17 @@ class PageManagerClass {
   // of the bars it has (-1: no bar).
   int32_t FullWidth = 0, FullHeight = 0;
   int ScrollX = -1, ScrollY = -1;
+  // The page file of the visible part of a zoomed page ("" when none).
+  std::string ViewFile;
 
  private:
   void DeleteControls();
   // Moves frame and image to the element's rectangle, the frame
   // `frameMargin` units larger all round.
   void Place(ui::Window& win, int frameMargin);
+  void ShowView(ui::Window& win);
+  void DropView();
+  int viewSerial_ = 0;
 };
 
 }  // namespace fw
