@@ -26,7 +26,8 @@ class ReportPrinter {
   virtual bool writePdf(const PrintJob& job, const std::string& path) = 0;
 };
 
-// The process-wide print back-end; nullptr restores the built-in headless one.
+// The process-wide print back-end; nullptr restores the built-in one, which
+// prints nothing and says so (print and writePdf answer false).
 ReportPrinter* setReportPrinter(ReportPrinter* printer);
 ReportPrinter& reportPrinter();
 

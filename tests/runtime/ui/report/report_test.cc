@@ -199,6 +199,17 @@ TEST(ReportTest, WithoutAPreviewListTheEngineKeepsThePagesForTheFlush) {
   EXPECT_EQ(s.printer.jobs.size(), 1u);
 }
 
+TEST(ReportTest, WithoutAPrintBackEndAFlushDoesNotClaimToHavePrinted) {
+  ui::ReportPrinter* installed = ui::setReportPrinter(nullptr);
+  {
+    ui::Report r(sheetDef());
+    r.open();
+    r.print(2);
+    EXPECT_FALSE(r.setFlushPreview(1));
+  }
+  ui::setReportPrinter(installed);
+}
+
 TEST(PageImageTest, FilesKeepEveryElement) {
   ui::PageImage p;
   p.width = 297, p.height = 210;
