@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 
 #include "framework/report/print_preview_class.h"
 #include "runtime/ui/event_codes.h"
@@ -71,42 +70,7 @@ void PageManagerClass::Init(PrintPreviewClass* pp, int32_t page, uint16_t border
   ZoomState = -2;
 }
 
-void PageManagerClass::ShowView(ui::Window& win) {
-  // The part of a zoomed page that fits the window becomes a page file of
-  // its own, which the image control draws at its size: the page appears at
-  // the zoom, from the scroll position on.
-  std::string shown = FileName;
-  ui::PageImage page;
-  if ((FullWidth > Width || FullHeight > Height) && FullWidth > 0 && FullHeight > 0 &&
-      ui::readPageFile(FileName, &page)) {
-    const double mmX = page.width / FullWidth, mmY = page.height / FullHeight;
-    const double x0 = (ScrollX > 0 ? double(ScrollX) * (FullWidth - Width) / 255 : 0) * mmX;
-    const double y0 = (ScrollY > 0 ? double(ScrollY) * (FullHeight - Height) / 255 : 0) * mmY;
-    for (ui::PageOp& op : page.ops) {
-      op.x -= x0;
-      op.y -= y0;
-    }
-    page.width = Width * mmX;
-    page.height = Height * mmY;
-    // A new name each time, so that the control reads the new part.
-    std::string stem = FileName.substr(0, FileName.rfind('.'));
-    std::string name = stem + "-view" + std::to_string(++viewSerial_) + ".qvpage";
-    if (ui::writePageFile(page, name)) shown = name;
-  }
-  win.setProp(ImageFEQ, ui::Prop_Text, shown);
-  DropView();
-  if (shown != FileName) ViewFile = shown;
-}
-
-void PageManagerClass::DropView() {
-  if (ViewFile.empty()) return;
-  std::error_code ec;
-  std::filesystem::remove(ViewFile, ec);
-  ViewFile.clear();
-}
-
 void PageManagerClass::DeleteControls() {
-  DropView();
   ui::Window* w = PP ? PP->PreviewWindow : nullptr;
   if (w) {
     if (w->exists(ImageFEQ)) w->destroy(ImageFEQ);
@@ -181,8 +145,11 @@ void PageManagerClass::Draw(int32_t page, int16_t zoom) {
   if (zoom == -2) {
     const bool chosen = PP->InPageList(page);
     win->setProp(e->BorderFEQ, ui::Prop_Background, chosen ? kWhite : kGrey);
-    e->DropView();
     win->setProp(e->ImageFEQ, ui::Prop_Text, chosen ? e->FileName : std::string());
+    win->setProp(e->ImageFEQ, ui::Prop_DrawWidth, 0);  // the control's size
+    win->setProp(e->ImageFEQ, ui::Prop_DrawHeight, 0);
+    win->setProp(e->ImageFEQ, ui::Prop_HScroll, 0);
+    win->setProp(e->ImageFEQ, ui::Prop_VScroll, 0);
     e->ScrollX = e->ScrollY = -1;
     e->FullWidth = e->Width;
     e->FullHeight = e->Height;
@@ -213,7 +180,15 @@ void PageManagerClass::Draw(int32_t page, int16_t zoom) {
       e->ScrollY = vbar ? std::max(0, e->ScrollY) : -1;
     }
     e->CentreOnX = e->CentreOnY = 0;
-    e->ShowView(*win);
+    // The page at its full zoomed size inside the visible area, scrolled
+    // to the point asked for.
+    win->setProp(e->ImageFEQ, ui::Prop_Text, e->FileName);
+    win->setProp(e->ImageFEQ, ui::Prop_DrawWidth, e->FullWidth);
+    win->setProp(e->ImageFEQ, ui::Prop_DrawHeight, e->FullHeight);
+    win->setProp(e->ImageFEQ, ui::Prop_HScroll, hbar);
+    win->setProp(e->ImageFEQ, ui::Prop_VScroll, vbar);
+    if (hbar) win->setProp(e->ImageFEQ, ui::Prop_HScrollPos, e->ScrollX);
+    if (vbar) win->setProp(e->ImageFEQ, ui::Prop_VScrollPos, e->ScrollY);
   }
   e->ZoomState = zoom;
 }

@@ -49,20 +49,16 @@ class PageManagerClass {
   int32_t PageNo = 0;
   int16_t ZoomState = -2;
   // A zoomed page: its full drawn size, and the scroll positions (0 to 255)
-  // of the bars it has (-1: no bar).
+  // it was drawn with (-1: no bar); the user may have scrolled since.
   int32_t FullWidth = 0, FullHeight = 0;
   int ScrollX = -1, ScrollY = -1;
-  // The page file of the visible part of a zoomed page ("" when none).
-  std::string ViewFile;
 
  private:
   void DeleteControls();
   // Moves frame and image to the element's rectangle, the frame
   // `frameMargin` units larger all round.
   void Place(ui::Window& win, int frameMargin);
-  void ShowView(ui::Window& win);
-  void DropView();
-  int viewSerial_ = 0;
+
 };
 
 }  // namespace fw

@@ -560,8 +560,11 @@ bool PrintPreviewClass::AlertKey() {
       if (scroll >= 0 && full > visible) return (scroll * (full - visible) / 255 + mouse) * 100 / full;
       return visible > 0 ? mouse * 100 / visible : 0;
     };
-    px = axis(mx, e->ScrollX, e->FullWidth, e->Width);
-    py = axis(my, e->ScrollY, e->FullHeight, e->Height);
+    // Where the bars stand now: the user may have scrolled.
+    const int sx = e->ScrollX >= 0 ? int(PageManager->GetProp(page, ui::Prop_HScrollPos)) : -1;
+    const int sy = e->ScrollY >= 0 ? int(PageManager->GetProp(page, ui::Prop_VScrollPos)) : -1;
+    px = axis(mx, sx, e->FullWidth, e->Width);
+    py = axis(my, sy, e->FullHeight, e->Height);
   }
   PageManager->SetCentre(page, uint8_t(std::clamp(px, 0, 100)), uint8_t(std::clamp(py, 0, 100)));
   // A chosen item posts its zoom to its menu item.
