@@ -183,3 +183,138 @@ TEST_F(BrowseTest, PageDownNearTheEndMovesTheHighlightByTheRowsLeftUnread) {
 
 }  // namespace
 }  // namespace fwwin
+
+namespace fwwin {
+namespace {
+
+// Record actions: the update form is StudentBrowse::form, called with the
+// highlighted record in the buffer.
+class BrowseActions : public BrowseTest {
+ protected:
+  // A form that renames the record in the buffer and saves it.
+  std::function<uint8_t(uint8_t)> Rename(const std::string& name) {
+    return [this, name](uint8_t request) {
+      if (request != fw::Request_Change) return fw::Response_Cancelled;
+      access->set(kStuName, name);
+      return access->Update() == fw::Level::Benign ? fw::Response_Completed : fw::Response_Cancelled;
+    };
+  }
+};
+
+TEST_F(BrowseActions, ChangeThatMovesTheRecordKeepsItOnItsScreenRow) {
+  SeedNamed(30);
+  StudentBrowse b(*access, relate, errors, {});
+  b.form = Rename("N20X");
+  Script s;
+  s.act(Press(b, Qt::Key_Down)).act(Press(b, Qt::Key_Down))
+      .act([&] { ASSERT_EQ(Highlighted(b), "N02"); })
+      .act(Press(b, Qt::Key_Return, Qt::ControlModifier))  // Ctrl+Enter: change
+      .act([&] {
+        EXPECT_EQ(b.calls, (std::vector<uint8_t>{fw::Request_Change}));
+        EXPECT_EQ(b.brw.CurrentChoice, 3);
+        EXPECT_EQ(Highlighted(b), "N20X");
+        // The page was rebuilt around the moved record.
+        EXPECT_EQ(Page(b)[1], "N20");
+        EXPECT_EQ(Page(b)[3], "N21");
+        EXPECT_EQ(access->text(kStuName), "N20X");
+      })
+      .act(Close(b));
+  RunBrowse(b, s);
+  EXPECT_TRUE(errors.ids.empty());
+}
+
+TEST_F(BrowseActions, ChangeThatFailsTheFilterDropsTheRowAndRefillsThePage) {
+  SeedNamed(30);
+  StudentBrowse::Options o;
+  o.subject = 1;
+  StudentBrowse b(*access, relate, errors, o);
+  b.form = [this](uint8_t) {
+    access->set(kStuSubj, "2");  // out of the browse's range
+    return access->Update() == fw::Level::Benign ? fw::Response_Completed : fw::Response_Cancelled;
+  };
+  int page = 0;
+  Script s;
+  s.act([&] { page = b.brw.LastItems; })
+      .act(Press(b, Qt::Key_Down))
+      .act([&] { QTest::mouseDClick(List(b)->viewport(), Qt::LeftButton, Qt::NoModifier, RowPoint(b, 2)); })
+      .act([&] {
+        EXPECT_EQ(b.calls, (std::vector<uint8_t>{fw::Request_Change}));
+        Names expected = Named(0, page);
+        expected.erase(expected.begin() + 1);
+        EXPECT_EQ(Page(b), expected);  // N01 gone, one more row read at the bottom
+        EXPECT_EQ(Highlighted(b), "N02");
+        EXPECT_EQ(b.brw.CurrentChoice, 2);
+      })
+      .act(Close(b));
+  RunBrowse(b, s);
+}
+
+TEST_F(BrowseActions, DeleteDropsTheRowAndRefillsThePage) {
+  SeedNamed(10);
+  StudentBrowse b(*access, relate, errors, {});
+  b.form = [this](uint8_t request) {
+    EXPECT_EQ(request, fw::Request_Delete);
+    return relate.Delete(false) == fw::Level::Benign ? fw::Response_Completed : fw::Response_Cancelled;
+  };
+  int page = 0;
+  Script s;
+  s.act([&] { page = b.brw.LastItems; })
+      .act(Press(b, Qt::Key_Delete))
+      .act([&] {
+        EXPECT_EQ(Page(b), Named(1, page));
+        EXPECT_EQ(Highlighted(b), "N01");
+      })
+      .act(Close(b));
+  RunBrowse(b, s);
+}
+
+TEST_F(BrowseActions, InsertedRecordIsHighlighted) {
+  SeedNamed(20);
+  StudentBrowse b(*access, relate, errors, {});
+  b.form = [this](uint8_t request) {
+    EXPECT_EQ(request, fw::Request_Insert);
+    access->set(kStuNum, "99");
+    access->set(kStuSubj, "1");
+    access->set(kStuName, "N05A");
+    return access->Insert() == fw::Level::Benign ? fw::Response_Completed : fw::Response_Cancelled;
+  };
+  Script s;
+  s.act([&] { QTest::mouseClick(ui::qt::QtBackend::controlWidget(b.window, kInsert), Qt::LeftButton); })
+      .act([&] {
+        EXPECT_EQ(Highlighted(b), "N05A");
+        EXPECT_EQ(b.brw.CurrentChoice, 1);  // the screen row it was pressed on
+        EXPECT_EQ(Page(b)[1], "N06");
+      })
+      .act(Close(b));
+  RunBrowse(b, s);
+}
+
+TEST_F(BrowseActions, RightClickHighlightsTheRowAndOffersTheActions) {
+  SeedNamed(10);
+  StudentBrowse b(*access, relate, errors, {});
+  b.form = Rename("N03B");
+  Script s;
+  s.act([&] { QTest::mouseClick(List(b)->viewport(), Qt::RightButton, Qt::NoModifier, RowPoint(b, 4)); })
+      .then([&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu) return false;
+        EXPECT_EQ(Highlighted(b), "N03");
+        QStringList texts;
+        for (QAction* a : menu->actions()) texts << a->text();
+        EXPECT_EQ(texts, (QStringList{"&Insert", "&Change", "&Delete"}));  // the buttons' own texts
+        menu->setActiveAction(menu->actions()[1]);
+        QTest::keyClick(menu, Qt::Key_Return);
+        return true;
+      })
+      .then([&] { return !b.calls.empty(); })
+      .act([&] {
+        EXPECT_EQ(b.calls, (std::vector<uint8_t>{fw::Request_Change}));
+        EXPECT_EQ(Highlighted(b), "N03B");
+        EXPECT_EQ(b.brw.CurrentChoice, 4);
+      })
+      .act(Close(b));
+  RunBrowse(b, s);
+}
+
+}  // namespace
+}  // namespace fwwin
