@@ -318,3 +318,167 @@ TEST_F(BrowseActions, RightClickHighlightsTheRowAndOffersTheActions) {
 
 }  // namespace
 }  // namespace fwwin
+
+namespace fwwin {
+namespace {
+
+// Thumb, list size and locator.
+class BrowseNavigation : public BrowseTest {
+ protected:
+  // Drags the thumb to `pos` (0..100) as the mouse would.
+  static std::function<void()> Drag(StudentBrowse& b, int pos) {
+    return [&b, pos] { Thumb(b)->setSliderPosition(pos); };
+  }
+  void SeedPeople() {
+    Seed({{1, 1, "Ana"}, {2, 1, "Beto"}, {3, 1, "Bruno"}, {4, 1, "Carla"}, {5, 1, "Diego"}, {6, 1, "Mario"},
+          {7, 1, "Marta"}, {8, 1, "Miguel"}, {9, 1, "Nora"}, {10, 1, "Olga"}, {11, 1, "Pablo"},
+          {12, 1, "Rita"}, {13, 1, "Zoe"}});
+  }
+};
+
+TEST_F(BrowseNavigation, ThumbWithoutStepJumpsToTheEndsOrPages) {
+  SeedNamed(60);
+  StudentBrowse b(*access, relate, errors, {});
+  int page = 0;
+  Script s;
+  s.act([&] {
+    page = b.brw.LastItems;
+    ASSERT_NE(Thumb(b), nullptr);
+    EXPECT_TRUE(Thumb(b)->isVisible());  // the page is full
+  })
+      .act(Drag(b, 100))
+      .act([&] {
+        EXPECT_EQ(Page(b), Named(60 - page, 59));
+        EXPECT_EQ(Highlighted(b), "N59");
+        EXPECT_EQ(Thumb(b)->value(), 100);
+      })
+      .act(Drag(b, 1))
+      .act([&] {
+        EXPECT_EQ(Page(b), Named(0, page - 1));
+        EXPECT_EQ(Highlighted(b), "N00");
+        EXPECT_EQ(Thumb(b)->value(), 0);
+      })
+      .act(Drag(b, 70))  // below the middle: a page down
+      .act([&] { EXPECT_EQ(Page(b), Named(page, 2 * page - 1)); })
+      .act(Drag(b, 30))  // above it: a page up
+      .act([&] { EXPECT_EQ(Page(b), Named(0, page - 1)); })
+      .act(Close(b));
+  RunBrowse(b, s);
+}
+
+TEST_F(BrowseNavigation, ThumbWithStepPositionsByKeyValue) {
+  std::vector<std::tuple<int, int, std::string>> rows;
+  for (int i = 0; i < 52; ++i) rows.emplace_back(i + 1, 1, std::string(1, char('A' + i / 2)) + "X" + char('0' + i % 2));
+  Seed(rows);
+  fw::StepStringClass step;
+  step.Init(fw::Step_Alpha | fw::Step_Digits, fw::StepLookup_Runtime);
+  StudentBrowse::Options o;
+  o.step = &step;
+  o.subject = 1;  // the range leaves NAME as the free element
+  StudentBrowse b(*access, relate, errors, o);
+  Script s;
+  s.act([&] {
+    // The limits are the first and the last value of the order.
+    EXPECT_EQ(step.GetValue(1).substr(0, 3), "AX0");
+    EXPECT_EQ(Thumb(b)->value(), 0);
+  })
+      .act(Drag(b, 50))
+      .act([&] {
+        char first = Highlighted(b)[0];
+        EXPECT_TRUE(first == 'M' || first == 'N') << Highlighted(b);
+        EXPECT_EQ(b.brw.CurrentChoice, 1);
+        EXPECT_NEAR(Thumb(b)->value(), 50, 3);  // from the highlighted record's value
+      })
+      .act(Drag(b, 100))
+      .act([&] { EXPECT_EQ(Highlighted(b), "ZX1"); EXPECT_EQ(Thumb(b)->value(), 100); })
+      .act(Close(b));
+  RunBrowse(b, s);
+}
+
+TEST_F(BrowseNavigation, FixedThumbIsHiddenOnAShortResultSet) {
+  SeedNamed(2);
+  StudentBrowse b(*access, relate, errors, {});
+  Script s;
+  s.act([&] {
+    EXPECT_EQ(b.queue.rowCount(), 2);
+    EXPECT_FALSE(Thumb(b)->isVisible());
+    EXPECT_EQ(b.window.prop(kList, ui::Prop_VScroll).toInt(), 0);
+  }).act(Close(b));
+  RunBrowse(b, s);
+}
+
+TEST_F(BrowseNavigation, ListThatShrinksOrGrowsKeepsTheHighlightedRecord) {
+  SeedNamed(40);
+  StudentBrowse::Options o;
+  o.listHeight = 120;
+  StudentBrowse b(*access, relate, errors, o);
+  int page = 0;
+  Script s;
+  s.act([&] {
+    page = b.brw.LastItems;
+    ASSERT_GE(page, 6);
+    for (int i = 0; i < 4; ++i) QTest::keyClick(List(b), Qt::Key_Down);
+  })
+      .act([&] {
+        ASSERT_EQ(Highlighted(b), "N04");
+        b.window.setProp(kList, ui::Prop_Height, 40);
+        ui::Engine::current().post(ui::Event_Sized, 0, &b.window);
+      })
+      .then([&] { return b.brw.LastItems < page; })
+      .act([&] {
+        EXPECT_EQ(b.queue.rowCount(), b.brw.LastItems);
+        EXPECT_EQ(Highlighted(b), "N04");
+        b.window.setProp(kList, ui::Prop_Height, 120);
+        ui::Engine::current().post(ui::Event_Sized, 0, &b.window);
+      })
+      .then([&] { return b.brw.LastItems == page; })
+      .act([&] {
+        EXPECT_EQ(b.queue.rowCount(), page);
+        EXPECT_EQ(Highlighted(b), "N04");
+      })
+      .act(Close(b));
+  RunBrowse(b, s);
+}
+
+TEST_F(BrowseNavigation, LocatorInAnAscendingOrder) {
+  SeedPeople();
+  StudentBrowse b(*access, relate, errors, {});
+  Script s;
+  s.act(Type(b, "m"))
+      .act([&] { EXPECT_EQ(Highlighted(b), "Mario"); })
+      .act(Type(b, "m"))
+      .act([&] { EXPECT_EQ(Highlighted(b), "Marta"); })  // the same letter again: one row down
+      .act(Type(b, "M"))
+      .act([&] { EXPECT_EQ(Highlighted(b), "Miguel"); })
+      .act(Type(b, "m"))
+      .act([&] { EXPECT_EQ(Highlighted(b), "Mario"); })  // past the last M: back to the first
+      .act(Type(b, "q"))
+      .act([&] { EXPECT_EQ(Highlighted(b), "Rita"); })  // no Q: the next higher value
+      .act(Type(b, "a"))
+      .act([&] {
+        EXPECT_EQ(Highlighted(b), "Ana");
+        EXPECT_EQ(access->text(kStuName), "Ana");
+      })
+      .act(Close(b));
+  RunBrowse(b, s);
+}
+
+TEST_F(BrowseNavigation, LocatorInADescendingOrder) {
+  SeedPeople();
+  StudentBrowse::Options o;
+  o.key = kByNameDesc;
+  StudentBrowse b(*access, relate, errors, o);
+  Script s;
+  s.act([&] { ASSERT_EQ(Highlighted(b), "Zoe"); })
+      .act(Type(b, "m"))
+      .act([&] { EXPECT_EQ(Highlighted(b), "Miguel"); })
+      .act(Type(b, "m"))
+      .act([&] { EXPECT_EQ(Highlighted(b), "Marta"); })
+      .act(Type(b, "c"))
+      .act([&] { EXPECT_EQ(Highlighted(b), "Carla"); })
+      .act(Close(b));
+  RunBrowse(b, s);
+}
+
+}  // namespace
+}  // namespace fwwin
