@@ -10,12 +10,14 @@
 #pragma once
 
 #include <QApplication>
+#include <algorithm>
 #include <QMenu>
 #include <QScrollBar>
 #include <QTableView>
 #include <QWheelEvent>
 
 #include "form_fixture.h"
+#include "tests/runtime/kestrel/driver/child_process.h"
 #include "framework/window/browse_class.h"
 #include "framework/window/record_queue.h"
 #include "framework/window/step_locator_class.h"
@@ -281,6 +283,17 @@ class BrowseTest : public ::testing::Test {
   static QPoint RowPoint(StudentBrowse& b, int row) {
     QTableView* t = List(b);
     return t->visualRect(t->model()->index(row - 1, 1)).center();
+  }
+  // Answers the message box that is up with the button of that code.
+  static std::function<bool()> Answer(uint32_t button) {
+    return [button] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!box) return false;
+      auto* b = box->findChild<QPushButton*>(QString("button_%1").arg(button));
+      if (!b) return false;
+      QTest::mouseClick(b, Qt::LeftButton);
+      return true;
+    };
   }
   static void Wheel(StudentBrowse& b, int notches) {
     QTableView* t = List(b);

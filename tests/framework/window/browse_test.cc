@@ -482,3 +482,102 @@ TEST_F(BrowseNavigation, LocatorInADescendingOrder) {
 
 }  // namespace
 }  // namespace fwwin
+
+namespace fwwin {
+namespace {
+
+// Another process changes the file under an open browse. The child is
+// forked before this process opens the table; it waits for a signal, does
+// its one change and signals back.
+class BrowseConcurrency : public BrowseActions {
+ protected:
+  std::unique_ptr<kestrel::testing::ChildProcess> Elsewhere(std::function<bool(StudentsAccess&)> change) {
+    return std::make_unique<kestrel::testing::ChildProcess>([this, change](kestrel::testing::ChildProcess& self) {
+      if (!self.Await()) return 10;
+      bool ok = false;
+      std::thread([&] {
+        StudentsAccess other(file.get(), nullptr);
+        if (other.Open() != fw::Level::Benign) return;
+        other.set(kStuNum, "3");
+        if (other.TryFetch(kByNum) == fw::Level::Benign) ok = change(other);
+        other.Close();
+      }).join();
+      self.Signal();
+      return ok ? 0 : 11;
+    });
+  }
+  // The step that lets the other process act and waits for it.
+  static std::function<void()> Let(kestrel::testing::ChildProcess& child) {
+    return [&child] {
+      child.Signal();
+      ASSERT_TRUE(child.Await());
+    };
+  }
+  std::string StoredName(int num) {
+    std::string out = "?";
+    std::thread([&] {
+      StudentsAccess reader(file.get(), nullptr);
+      reader.Open();
+      reader.set(kStuNum, std::to_string(num));
+      out = reader.TryFetch(kByNum) == fw::Level::Benign ? reader.text(kStuName) : "(none)";
+      reader.Close();
+    }).join();
+    return out;
+  }
+};
+
+TEST_F(BrowseConcurrency, RecordChangedElsewhereIsReportedAndReloadedNotOverwritten) {
+  auto child = Elsewhere([](StudentsAccess& a) {
+    a.set(kStuName, "CHANGED");
+    return a.TryUpdate() == fw::Level::Benign;
+  });
+  ASSERT_TRUE(child->started());
+  SeedNamed(20);
+  StudentBrowse b(*access, relate, errors, {});
+  b.form = Rename("MINE");
+  Script s;
+  s.act(Press(b, Qt::Key_Down)).act(Press(b, Qt::Key_Down))
+      .act([&] { ASSERT_EQ(Highlighted(b), "N02"); })
+      .act(Let(*child))
+      .act(Press(b, Qt::Key_Return, Qt::ControlModifier))
+      .then(Answer(rt::Button_Ok))
+      .act([&] {
+        EXPECT_TRUE(b.calls.empty());  // the form never ran
+        Names page = Page(b);
+        EXPECT_EQ(std::count(page.begin(), page.end(), "N02"), 0);
+        EXPECT_EQ(Highlighted(b), "N03");
+        EXPECT_EQ(b.brw.CurrentChoice, 3);
+      })
+      .act(Close(b));
+  RunBrowse(b, s);
+  EXPECT_EQ(errors.ids, (std::vector<int>{9}));
+  EXPECT_EQ(child->Join(), 0);
+  EXPECT_EQ(StoredName(3), "CHANGED");
+}
+
+TEST_F(BrowseConcurrency, RecordDeletedElsewhereIsReportedAndTheRowGoes) {
+  auto child = Elsewhere([](StudentsAccess& a) { return a.DeleteRecord(false) == fw::Level::Benign; });
+  ASSERT_TRUE(child->started());
+  SeedNamed(20);
+  StudentBrowse b(*access, relate, errors, {});
+  b.form = [](uint8_t) { return fw::Response_Completed; };
+  Script s;
+  s.act(Press(b, Qt::Key_Down)).act(Press(b, Qt::Key_Down))
+      .act(Let(*child))
+      .act(Press(b, Qt::Key_Delete))
+      .then(Answer(rt::Button_Ok))
+      .act([&] {
+        EXPECT_TRUE(b.calls.empty());
+        Names page = Page(b);
+        EXPECT_EQ(std::count(page.begin(), page.end(), "N02"), 0);
+        EXPECT_EQ(page.size(), size_t(b.brw.LastItems));
+      })
+      .act(Close(b));
+  RunBrowse(b, s);
+  EXPECT_EQ(errors.ids, (std::vector<int>{9}));
+  EXPECT_EQ(child->Join(), 0);
+  EXPECT_EQ(StoredName(3), "(none)");
+}
+
+}  // namespace
+}  // namespace fwwin
