@@ -321,6 +321,7 @@ void WindowManager::AddItem(WindowComponent* component) {
 
 void WindowManager::AddItem(ToolbarClass* toolbar) {
   Toolbar = toolbar;
+  toolbar->Window = this;
   toolbar->Init();
 }
 
@@ -329,6 +330,7 @@ void WindowManager::AddItem(ToolbarUpdateClass* target) {
     rt::assertionFailed("A toolbar target needs the toolbar first");
     return;
   }
+  target->Window = this;
   if (HistoryKey != 0) target->History = 1;
   target->Request = OriginalRequest;
   target->DisplayButtons();
