@@ -10,6 +10,8 @@
 #include "framework/window/request_codes.h"
 #include "framework/window/standard_behavior.h"
 #include "framework/window/step_class.h"
+#include "framework/window/toolbar.h"
+#include "framework/window/toolbar_list_box_class.h"
 #include "framework/window/window_manager.h"
 #include "runtime/core/error_assert.h"
 #include "runtime/ui/engine.h"
@@ -57,7 +59,7 @@ void BrowseClass::Init(IListControl* list, rt::View* view, BrowseQueue* queue, R
   Sort.Current = 0;
   Fields = std::make_unique<FieldPairsClass>();
   Fields->Init();
-  Popup = std::make_unique<BrowsePopup>();
+  Popup = std::make_unique<PopupClass>();
   Popup->Init();
   RetainRow = true;
   ViewManager::Init(view, primary, &Sort);
@@ -101,6 +103,25 @@ void BrowseClass::AddResetField(const rt::FieldRef& field) {
   s->Resets->AddItem(field);
 }
 
+void BrowseClass::AddToolbarTarget(ToolbarClass* toolbar) {
+  if (!toolbar) return;
+  Toolbar = toolbar;
+  ToolbarItem = std::make_unique<ToolbarListBoxClass>();
+  ToolbarItem->Browse = this;
+  Toolbar->AddTarget(ToolbarItem.get(), ListControl());
+  UpdateToolbarButtons();
+}
+
+void BrowseClass::UpdateToolbarButtons() {
+  if (!ToolbarItem || !Toolbar) return;
+  ToolbarItem->InsertButton = InsertControl;
+  ToolbarItem->ChangeButton = ChangeControl;
+  ToolbarItem->DeleteButton = DeleteControl;
+  ToolbarItem->SelectButton = SelectControl;
+  ToolbarItem->LocateButton = 0;  // no query-by-example object in this system
+  Toolbar->SetTarget(ListControl());
+}
+
 void BrowseClass::Kill() {
   if (killed_) return;
   killed_ = true;
@@ -117,6 +138,7 @@ void BrowseClass::Kill() {
   Fields.reset();
   if (Popup) Popup->Kill();
   Popup.reset();
+  ToolbarItem.reset();
   Behavior.reset();
   ILC = nullptr;
   ListQueue = nullptr;

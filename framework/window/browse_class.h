@@ -33,7 +33,7 @@
 
 #include "framework/data/field_pairs.h"
 #include "framework/data/view_manager.h"
-#include "framework/window/browse_popup.h"
+#include "framework/window/popup_class.h"
 #include "framework/window/browse_queue.h"
 #include "framework/window/window_component.h"
 
@@ -47,6 +47,8 @@ class LocatorClass;
 class RecordQueue;
 class StandardBehavior;
 class StepClass;
+class ToolbarClass;
+class ToolbarListBoxClass;
 class WindowManager;
 
 // The browse's sort order: the view's, with a locator, reset fields and a step.
@@ -76,6 +78,10 @@ class BrowseClass : public ViewManager {
   void AddField(const rt::FieldRef& recordField, const rt::FieldRef& queueField);
   // A field whose change reloads the list (saved by UpdateResets).
   void AddResetField(const rt::FieldRef& field);
+  // Makes the list a target of the window's toolbar, under the list's control number.
+  void AddToolbarTarget(ToolbarClass* toolbar);
+  // Gives the toolbar target the browse's buttons and makes it current.
+  void UpdateToolbarButtons();
 
   // --- ViewManager overrides ---------------------------------------------------
   bool ApplyRange() override;
@@ -164,7 +170,7 @@ class BrowseClass : public ViewManager {
   bool LoadPending = false;
   bool Loaded = false;
   bool NeedRefresh = false;
-  std::unique_ptr<BrowsePopup> Popup;
+  std::unique_ptr<PopupClass> Popup;
   bool UsePopup = true;
   bool EditViaPopup = true;
   int32_t PrevChoice = 0;
@@ -178,6 +184,8 @@ class BrowseClass : public ViewManager {
   bool StartAtCurrent = false;
   uint8_t TabAction = 0;
   int32_t ToolControl = 0;
+  ToolbarClass* Toolbar = nullptr;
+  std::unique_ptr<ToolbarListBoxClass> ToolbarItem;
   int32_t ViewControl = 0;
   WindowManager* Window = nullptr;
   SortOrderList Sort;

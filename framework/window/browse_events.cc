@@ -59,7 +59,6 @@ void BrowseClass::TakeEvent() {
       Window->Update();  // re-reads the highlighted record, watched
       if (!NeedRefresh) Ask(request);
     };
-    ui::Window* w = ListWindow();
     if (field == DeleteControl) act(Request_Delete);
     else if (field == ChangeControl) act(Request_Change);
     else if (field == InsertControl) act(Request_Insert);
@@ -72,7 +71,7 @@ void BrowseClass::TakeEvent() {
       if (!NeedRefresh) Window->Run(PrintProcedure, Request_Print);
       UpdateBuffer();
     } else if (field == ToolControl) {
-      if (w && Popup) Popup->Toolbox(*w, "Browse Actions");
+      if (Popup) Popup->Toolbox("Browse Actions");
     } else {
       TakeAcceptedLocator();
     }
@@ -112,7 +111,7 @@ void BrowseClass::TakeNewSelection() {
   if (e.keyCode() == ui::Mouse_RightUp || e.keyCode() == ui::Key_Menu) {
     if (UsePopup && Popup) {
       e.setKeyCode(0);
-      if (ui::Window* w = ListWindow()) Popup->Ask(*w);
+      Popup->Ask();
     }
   } else if (Window) {
     Window->Reset(0);
@@ -294,8 +293,8 @@ void BrowseClass::SetAlerts() {
   w->setProp(lc, ui::Prop_VScroll, 0);
   for (auto& e : Sort.Entries)
     if (auto* s = static_cast<BrowseSortOrder*>(e.get()); s->Locator) s->Locator->SetAlerts(lc);
-  if (!EditViaPopup || !Popup) return;
-  Popup->Init();
+  // The items are made once; they follow their buttons when shown.
+  if (!EditViaPopup || !Popup || Popup->GetItems() > 0) return;
   struct Action {
     int32_t control;
     int key;
@@ -316,7 +315,7 @@ void BrowseClass::SetAlerts() {
   }
   if (Selecting && SelectControl && w->exists(SelectControl)) Popup->AddItemMimic("&Select", SelectControl, "!&Select");
   if (ToolControl && w->exists(ToolControl)) {
-    Popup->AddItem("ToolSeparator2", "-");
+    Popup->AddItem("-", "ToolSeparator2");
     std::string name = Popup->AddItemMimic("&Toolbox", ToolControl, "!&Toolbox");
     Popup->SetToolbox(name, false);
   }
