@@ -581,3 +581,32 @@ TEST_F(BrowseConcurrency, RecordDeletedElsewhereIsReportedAndTheRowGoes) {
 
 }  // namespace
 }  // namespace fwwin
+
+namespace fwwin {
+namespace {
+
+TEST_F(BrowseConcurrency, ReadFailureClosesTheWindow) {
+  const std::string path = dir_ + "/STUDENTS.KRL";
+  kestrel::testing::ChildProcess child([path](kestrel::testing::ChildProcess& self) {
+    if (!self.Await()) return 10;
+    int rc = ::truncate(path.c_str(), 0);  // the file's pages are gone
+    self.Signal();
+    return rc == 0 ? 0 : 11;
+  });
+  ASSERT_TRUE(child.started());
+  SeedNamed(200);
+  StudentBrowse b(*access, relate, errors, {});
+  Script s;
+  s.act(Let(child))
+      .act(Press(b, Qt::Key_End, Qt::ControlModifier))
+      .then(Answer(rt::Button_Ok))
+      ;
+  uint8_t response = RunBrowse(b, s);
+  EXPECT_EQ(response, fw::Response_Cancelled);
+  ASSERT_FALSE(errors.ids.empty());
+  EXPECT_EQ(errors.ids.front(), 1);
+  EXPECT_EQ(child.Join(), 0);
+}
+
+}  // namespace
+}  // namespace fwwin
