@@ -22,6 +22,7 @@
 #include "framework/window/record_queue.h"
 #include "framework/window/step_locator_class.h"
 #include "framework/window/step_string_class.h"
+#include "runtime/ui/key_codes.h"
 #include "runtime/ui/view/view.h"
 
 namespace fwwin {
@@ -91,11 +92,12 @@ class StudentBrowse : public fw::WindowManager {
     bool locator = true;
     int listHeight = 100;       // dialog units
     int32_t askProcedure = 1;
+    bool toolbar = false;       // toolbar buttons 3007 (page down) and 3009 (next row)
   };
 
   StudentBrowse(StudentsAccess& access, fw::RelationManager& relate, fw::ErrorClass& errors, Options o)
       : options(o), access_(access), relate_(relate), errors_(errors), queue(RowDecl()),
-        view(access.Block()), window(Definition(o.listHeight)) {}
+        view(access.Block()), window(Definition(o.listHeight, o.toolbar)) {}
 
   fw::Level Init() override {
     fw::Level r = WindowManager::Init();
@@ -122,6 +124,10 @@ class StudentBrowse : public fw::WindowManager {
     brw.ChangeControl = kChange;
     brw.DeleteControl = kDelete;
     brw.AskProcedure = options.askProcedure;
+    if (options.toolbar) {
+      AddItem(&toolbar);
+      brw.AddToolbarTarget(&toolbar);
+    }
     SetAlerts();
     return fw::Level::Benign;
   }
@@ -141,7 +147,7 @@ class StudentBrowse : public fw::WindowManager {
     return r;
   }
 
-  static ui::WindowDef Definition(int listHeight) {
+  static ui::WindowDef Definition(int listHeight, bool toolbar = false) {
     ui::WindowDef d;
     d.title = "Students";
     d.name = "StudentBrowse";
@@ -169,6 +175,12 @@ class StudentBrowse : public fw::WindowManager {
     e.text = "@s20";
     e.x = 4, e.y = listHeight + 10, e.width = 80, e.height = 12;
     d.controls.push_back(e);
+    if (toolbar) {
+      button("Page down", 52);
+      d.controls.back().number = fw::Toolbar_PageDown;
+      button("Next", 68);
+      d.controls.back().number = fw::Toolbar_Down;
+    }
     return d;
   }
 
@@ -190,6 +202,7 @@ class StudentBrowse : public fw::WindowManager {
   ui::Window window;
   fw::BrowseClass brw;
   fw::StepLocatorClass locator;
+  fw::ToolbarClass toolbar;
 };
 
 class BrowseTest : public ::testing::Test {

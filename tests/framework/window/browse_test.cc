@@ -610,3 +610,52 @@ TEST_F(BrowseConcurrency, ReadFailureClosesTheWindow) {
 
 }  // namespace
 }  // namespace fwwin
+
+namespace fwwin {
+namespace {
+
+TEST_F(BrowseActions, ToolbarButtonsScrollTheList) {
+  SeedNamed(40);
+  StudentBrowse::Options o;
+  o.toolbar = true;
+  StudentBrowse b(*access, relate, errors, o);
+  int page = 0;
+  auto click = [&b](int control) {
+    // The standard buttons live in the window's tool bar: the click as the back-end reports it.
+    return [&b, control] { b.window.inputClick(control, ui::Mouse_Left); };
+  };
+  Script s;
+  s.act([&] { page = b.brw.LastItems; })
+      .act(click(fw::Toolbar_Down))
+      .act([&] { EXPECT_EQ(Highlighted(b), "N01"); })
+      .act(click(fw::Toolbar_PageDown))
+      .act([&] {
+        EXPECT_EQ(Page(b), Named(page, 2 * page - 1));
+        EXPECT_EQ(Highlighted(b), Named(page + 1, page + 1)[0]);
+      })
+      .act(Close(b));
+  RunBrowse(b, s);
+}
+
+TEST_F(BrowseActions, FormAskingForTheNextRecordGetsIt) {
+  SeedNamed(10);
+  StudentBrowse b(*access, relate, errors, {});
+  std::vector<std::string> seen;
+  b.form = [&](uint8_t request) {
+    EXPECT_EQ(request, fw::Request_Change);
+    seen.push_back(access->text(kStuName));
+    b.vcr = seen.size() < 3 ? fw::Toolbar_Down : 0;  // "next record" twice, then done
+    return fw::Response_Completed;
+  };
+  Script s;
+  s.act(Press(b, Qt::Key_Return, Qt::ControlModifier))
+      .act([&] {
+        EXPECT_EQ(seen, (Names{"N00", "N01", "N02"}));
+        EXPECT_EQ(Highlighted(b), "N02");
+      })
+      .act(Close(b));
+  RunBrowse(b, s);
+}
+
+}  // namespace
+}  // namespace fwwin
