@@ -35,6 +35,7 @@ uint8_t WindowManager::Run(uint16_t, uint8_t) { return Response_Cancelled; }
 
 Level WindowManager::Init() {
   OriginalRequest = Request;
+  loopWindow_ = nullptr;
   CL = std::make_unique<std::vector<ComponentEntry>>();
   Buttons = std::make_unique<std::vector<ButtonEntry>>();
   rt::threadBindings().PushScope();
@@ -73,6 +74,7 @@ Level WindowManager::Kill() {
   Saved = 0;
   if (Toolbar) Toolbar->Kill();
   Dead = 1;
+  loopWindow_ = nullptr;
   if (scopeOpen_) {
     rt::threadBindings().PopScope();
     scopeOpen_ = false;
@@ -92,21 +94,32 @@ void WindowManager::Open() {
   Inited |= 1;
 }
 
+ui::Window* WindowManager::LoopWindow() const {
+  if (MyWindow) return MyWindow;
+  if (loopWindow_ && loopWindow_->isOpen()) return loopWindow_;
+  // A manager without a window of its own works on the window whose event
+  // is being handled: edit-in-place runs its loop on the browse's window.
+  ui::Window* w = engine().eventWindow();
+  if (w && w->isOpen()) return w;
+  return engine().target();
+}
+
 void WindowManager::Post(int event, int control) {
-  if (MyWindow) engine().post(event, control, MyWindow);
+  if (ui::Window* w = LoopWindow()) engine().post(event, control, w);
 }
 
 void WindowManager::Select(int32_t control) {
-  if (MyWindow && control != 0) MyWindow->select(control);
+  ui::Window* w = LoopWindow();
+  if (w && control != 0) w->select(control);
 }
 
 void WindowManager::Display() {
-  if (MyWindow) MyWindow->display();
+  if (ui::Window* w = LoopWindow()) w->display();
 }
 
 void WindowManager::Reset(uint8_t force) {
   // Nothing is re-read while the engine validates every control.
-  if (MyWindow && MyWindow->acceptAll()) return;
+  if (ui::Window* w = LoopWindow(); w && w->acceptAll()) return;
   force = uint8_t(force + ForcedReset);
   ForcedReset = 0;
   ResetBuffers(force);
@@ -124,8 +137,10 @@ void WindowManager::ResetBuffers(uint8_t force) {
 void WindowManager::Ask() {
   if (Dead) return;
   LastInsertedPosition.clear();
-  if (!MyWindow) return;
-  ui::AcceptLoop loop(*MyWindow);
+  ui::Window* window = LoopWindow();
+  if (!window) return;
+  loopWindow_ = window;
+  ui::AcceptLoop loop(*window);
   while (loop.next()) {
     Level r = TakeEvent();
     if (r == Level::Fatal) break;
@@ -149,7 +164,7 @@ Level WindowManager::TakeEvent() {
     case ui::Event_Selected: r = TakeSelected(); break;
     case ui::Event_NewSelection: r = TakeNewSelection(); break;
     case ui::Event_AlertKey:
-      if (HistoryKey != 0 && HistoryKey == e.keyCode() && MyWindow) RestoreField(MyWindow->focus());
+      if (HistoryKey != 0 && HistoryKey == e.keyCode() && LoopWindow()) RestoreField(LoopWindow()->focus());
       break;
     default: break;
   }
@@ -218,7 +233,7 @@ Level WindowManager::TakeAccepted() {
   const int32_t control = engine().field();
   if (Toolbar) {
     Toolbar->TakeEvent(VCRRequest, *this);
-    if (control == Toolbar_History && MyWindow) RestoreField(MyWindow->focus());
+    if (control == Toolbar_History && LoopWindow()) RestoreField(LoopWindow()->focus());
   }
   if (Buttons) {
     for (const ButtonEntry& b : *Buttons) {
@@ -241,7 +256,8 @@ Level WindowManager::TakeAccepted() {
 
 Level WindowManager::TakeNewSelection() {
   const int control = engine().field();
-  if (MyWindow && MyWindow->prop(control, ui::Prop_Type).toInt() == ui::Ctl_Sheet) {
+  ui::Window* w = LoopWindow();
+  if (w && w->prop(control, ui::Prop_Type).toInt() == ui::Ctl_Sheet) {
     Reset(0);
     if (AutoToolbar && Toolbar) Toolbar->SetTarget(0);
   }
@@ -251,9 +267,9 @@ Level WindowManager::TakeNewSelection() {
 Level WindowManager::TakeRejected() {
   const int control = engine().field();
   engine().beep();
-  if (MyWindow) {
-    MyWindow->display(control);
-    MyWindow->select(control);
+  if (ui::Window* w = LoopWindow()) {
+    w->display(control);
+    w->select(control);
   }
   return Level::Benign;
 }
@@ -263,9 +279,9 @@ void WindowManager::PostCompleted() {
   if (r == Request_Change || r == Request_Insert || r == Request_View) {
     if (r == Request_View && !BatchProcessing) Post(ui::Event_Completed);
     // The engine validates every control, then raises "EVENT:Completed".
-    if (MyWindow) MyWindow->select(0);
+    if (ui::Window* w = LoopWindow()) w->select(0);
   } else if (BatchProcessing) {
-    if (MyWindow) MyWindow->select(0);
+    if (ui::Window* w = LoopWindow()) w->select(0);
   } else {
     Post(ui::Event_Completed);
   }
@@ -285,16 +301,17 @@ void WindowManager::Update() {
 void WindowManager::SetAlerts() {
   if (CL)
     for (ComponentEntry& c : *CL) c.WC->SetAlerts();
-  if (History && MyWindow)
-    for (const FieldHistoryEntry& h : *History) MyWindow->alert(h.Control, HistoryKey);
+  if (ui::Window* w = LoopWindow(); History && w)
+    for (const FieldHistoryEntry& h : *History) w->alert(h.Control, HistoryKey);
 }
 
 void WindowManager::TakeDisableButton(int32_t control, bool disable) {
-  if (control == 0 || !MyWindow) return;
+  ui::Window* w = LoopWindow();
+  if (control == 0 || !w) return;
   if (disable)
-    MyWindow->disable(control);
+    w->disable(control);
   else
-    MyWindow->enable(control);
+    w->enable(control);
 }
 
 void WindowManager::DisableCancelControls() {

@@ -172,6 +172,11 @@ class WindowManager {
   ui::Window* MyWindow = nullptr;
   ui::Window* OwnerWindow = nullptr;
 
+  // The window this manager works on: MyWindow, or for a manager that
+  // opens none (edit-in-place) the window its loop runs on, which is the
+  // window of the event being handled when the loop starts.
+  ui::Window* LoopWindow() const;
+
  protected:
   // Posts to this window (dropped when it is not open).
   void Post(int event, int control = 0);
@@ -192,6 +197,7 @@ class WindowManager {
   bool PendingNavigation() const { return VCRRequest && *VCRRequest != 0; }
 
  private:
+  ui::Window* loopWindow_ = nullptr;  // the window Ask runs on, for a manager without MyWindow
   bool scopeOpen_ = false;  // a binding scope of this manager is pushed
   FieldHistoryEntry pendingHistory_;  // file and save buffer of the next history fields
 };

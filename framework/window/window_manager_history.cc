@@ -53,7 +53,7 @@ void WindowManager::RestoreField(int32_t control) {
   // Nothing saved yet (or a save buffer of another size): nothing to restore.
   if (saved.size() != record.size() || size_t(f.offset) + f.size > record.size()) return;
   std::memcpy(record.data() + f.offset, saved.data() + f.offset, f.size);
-  if (MyWindow) MyWindow->display(control);
+  if (ui::Window* w = LoopWindow()) w->display(control);
 }
 
 }  // namespace fw

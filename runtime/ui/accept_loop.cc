@@ -1,31 +1,28 @@
 #include "runtime/ui/accept_loop.h"
 
-#include "runtime/ui/event_codes.h"
 #include "runtime/ui/window.h"
 
 namespace ui {
 
-AcceptLoop::AcceptLoop(Window& window) : window_(window) {}
+AcceptLoop::AcceptLoop(Window& window) : window_(window), outer_(window.engine().state()) {}
 
-void AcceptLoop::runDefault() {
-  switch (last_.code) {
-    case Event_CloseWindow:
-    case Event_CloseDown:
-      window_.setClosing();
-      break;
-    default:
-      break;
-  }
+AcceptLoop::~AcceptLoop() {
+  if (taken_ && window_.isOpen()) window_.refuseDefault(last_);
+  window_.engine().restore(outer_);
 }
 
 bool AcceptLoop::next() {
-  if (pending_) {
-    pending_ = false;
-    runDefault();
+  if (taken_) {
+    taken_ = false;
+    if (pending_)
+      window_.runDefault(last_);
+    else
+      window_.refuseDefault(last_);
   }
   Engine& engine = window_.engine();
   if (!engine.wait(window_)) return false;
-  last_ = EventRecord{engine.event(), engine.field(), &window_, -1};
+  last_ = engine.currentRecord();
+  taken_ = true;
   pending_ = true;
   return true;
 }

@@ -8,8 +8,12 @@
 //   }
 //
 // The default processing of an event runs when the loop asks for the next
-// one, unless cycle() was called; leaving the loop drops it. Loops nest: a
-// handler may run another loop on the same or another window.
+// one, unless cycle() was called; leaving the loop drops it. A request for
+// a new size or state that is consumed or dropped is refused.
+//
+// Loops nest: a handler may run another loop on the same or another window.
+// When a loop ends it gives the engine back the current event, control and
+// key code it found, so the handler that ran it still sees its own event.
 #pragma once
 
 #include "runtime/ui/engine.h"
@@ -21,6 +25,7 @@ class Window;
 class AcceptLoop {
  public:
   explicit AcceptLoop(Window& window);
+  ~AcceptLoop();
   AcceptLoop(const AcceptLoop&) = delete;
   AcceptLoop& operator=(const AcceptLoop&) = delete;
 
@@ -29,11 +34,11 @@ class AcceptLoop {
   void cycle() { pending_ = false; }
 
  private:
-  void runDefault();
-
   Window& window_;
+  Engine::State outer_;
   EventRecord last_;
-  bool pending_ = false;
+  bool taken_ = false;   // last_ holds an event
+  bool pending_ = false;  // its default processing is still due
 };
 
 }  // namespace ui

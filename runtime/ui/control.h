@@ -26,6 +26,14 @@ struct ListState {
   int mouseRow = 0, mouseColumn = 0, mouseZone = Zone_None;
 };
 
+// A picture drawn at a size of its own inside the control, scrolled by
+// bars whose positions run 0..255.
+struct ImageState {
+  int drawWidth = 0, drawHeight = 0;  // dialog units; 0: the control's size
+  bool hscroll = false, vscroll = false;
+  int hpos = 0, vpos = 0;             // 0..255
+};
+
 class Control {
  public:
   Control(int number, const ControlDef& def);
@@ -55,6 +63,7 @@ class Control {
   int progress = 0;
   int choice = 0;          // sheets: selected tab (1-based)
   ListState list;
+  ImageState image;
   std::vector<int> alerts; // slot i+1 holds alerts[i]; 0 = empty slot
   void* backendData = nullptr;
 

@@ -36,10 +36,20 @@ Engine::~Engine() {
 }
 
 void Engine::post(int event, int control, Window* window, int key) {
+  EventRecord r;
+  r.code = event;
+  r.control = control;
+  r.window = window;
+  r.key = key;
+  post(r);
+}
+
+void Engine::post(const EventRecord& record) {
   // Events for a window that is not open on this thread are dropped: the
   // queue must never hold the address of a window that may go away.
+  Window* window = record.window;
   if (window && std::find(windows_.begin(), windows_.end(), window) == windows_.end()) return;
-  queue_.push_back(EventRecord{event, control, window, key});
+  queue_.push_back(record);
 }
 
 bool Engine::postToThread(std::thread::id thread, int event, int control) {
@@ -49,7 +59,10 @@ bool Engine::postToThread(std::thread::id thread, int event, int control) {
     if (it == registry().end()) return false;
     Engine* e = it->second;
     std::lock_guard<std::mutex> inbound(e->inboundMutex_);
-    e->inbound_.push_back(EventRecord{event, control, nullptr, -1});
+    EventRecord r;
+    r.code = event;
+    r.control = control;
+    e->inbound_.push_back(r);
   }
   backend().wake();
   return true;
@@ -75,7 +88,26 @@ bool Engine::takeNotification(Notification* out) {
   return true;
 }
 
-void Engine::pressKey(int code) { pressed_.push_back(code); }
+void Engine::pressKey(int code) {
+  queueInput(nullptr, [this, code] {
+    if (Window* t = target()) t->inputKey(t->focus(), code);
+  });
+}
+
+void Engine::queueInput(Window* window, std::function<void()> apply) {
+  input_.push_back(RawInput{window, std::move(apply)});
+  backend().wake();
+}
+
+void Engine::restore(const State& s) {
+  current_ = s.event;
+  keyCode_ = s.key;
+  keyChar_ = s.ch;
+  Window* w = s.event.window;
+  // The window may have closed meanwhile; its mouse position no longer matters then.
+  if (w && s.event.mouseX >= 0 && std::find(windows_.begin(), windows_.end(), w) != windows_.end())
+    w->setEventMouse(s.event.mouseX, s.event.mouseY);
+}
 
 Window* Engine::target() const {
   if (target_ && std::find(windows_.begin(), windows_.end(), target_) != windows_.end())
@@ -109,6 +141,9 @@ void Engine::removeWindow(Window* w) {
   queue_.erase(std::remove_if(queue_.begin(), queue_.end(),
                               [w](const EventRecord& e) { return e.window == w; }),
                queue_.end());
+  input_.erase(std::remove_if(input_.begin(), input_.end(),
+                              [w](const RawInput& i) { return i.window == w; }),
+               input_.end());
   if (target_ == w) target_ = nullptr;
 }
 
@@ -136,19 +171,25 @@ bool Engine::wait(Window& w) {
   for (;;) {
     if (!w.isOpen() || w.closing()) return false;
     takeInbound();
-    if (!pressed_.empty()) {
-      int key = pressed_.front();
-      pressed_.pop_front();
-      if (Window* t = target()) t->inputKey(t->focus(), key);
-      continue;
-    }
     EventRecord e;
     if (takeFor(w, &e)) {
       current_ = e;
-      if (e.key >= 0) keyCode_ = e.key;
+      if (e.key >= 0) {
+        keyCode_ = e.key;
+        keyChar_ = e.ch;
+      }
+      if (e.mouseX >= 0) w.setEventMouse(e.mouseX, e.mouseY);
       return true;
     }
     if (w.stepAcceptAll()) continue;
+    // The program has taken every event of the earlier input (and finished
+    // its accept-all pass): the next input may act now.
+    if (!input_.empty()) {
+      RawInput next = std::move(input_.front());
+      input_.pop_front();
+      next.apply();
+      continue;
+    }
     takeSnapshot(w, "open");
     int timeout = -1;
     if (int timer = w.def().timer; timer > 0) {

@@ -45,6 +45,12 @@ enum Prop : int {
   Prop_Cursor,               // mouse cursor over the control (Cursor_*)
   Prop_ImageWidth,           // image: the picture's own size, dialog units (read only)
   Prop_ImageHeight,
+  Prop_DrawWidth,            // image: size the picture is drawn at, dialog units; 0: the control's
+  Prop_DrawHeight,
+  Prop_HScroll,              // image: horizontal scroll bar (lists and images: Prop_VScroll)
+  Prop_HScrollPos,           // image: 0..255 (Prop_VScrollPos likewise; lists 0..100)
+  Prop_CheckItem,            // menu item: shows a check mark, checked while its variable is not 0
+  Prop_Msg,                  // shown in the status bar while the control has the focus
   // Window only.
   Prop_AcceptAll = 0x7080,   // an accept-all pass is running
   Prop_Timer,                // centiseconds; 0 off

@@ -7,6 +7,7 @@
 #include "runtime/ui/backend.h"
 #include "runtime/ui/engine.h"
 #include "runtime/ui/event_codes.h"
+#include "runtime/ui/key_codes.h"
 #include "runtime/ui/picture_codec.h"
 #include "runtime/ui/row_source.h"
 #include "runtime/ui/snapshot.h"
@@ -164,7 +165,7 @@ void Window::showScreen(Control& c) {
     if (!c.isEntry()) return;  // a combo also shows its variable
   }
   if (!c.use) return;
-  if (c.type() == Ctl_Check) {
+  if (c.type() == Ctl_Check || c.type() == Ctl_MenuItem) {
     std::string v = c.use->get();
     c.checked = !v.empty() && v != "0";
     changed(c, Aspect_State);
@@ -192,9 +193,15 @@ bool Window::store(Control& c) {
   if (!c.use || !c.isEntry()) return true;
   std::string value;
   if (!pictureCodec().deformat(c.screen, c.def.text, &value)) return false;
+  if (c.type() == Ctl_Spin && !inRange(c, value)) return false;
   if (!c.use->set(value)) return false;
   c.dirty = false;
   return true;
+}
+
+bool Window::inRange(const Control& c, const std::string& value) {
+  long long v = PropValue(value).toInt();
+  return v >= c.def.rangeLow && v <= std::max(c.def.rangeLow, c.def.rangeHigh);
 }
 
 bool Window::update(int first, int last) {
@@ -206,7 +213,39 @@ bool Window::update(int first, int last) {
   return ok;
 }
 
-void Window::post(int event, int control, int key) { engine_->post(event, control, this, key); }
+void Window::post(int event, int control, int key) {
+  EventRecord r;
+  r.code = event;
+  r.control = control;
+  r.key = key;
+  post(r);
+}
+
+void Window::post(EventRecord& r) {
+  r.window = this;
+  if (inputDepth_ > 0) {
+    if (r.key < 0) r.key = inputKey_;
+    if (r.key >= 0) r.ch = inputChar_;
+    if (isMouseKey(r.key)) {
+      r.mouseX = inputMouseX_;
+      r.mouseY = inputMouseY_;
+    }
+  }
+  engine_->post(r);
+}
+
+Window::InputScope::InputScope(Window& win, int k, unsigned char c)
+    : w(win), key(win.inputKey_), depth(win.inputDepth_), ch(win.inputChar_) {
+  ++w.inputDepth_;
+  w.inputKey_ = k;
+  w.inputChar_ = c;
+}
+
+Window::InputScope::~InputScope() {
+  w.inputDepth_ = depth;
+  w.inputKey_ = key;
+  w.inputChar_ = ch;
+}
 
 void Window::changed(Control& c, unsigned aspects) {
   if (open_) backend().controlChanged(*this, c, aspects);
@@ -238,7 +277,7 @@ bool Window::stepAcceptAll() {
     acceptPos_ = int(i) + 1;
     std::string value;
     bool ok = !c.use || (pictureCodec().deformat(c.screen, c.def.text, &value) &&
-                         (!c.dirty || store(c)));
+                         (c.type() != Ctl_Spin || inRange(c, value)) && (!c.dirty || store(c)));
     if (!ok) {
       acceptAll_ = false;
       post(Event_Rejected, c.number());

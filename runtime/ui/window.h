@@ -15,6 +15,7 @@
 namespace ui {
 
 class Engine;
+struct EventRecord;
 class RowSource;
 class UseVar;
 
@@ -90,24 +91,37 @@ class Window {
 
   // User input, reported by the back-end (and by tests). inputKey returns
   // true when the engine took the key; otherwise the control handles it.
-  // ch is the character the key typed (8-bit), 0 for none.
+  // ch is the character the key typed (8-bit), 0 for none. Every event that
+  // an input raises carries its key code, character and mouse position.
   bool inputKey(int number, int key, unsigned char ch = 0);
   void inputText(int number, const std::string& text);
-  void inputFocus(int number);
+  // The focus moved to a control; mouseKey is the button that moved it (0: a key).
+  void inputFocus(int number, int mouseKey = 0);
   // A click on a control; for lists the row, column and zone under the mouse.
+  // A left click on a button that does not have the focus raises
+  // "EVENT:Selecting"; its default processing moves the focus and presses
+  // the button, so a loop that consumes or drops it cancels the click.
   void inputClick(int number, int mouseKey, int row = 0, int column = 0,
                   int zone = Zone_Field);
   // Where the mouse was pressed, in the window's dialog units; before inputClick.
-  void inputMousePosition(int xDlu, int yDlu) { mouseX_ = xDlu, mouseY_ = yDlu; }
+  void inputMousePosition(int xDlu, int yDlu) { inputMouseX_ = xDlu, inputMouseY_ = yDlu; }
+  // The mouse position of the event being handled (Prop_MouseX, Prop_MouseY).
+  void setEventMouse(int xDlu, int yDlu) { mouseX_ = xDlu, mouseY_ = yDlu; }
   void inputChoice(int number, int choice);
   void inputSpin(int number, long long value);  // spin box stepped to value  // drop-down list or sheet tab chosen
   void inputCheck(int number, bool checked);
+  // An image's scroll bars moved by the user (positions 0..255).
+  void inputImageScroll(int number, int hpos, int vpos);
   // The list's own scroll bar: a scroll event, or "EVENT:ScrollDrag" with
   // the thumb at pos (0..100).
   void inputScroll(int list, int event, int pos = 0);
   void inputCloseRequest();
   void inputActivated(bool active);  // the window gained or lost the focus
   void inputMoved(int xDlu, int yDlu);
+  // A new size or state asks first ("EVENT:Size", "EVENT:Maximize",
+  // "EVENT:Iconize", "EVENT:Restore"); the change is made by the event's
+  // default processing, which then reports "EVENT:Sized" and so on. A loop
+  // that consumes or drops the request puts the screen back.
   void inputResized(int widthDlu, int heightDlu);
   void inputStateChanged(bool maximized, bool minimized);
   // The back-end measured a list: rows it shows and the first row shown.
@@ -116,6 +130,10 @@ class Window {
   // Called by the event loop before each wait: runs one step of an
   // accept-all pass. Returns true when it posted an event.
   bool stepAcceptAll();
+  // The default processing of an event taken by a loop on this window; a
+  // request the loop consumed or dropped is refused instead.
+  void runDefault(const EventRecord& e);
+  void refuseDefault(const EventRecord& e);
   long long timerDue = 0;        // engine bookkeeping (ms)
   bool snapshotTaken = false;  // see snapshot.h
   void* backendData = nullptr;
@@ -125,11 +143,22 @@ class Window {
   void changed(Control& c, unsigned aspects);
   bool complete(Control& c, bool always);
   bool store(Control& c);
+  static bool inRange(const Control& c, const std::string& value);
   void moveFocus(int direction);
   void setFocus(Control& c);
   void press(Control& c, int key);
   bool listKey(Control& c, int key);
   void post(int event, int control, int key = -1);
+  void post(EventRecord& r);
+  // Marks the input being applied, whose key, character and mouse position
+  // the events it raises carry.
+  struct InputScope {
+    InputScope(Window& w, int key, unsigned char ch = 0);
+    ~InputScope();
+    Window& w;
+    int key, depth;
+    unsigned char ch;
+  };
   int defaultButton() const;
   void showScreen(Control& c);
 
@@ -144,9 +173,12 @@ class Window {
   bool acceptAll_ = false;
   int acceptPos_ = 0;  // index into controls_ of the next control to accept
   int focus_ = 0;
-  int rejected_ = 0;
+  int rejected_ = 0;  // entry whose refusal was reported and not retyped since
   std::vector<std::string> status_;  // status bar zone texts
-  int mouseX_ = 0, mouseY_ = 0;  // entry whose refusal was reported and not retyped since
+  int mouseX_ = 0, mouseY_ = 0;            // of the event being handled
+  int inputMouseX_ = 0, inputMouseY_ = 0;  // of the last press reported
+  int inputDepth_ = 0, inputKey_ = -1;     // the input being applied
+  unsigned char inputChar_ = 0;
   bool maximized_ = false, minimized_ = false, hidden_ = false;
   int lastDefined_ = 0;
 };

@@ -23,8 +23,8 @@ enum ControlType : int {
   Ctl_Entry = 8,
   Ctl_Button = 9,
   Ctl_Check = 12,
-  Ctl_Spin = 13,
-  Ctl_Combo = 15,        // an entry with a drop-down list of rows to choose from         // number entry with up and down arrows; range from rangeLow..rangeHigh
+  Ctl_Spin = 13,         // number entry with up and down arrows; range rangeLow..rangeHigh
+  Ctl_Combo = 15,        // an entry with a drop-down list of rows to choose from
   Ctl_Progress = 16,
   Ctl_DropList = 17,
   Ctl_List = 18,
@@ -74,7 +74,9 @@ struct ControlDef {
   int parent = 0;                 // number of the tab (or sheet) that holds it
   std::vector<ListColumn> columns;
   int dropRows = 0;               // drop-down list: rows of the open list
-  int rangeLow = 0, rangeHigh = 100;  // progress bars and spin boxes
+  int rangeLow = 0, rangeHigh = 100;  // progress bars and spin boxes (a spin box refuses other values)
+  std::string msg;                // shown in the status bar while the control has the focus
+  bool checkItem = false;         // menu item with a check mark
   int cursor = 0;                 // Cursor_*
   std::vector<int> alerts;        // alerted key codes
 };

@@ -128,8 +128,7 @@ bool Window::listKey(Control& c, int key) {
 }
 
 bool Window::inputKey(int number, int key, unsigned char ch) {
-  engine_->setKeyCode(key);
-  engine_->setKeyChar(ch);
+  InputScope input(*this, key, ch);
   Control* c = control(number);
   bool windowAlert = std::find(windowAlerts_.begin(), windowAlerts_.end(), key) != windowAlerts_.end();
   if ((c && c->alerted(key)) || (key != 0 && windowAlert)) {
@@ -191,7 +190,8 @@ void Window::inputText(int number, const std::string& text) {
   }
 }
 
-void Window::inputFocus(int number) {
+void Window::inputFocus(int number, int mouseKey) {
+  InputScope input(*this, mouseKey ? mouseKey : -1);
   if (number == focus_) return;
   if (Control* old = control(focus_); old && !complete(*old, false)) return;
   Control* c = control(number);
@@ -201,17 +201,31 @@ void Window::inputFocus(int number) {
 }
 
 void Window::inputClick(int number, int mouseKey, int row, int column, int zone) {
-  engine_->setKeyCode(mouseKey);
+  InputScope input(*this, mouseKey);
   Control* c = control(number);
   if (!c) return;
   if (!c->isList()) {
     if (mouseKey == Mouse_Left && c->type() == Ctl_MenuItem) {
+      if (c->def.checkItem) {
+        c->checked = !c->checked;
+        if (c->use) c->use->set(c->checked ? "1" : "0");
+        changed(*c, Aspect_State);
+      }
       press(*c, mouseKey);  // choosing an item leaves the focus where it is
+    } else if (mouseKey == Mouse_Left && c->type() == Ctl_Button && focus_ != number) {
+      if (!visible(number) || !enabled(number)) return;
+      EventRecord r;
+      r.code = Event_Selecting;
+      r.control = number;
+      r.action = Action_Press;
+      post(r);
     } else if (mouseKey == Mouse_Left && (c->type() == Ctl_Button || c->type() == Ctl_Check)) {
       if (Control* old = control(focus_); old && old != c && !complete(*old, false)) return;
       if (focus_ != number) focus_ = number;
       press(*c, mouseKey);
-    } else if (c->alerted(mouseKey)) {
+    } else if (c->alerted(mouseKey) || (c->type() == Ctl_Image && mouseKey == Mouse_RightUp)) {
+      // The release of the right button over a picture is always reported:
+      // it opens the picture's own menu.
       post(Event_AlertKey, number, mouseKey);
     }
     return;
@@ -268,6 +282,13 @@ void Window::inputCheck(int number, bool checked) {
   press(*c, Mouse_Left);
 }
 
+void Window::inputImageScroll(int number, int hpos, int vpos) {
+  if (Control* c = control(number); c && c->type() == Ctl_Image) {
+    c->image.hpos = std::clamp(hpos, 0, 255);
+    c->image.vpos = std::clamp(vpos, 0, 255);
+  }
+}
+
 void Window::inputScroll(int list, int event, int pos) {
   Control* c = control(list);
   if (!c || !c->isList()) return;
@@ -289,16 +310,58 @@ void Window::inputMoved(int xDlu, int yDlu) {
 
 void Window::inputResized(int widthDlu, int heightDlu) {
   if (widthDlu == def_.width && heightDlu == def_.height) return;
-  def_.width = widthDlu;
-  def_.height = heightDlu;
-  post(Event_Sized, 0);
+  EventRecord r;
+  r.code = Event_Size;
+  r.action = Action_Size;
+  r.arg1 = widthDlu;
+  r.arg2 = heightDlu;
+  post(r);
 }
 
 void Window::inputStateChanged(bool maximized, bool minimized) {
   if (maximized == maximized_ && minimized == minimized_) return;
-  maximized_ = maximized;
-  minimized_ = minimized;
-  post(maximized ? Event_Maximized : minimized ? Event_Iconized : Event_Restored, 0);
+  EventRecord r;
+  r.code = maximized ? Event_Maximize : minimized ? Event_Iconize : Event_Restore;
+  r.action = Action_State;
+  r.arg1 = maximized;
+  r.arg2 = minimized;
+  post(r);
+}
+
+void Window::runDefault(const EventRecord& e) {
+  switch (e.code) {
+    case Event_CloseWindow:
+    case Event_CloseDown: setClosing(); return;
+    default: break;
+  }
+  switch (e.action) {
+    case Action_Press: {
+      Control* c = control(e.control);
+      if (!c || !visible(e.control) || !enabled(e.control)) return;
+      if (Control* old = control(focus_); old && old != c && !complete(*old, false)) return;
+      setFocus(*c);
+      press(*c, e.key);
+      return;
+    }
+    case Action_Size:
+      def_.width = e.arg1;
+      def_.height = e.arg2;
+      if (open_) backend().windowChanged(*this, Aspect_Geometry);
+      post(Event_Sized, 0);
+      return;
+    case Action_State:
+      maximized_ = e.arg1 != 0;
+      minimized_ = e.arg2 != 0;
+      post(maximized_ ? Event_Maximized : minimized_ ? Event_Iconized : Event_Restored, 0);
+      return;
+    default: return;
+  }
+}
+
+void Window::refuseDefault(const EventRecord& e) {
+  // The screen already shows the new size or state: put it back.
+  if ((e.action == Action_Size || e.action == Action_State) && open_)
+    backend().windowChanged(*this, Aspect_Geometry);
 }
 
 void Window::setListMetrics(int list, int items, int yOrigin) {

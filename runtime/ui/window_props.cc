@@ -94,8 +94,14 @@ PropValue Window::prop(int number, int id, int index) const {
     case Prop_SelStart: return c->type() == Ctl_Sheet ? c->choice : l.choice;
     case Prop_Items: return c->isList() ? c->itemsShown() : 0;
     case Prop_YOrigin: return l.yOrigin;
-    case Prop_VScroll: return l.vscroll;
-    case Prop_VScrollPos: return l.vscrollPos;
+    case Prop_VScroll: return c->type() == Ctl_Image ? c->image.vscroll : l.vscroll;
+    case Prop_VScrollPos: return c->type() == Ctl_Image ? c->image.vpos : l.vscrollPos;
+    case Prop_HScroll: return c->image.hscroll;
+    case Prop_HScrollPos: return c->image.hpos;
+    case Prop_DrawWidth: return c->image.drawWidth;
+    case Prop_DrawHeight: return c->image.drawHeight;
+    case Prop_CheckItem: return c->def.checkItem;
+    case Prop_Msg: return c->def.msg;
     case Prop_Rows: return l.source ? l.source->rowCount() : 0;
     case Prop_Immediate: return c->def.immediate;
     case Prop_Cursor: return c->def.cursor;
@@ -223,11 +229,29 @@ void Window::setProp(int number, int id, const PropValue& v, int index) {
       }
       break;
     case Prop_YOrigin: l.yOrigin = int(std::max(1LL, v.toInt())); changed(*c, Aspect_Selection); break;
-    case Prop_VScroll: l.vscroll = v.toInt() != 0; changed(*c, Aspect_State); break;
+    case Prop_VScroll:
+      (c->type() == Ctl_Image ? c->image.vscroll : l.vscroll) = v.toInt() != 0;
+      changed(*c, c->type() == Ctl_Image ? Aspect_Geometry : Aspect_State);
+      break;
     case Prop_VScrollPos:
-      l.vscrollPos = int(std::clamp<long long>(v.toInt(), 0, 100));
+      if (c->type() == Ctl_Image)
+        c->image.vpos = int(std::clamp<long long>(v.toInt(), 0, 255));
+      else
+        l.vscrollPos = int(std::clamp<long long>(v.toInt(), 0, 100));
       changed(*c, Aspect_Selection);
       break;
+    case Prop_HScroll: c->image.hscroll = v.toInt() != 0; changed(*c, Aspect_Geometry); break;
+    case Prop_HScrollPos:
+      c->image.hpos = int(std::clamp<long long>(v.toInt(), 0, 255));
+      changed(*c, Aspect_Selection);
+      break;
+    case Prop_DrawWidth:
+    case Prop_DrawHeight:
+      (id == Prop_DrawWidth ? c->image.drawWidth : c->image.drawHeight) = int(std::max(0LL, v.toInt()));
+      changed(*c, Aspect_Geometry);
+      break;
+    case Prop_CheckItem: c->def.checkItem = v.toInt() != 0; changed(*c, Aspect_State); break;
+    case Prop_Msg: c->def.msg = v.toString(); changed(*c, Aspect_Text); break;
     case Prop_Immediate: c->def.immediate = v.toInt() != 0; break;
     case Prop_Cursor: c->def.cursor = int(v.toInt()); changed(*c, Aspect_Look); break;
     case Prop_ColEditable: if (inCol) l.editable[ci] = int(v.toInt()); break;

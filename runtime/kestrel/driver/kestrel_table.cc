@@ -12,6 +12,7 @@
 #include "runtime/core/error_fatal.h"
 #include "runtime/core/error_state.h"
 #include "runtime/kestrel/driver/driver_errors.h"
+#include "runtime/kestrel/driver/file_log.h"
 #include "runtime/kestrel/os/open_mode.h"
 
 namespace kestrel {
@@ -79,6 +80,7 @@ int KestrelTable::Finish(Outcome o) {
     return Post(kErrFileSystem);
   }
   if (o.status().isMismatch()) rt::postFileError(displayName(), o.status().item());
+  if (!o.message().empty()) rt::postFileError(displayName(), o.message());
   return Post(o.code());
 }
 
@@ -94,7 +96,7 @@ Outcome KestrelTable::Begin(bool write, bool unlocked_reads) {
   return Outcome::OK();
 }
 
-Outcome KestrelTable::End(bool write, Outcome o) {
+Outcome KestrelTable::End(bool write, Outcome o, uint64_t changes) {
   PageStore* store = file_->store.get();
   if (o.isCorruption() && file_->pending_failure == 0) file_->pending_failure = o.checkNumber();
   if (file_->pending_failure != 0 || store->failed()) {
@@ -105,6 +107,15 @@ Outcome KestrelTable::End(bool write, Outcome o) {
     } else {
       store->EndOperation(true);
     }
+    file_->DropCounts();
+    return o;
+  }
+  if (!o.ok() && store->writeMode() && store->changeCount() != changes) {
+    // A failed operation leaves the file as it was. Its changes cannot be
+    // told apart from others of the same cycle, so all go; a transaction
+    // learns of it at its commit.
+    if (store->inTransaction()) file_->lost_changes = o.code();
+    store->Discard();
     file_->DropCounts();
     return o;
   }
@@ -136,18 +147,20 @@ int KestrelTable::RunOp(bool write, const std::function<Outcome()>& body, bool k
   std::lock_guard<std::recursive_mutex> guard(file_->mutex);
   if (restartable && !write) {
     seq_before_ = seq_;  // assigned, not constructed: it keeps its buffers
+    const uint64_t changes = file_->store->changeCount();
     Outcome o = Begin(false, true);
     if (o.ok()) o = body();
-    if (!o.isRetry()) return Finish(End(false, o));
+    if (!o.isRetry()) return Finish(End(false, o, changes));
     // Another process committed while cached pages were being read: start
     // over under the reader slot, from the sequence as it was.
-    End(false, Outcome::OK());
+    End(false, Outcome::OK(), changes);
     seq_ = seq_before_;
   }
   Outcome o = Begin(write);
   if (o.ok() && !keeps_counts) o = file_->ApplyCounts();
+  const uint64_t changes = file_->store->changeCount();
   if (o.ok()) o = body();
-  return Finish(End(write, o));
+  return Finish(End(write, o, changes));
 }
 
 int KestrelTable::Reading(const std::function<Outcome()>& body) {
@@ -201,6 +214,7 @@ int KestrelTable::Lock(int seconds) {
         ++table_lock_depth_;
         return Post(0);
       }
+      FileLog("Locking failed with error " + std::to_string(file_->store->lastSystemError()));
     }
     if (seconds == kNoTimeout || std::chrono::steady_clock::now() - start >= std::chrono::seconds(seconds)) {
       return Post(kErrTableLocked);

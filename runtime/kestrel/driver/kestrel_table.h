@@ -179,7 +179,8 @@ class KestrelTable {
   int Finish(Outcome o);
   int Post(int code);
   Outcome Begin(bool write, bool unlocked_reads = false);
-  Outcome End(bool write, Outcome o);
+  // `changes` is the store's change count when the operation began.
+  Outcome End(bool write, Outcome o, uint64_t changes);
   // Statistics counts left pending by earlier operations are written before
   // `body` runs unless it only reads rows and keys or only changes counts
   // (`keeps_counts`). A `restartable` body only reads and changes nothing

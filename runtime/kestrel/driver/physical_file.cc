@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "runtime/kestrel/driver/file_log.h"
 #include "runtime/kestrel/driver/table_name.h"
 #include "runtime/kestrel/os/open_mode.h"
 
@@ -19,7 +20,11 @@ Outcome OpenStore(const std::string& name, int mode, bool create, std::unique_pt
   PageStore::OpenOptions options;
   options.mode = mode;
   options.create = create;
-  return PageStore::Open(name, options, out);
+  Outcome o = PageStore::Open(name, options, out);
+  if (o.ok()) {
+    (*out)->setLog([](const std::string& line) { FileLog(line); });
+  }
+  return o;
 }
 
 }  // namespace

@@ -31,6 +31,11 @@ struct PhysicalFile {
   // set, closing commits nothing.
   int pending_failure = 0;
   bool in_transaction = false;
+  // Error of an operation that failed after changing a write cycle that
+  // also held other operations' changes (a transaction's, or deferred by
+  // stream mode): the cycle was discarded, and the transaction's commit
+  // answers this error. 0 when none.
+  int lost_changes = 0;
 
   // Statistics counts are kept in memory while a write cycle lasts and
   // written to the statistics records once before it commits, instead of

@@ -86,7 +86,8 @@ int KestrelTable::CopyTo(const std::string& target, bool rename) {
   if (name_error_ != 0) return Post(name_error_);
   const bool was_open = file_ != nullptr;
   if (!was_open) {
-    if (int rc = Open(kAccessRead | kDenyNone); rc != 0) return rc;
+    // Rename takes the records out of the source afterwards.
+    if (int rc = Open((rename ? kAccessReadWrite : kAccessRead) | kDenyNone); rc != 0) return rc;
   }
   // Read every record of the table.
   std::vector<Record> records;

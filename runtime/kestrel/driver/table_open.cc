@@ -296,7 +296,10 @@ int KestrelTable::Remove() {
   });
   PhysicalFileList::Global().Release(file_);
   file_.reset();
-  if (rc == 0 && delete_file) return Finish(PageStore::Delete(name_.physical));
+  f.reset();  // the last reference: its descriptor closes
+  // Deleted only when no other process has it open either: their later
+  // writes would go to a file nobody finds again.
+  if (rc == 0 && delete_file) return Finish(Outcome::Code(File::DeleteUnused(name_.physical)));
   return rc;
 }
 

@@ -88,6 +88,7 @@ Outcome Transaction::Add(const std::shared_ptr<PhysicalFile>& file) {
   PageStore* s = file->store.get();
   s->setInTransaction(true);
   file->in_transaction = true;
+  file->lost_changes = 0;
   // Take the writer byte now and keep it until the transaction ends.
   s->BeginOperation();
   s->BeginWriteCycle();
@@ -117,6 +118,7 @@ void Transaction::EndAll() {
     std::lock_guard<std::recursive_mutex> op(f->mutex);
     f->store->setInTransaction(false);
     f->in_transaction = false;
+    f->lost_changes = 0;
     if (f->store->writeMode()) {
       f->store->BeginOperation();
       if (f->ApplyCounts().ok()) {
@@ -147,6 +149,15 @@ Outcome Transaction::Rollback() {
 
 Outcome Transaction::Commit() {
   std::lock_guard<std::recursive_mutex> guard(mutex_);
+  for (const auto& f : files_) {
+    if (f->lost_changes != 0) {
+      // An operation failed half-way and took the file's changes with it:
+      // the transaction can only be rolled back.
+      const int code = f->lost_changes;
+      DiscardAll();
+      return Outcome::Code(code);
+    }
+  }
   std::vector<std::shared_ptr<PhysicalFile>> changed;
   for (const auto& f : files_) {
     if (f->store->changed()) changed.push_back(f);
@@ -237,7 +248,7 @@ Outcome Transaction::CommitMany(const std::vector<std::shared_ptr<PhysicalFile>>
     Outcome o = f->ApplyCounts();
     if (o.ok()) o = s->Remove(TransactionLinkKey(), &found);
     if (o.ok()) o = s->Insert(Record(TransactionLinkKey(), TransactionLink{id, link_name}.Encode()));
-    if (o.ok()) o = s->CommitPhase1();
+    if (o.ok()) o = s->CommitPhase1(false);
     s->EndOperation(true);
     if (!o.ok()) {
       failure = o;
@@ -260,12 +271,20 @@ Outcome Transaction::CommitMany(const std::vector<std::shared_ptr<PhysicalFile>>
 
   // Step 5.
   if (!failure.ok()) {
-    // Journals first, so that no crash can find them without the id.
-    for (size_t i = 0; i < done; ++i) changed[i]->store->AbortPhase1();
+    // Journals first, so that no crash can find them without the id. The
+    // file whose phase 1 failed may have written its bounds too. A journal
+    // that could not be taken back keeps the id, which makes recovery
+    // discard it.
+    bool all_back = true;
+    for (size_t i = 0; i < changed.size(); ++i) {
+      if (!changed[i]->store->AbortPhase1().ok()) all_back = false;
+    }
     DiscardAll();
-    for (ControlFile& cf : controls) {
-      bool unused = false;
-      ChangeControl(&cf, id, false, &unused);
+    if (all_back) {
+      for (ControlFile& cf : controls) {
+        bool unused = false;
+        ChangeControl(&cf, id, false, &unused);
+      }
     }
     return failure;
   }

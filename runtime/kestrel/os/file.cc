@@ -5,6 +5,7 @@
 #include <climits>
 #include <sys/stat.h>
 #include <sys/uio.h>
+#include <sys/vfs.h>
 
 #include <algorithm>
 #include <thread>
@@ -17,6 +18,47 @@
 
 namespace kestrel {
 
+namespace {
+
+// File systems whose clients cache data and attributes apart.
+bool IsNetworkFileSystem(int fd) {
+  if (fault::NetworkFileSystems()) return true;
+  struct statfs fs;
+  if (::fstatfs(fd, &fs) != 0) return false;
+  switch (static_cast<uint64_t>(fs.f_type) & 0xFFFFFFFFu) {
+    case 0x6969:      // NFS
+    case 0x517B:      // SMB
+    case 0xFF534D42:  // CIFS
+    case 0xFE534D42:  // SMB2
+    case 0x564C:      // NCP
+    case 0x5346414F:  // AFS
+    case 0x73757245:  // Coda
+    case 0x00C36400:  // Ceph
+    case 0x01021997:  // 9P
+    case 0x65735546:  // FUSE (sshfs and the like)
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Opens `path`, creating it when missing; *created tells which happened.
+int OpenOrCreate(const std::string& path, int flags, bool* created) {
+  *created = false;
+  for (;;) {
+    int fd = ::open(path.c_str(), flags, 0666);
+    if (fd >= 0 || errno != ENOENT) return fd;
+    fd = ::open(path.c_str(), flags | O_CREAT | O_EXCL, 0666);
+    if (fd >= 0) {
+      *created = true;
+      return fd;
+    }
+    if (errno != EEXIST) return fd;  // another opener created it meanwhile: open it
+  }
+}
+
+}  // namespace
+
 int File::Open(const std::string& path, int mode, bool create, bool truncate,
                std::unique_ptr<File>* out) {
   out->reset();
@@ -27,15 +69,21 @@ int File::Open(const std::string& path, int mode, bool create, bool truncate,
   int flags = (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC;
   // Emptying waits until the share modes of other openers have been
   // checked: a refused create must leave their file as it was.
-  if (create) flags |= O_CREAT;
-  int fd = ::open(path.c_str(), flags, 0666);
+  bool created = false;
+  int fd = create ? OpenOrCreate(path, flags, &created) : ::open(path.c_str(), flags, 0666);
   if (fd < 0) return ErrnoToCode(errno, path);
+  if (created) fault::NoteCreate(path);
   struct stat st;
   if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
     ::close(fd);
     return kAccessDenied;
   }
   std::unique_ptr<File> file(new File(fd, path, writable));
+  file->network_ = IsNetworkFileSystem(fd);
+  if (created) {
+    int rc = FlushDirectory(path);
+    if (rc != kOk) return rc;
+  }
   int rc = file->ClaimShareMode(mode);
   if (rc != kOk) return rc;
   if (create && truncate) {
@@ -54,6 +102,27 @@ int File::Delete(const std::string& path) {
   if (path.empty()) return kInvalidFilename;
   if (::unlink(path.c_str()) != 0) return ErrnoToCode(errno, path);
   return kOk;
+}
+
+int File::DeleteUnused(const std::string& path) {
+  std::unique_ptr<File> sole;
+  int rc = Open(path, kAccessReadWrite | kDenyAll, false, false, &sole);
+  if (rc != kOk) return rc;
+  return Delete(path);  // still held deny-all: no opener gets in meanwhile
+}
+
+int File::FlushDirectory(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  bool fail = false;
+  if (fault::OnFlush(dir, &fail)) return kOk;
+  if (fail) return kWriteFault;
+  int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return ErrnoToCode(errno, dir);
+  int rc = ::fsync(fd) == 0 ? kOk : ErrnoToCode(errno, dir);
+  ::close(fd);
+  if (rc == kOk) fault::NoteDirectoryFlush(path);
+  return rc;
 }
 
 File::~File() { ::close(fd_); }
@@ -76,6 +145,7 @@ int File::Read(uint64_t offset, void* buf, size_t n, size_t* got) {
     done += static_cast<size_t>(r);
   }
   *got = done;
+  fault::AfterRead(path_, offset);
   return kOk;
 }
 
@@ -83,6 +153,7 @@ int File::Write(uint64_t offset, const void* buf, size_t n) {
   bool fail = false;
   if (fault::OnWrite(&fail)) return kOk;
   if (fail) return Fail(EIO);
+  fault::NoteWrite(fd_, path_, offset, buf, n);
   size_t done = 0;
   while (done < n) {
     ssize_t w = ::pwrite(fd_, static_cast<const char*>(buf) + done, n - done, static_cast<off_t>(offset + done));
@@ -103,6 +174,11 @@ int File::WriteGather(uint64_t offset, const std::vector<std::string_view>& piec
   bool fail = false;
   if (fault::OnWrite(&fail)) return kOk;
   if (fail) return Fail(EIO);
+  if (fault::recording) {
+    std::string all;
+    for (std::string_view p : pieces) all.append(p);
+    fault::NoteWrite(fd_, path_, offset, all.data(), all.size());
+  }
   std::vector<struct iovec> iov;
   iov.reserve(pieces.size());
   for (std::string_view p : pieces) {
@@ -134,7 +210,7 @@ int File::WriteGather(uint64_t offset, const std::vector<std::string_view>& piec
 
 int File::Flush() {
   bool fail = false;
-  if (fault::OnFlush(&fail)) return kOk;
+  if (fault::OnFlush(path_, &fail)) return kOk;
   if (fail) return Fail(EIO);
   if (::fdatasync(fd_) != 0) return Fail(errno);
   return kOk;
@@ -142,6 +218,7 @@ int File::Flush() {
 
 int File::Truncate(uint64_t length) {
   if (fault::Stopped()) return kOk;
+  fault::NoteTruncate(fd_, path_, length);
   if (::ftruncate(fd_, static_cast<off_t>(length)) != 0) return Fail(errno);
   return kOk;
 }
@@ -166,17 +243,22 @@ bool File::SetLock(uint64_t offset, uint64_t length, short type) {
 }
 
 bool File::TryLock(uint64_t offset, uint64_t length, bool exclusive) {
-  return SetLock(offset, length, exclusive && writable_ ? F_WRLCK : F_RDLCK);
+  if (!exclusive || writable_) return SetLock(offset, length, exclusive ? F_WRLCK : F_RDLCK);
+  if (!SetLock(offset, length, F_RDLCK)) return false;
+  if (!HeldByOther(offset, length)) return true;
+  SetLock(offset, length, F_UNLCK);
+  last_errno_ = EAGAIN;
+  return false;
 }
 
 void File::Unlock(uint64_t offset, uint64_t length) { SetLock(offset, length, F_UNLCK); }
 
-bool File::HeldByOther(uint64_t offset) {
+bool File::HeldByOther(uint64_t offset, uint64_t length) {
   struct flock fl = {};
   fl.l_type = F_WRLCK;
   fl.l_whence = SEEK_SET;
   fl.l_start = static_cast<off_t>(offset);
-  fl.l_len = 1;
+  fl.l_len = static_cast<off_t>(length);
   if (::fcntl(fd_, F_OFD_GETLK, &fl) != 0) return false;
   return fl.l_type != F_UNLCK;
 }

@@ -21,9 +21,18 @@ class File {
   // creates a missing file (and empties it when `truncate` is set).
   // Share modes are enforced between Files through lock bytes; a refusal
   // is a sharing violation (5).
+  // A file that did not exist is made durable in its directory before
+  // Open returns, so that what is committed to it later survives a power
+  // loss.
   static int Open(const std::string& path, int mode, bool create, bool truncate,
                   std::unique_ptr<File>* out);
   static int Delete(const std::string& path);
+  // Deletes the file only while no other File (of any process) has it
+  // open: it is taken deny-all first, so that a user elsewhere makes it a
+  // sharing violation (5) and no later opener finds it half gone.
+  static int DeleteUnused(const std::string& path);
+  // Makes the directory entries of the folder holding `path` durable.
+  static int FlushDirectory(const std::string& path);
 
   ~File();
   File(const File&) = delete;
@@ -40,13 +49,19 @@ class File {
   int Truncate(uint64_t length);
   int Size(uint64_t* size);
 
-  // One non-blocking attempt. Exclusive locks fall back to shared ones on a
-  // descriptor that cannot write (the system refuses write locks there).
+  // One non-blocking attempt. A descriptor that cannot write cannot take a
+  // write lock either: there an exclusive lock is a read lock that no other
+  // descriptor shares, checked after taking it, so that it excludes every
+  // kind of opener. Two such claimants racing may both be refused, never
+  // both granted.
   bool TryLock(uint64_t offset, uint64_t length, bool exclusive);
   void Unlock(uint64_t offset, uint64_t length);
 
   const std::string& path() const { return path_; }
   bool writable() const { return writable_; }
+  // Set when the file lives on a network file system (NFS, SMB, ...), whose
+  // clients may see a stale header beside a fresh page.
+  bool network() const { return network_; }
   // errno of the last failed call, for logs.
   int last_errno() const { return last_errno_; }
 
@@ -54,12 +69,13 @@ class File {
   File(int fd, std::string path, bool writable) : fd_(fd), path_(std::move(path)), writable_(writable) {}
   int Fail(int err);
   bool SetLock(uint64_t offset, uint64_t length, short type);
-  bool HeldByOther(uint64_t offset);
+  bool HeldByOther(uint64_t offset, uint64_t length = 1);
   int ClaimShareMode(int mode);
 
   int fd_;
   std::string path_;
   bool writable_;
+  bool network_ = false;
   int last_errno_ = 0;
 };
 

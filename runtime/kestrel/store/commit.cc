@@ -202,11 +202,38 @@ Outcome PageStore::Commit() {
   return CommitPhase2();
 }
 
-Outcome PageStore::CommitPhase1() {
+Outcome PageStore::Refusal() const {
+  return Outcome::Refused(kWriteFault, "Writes refused until " + name_ +
+                                           " is opened again: a flush failed after a commit point");
+}
+
+// The outcome of the last commit on disk is unknown: nothing more is
+// written through this store, whose later writes could land beside a
+// header that never became durable.
+void PageStore::Unsettle(int rc) {
+  unsettled_ = true;
+  Log("Flush failed with error " + std::to_string(file_->last_errno()) + " (" + std::to_string(rc) + ") in " +
+      name_ + "; writes are refused until it is opened again");
+}
+
+// Puts the header read at the start of the cycle back at 0 and makes it
+// durable; when that fails too, nobody can tell which header is on disk.
+Outcome PageStore::RestoreOldHeader(const Header& old) {
+  int rc = WriteHeader(old, 0).code();
+  if (rc == kOk) rc = file_->Flush();
+  if (rc != kOk) Unsettle(rc);
+  return Outcome::Code(rc);
+}
+
+Outcome PageStore::CommitPhase1(bool commit_point) {
   if (!header_changed_ || phase1_done_) return Outcome::OK();
   if (failed_) {
     Discard();
     return Status::Corruption(kCheckJournal, name_);
+  }
+  if (unsettled_) {
+    Discard();
+    return Refusal();
   }
   if (shared_ || deny_write_) ExcludeReaders();
   const Header old = disk_header_;
@@ -257,19 +284,37 @@ Outcome PageStore::CommitPhase1() {
   }
   const int journal_rc = WritePieces(*file_, pieces);
   if (rc == kOk) rc = journal_rc;
+  // The journal must be durable before the bounds at 0 point at it.
   if (rc == kOk) rc = file_->Flush();
-  if (rc == kOk) {
-    Header marked = old;
-    marked.journal_start = header_.journal_start;
-    marked.journal_end = header_.journal_end;
-    rc = WriteHeader(marked, 0).code();
-    if (rc == kOk) rc = file_->Flush();
-  }
   if (rc != kOk) {
+    // The header at 0 was not touched: the old state stands.
+    Discard();
+    return Outcome::Code(rc);
+  }
+  Header marked = old;
+  marked.journal_start = header_.journal_start;
+  marked.journal_end = header_.journal_end;
+  rc = WriteHeader(marked, 0).code();
+  if (rc != kOk) {
+    // The write may have left part of the bounds: put the old header back.
+    RestoreOldHeader(old);
     Discard();
     return Outcome::Code(rc);
   }
   phase1_done_ = true;
+  rc = file_->Flush();
+  if (rc == kOk) return Outcome::OK();
+  if (!commit_point) {
+    // The transaction's commit point is still ahead: its caller takes the
+    // bounds back (AbortPhase1).
+    return Outcome::Code(rc);
+  }
+  // Other processes already read through the journal and the next writer
+  // applies it: the commit stands. Phase 2 is left to that recovery, since
+  // pages written in place now could outlive bounds that never reached
+  // the disk.
+  Unsettle(rc);
+  Discard();
   return Outcome::OK();
 }
 
@@ -284,19 +329,32 @@ Outcome PageStore::CommitPhase2() {
   ScrambleBuffer(&new_header);
   pieces.push_back({0, new_header});
   int rc = WritePieces(*file_, pieces);
+  bool flush_failed = false;
   // The pages must be on disk before the header stops pointing at the journal.
-  if (rc == kOk) rc = file_->Flush();
+  if (rc == kOk) {
+    rc = file_->Flush();
+    flush_failed = rc != kOk;
+  }
   if (rc == kOk) {
     header_.journal_start = header_.journal_end = static_cast<uint32_t>(header_.EndOfData());
     ++header_.change_counter;
     rc = WriteHeader(header_, 0).code();
-    if (rc == kOk) rc = file_->Flush();
+    if (rc == kOk) {
+      rc = file_->Flush();
+      flush_failed = rc != kOk;
+    }
   }
   if (rc != kOk) {
     // Past the commit point: the journal on disk finishes the job at the
-    // next access.
+    // next access, so the commit stands.
+    if (flush_failed) {
+      Unsettle(rc);
+    } else {
+      Log("Write failed with error " + std::to_string(file_->last_errno()) + " (" + std::to_string(rc) +
+          ") in " + name_ + " after a commit point; its journal completes the commit");
+    }
     Discard();
-    return Outcome::Code(rc);
+    return Outcome::OK();
   }
   FinishCommit();
   return Outcome::OK();
@@ -312,11 +370,7 @@ void PageStore::FinishCommit() {
 
 Outcome PageStore::AbortPhase1() {
   Outcome result;
-  if (phase1_done_) {
-    int rc = WriteHeader(disk_header_, 0).code();
-    if (rc == kOk) rc = file_->Flush();
-    result = Outcome::Code(rc);
-  }
+  if (phase1_done_) result = RestoreOldHeader(disk_header_);
   Discard();
   return result;
 }

@@ -26,6 +26,13 @@ class Outcome {
   // committed: the operation must run again from its start (see
   // PageStore::BeginOperation).
   static Outcome Retry() { return Code(kRetryCode); }
+  // A refusal that explains itself: `message` is the file error text the
+  // caller shows beside the code.
+  static Outcome Refused(int code, std::string message) {
+    Outcome o = Code(code);
+    o.message_ = std::move(message);
+    return o;
+  }
 
   bool ok() const { return code_ == 0; }
   bool isRetry() const { return code_ == kRetryCode; }
@@ -33,6 +40,7 @@ class Outcome {
   bool isCorruption() const { return status_.isCorruption(); }
   int checkNumber() const { return status_.checkNumber(); }
   const Status& status() const { return status_; }
+  const std::string& message() const { return message_; }
   std::string ToString() const {
     if (code_ == 0) return "ok";
     if (!status_.ok()) return status_.ToString();
@@ -43,6 +51,7 @@ class Outcome {
   static constexpr int kRetryCode = -1;  // never a runtime error code
   int code_ = 0;
   Status status_;
+  std::string message_;
 };
 
 #define KESTREL_RETURN_IF_FAILED(expr)   \

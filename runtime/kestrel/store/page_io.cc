@@ -158,6 +158,7 @@ void PageStore::Touch(CachedPage* page) {
   cache_.MarkDirty(page);
   page->image_valid = false;
   header_changed_ = true;
+  ++changes_;
 }
 
 // The first write access to a file without pages creates the root leaf

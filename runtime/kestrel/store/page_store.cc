@@ -226,6 +226,7 @@ Outcome PageStore::NextId(uint32_t* id) {
   Status s = header_.NextId(id);
   if (!s.ok()) return Fail(s);
   header_changed_ = true;
+  ++changes_;
   return Outcome::OK();
 }
 
@@ -281,9 +282,11 @@ void PageStore::AdoptHeader(const Header& h) {
 // The header read of an operation that may serve cached pages without the
 // reader slot: it holds when the header at 0 is the one the cache was built
 // from and shows no journal. Anything else takes the usual way.
+// Never on a network file system: its clients may serve a stale header
+// beside a fresh page, so the check after each load proves nothing there.
 bool PageStore::TryUnlockedHeader() {
   if (!unlocked_reads_allowed_ || write_mode_ || !UsesReaderLocks() || !header_valid_ || header_changed_ ||
-      held_slot_ >= 0 || !journal_map_.empty()) {
+      held_slot_ >= 0 || !journal_map_.empty() || file_->network()) {
     return false;
   }
   if (!HeaderStillCached()) return false;
@@ -355,6 +358,7 @@ Outcome PageStore::EnsureHeader() {
 
 Outcome PageStore::RequireWrite() {
   if (!write_mode_) return Fail(Status::Corruption(kCheckNotWriteMode));
+  if (unsettled_) return Refusal();
   return Outcome::OK();
 }
 

@@ -68,6 +68,9 @@ class PageStore {
   // Outcome::Retry() and the caller ends the operation and runs it again
   // without the option.
   // Only operations that change nothing and can start over may ask for it.
+  // On a network file system (File::network) the option is ignored: a
+  // client there may see a fresh page beside a stale header, so every read
+  // takes the reader slot.
   void BeginOperation(bool unlocked_reads = false);
   // Ends an operation: releases the reader slot in read mode; in write mode
   // commits and ends the write cycle unless `defer_commit` is set or the
@@ -123,25 +126,44 @@ class PageStore {
   // The hint's leaf when `key` belongs to it, else null.
   CachedPage* HintedLeaf(std::string_view key, InsertHint* hint);
 
+  // A commit fails, leaving the old state, only before its commit point
+  // (the journal bounds written at position 0). From there on it answers
+  // success: what phase 2 cannot finish, the journal finishes at the next
+  // access, and the failure is logged. A flush that fails from the commit
+  // point on leaves the outcome on disk unknown: the store then refuses
+  // every write (Refusal()) until the file is opened again and recovered.
   Outcome Commit();
-  // Multi-file transactions commit in steps: phase 1 up to the commit
-  // point, phase 2 after it; AbortPhase1 gives up a phase 1 already done.
-  Outcome CommitPhase1();
+  // Multi-file transactions commit in steps: phase 1 up to the file's
+  // journal, phase 2 after the transaction's commit point; AbortPhase1
+  // gives up a phase 1 already done (an error when the old state could not
+  // be made durable again). With `commit_point` unset, the file's journal
+  // bounds are not the commit point: a failed flush after writing them
+  // fails phase 1, and the bounds are taken back.
+  Outcome CommitPhase1(bool commit_point = true);
   Outcome CommitPhase2();
   Outcome AbortPhase1();
+  // Set once a flush failed past a commit point (see Commit).
+  bool unsettled() const { return unsettled_; }
+  Outcome Refusal() const;
   void Discard();
   void setInTransaction(bool on) { in_transaction_ = on; }
   bool inTransaction() const { return in_transaction_; }
   bool changed() const { return header_changed_; }
+  // Counts every change made to the write cycle: an operation that compares
+  // it before and after knows whether it changed anything.
+  uint64_t changeCount() const { return changes_; }
   size_t dirtyPages() const { return cache_.dirty().size(); }
 
   // With logging on, every refused lock attempt is reported as
-  // "LockFile failed with error " and the system error number.
-  void setLockLog(std::function<void(const std::string&)> log) { lock_log_ = std::move(log); }
+  // "LockFile failed with error " and the system error number, and every
+  // failure a commit past its commit point survives is reported too.
+  void setLog(std::function<void(const std::string&)> log) { lock_log_ = std::move(log); }
 
   // Locks of the driver (n = record id + 1 or table number + 1), taken
   // without waiting.
   bool TryDriverLock(uint32_t n);
+  // The system error of the last refused lock or failed call, for logs.
+  int lastSystemError() const { return file_->last_errno(); }
   void ReleaseDriverLock(uint32_t n);
 
   // Walks the whole tree and the area table; the first failed invariant is
@@ -238,6 +260,11 @@ class PageStore {
   Outcome WriteNewPages(std::vector<CachedPage*>& pages, int* first_error);
   Outcome WriteHeader(const Header& h, uint64_t at);
   void FinishCommit();
+  void Log(const std::string& line) const {
+    if (lock_log_) lock_log_(line);
+  }
+  void Unsettle(int rc);
+  Outcome RestoreOldHeader(const Header& old);
 
   std::unique_ptr<File> file_;
   std::string name_;
@@ -260,6 +287,8 @@ class PageStore {
   bool reading_unlocked_ = false;        // header checked without the reader slot
   uint64_t restarts_ = 0;
   bool failed_ = false;
+  bool unsettled_ = false;
+  uint64_t changes_ = 0;
   bool closed_ = false;
   int held_slot_ = -1;
   int reader_slot_ = 0;

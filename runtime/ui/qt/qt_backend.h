@@ -13,6 +13,7 @@
 #include <string>
 
 #include "runtime/ui/backend.h"
+#include "runtime/ui/qt/input_queue.h"
 #include "runtime/ui/qt/message_box.h"
 
 class QWidget;
@@ -51,6 +52,7 @@ class QtBackend : public Backend {
 
  private:
   QtMessagePresenter presenter_;
+  InputQueue input_;
   rt::MessagePresenter* previousPresenter_ = nullptr;
   Backend* previousBackend_ = nullptr;
   QElapsedTimer clock_;

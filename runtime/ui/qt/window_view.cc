@@ -32,7 +32,9 @@
 #include "runtime/ui/icon_resolver.h"
 #include "runtime/ui/key_codes.h"
 #include "runtime/ui/popup_menu.h"
+#include "runtime/ui/qt/cursors.h"
 #include "runtime/ui/qt/icons.h"
+#include "runtime/ui/qt/image_view.h"
 #include "runtime/ui/qt/key_map.h"
 #include "runtime/ui/qt/list_model.h"
 #include "runtime/ui/qt/view_util.h"
@@ -128,9 +130,12 @@ void WindowView::createControl(Control& c) {
       break;
     }
     case Ctl_Image: {
-      auto* l = new QLabel(this);
-      l->setAlignment(Qt::AlignCenter);
-      w = l;
+      auto* iv = new ImageView(this, window_, n);
+      for (QWidget* part : {static_cast<QWidget*>(iv->picture()), iv->viewport()}) {
+        part->setProperty(kControlProp, n);
+        part->installEventFilter(this);
+      }
+      w = iv;
       break;
     }
     case Ctl_Entry: {
@@ -159,6 +164,9 @@ void WindowView::createControl(Control& c) {
     case Ctl_Button: {
       auto* b = new QPushButton(this);
       b->setAutoDefault(false);
+      // A click does not take the focus itself: the engine moves it when
+      // the program lets the click's "EVENT:Selecting" through.
+      b->setFocusPolicy(Qt::TabFocus);
       connect(b, &QPushButton::clicked, this, [this, n] { window_->inputClick(n, Mouse_Left); });
       w = b;
       break;
@@ -335,7 +343,7 @@ void WindowView::applyLook(Control& c, QWidget* w) {
   w->setPalette(p);
   switch (c.def.cursor) {
     case Cursor_Wait: w->setCursor(Qt::WaitCursor); break;
-    case Cursor_Zoom:
+    case Cursor_Zoom: w->setCursor(zoomCursor()); break;
     case Cursor_Cross: w->setCursor(Qt::CrossCursor); break;
     case Cursor_Hand: w->setCursor(Qt::PointingHandCursor); break;
     default: w->unsetCursor(); break;
@@ -413,24 +421,7 @@ void WindowView::applyText(Control& c, QWidget* w) {
       sp->setValue(int(PropValue(c.screen).toInt()));
       break;
     }
-    case Ctl_Image: {
-      // A picture file (a report page) fills the control at any zoom; an
-      // icon name shows the icon.
-      const std::string& name = c.def.icon.empty() ? text : c.def.icon;
-      bool sized = c.def.width > 0 && c.def.height > 0;
-      QSize size = sized ? QSize(px(c.def.width), py(c.def.height)) : QSize(32, 32);
-      IconRef ref = resolveIcon(name);
-      QPixmap picture;
-      if (ref.kind == IconRef::File) picture.load(qs(ref.path));
-      if (!picture.isNull()) {
-        static_cast<QLabel*>(w)->setPixmap(
-            sized ? picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation) : picture);
-      } else {
-        QIcon icon = loadIcon(name);
-        static_cast<QLabel*>(w)->setPixmap(icon.isNull() ? QPixmap() : icon.pixmap(size));
-      }
-      break;
-    }
+    case Ctl_Image: static_cast<ImageView*>(w)->showPicture(c); break;
     default: break;
   }
 }
@@ -448,6 +439,9 @@ void WindowView::applyState(Control& c, QWidget* w) {
     case Ctl_MultiLine: static_cast<QPlainTextEdit*>(w)->setReadOnly(c.def.readOnly); break;
     case Ctl_Button: static_cast<QPushButton*>(w)->setDefault(c.def.isDefault); break;
     case Ctl_Check: static_cast<QCheckBox*>(w)->setChecked(c.checked); break;
+    case Ctl_Spin:
+      static_cast<QSpinBox*>(w)->setRange(c.def.rangeLow, std::max(c.def.rangeLow, c.def.rangeHigh));
+      break;
     case Ctl_Progress: {
       auto* p = static_cast<QProgressBar*>(w);
       p->setRange(c.def.rangeLow, std::max(c.def.rangeLow, c.def.rangeHigh));
@@ -547,6 +541,7 @@ void WindowView::sync(Control& c, unsigned aspects) {
   if (aspects & Aspect_Text) applyText(c, w);
   if (aspects & Aspect_Geometry) applyGeometry(c, w);
   if (c.type() == Ctl_Image && (aspects & Aspect_Geometry) && !(aspects & Aspect_Text)) applyText(c, w);
+  if (c.type() == Ctl_Image && (aspects & Aspect_Selection)) static_cast<ImageView*>(w)->syncScroll(c);
   if (aspects & Aspect_State) applyState(c, w);
   ListModel* m = model(c.number());
   if (m && (aspects & Aspect_Columns)) {
@@ -589,6 +584,7 @@ void WindowView::focusControl(Control& c) {
   QWidget* w = widget(c.number());
   if (!w) return;
   w->setFocus(Qt::TabFocusReason);
+  showMessageFor(c);
   // An entry's text is picture-wide: typing replaces it, as after a Tab.
   if (auto* e = qobject_cast<QLineEdit*>(w)) e->selectAll();
 }

@@ -39,6 +39,9 @@ class WindowView : public QWidget {
   void sync(Control& c, unsigned aspects);
   void syncWindow();
   void focusControl(Control& c);
+  // The control's message in the first status bar zone while it has the
+  // focus; the zone's own text for a control without one.
+  void showMessageFor(const Control& c);
 
   // Dialog units to pixels in the window's font.
   int px(int dluX) const;

@@ -34,6 +34,11 @@ void WindowView::syncStatus() {
   status_->setGeometry(0, height() - h, width(), h);
 }
 
+void WindowView::showMessageFor(const Control& c) {
+  if (zones_.empty()) return;
+  zones_[0]->setText(qs(c.def.msg.empty() ? window_->prop(0, Prop_StatusText, 1).toString() : c.def.msg));
+}
+
 void WindowView::createMenu(Control& c) {
   const int n = c.number();
   Control* parent = window_->control(c.def.parent);
@@ -74,7 +79,7 @@ void WindowView::syncMenu(Control& c) {
   a->setText(qs(c.def.text));
   a->setVisible(!c.def.hidden);
   a->setEnabled(window_->enabled(c.number()));
-  a->setCheckable(c.checked);
+  a->setCheckable(c.def.checkItem || c.checked);
   a->setChecked(c.checked);
   if (!c.def.icon.empty()) a->setIcon(loadIcon(c.def.icon));
 }

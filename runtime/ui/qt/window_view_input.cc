@@ -2,6 +2,7 @@
 #include "runtime/ui/qt/window_view.h"
 
 #include <QCloseEvent>
+#include <QFocusEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -14,7 +15,11 @@
 
 #include "runtime/ui/backend.h"
 #include "runtime/ui/control.h"
+<<<<<<< HEAD
 #include "runtime/ui/event_codes.h"
+=======
+#include "runtime/ui/engine.h"
+>>>>>>> main
 #include "runtime/ui/key_codes.h"
 #include "runtime/ui/qt/key_map.h"
 #include "runtime/ui/qt/view_util.h"
@@ -71,11 +76,15 @@ bool WindowView::eventFilter(QObject* watched, QEvent* event) {
       if (code == Key_Esc || code == Key_Enter || c->alerted(code)) event->accept();
       return false;
     }
-    case QEvent::FocusIn:
+    case QEvent::FocusIn: {
       // An editable combo's focus sits in its line edit.
-      if (watched == widget(n) || (c->type() == Ctl_Combo && qobject_cast<QLineEdit*>(watched)))
-        window_->inputFocus(n);
+      bool mouse = static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason;
+      if (watched == widget(n) || (c->type() == Ctl_Combo && qobject_cast<QLineEdit*>(watched))) {
+        showMessageFor(*c);
+        window_->inputFocus(n, mouse ? Mouse_Left : 0);
+      }
       return false;
+    }
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
     case QEvent::MouseButtonRelease: {
@@ -85,10 +94,14 @@ bool WindowView::eventFilter(QObject* watched, QEvent* event) {
         window_->inputMousePosition(dluFromPx(at.x()), dluFromPy(at.y() - clientTop_));
       }
       if (c->type() == Ctl_List && watched != widget(n)) return listMouse(*c, watched, event);
-      if ((c->type() == Ctl_Image || c->type() == Ctl_Box) && event->type() != QEvent::MouseButtonRelease) {
+      if (c->type() == Ctl_Image || c->type() == Ctl_Box) {
         bool dbl = event->type() == QEvent::MouseButtonDblClick;
-        int key = me->button() == Qt::LeftButton ? (dbl ? Mouse_LeftDouble : Mouse_Left)
-                  : me->button() == Qt::RightButton ? (dbl ? Mouse_RightDouble : Mouse_Right) : 0;
+        int key = 0;
+        if (event->type() == QEvent::MouseButtonRelease)
+          key = me->button() == Qt::RightButton ? Mouse_RightUp : 0;
+        else
+          key = me->button() == Qt::LeftButton ? (dbl ? Mouse_LeftDouble : Mouse_Left)
+                : me->button() == Qt::RightButton ? (dbl ? Mouse_RightDouble : Mouse_Right) : 0;
         if (key) window_->inputClick(n, key);
         return key != 0;
       }
@@ -121,7 +134,9 @@ void WindowView::closeEvent(QCloseEvent* event) {
     return;
   }
   event->ignore();
-  window_->inputCloseRequest();
+  // Queued behind the keys and clicks that came before it.
+  Window* w = window_;
+  w->engine().queueInput(w, [w] { w->inputCloseRequest(); });
 }
 
 void WindowView::changeEvent(QEvent* event) {

@@ -10,10 +10,12 @@
 #include "framework/window/request_codes.h"
 #include "framework/window/window_manager.h"
 #include "framework/window/window_placement.h"
+#include "runtime/ui/accept_loop.h"
 #include "runtime/ui/engine.h"
 #include "runtime/ui/event_codes.h"
 #include "runtime/ui/headless_backend.h"
 #include "runtime/ui/key_codes.h"
+#include "runtime/ui/use_var.h"
 #include "runtime/ui/view/bindings.h"
 #include "runtime/ui/window.h"
 
@@ -131,9 +133,13 @@ TEST_F(Dispatch, ComponentsInOrderUntilOneConsumesAndKilledOutOfTheList) {
   hb.then([&] { p.window.inputClick(2, ui::Mouse_Left); });  // a button entry: ends the window
   EXPECT_EQ(p.Run(), fw::Response_Completed);
   // Button 1: consumed by b, so c and the refresh check never see it.
-  // Button 2 never reaches the components. Then the close, and Kill in order.
-  Log expected = {"a 1", "b 1",           "a 513",        "b 513",  "c 513",
-                  "a reset?", "b reset?", "c reset?",     "a kill", "b kill", "c kill"};
+  // Button 2 (clicked while button 1 has the focus): its Selecting and
+  // Selected reach every component, its Accepted none. Then the close, and
+  // Kill in order.
+  Log expected = {"a 1",      "b 1",      "a 258",    "b 258",    "c 258",    "a reset?",
+                  "b reset?", "c reset?", "a 257",    "b 257",    "c 257",    "a reset?",
+                  "b reset?", "c reset?", "a 513",    "b 513",    "c 513",    "a reset?",
+                  "b reset?", "c reset?", "a kill",   "b kill",   "c kill"};
   EXPECT_EQ(log, expected);
 }
 
@@ -260,6 +266,16 @@ TEST_F(Dispatch, RequestGlobalsArePerThread) {
   fw::GlobalRequest() = 0;
 }
 
+// Lets a loop take what the window has queued: a new size or state is
+// made by the default processing of its request event.
+void Settle(ui::Window& w) {
+  constexpr int kDone = 0x7FF0;
+  ui::Engine::current().post(kDone, 0, &w);
+  ui::AcceptLoop loop(w);
+  while (loop.next() && ui::Engine::current().event() != kDone) {
+  }
+}
+
 TEST_F(Dispatch, WindowPositionSurvivesTheSettingsFile) {
   std::string path = ::testing::TempDir() + "fwwin_positions.ini";
   std::remove(path.c_str());
@@ -270,6 +286,7 @@ TEST_F(Dispatch, WindowPositionSurvivesTheSettingsFile) {
     w.open();
     w.inputMoved(40, 30);
     w.inputResized(250, 120);
+    Settle(w);
     fw::SaveWindowPosition(ini, "Proc", w);
   }
   ui::Window w(TwoButtons());
@@ -281,6 +298,7 @@ TEST_F(Dispatch, WindowPositionSurvivesTheSettingsFile) {
   EXPECT_EQ(w.prop(0, ui::Prop_Height).toInt(), 120);
   // Closed maximised: no position is kept, and the system places it.
   w.inputStateChanged(true, false);
+  Settle(w);
   fw::SaveWindowPosition(ini, "Proc", w);
   ui::Window again(TwoButtons());
   again.open();
@@ -290,6 +308,102 @@ TEST_F(Dispatch, WindowPositionSurvivesTheSettingsFile) {
   EXPECT_EQ(again.prop(0, ui::Prop_Xpos).toInt(), ui::Auto);
   ini.Kill();
   std::remove(path.c_str());
+}
+
+// A TakeAccepted that calls another procedure first and the inherited
+// operation last still finds its own accepted control afterwards.
+TEST_F(Dispatch, HandlerSeesItsOwnEventAfterAnInnerProcedureReturns) {
+  struct Outer : Proc {
+    Proc* inner = nullptr;
+    int fieldAfterInner = -1;
+    Level TakeAccepted() override {
+      inner->Run();
+      fieldAfterInner = ui::Engine::current().field();
+      return WindowManager::TakeAccepted();
+    }
+  };
+  Outer outer;
+  Proc inner;
+  outer.inner = &inner;
+  hb.then([&] { outer.window.select(2); });
+  hb.then([&] { outer.window.inputClick(2, ui::Mouse_Left); });  // a button entry: Completed
+  // The inner procedure's window opens on top and ends by its own button.
+  hb.then([&] { inner.window.inputClick(1, ui::Mouse_Left); });
+  hb.then([&] { inner.window.inputClick(2, ui::Mouse_Left); });
+  EXPECT_EQ(outer.Run(), fw::Response_Completed);
+  EXPECT_EQ(inner.Response, fw::Response_Completed);
+  EXPECT_EQ(outer.fieldAfterInner, 2);
+  EXPECT_EQ(hb.idleCloses, 0);
+}
+
+// A manager that opens no window (as edit-in-place) runs its loop on the
+// window of the event being handled: it posts, selects and redisplays
+// there, and sees every event until it ends its loop.
+TEST_F(Dispatch, ManagerWithoutAWindowLoopsOnTheWindowOfTheEvent) {
+  struct Inline : fw::WindowManager {
+    Log seen;
+    Level Init() override {
+      Level r = WindowManager::Init();
+      Select(2);
+      Post(ui::Event_Notify);
+      return r;
+    }
+    Level TakeEvent() override {
+      ui::Engine& e = ui::Engine::current();
+      seen.push_back(std::to_string(e.event()) + "/" + std::to_string(e.field()));
+      return e.event() == ui::Event_Accepted ? Level::Fatal : Level::Benign;
+    }
+  };
+  struct Outer : Proc {
+    Inline edit;
+    Level TakeAccepted() override {
+      if (ui::Engine::current().field() == 1) edit.Run();
+      return WindowManager::TakeAccepted();
+    }
+  };
+  Outer outer;
+  Probe probe("outer", log);
+  outer.components = {&probe};
+  hb.then([&] {
+    log.clear();
+    outer.window.inputClick(1, ui::Mouse_Left);
+  });
+  hb.then([&] { outer.window.inputClick(2, ui::Mouse_Left); });  // ends the inline loop
+  hb.then([&] { outer.window.inputClick(2, ui::Mouse_Left); });  // ends the window
+  EXPECT_EQ(outer.Run(), fw::Response_Completed);
+  EXPECT_EQ(outer.edit.seen, (Log{"257/2", "522/0", "1/2"}));
+  EXPECT_EQ(outer.edit.MyWindow, nullptr);
+  // The outer window's component saw none of the inline loop's events.
+  EXPECT_EQ(std::count(log.begin(), log.end(), "outer 522"), 0);
+  EXPECT_EQ(std::count(log.begin(), log.end(), "outer 1"), 1);
+}
+
+// A refused value beeps, shows the variable again and selects the control.
+TEST_F(Dispatch, RejectedValueBeepsRedisplaysAndSelectsAgain) {
+  Proc p;
+  int32_t number = 7;
+  ui::Int32Var var(&number);
+  ui::ControlDef entry;
+  entry.type = ui::Ctl_Entry;
+  entry.text = "@n14";
+  int n = p.window.create(entry);
+  p.window.bind(n, &var);
+  int focusAfter = 0;
+  std::string screenAfter;
+  hb.then([&] {
+    p.window.select(n);
+    p.window.inputText(n, "99999999999");  // beyond the variable's range
+    p.window.inputKey(n, ui::Key_Tab);
+  });
+  hb.then([&] {
+    focusAfter = p.window.focus();
+    screenAfter = p.window.prop(n, ui::Prop_ScreenText).toString();
+  });
+  p.Run();
+  EXPECT_EQ(hb.beeps, 1);
+  EXPECT_EQ(focusAfter, n);
+  EXPECT_EQ(ui::PropValue(screenAfter).toInt(), 7);
+  EXPECT_EQ(number, 7);
 }
 
 }  // namespace

@@ -16,12 +16,15 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
+#include <cctype>
 #include <deque>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "framework/data/error_class.h"
@@ -110,6 +113,9 @@ class ItemForm : public fw::WindowManager {
   // Set by the tests before Run.
   uint8_t insertAction = 2, changeAction = 2, deleteAction = 2, cancelAction = 3;
   bool refuseInsert = false;  // PrimeFields refuses the insert
+  std::function<void()> afterOpen;      // runs in Init once the window is open
+  std::function<void()> duringInsert;   // runs once, inside the first insert
+  fw::FileManager* updateFile = nullptr;  // saved and restored with the record
   fw::ToolbarClass* toolbar = nullptr;
   int32_t vcr = 0;
 
@@ -124,6 +130,7 @@ class ItemForm : public fw::WindowManager {
     AddHistoryFile(access_.Block(), history_);
     AddHistoryField(kName, kNameField + 1);
     AddItem(kCancel, fw::Response_Cancelled);
+    if (updateFile) AddUpdateFile(updateFile);
     OKControl = kOk;
     SaveControl = kSave;
     relate_.Open();
@@ -137,8 +144,13 @@ class ItemForm : public fw::WindowManager {
     window.bind(kName, &name_);
     window.bind(kNote, &note_);
     Open(window);
+    if (afterOpen) afterOpen();
     SetAlerts();
     return fw::Level::Benign;
+  }
+  fw::Level InsertAction() override {
+    if (duringInsert) std::exchange(duringInsert, nullptr)();
+    return WindowManager::InsertAction();
   }
   void PrimeFields() override {
     if (refuseInsert) Response = fw::Response_Cancelled;
@@ -173,6 +185,7 @@ class ItemForm : public fw::WindowManager {
     add(ui::Ctl_Button, "OK", 4, 30, 40);
     add(ui::Ctl_Button, "Cancel", 50, 30, 40);
     add(ui::Ctl_Button, "Save", 96, 30, 40);
+    d.controls[kOk - 1].isDefault = true;  // Enter in an entry presses OK
     return d;
   }
 
@@ -219,10 +232,14 @@ class Script {
     });
   }
   void prepend(std::function<bool()> step) { steps_.push_front(std::move(step)); }
+  // Runs the steps; a run still going after 8 s is ended, and fails.
   void start(ui::Window& w) {
     window_ = &w;
     QTimer::singleShot(0, &context_, [this] { tick(); });
-    QTimer::singleShot(8000, &context_, [this] { watchdog(); });
+    QTimer::singleShot(8000, &context_, [this] {
+      timedOut = true;
+      watchdog();
+    });
   }
   bool empty() const { return steps_.empty(); }
   bool finished() const { return steps_.empty() && !timedOut; }
@@ -232,8 +249,6 @@ class Script {
   // Ends a stuck run: answers No to (or closes) whatever dialog is up and
   // closes the window, again and again until the run is over.
   void watchdog() {
-    if (steps_.empty() && !timedOut) return;
-    timedOut = true;
     if (QWidget* m = QApplication::activeModalWidget()) {
       auto* no = m->findChild<QPushButton*>("button_4");
       if (no) QTest::mouseClick(no, Qt::LeftButton); else m->close();
@@ -311,6 +326,22 @@ class FormTest : public ::testing::Test {
       other.Close();
     }).join();
   }
+  // The caller's part of an insert: the file open and a primed record.
+  void PrimeForInsert() {
+    ASSERT_EQ(access->Open(), fw::Level::Benign);
+    ASSERT_EQ(access->PrimeRecord(), fw::Level::Benign);
+  }
+  // Another station deletes record `num`.
+  void DeleteElsewhere(int num) {
+    std::thread([&] {
+      ItemsAccess other(file.get(), &errors);
+      ASSERT_EQ(other.Open(), fw::Level::Benign);
+      other.set(kNum, std::to_string(num));
+      ASSERT_EQ(other.TryFetch(0), fw::Level::Benign);
+      ASSERT_EQ(rt::Delete(other.Block()), 0);
+      other.Close();
+    }).join();
+  }
   // Reads record `num` into the buffer, watched, as a browse does before
   // calling a change or delete form.
   void Load(int num) {
@@ -333,6 +364,7 @@ class FormTest : public ::testing::Test {
     });
     script.start(form.window);
     uint8_t r = form.Call();
+    EXPECT_FALSE(script.timedOut);
     if (scripted) {
       EXPECT_TRUE(script.finished());
     }
@@ -365,6 +397,20 @@ class FormTest : public ::testing::Test {
       QTest::mouseClick(b, Qt::LeftButton);
       return true;
     };
+  }
+  // Keys as a fast typist's arrive while the program is busy: queued with
+  // the window, delivered by Qt whenever the program next looks for input
+  // ('\n' Enter, '\t' Tab, '\x1b' Esc, letters).
+  static void TypeAhead(ItemForm& f, const std::string& keys) {
+    QWindow* target = ui::qt::QtBackend::windowWidget(f.window)->windowHandle();
+    ASSERT_NE(target, nullptr);
+    for (char ch : keys) {
+      int key = ch == '\n' ? Qt::Key_Return : ch == '\t' ? Qt::Key_Tab : ch == '\x1b' ? Qt::Key_Escape
+                                                                                       : Qt::Key_A + (std::toupper(ch) - 'A');
+      QString text = std::isalpha(static_cast<unsigned char>(ch)) ? QString(QChar(ch)) : QString();
+      QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier, text));
+      QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyRelease, key, Qt::NoModifier, text));
+    }
   }
   static std::string Screen(ItemForm& f, int control) {
     auto* e = qobject_cast<QLineEdit*>(Widget(f, control));

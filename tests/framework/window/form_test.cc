@@ -13,11 +13,6 @@ using fw::Response_Completed;
 
 class Form : public FormTest {
  protected:
-  // The caller's part of an insert: the file open and a primed record.
-  void PrimeForInsert() {
-    ASSERT_EQ(access->Open(), fw::Level::Benign);
-    ASSERT_EQ(access->PrimeRecord(), fw::Level::Benign);
-  }
   std::string BufferName() { return access->text(kNum) + ":" + access->text(kNameField); }
 };
 
@@ -305,6 +300,38 @@ TEST_F(Form, FailedChangeOffersToTryAgain) {
     EXPECT_EQ(Stored(), (Names{"1:Ana", "2:Bea"}));
     std::filesystem::remove(file->decl().name);
   }
+}
+
+// A fast typist enters three records while the first one is being saved:
+// each typed-ahead key acts only once the program has handled the keys
+// before it, so every name lands in its own record.
+TEST_F(Form, KeysTypedAheadDuringASaveLandInTheirOwnRecords) {
+  PrimeForInsert();
+  ItemForm f(*access, relate, errors);
+  f.Request = fw::Request_Insert;
+  f.insertAction = 3;
+  f.duringInsert = [&] { TypeAhead(f, "Bea\nCid\n\x1b"); };
+  Script s;
+  s.act([&] { TypeAhead(f, "Ana\n"); });
+  EXPECT_EQ(RunForm(f, s), Response_Completed);
+  EXPECT_TRUE(errors.ids.empty());
+  access->Close();
+  EXPECT_EQ(Stored(), (Names{"1:Ana", "2:Bea", "3:Cid"}));
+}
+
+// Keys typed while the form opens wait for its opening and the redisplay on
+// gaining the focus, instead of being wiped by them.
+TEST_F(Form, KeysTypedWhileTheFormOpensAreKept) {
+  PrimeForInsert();
+  ItemForm f(*access, relate, errors);
+  f.Request = fw::Request_Insert;
+  f.afterOpen = [&] { TypeAhead(f, "Ana\tNo"); };
+  Script s;
+  s.act([&] { TypeAhead(f, "\n"); });
+  EXPECT_EQ(RunForm(f, s), Response_Completed);
+  EXPECT_EQ(access->text(kNoteField), "No");
+  access->Close();
+  EXPECT_EQ(Stored(), (Names{"1:Ana"}));
 }
 
 }  // namespace

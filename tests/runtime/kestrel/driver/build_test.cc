@@ -57,7 +57,18 @@ TEST_F(BuildTest, ABuildThatMeetsADuplicateFailsAndChangesNothing) {
   ASSERT_EQ(GetCode("A1"), 0);
   EXPECT_EQ(RowName(t), "Ana");
   EXPECT_EQ(KeyCount(kKeyCode), 2u);
+  // The file's build rebuilds K_ID and K_NAME before it meets the duplicate
+  // in K_CODE: none of that stays, in this process or the next.
   EXPECT_EQ(t.BuildFile(), kErrDuplicateKey);
+  for (int reopened = 0; reopened < 2; ++reopened) {
+    SCOPED_TRACE(reopened);
+    EXPECT_EQ(KeyCount(kKeyId), 2u);
+    EXPECT_EQ(KeyCount(kKeyName), 2u);
+    SetRow(t, 3, "");
+    EXPECT_EQ(t.GetByKey(kKeyId), kErrRecordNotFound);
+    ASSERT_EQ(t.Close(), 0);
+    ASSERT_EQ(t.Share(), 0);
+  }
 }
 
 TEST_F(BuildTest, DeclaredIndexBuildsFromItsMarkerUnlessFullBuild) {

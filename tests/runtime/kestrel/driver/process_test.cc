@@ -1,10 +1,13 @@
 // What one process sees of another's holds, table locks and changes.
+#include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <cstdio>
 #include <random>
 
 #include "child_process.h"
 #include "driver_fixture.h"
+#include "runtime/kestrel/driver/file_log.h"
 #include "runtime/kestrel/driver/transaction.h"
 
 namespace kestrel::testing {
@@ -162,13 +165,22 @@ TEST_F(ProcessTest, NextFollowsChangesMadeElsewhereBetweenReads) {
 }
 
 // Reads skip the reader slot; one that loads a page while a commit is made
-// elsewhere starts over (the store's tests show the restart itself). Here reads and commits run side by side:
-// restarts happen, every read still ends, and rows come in key order.
+// elsewhere starts over (the store's tests show the restart itself). Here
+// reads and commits run side by side. Each row's name is its own prefix
+// and a suffix that every change lowers, so no change moves a row past
+// another in name order, nor past the place of a scan that read it: every
+// scan must meet every row exactly once, in order, and each restart must
+// still end.
 TEST_F(ProcessTest, ReadsDuringCommitsElsewhereNeverMixTwoStates) {
   constexpr int kRows = 20000;
-  auto name_of = [](uint32_t n) {
+  auto prefix_of = [](int32_t id) {
     char b[8];
-    std::snprintf(b, sizeof b, "N%05u", n % 100000);
+    std::snprintf(b, sizeof b, "N%05u", static_cast<uint32_t>(id) * 7919u % 100000);
+    return std::string(b);
+  };
+  auto suffix = [](int g) {
+    char b[8];
+    std::snprintf(b, sizeof b, "%04d", 9999 - g);
     return std::string(b);
   };
   ChildProcess child([&](ChildProcess& c) {
@@ -176,13 +188,14 @@ TEST_F(ProcessTest, ReadsDuringCommitsElsewhereNeverMixTwoStates) {
     KestrelTable t(StudentDecl(name));
     if (t.Share() != 0) return 2;
     std::mt19937 rng(5);
-    while (!c.Await(0)) {
+    for (int g = 1; g < 9999 && !c.Await(0); ++g) {
       // Many rows a commit, so that a read mixing states would likely meet one.
       if (t.Logout() != 0) return 3;
       for (int i = 0; i < 200; ++i) {
-        SetRow(t, static_cast<int32_t>(2 + rng() % kRows), "");
+        const int32_t id = static_cast<int32_t>(2 + rng() % kRows);
+        SetRow(t, id, "");
         if (t.GetByKey(kKeyId) != 0) return 4;
-        t.record().replace(4, 20, Text(name_of(rng()), 20));
+        t.record().replace(4, 20, Text(prefix_of(id) + suffix(g), 20));
         if (t.Put() != 0) return 5;
       }
       if (!Transaction::Global().Commit().ok()) return 6;
@@ -193,7 +206,7 @@ TEST_F(ProcessTest, ReadsDuringCommitsElsewhereNeverMixTwoStates) {
   ASSERT_EQ(t.Share(), 0);
   ASSERT_EQ(t.Logout(), 0);
   for (int i = 2; i < kRows + 2; ++i) {
-    SetRow(t, i, name_of(static_cast<uint32_t>(i) * 7919u));
+    SetRow(t, i, prefix_of(i) + suffix(0));
     t.memos() = {""};
     ASSERT_EQ(t.Add(), 0);
   }
@@ -204,21 +217,87 @@ TEST_F(ProcessTest, ReadsDuringCommitsElsewhereNeverMixTwoStates) {
   const auto start = Clock::now();
   while ((restarts == 0 || scans < 2) && SecondsSince(start) < 60) {
     ASSERT_EQ(t.SetKey(kKeyName), 0);
+    ASSERT_EQ(t.Next(), 0);
+    ASSERT_EQ(RowName(t), "Ana");
     std::string last;
     int rows = 0;
     while (t.Next() == 0) {
       const std::string row_name = RowName(t);
-      ASSERT_LE(last, row_name) << "row " << RowId(t) << " after " << rows << " rows";
-      last = row_name;
+      const std::string prefix = prefix_of(RowId(t));
+      ASSERT_EQ(row_name.substr(0, 6), prefix) << "row " << RowId(t);
+      ASSERT_LT(last, prefix) << "row " << RowId(t) << " after " << rows << " rows";
+      last = prefix;
       ++rows;
     }
-    EXPECT_GT(rows, kRows / 2);
+    ASSERT_EQ(rows, kRows) << "scan " << scans;
     ++scans;
     restarts = t.physicalFile()->store->restarts();
   }
   child.Signal();
   EXPECT_GT(restarts, 0u) << "no read met a commit in " << scans << " scans";
   EXPECT_EQ(child.Join(), 0);
+}
+
+// Holds and table locks exclude each other whatever the openers' access:
+// two read-only processes cannot hold one record or lock one table, and
+// every refusal is logged while logging is on.
+TEST_F(ProcessTest, ReadOnlyOpenersExcludeEachOtherAndRefusalsAreLogged) {
+  ChildProcess child([&](ChildProcess& c) {
+    KestrelTable t(StudentDecl(name));
+    if (t.Open(0x40) != 0) return 1;
+    t.Hold();
+    if (t.GetById(id) != 0 || t.Lock() != 0) return 2;
+    c.Signal();
+    if (!c.Await()) return 3;
+    return t.Close();
+  });
+  ASSERT_TRUE(child.Await());
+  std::vector<std::string> log;
+  SetFileLog([&](const std::string& line) { log.push_back(line); });
+  KestrelTable t(StudentDecl(name));
+  ASSERT_EQ(t.Open(0x40), 0);
+  t.Hold(0);
+  EXPECT_EQ(t.GetById(id), kErrHeld);
+  EXPECT_EQ(t.Lock(1), kErrTableLocked);
+  SetFileLog(nullptr);
+  auto logged = [&](const std::string& head) {
+    return std::any_of(log.begin(), log.end(), [&](const std::string& l) { return l.rfind(head, 0) == 0; });
+  };
+  EXPECT_TRUE(logged("LockFile failed with error "));
+  EXPECT_TRUE(logged("Locking failed with error "));
+  child.Signal();
+  EXPECT_EQ(child.Join(), 0);
+  ASSERT_EQ(t.Lock(), 0);
+  t.Hold();
+  EXPECT_EQ(t.GetById(id), 0);
+}
+
+// Remove of a file's last table while another process uses the file: the
+// file stays (error 5), and what that process writes afterwards is there.
+TEST_F(ProcessTest, RemoveLeavesAFileAnotherProcessUses) {
+  ChildProcess child([&](ChildProcess& c) {
+    KestrelTable t(StudentDecl(name));
+    if (t.Share() != 0) return 1;
+    c.Signal();
+    if (!c.Await()) return 2;
+    SetRow(t, 2, "Later");
+    t.memos() = {""};
+    if (t.Add() != 0) return 3;
+    return t.Close();
+  });
+  ASSERT_TRUE(child.Await());
+  KestrelTable t(StudentDecl(name));
+  EXPECT_EQ(t.Remove(), kErrAccessDenied);
+  EXPECT_TRUE(std::filesystem::exists(dir.File("shared.KRL")));
+  child.Signal();
+  ASSERT_EQ(child.Join(), 0);
+  ASSERT_EQ(t.Share(), 0);
+  uint32_t n = 0;
+  ASSERT_EQ(t.Records(&n), 0);
+  EXPECT_EQ(n, 2u);
+  ASSERT_EQ(t.Close(), 0);
+  EXPECT_EQ(t.Remove(), 0);  // nobody else left
+  EXPECT_FALSE(std::filesystem::exists(dir.File("shared.KRL")));
 }
 
 }  // namespace

@@ -154,5 +154,57 @@ TEST_F(FileTest, FaultInjectionFailsOrStopsWrites) {
   EXPECT_EQ(std::string(buf, got), "xc");
 }
 
+// The power-loss model at its worst: what a flush made durable stays,
+// unflushed writes and truncations go, and a new file stays only once its
+// directory was flushed (as Open does for the files it creates).
+TEST_F(FileTest, PowerLossKeepsOnlyWhatWasFlushed) {
+  auto read_all = [](const std::string& path) {
+    std::unique_ptr<File> f;
+    if (File::Open(path, kAccessRead | kDenyNone, false, false, &f) != kOk) return std::string("(gone)");
+    uint64_t size = 0;
+    f->Size(&size);
+    std::string out(size, '\0');
+    size_t got = 0;
+    f->Read(0, out.data(), out.size(), &got);
+    return out.substr(0, got);
+  };
+  { auto f = OpenOk(kAccessReadWrite | kDenyNone, true); }
+  fault::Arm({.power_loss = true});
+  auto f = OpenOk(kAccessReadWrite | kDenyNone);
+  ASSERT_EQ(f->Write(0, "durable", 7), kOk);
+  ASSERT_EQ(f->Flush(), kOk);
+  ASSERT_EQ(f->Write(0, "LOST", 4), kOk);
+  ASSERT_EQ(f->Write(7, "+more", 5), kOk);
+  ASSERT_EQ(f->Truncate(3), kOk);
+  std::unique_ptr<File> fresh;
+  ASSERT_EQ(File::Open(dir_ + "/new.krl", kAccessReadWrite | kDenyNone, true, false, &fresh), kOk);
+  ASSERT_EQ(fresh->Write(0, "x", 1), kOk);
+  ASSERT_EQ(fresh->Flush(), kOk);
+  f.reset();
+  fresh.reset();
+  EXPECT_EQ(read_all(path_), "LOS");  // as the process left it
+  fault::PowerLoss(0, fault::Fate::kDropAll);
+  EXPECT_EQ(read_all(path_), "durable");
+  EXPECT_EQ(read_all(dir_ + "/new.krl"), "x");
+}
+
+// A descriptor open for reading only still takes exclusive locks that
+// exclude every other opener, read-only or not.
+TEST_F(FileTest, ExclusiveLocksExcludeReadOnlyOpenersToo) {
+  { auto f = OpenOk(kAccessReadWrite | kDenyNone, true); }
+  auto ro1 = OpenOk(kAccessRead | kDenyNone);
+  auto ro2 = OpenOk(kAccessRead | kDenyNone);
+  auto rw = OpenOk(kAccessReadWrite | kDenyNone);
+  const uint64_t at = DriverLockOffset(7);
+  ASSERT_TRUE(ro1->TryLock(at, 1, true));
+  EXPECT_FALSE(ro2->TryLock(at, 1, true));
+  EXPECT_FALSE(rw->TryLock(at, 1, true));
+  ro1->Unlock(at, 1);
+  ASSERT_TRUE(rw->TryLock(at, 1, true));
+  EXPECT_FALSE(ro2->TryLock(at, 1, true));
+  rw->Unlock(at, 1);
+  EXPECT_TRUE(ro2->TryLock(at, 1, true));
+}
+
 }  // namespace
 }  // namespace kestrel

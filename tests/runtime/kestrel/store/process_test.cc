@@ -161,7 +161,7 @@ TEST_F(ProcessTest, DriverLocksConflictNestAndLogRefusals) {
   auto a = Open();
   auto b = Open();
   std::vector<std::string> log;
-  b->setLockLog([&](const std::string& line) { log.push_back(line); });
+  b->setLog([&](const std::string& line) { log.push_back(line); });
   ASSERT_TRUE(a->TryDriverLock(5));
   ASSERT_TRUE(a->TryDriverLock(5));  // nested
   EXPECT_FALSE(b->TryDriverLock(5));
@@ -301,6 +301,68 @@ TEST_F(ProcessTest, UnlockedReadsCheckTheHeaderAfterEveryLoad) {
     }
   }
   EXPECT_TRUE(met_commit_point) << "no stop index passed the commit point";
+}
+
+// The race the header check after each load is there for, made to happen:
+// a page is read without the reader slot, a commit elsewhere rewrites
+// pages in place, and only then is the header checked. The read starts
+// over and then sees the new state.
+TEST_F(ProcessTest, ACommitBetweenAnUnlockedLoadAndItsCheckRestartsTheRead) {
+  auto reader = Open();
+  ASSERT_TRUE(InsertRecords(*reader, 0, 3000, 200).ok());
+  reader = Open();  // nothing cached
+  Cursor c;
+  bool found = false;
+  reader->BeginOperation(true);
+  ASSERT_TRUE(reader->Find(Key(10), &c, &found).ok() && found);
+  reader->EndOperation();
+  auto writer = Open();
+  const Record changed = Rec(2900, 200, 9);  // same size: rewritten in place
+  bool committed = false;
+  Outcome commit;
+  fault::SetReadHook([&](const std::string&, uint64_t offset) {
+    if (committed || offset == 0) return;  // header reads go by
+    committed = true;
+    commit = Write(*writer, [&] { return writer->Update(changed, &found); });
+  });
+  reader->BeginOperation(true);
+  Outcome o = reader->Find(Key(2900), &c, &found);
+  fault::SetReadHook(nullptr);
+  ASSERT_TRUE(committed);
+  ASSERT_TRUE(commit.ok()) << commit.ToString();
+  EXPECT_TRUE(o.isRetry()) << o.ToString();
+  reader->EndOperation();
+  reader->BeginOperation(true);
+  ASSERT_TRUE(reader->Find(Key(2900), &c, &found).ok() && found);
+  EXPECT_EQ(c.value(), changed.value());
+  reader->EndOperation();
+}
+
+// A client of a network file system may see a fresh page beside a stale
+// header, so the check proves nothing there: every read takes the slot.
+TEST_F(ProcessTest, ReadsOnANetworkFileSystemAlwaysTakeTheReaderSlot) {
+  ASSERT_TRUE(InsertRecords(*Open(), 0, 3000, 200).ok());
+  fault::Arm({.network_fs = true});
+  auto reader = Open();
+  fault::Disarm();
+  std::unique_ptr<File> probe;
+  ASSERT_EQ(File::Open(path_, 0x42, false, false, &probe), 0);
+  auto slots_free = [&] {
+    if (!probe->TryLock(kAllReadersOffset, kAllReadersLength, true)) return false;
+    probe->Unlock(kAllReadersOffset, kAllReadersLength);
+    return true;
+  };
+  Cursor c;
+  bool found = false;
+  for (int warm = 0; warm < 2; ++warm) {
+    reader->BeginOperation(true);
+    ASSERT_TRUE(reader->Find(Key(10), &c, &found).ok() && found);
+    EXPECT_FALSE(slots_free()) << "operation " << warm;
+    ASSERT_TRUE(reader->Find(Key(2900), &c, &found).ok() && found);
+    EXPECT_FALSE(slots_free()) << "operation " << warm;
+    reader->EndOperation();
+  }
+  EXPECT_TRUE(slots_free());
 }
 
 }  // namespace

@@ -9,6 +9,8 @@
 #include <QFrame>
 #include <QHeaderView>
 #include <QImage>
+#include <QKeyEvent>
+#include <QWindow>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -16,6 +18,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTabBar>
 #include <QTableView>
@@ -26,6 +29,7 @@
 #include <thread>
 
 #include "runtime/core/message_presenter.h"
+#include "runtime/ui/accept_loop.h"
 #include "runtime/ui/engine.h"
 #include "runtime/ui/event_codes.h"
 #include "runtime/ui/key_codes.h"
@@ -124,7 +128,7 @@ TEST_F(QtControls, EveryKindGetsItsWidgetWithDefinitionState) {
   QFrame* line = widget<QFrame>(w, 7);
   EXPECT_GT(line->width(), 10 * line->height());
   EXPECT_NE(widget<QFrame>(w, 8), nullptr);
-  EXPECT_FALSE(widget<QLabel>(w, 9)->pixmap().isNull());
+  EXPECT_FALSE(QtBackend::controlWidget(w, 9)->findChild<QLabel*>("picture")->pixmap().isNull());
   EXPECT_EQ(widget<QProgressBar>(w, 10)->value(), 40);
   QTableView* list = widget<QTableView>(w, 11);
   ASSERT_NE(list, nullptr);
@@ -273,7 +277,8 @@ TEST_F(QtControls, SpinBoxStatusBarCursorAndMouseOnImage) {
   EXPECT_GE(zone->mapTo(QtBackend::windowWidget(w), QPoint(0, 0)).y(),
             QtBackend::controlWidget(w, 2)->geometry().bottom());
   QWidget* image = QtBackend::controlWidget(w, 2);
-  EXPECT_EQ(image->cursor().shape(), Qt::CrossCursor);
+  EXPECT_EQ(image->cursor().shape(), Qt::BitmapCursor);  // the drawn magnifier
+  EXPECT_FALSE(image->cursor().pixmap().isNull());
   QTest::mouseClick(image, Qt::LeftButton, {}, QPoint(image->width() / 2, image->height() / 2));
   Engine& e = Engine::current();
   int selections = 0;
@@ -432,9 +437,11 @@ TEST_F(QtControls, ImageShowsPictureFileAtControlSizeAndKnowsItsOwnSize) {
   d.controls = {def(Ctl_Image, file.string(), 10, 10, 100, 100)};
   Window w(d);
   w.open();
-  auto* label = qobject_cast<QLabel*>(QtBackend::controlWidget(w, 1));
+  QWidget* control = QtBackend::controlWidget(w, 1);
+  auto* label = control->findChild<QLabel*>("picture");
   ASSERT_NE(label, nullptr);
   EXPECT_EQ(label->pixmap().size(), label->size());
+  EXPECT_EQ(label->size(), control->size());
   auto* view = static_cast<qt::WindowView*>(QtBackend::windowWidget(w));
   EXPECT_EQ(w.prop(1, Prop_ImageWidth).toInt(), view->dluFromPx(200));
   EXPECT_EQ(w.prop(1, Prop_ImageHeight).toInt(), view->dluFromPy(300));
@@ -443,6 +450,141 @@ TEST_F(QtControls, ImageShowsPictureFileAtControlSizeAndKnowsItsOwnSize) {
   EXPECT_EQ(w.prop(1, Prop_Width).toInt(), 150);
   w.close();
   fs::remove(file);
+}
+
+// A zoomed page: the picture at its full size inside the control's area,
+// scrolled by bars whose positions run 0..255 both ways; the right button
+// released over it is an alert key.
+TEST_F(QtControls, ImageDrawnAtFullSizeScrollsAndReportsTheRightRelease) {
+  namespace fs = std::filesystem;
+  fs::path file = fs::temp_directory_path() / ("qv_zoom_" + std::to_string(::getpid()) + ".png");
+  QImage page(200, 300, QImage::Format_RGB32);
+  page.fill(Qt::white);
+  ASSERT_TRUE(page.save(QString::fromStdString(file.string())));
+  WindowDef d;
+  d.width = 300, d.height = 300;
+  d.controls = {def(Ctl_Image, file.string(), 0, 0, 100, 100)};
+  d.controls[0].alerts = {Mouse_Left};
+  Window w(d);
+  w.open();
+  w.setProp(1, Prop_DrawWidth, 400);
+  w.setProp(1, Prop_DrawHeight, 600);
+  w.setProp(1, Prop_HScroll, 1);
+  w.setProp(1, Prop_VScroll, 1);
+  w.setProp(1, Prop_HScrollPos, 255);
+  w.setProp(1, Prop_VScrollPos, 128);
+  auto* area = dynamic_cast<QAbstractScrollArea*>(QtBackend::controlWidget(w, 1));
+  ASSERT_NE(area, nullptr);
+  auto* view = static_cast<qt::WindowView*>(QtBackend::windowWidget(w));
+  auto* label = area->findChild<QLabel*>("picture");
+  EXPECT_EQ(label->pixmap().size(), QSize(view->px(400), view->py(600)));
+  QScrollBar* h = area->horizontalScrollBar();
+  QScrollBar* v = area->verticalScrollBar();
+  EXPECT_TRUE(h->isVisibleTo(area) && v->isVisibleTo(area));
+  ASSERT_GT(h->maximum(), 0);
+  EXPECT_EQ(h->value(), h->maximum());
+  EXPECT_NEAR(v->value(), v->maximum() / 2, 2);
+  // The user scrolls: the engine reads the position in 0..255.
+  h->setValue(0);
+  v->setValue(v->maximum());
+  EXPECT_EQ(w.prop(1, Prop_HScrollPos).toInt(), 0);
+  EXPECT_EQ(w.prop(1, Prop_VScrollPos).toInt(), 255);
+  QTest::mouseRelease(label, Qt::RightButton, {}, QPoint(10, 10));
+  Engine& e = Engine::current();
+  while (e.wait(w) && e.event() != Event_AlertKey) {
+  }
+  EXPECT_EQ(e.field(), 1);
+  EXPECT_EQ(e.keyCode(), Mouse_RightUp);
+  w.close();
+  fs::remove(file);
+}
+
+}  // namespace
+
+namespace {
+
+// Clicks through real widgets: a button click asks with Selecting before the
+// focus moves, a click into an entry reports the mouse key, and a resize the
+// program refuses puts the window back.
+TEST_F(QtControls, ClicksAskBeforeTheFocusMovesAndARefusedResizeIsUndone) {
+  WindowDef d;
+  d.width = 200, d.height = 100;
+  d.controls = {def(Ctl_Entry, "@s10", 4, 4, 60, 12), def(Ctl_Entry, "@s10", 4, 20, 60, 12),
+                def(Ctl_Button, "OK", 4, 40, 40, 14)};
+  Window w(d);
+  w.open();
+  QWidget* button = QtBackend::controlWidget(w, 3);
+  auto* view = static_cast<qt::WindowView*>(QtBackend::windowWidget(w));
+  constexpr int kDone = 0x7FF0;
+  struct Got {
+    int event, field, key;
+  };
+  std::vector<Got> got;
+  bool refusedOnce = false;
+  QTimer::singleShot(0, view, [&] { QTest::mouseClick(button, Qt::LeftButton); });
+  {
+    AcceptLoop loop(w);
+    while (loop.next()) {
+      Engine& e = Engine::current();
+      if (e.event() == kDone) break;
+      if (e.event() <= Event_Selecting || e.event() == Event_Size) got.push_back({e.event(), e.field(), e.keyCode()});
+      if (e.event() == Event_Selecting && !refusedOnce) {
+        // Refused: nothing is pressed and the focus stays; the second click goes through.
+        refusedOnce = true;
+        loop.cycle();
+        EXPECT_EQ(QApplication::focusWidget(), QtBackend::controlWidget(w, 1));
+        QTimer::singleShot(0, view, [&] { QTest::mouseClick(button, Qt::LeftButton); });
+      } else if (e.event() == Event_Accepted && e.field() == 3) {
+        QTimer::singleShot(0, view, [&] { QTest::mouseClick(QtBackend::controlWidget(w, 2), Qt::LeftButton); });
+      } else if (e.event() == Event_Selected && e.field() == 2) {
+        QTimer::singleShot(0, view, [&] { view->resize(view->width() + 60, view->height() + 40); });
+      } else if (e.event() == Event_Size) {
+        loop.cycle();
+        e.post(kDone, 0, &w);
+      }
+    }
+  }
+  std::vector<std::vector<int>> seen;
+  for (const Got& g : got) seen.push_back({g.event, g.field, g.key});
+  std::vector<std::vector<int>> expected = {{Event_Selecting, 3, Mouse_Left}, {Event_Selecting, 3, Mouse_Left},
+                                            {Event_Selected, 3, Mouse_Left},  {Event_Accepted, 3, Mouse_Left},
+                                            {Event_Selected, 2, Mouse_Left},  {Event_Size, 0, Mouse_Left}};
+  EXPECT_EQ(seen, expected);
+  EXPECT_EQ(w.prop(0, Prop_Width).toInt(), 200);
+  QCoreApplication::processEvents();
+  EXPECT_NEAR(view->width(), view->px(200), 1);
+  w.close();
+}
+
+}  // namespace
+
+namespace {
+
+// Keys typed at a window just before the program opens another one on top
+// of it (the typist saw the form coming) go to the new window.
+TEST_F(QtControls, KeysTypedBeforeAWindowOpensGoToTheNewWindow) {
+  WindowDef d;
+  d.controls = {def(Ctl_Entry, "@s10", 4, 4, 60, 12), def(Ctl_Button, "OK", 4, 20, 40, 14)};
+  Window caller(d), form(d);
+  caller.open();
+  QWindow* typedAt = QtBackend::windowWidget(caller)->windowHandle();
+  ASSERT_NE(typedAt, nullptr);
+  for (int key : {Qt::Key_A, Qt::Key_N, Qt::Key_A, Qt::Key_Tab}) {
+    QString text = key == Qt::Key_Tab ? QString() : QString(QChar(key)).toLower();
+    QCoreApplication::postEvent(typedAt, new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier, text));
+    QCoreApplication::postEvent(typedAt, new QKeyEvent(QEvent::KeyRelease, key, Qt::NoModifier, text));
+  }
+  QCoreApplication::processEvents();  // the keys reach the caller's window and wait there
+  std::string name;
+  StringVar var(&name, 10);
+  form.bind(1, &var);
+  form.open(&caller);
+  Engine& e = Engine::current();
+  while (e.wait(form) && e.event() != Event_CloseDown && !(e.event() == Event_Accepted && e.field() == 1)) {
+  }
+  EXPECT_EQ(name, "ana       ");
+  form.close();
+  caller.close();
 }
 
 }  // namespace
