@@ -15,11 +15,8 @@
 
 #include "runtime/ui/backend.h"
 #include "runtime/ui/control.h"
-<<<<<<< HEAD
-#include "runtime/ui/event_codes.h"
-=======
 #include "runtime/ui/engine.h"
->>>>>>> main
+#include "runtime/ui/event_codes.h"
 #include "runtime/ui/key_codes.h"
 #include "runtime/ui/qt/key_map.h"
 #include "runtime/ui/qt/view_util.h"
