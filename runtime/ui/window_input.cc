@@ -92,9 +92,14 @@ bool Window::listKey(Control& c, int key) {
     default:
       // In a list that leaves scrolling to the program, typed characters go
       // to the program too (a browse's locator).
-      if (c.def.immediate && c.type() == Ctl_List && engine_->keyChar() >= 32 &&
+      if (c.def.immediate && c.type() == Ctl_List && inputChar_ >= 32 &&
           (key & (Key_Ctrl | Key_Alt)) == 0) {
-        post(Event_AlertKey, c.number(), key);
+        EventRecord r;
+        r.code = Event_AlertKey;
+        r.control = c.number();
+        r.key = key;
+        r.ch = inputChar_;
+        post(r);
         return true;
       }
       return false;
