@@ -301,7 +301,11 @@ std::string PopupClass::GetMenuText() {
       out += std::to_string(ui::Prop_FontCharSet) + "(" + std::to_string(ui::Engine::charSet()) +
              ")]";
     }
-    out += Translator ? Translator->TranslateString(item.Text) : item.Text;
+    std::string text = Translator ? Translator->TranslateString(item.Text) : item.Text;
+    // The engine leaves out empty entries, which would shift the numbers of
+    // the entries after it onto the wrong items: show the item's name instead.
+    if (text.empty() && !icons) text = item.Name;
+    out += text;
   }
   return out;
 }

@@ -50,7 +50,7 @@ class Window;
 
 namespace fw {
 
-class IniClass;
+class INIClass;
 
 // Translates the texts of menus before they are shown.
 class TranslatorClass {
@@ -163,7 +163,7 @@ class PopupClass {
   int32_t LastNumberSelection = 0;   // number the popup returned
   std::unique_ptr<std::vector<PopupItem>> PopupItems;
   TranslatorClass* Translator = nullptr;
-  IniClass* IniMgr = nullptr;        // not used by the class
+  INIClass* IniMgr = nullptr;        // not used by the class
   uint8_t InToolbox = 0;             // the toolbox is open
   std::thread::id MyThread;          // the thread that called Init
   ui::Window* ParentWindow = nullptr;  // window the toolbox runs beside

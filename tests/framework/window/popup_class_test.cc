@@ -217,6 +217,16 @@ TEST_F(Popup, ChoosingAMimicPressesItsButtonAndAnEventItemPostsItsEvent) {
   EXPECT_EQ(nextPosted(), std::make_pair(0, 0));
 }
 
+TEST_F(Popup, AnItemWithoutTextKeepsTheNumbersOfTheItemsAfterIt) {
+  window.setProp(kInsert, ui::Prop_Text, std::string());
+  popup.AddItemMimic("NoText", kInsert);  // no text of its own, none on the button
+  popup.AddItemMimic("&Change", kChange, "!&Change");
+  EXPECT_EQ(popup.GetMenuText(), "|NoText|&Change");
+  hb.answerPopup(2);
+  EXPECT_EQ(popup.Ask(), "Change");
+  EXPECT_EQ(nextPosted(), std::make_pair(int(ui::Event_Accepted), int(kChange)));
+}
+
 TEST_F(Popup, DismissedMenuReturnsNothingAndPostsNothing) {
   popup.AddItemMimic("&Insert", kInsert, "!&Insert");
   hb.answerPopup(1);
