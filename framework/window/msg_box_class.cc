@@ -4,6 +4,7 @@
 #include "runtime/core/message_presenter.h"
 #include "runtime/ui/engine.h"
 #include "runtime/ui/list_format.h"
+#include "runtime/ui/system_icon.h"
 #include "runtime/ui/window.h"
 #include "runtime/ui/window_def.h"
 
@@ -117,7 +118,7 @@ Level MsgBoxClass::Init() {
 
 void MsgBoxClass::SetupAdditionalFeqs() {
   const uint32_t icon = Icon != 0 ? Icon : rt::Icon_Exclamation;
-  Win->setProp(MsgBox_Image, ui::Prop_Icon, SystemIconName(icon));
+  Win->setProp(MsgBox_Image, ui::Prop_Icon, ui::systemIconName(icon));
 }
 
 Level MsgBoxClass::Kill() {
@@ -140,13 +141,6 @@ uint32_t MsgBoxClass::FetchStdButton(int32_t control) const {
   const int32_t i = control - MsgBox_FirstButton;
   if (i < 0 || i >= int32_t(MsgButtons) || i >= int32_t(MsgButtonID.size())) return 0;
   return MsgButtonID[size_t(i)];
-}
-
-std::string SystemIconName(uint32_t icon) {
-  // Byte 255, byte 1, a selector, byte 127: the system icon 32512 + selector - 1.
-  if ((icon & 0xFFFF) == 0x01FF && (icon >> 24) == 127)
-    return "~SYSICON:" + std::to_string(32512 + ((icon >> 16) & 0xFF) - 1);
-  return {};
 }
 
 }  // namespace fw

@@ -43,9 +43,6 @@ inline constexpr const char* kHistoryListFormat =
 ui::WindowDef HistoryWindowDef();
 // The caption of button code `button` ("O&k", "&Yes", ...), empty for others.
 std::string ButtonCaption(uint32_t button);
-// The image name of a system icon designator ("~SYSICON:32515" for the
-// exclamation icon), empty when `icon` is not one.
-std::string SystemIconName(uint32_t icon);
 
 class MsgBoxClass : public WindowManager {
  public:

@@ -4,6 +4,7 @@
 
 #include <QAbstractItemModel>
 #include <QApplication>
+#include <QLabel>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
@@ -114,6 +115,9 @@ TEST_F(HistoryDialogTest, ViewHistoryPutsHelpOnControl100AndOkOn101) {
                              EXPECT_EQ(cell(w, 1, 1), "KESTREL");
                              EXPECT_EQ(w.prop(fw::MsgBox_Image, ui::Prop_Icon).toString(),
                                        "~SYSICON:32515");  // the exclamation icon
+                             auto* image = qobject_cast<QLabel*>(
+                                 ui::qt::QtBackend::controlWidget(w, fw::MsgBox_Image));
+                             EXPECT_FALSE(image->pixmap().isNull());
                            },
                            [&](ui::Window& w) { QTest::mouseClick(button(w, 101), Qt::LeftButton); }});
   EXPECT_EQ(title, "Errors History");
