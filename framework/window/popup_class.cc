@@ -260,8 +260,15 @@ void PopupClass::SetTranslator(TranslatorClass* translator) {
 
 // --- Showing the menu -------------------------------------------------------
 
+bool PopupClass::parentOpen() const {
+  // Looked up among the thread's windows: the owner may be gone altogether.
+  const auto& open = ui::Engine::current().windows();
+  return ParentWindow && std::find(open.begin(), open.end(), ParentWindow) != open.end() &&
+         ParentWindow->isOpen();
+}
+
 ui::Window* PopupClass::mimicWindow() const {
-  if (InToolbox && ParentWindow) return ParentWindow;
+  if (InToolbox) return parentOpen() ? ParentWindow : nullptr;
   return ui::Engine::current().target();
 }
 
@@ -350,7 +357,7 @@ void PopupClass::post(int32_t event, int32_t control) {
     return;
   }
   // Toolbox choices go to the window the toolbox runs beside.
-  if (InToolbox && ParentWindow && ParentWindow->isOpen())
+  if (InToolbox && parentOpen())
     e.post(event, control, ParentWindow);
   else
     e.post(event, control);
@@ -388,7 +395,7 @@ void PopToolbox(const std::string& title, PopupClass* popup) {
 
 void PopupClass::AskToolbox(const std::string& title) {
   ui::Window* parent = ParentWindow;
-  if (!parent || !parent->isOpen()) {
+  if (!parentOpen()) {
     InToolbox = 0;
     return;
   }
@@ -463,6 +470,11 @@ void PopupClass::ResetToolbox() {
 
 void PopupClass::toolboxEvent() {
   ui::Engine& e = ui::Engine::current();
+  // The toolbox goes with the window it serves.
+  if (!parentOpen()) {
+    endToolbox();
+    return;
+  }
   switch (e.event()) {
     case ui::Event_Accepted:
       if (e.field() != 0) toolboxChoice(e.field());
@@ -492,7 +504,7 @@ void PopupClass::endToolbox() {
     ThisWindow->close();
   }
   ui::Window* parent = ParentWindow;
-  if (parent && parent->isOpen() && PopupItems) {
+  if (parentOpen() && PopupItems) {
     for (int32_t control : disabledByToolbox_) {
       bool markedDisabled = false;
       for (const PopupItem& item : *PopupItems)

@@ -171,6 +171,8 @@ class PopupClass {
 
  private:
   PopupItem* find(const std::string& name);
+  // ParentWindow is still an open window of this thread.
+  bool parentOpen() const;
   // The window whose buttons mimicking items read.
   ui::Window* mimicWindow() const;
   void post(int32_t event, int32_t control);

@@ -382,6 +382,24 @@ TEST_F(Toolbox, AskWhileOpenWaitsForAToolboxButton) {
   EXPECT_EQ(popup.InToolbox, 0);
 }
 
+TEST_F(Toolbox, ClosesWhenItsOwnerCloses) {
+  popup.Toolbox("Browse Actions");
+  ui::Window* t = popup.ToolboxWindow();
+  ASSERT_NE(t, nullptr);
+  ui::Window other(Buttons());
+  other.open();
+  window.close();
+  // The next tick of its timer, while some loop waits, ends the toolbox.
+  hb.then([&] { hb.advanceClock(1000); });
+  hb.then([&] { other.inputClick(kInsert, ui::Mouse_Left); });
+  ui::Engine& e = ui::Engine::current();
+  while (e.wait(other) && e.event() != ui::Event_Accepted) {
+  }
+  EXPECT_EQ(popup.InToolbox, 0);
+  EXPECT_FALSE(t->isOpen());
+  other.close();
+}
+
 TEST_F(Toolbox, KillClosesAnOpenToolbox) {
   window.disable(kDelete);
   popup.AddItemMimic("&Delete", kDelete, "!&Delete");
