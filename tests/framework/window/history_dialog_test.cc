@@ -205,6 +205,30 @@ TEST_F(HistoryDialogTest, MessagesAddedWhileOpenDoNotAppear) {
   EXPECT_EQ(kept, 4u);
 }
 
+TEST_F(HistoryDialogTest, AMessageOfTheViewLevelShowsTheHistoryWithIt) {
+  add("Earlier");
+  errors.SetHistoryViewLevel(int32_t(fw::Level::Notify));
+  errors.SetFile("QVLIBRETA");
+  QString title, last;
+  int shown = -1;
+  fw::Level r = fw::Level::Benign;
+  drive(
+      [&] {
+        r = errors.TakeError(30);  // "Invalid Key", a Notify message
+        return 0u;
+      },
+      {[&](ui::Window& w) {
+        title = QString::fromStdString(w.title());
+        shown = rows(w)->rowCount();
+        last = cell(w, shown - 1, 0);
+        QTest::mouseClick(button(w, 100), Qt::LeftButton);  // its only button, Ok
+      }});
+  EXPECT_EQ(r, fw::Level::Notify);
+  EXPECT_EQ(title, "Invalid Key");
+  EXPECT_EQ(shown, 2);
+  EXPECT_EQ(last, "QVLIBRETA key file is invalid. Key must be rebuilt.");
+}
+
 TEST_F(HistoryDialogTest, WithoutTheDialogInstalledTheDefaultAnswers) {
   fw::SetHistoryViewer(nullptr);
   add("x");
