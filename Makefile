@@ -42,14 +42,16 @@ fuzz: deps
 bench: build
 	@set -e; for b in $$(find build/bench -type f -executable -name '*_bench'); do echo "== $$b"; $$b; done
 
-# Generates the sample school in demo-data/ (kept between runs) and, once the
-# program's windows exist, runs the program on it.
+# Generates the sample school in demo-data/ (kept between runs), prints a
+# teacher to sign in with and runs the program on it; without a display it
+# says so and names the command to run on a desktop.
 demo: build
 	@if [ ! -f demo-data/QVLIBRETA.KRL ]; then ./build/tools/qvdata/qvdata demo demo-data --seed 1; fi
-	@./build/tools/krl/krl info demo-data/QVLIBRETA.KRL | head -n 12
-	@if [ -x build/app/qvnotas ]; then cd demo-data && ../build/app/qvnotas; \
-	 else echo "The sample school is in demo-data/ (see 'qvdata export demo-data students');"; \
-	      echo "the program's windows are not built yet."; fi
+	@set -- $$(./scripts/demo-teacher.sh demo-data); \
+	 echo "Sign in with D.N.I. $$1 and birth date $$2"
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then ./build/app/qvnotas/qvnotas demo-data; \
+	 else echo "No display here (neither DISPLAY nor WAYLAND_DISPLAY is set)."; \
+	      echo "On a desktop run: ./build/app/qvnotas/qvnotas demo-data"; fi
 
 clean:
 	rm -rf build build-asan build-fuzz

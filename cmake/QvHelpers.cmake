@@ -1,6 +1,7 @@
 # Small helpers so that each folder's CMakeLists.txt stays a few lines long.
 #
-#   qv_add_subdirs(dir...)                 add each dir that has a CMakeLists.txt
+#   qv_add_subdirs(dir...)                 add each dir; a dir without a CMakeLists.txt
+#                                          stops the configuration with an error naming it
 #   qv_library(name DEPS lib...)           static library of the folder's *.cc (tests excluded)
 #   qv_test(name DEPS lib... [LABELS l...] [SERIAL])
 #                                          one GoogleTest executable of the folder's *_test.cc,
@@ -12,9 +13,11 @@
 
 function(qv_add_subdirs)
   foreach(dir ${ARGN})
-    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
-      add_subdirectory(${dir})
+    if(NOT EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
+      file(RELATIVE_PATH rel ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/${dir})
+      message(FATAL_ERROR "qv_add_subdirs: source folder '${rel}' has no CMakeLists.txt")
     endif()
+    add_subdirectory(${dir})
   endforeach()
 endfunction()
 

@@ -12,8 +12,8 @@
 
 #include "runtime/core/file_decl_builder.h"
 #include "runtime/core/file_field.h"
-#include "runtime/ui/view/expression.h"
-#include "runtime/ui/view/pattern.h"
+#include "runtime/view/expression.h"
+#include "runtime/view/pattern.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include "app/dictionary/file_managers.h"
 #include "app/dictionary/files.h"
 #include "app/dictionary/globals.h"
+#include "app/dictionary/module_views.h"
 #include "runtime/core/file_access.h"
 
 namespace app {
@@ -73,6 +74,8 @@ void ThreadStart() {
 
 void ThreadEnd() {
   thread_dictionary.reset();
+  fw::ThreadErrorStatus() = fw::ErrorStatusClass();
+  CloseModuleViews();
   for (int i = 0; i < kFiles; ++i) {
     rt::DeclaredFile& f = Order()[i]->file();
     if (rt::FileControlBlock* b = f.existingInstance(); b && b->open) rt::Close(*b);

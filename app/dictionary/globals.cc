@@ -10,7 +10,7 @@ namespace app {
 std::string AUXILIAR_DOCENTE(kAuxiliarDocenteChars, ' ');
 FuzzyClass FuzzyMatcher;
 fw::ErrorClass GlobalErrors;
-fw::INIClass INIMgr;
+SettingsStore INIMgr;
 int32_t lCurrentFDSetting = 0;
 int32_t lAdjFDSetting = 0;
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/dictionary/fuzzy_class.h"
+#include "app/dictionary/settings_store.h"
 #include "framework/data/error_class.h"
 #include "framework/data/error_status.h"
 #include "framework/data/file_manager.h"
@@ -19,7 +20,7 @@ inline constexpr size_t kAuxiliarDocenteChars = 80;
 extern std::string AUXILIAR_DOCENTE;  // the signed-in teacher, 80 characters, space-padded
 extern FuzzyClass FuzzyMatcher;
 extern fw::ErrorClass GlobalErrors;
-extern fw::INIClass INIMgr;
+extern SettingsStore INIMgr;  // on "QVAPP.INI"
 extern int32_t lCurrentFDSetting;  // the full-window-drag setting as read at start
 extern int32_t lAdjFDSetting;      // data argument when switching it
 

@@ -1,5 +1,6 @@
 #include "app/dictionary/program.h"
 
+#include "app/dictionary/app_messages.h"
 #include "app/dictionary/dictionary.h"
 #include "app/dictionary/globals.h"
 
@@ -7,6 +8,7 @@ namespace app {
 
 void RunProgram(const std::function<void()>& main_procedure, FullWindowDragSetting* drag) {
   GlobalErrors.Init(fw::ThreadErrorStatus);
+  AddAppMessages(GlobalErrors);
   FuzzyMatcher.Init();
   FuzzyMatcher.SetOption(1, 1);
   FuzzyMatcher.SetOption(2, 0);

@@ -23,7 +23,7 @@
 #include "runtime/core/file_notice.h"
 #include "runtime/core/file_records.h"
 #include "runtime/kestrel/driver/kestrel_driver.h"
-#include "runtime/ui/view/view.h"
+#include "runtime/view/view.h"
 
 namespace rt {
 namespace {

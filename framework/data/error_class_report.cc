@@ -113,7 +113,7 @@ std::string ErrorClass::SubsString() {
   Replace("%Key", ClipRight(s.KeyName), text);
   Replace("%ErrorCode", code, text);
   // Codes 90 and 100 carry the driver's own message and code.
-  std::string errorText = s.SaveErrorCode == 90 || s.SaveErrorCode == 100
+  std::string errorText = s.SaveErrorCode == rt::Error_FileSystemError || s.SaveErrorCode == 100
                               ? std::string(fileError) + " (" + std::string(fileErrorCode) + ")"
                               : std::string(error) + " (" + code + ")";
   Replace("%ErrorText", errorText, text);

@@ -8,15 +8,11 @@
 #include "runtime/core/error_state.h"
 #include "runtime/core/file_access.h"
 #include "runtime/core/file_state.h"
-#include "runtime/ui/view/bindings.h"
+#include "runtime/view/bindings.h"
 
 namespace fw {
 
 namespace {
-
-constexpr int32_t kAccessDenied = 5;
-constexpr int32_t kFileNotFound = 2;
-constexpr int32_t kRebuildKeys = 46;
 
 std::string ClipRight(std::string_view s) {
   size_t end = s.find_last_not_of(' ');
@@ -181,7 +177,7 @@ Level FileManager::OpenFile(bool handleError) {
   bool hard = UseFile(kUseInit) != Level::Benign || !Opener;
   for (int attempt = 0; !hard && attempt < 2; ++attempt) {
     int32_t code = Opener->OpenFile(OpenMode);
-    if (code == kAccessDenied) {
+    if (code == rt::Error_AccessDenied) {
       rt::Send(Block(), "Recover=" + std::to_string(LockRecover));
       code = Opener->OpenFile(OpenMode);
     }
@@ -191,12 +187,12 @@ Level FileManager::OpenFile(bool handleError) {
       AutoIncDone = false;
       return Level::Benign;
     }
-    if (code == kAccessDenied && (OpenMode & 0x03) != 0) {
+    if (code == rt::Error_AccessDenied && (OpenMode & 0x03) != 0) {
       OpenMode &= 0xF0;  // read only, same sharing
       Throw(2);
       continue;
     }
-    if (code == kFileNotFound && Create) {
+    if (code == rt::Error_FileNotFound && Create) {
       if (rt::Create(Block()) != 0) {
         SetError(12);
         return handleError ? Throw() : Level::Notify;
@@ -208,7 +204,7 @@ Level FileManager::OpenFile(bool handleError) {
       --InClose;
       continue;
     }
-    if (code == kRebuildKeys) {
+    if (code == rt::Error_KeyFileMustBeRebuilt) {
       SetError(30);
       if (!handleError) return Level::Notify;
       Throw(30);

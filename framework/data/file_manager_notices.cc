@@ -3,14 +3,13 @@
 // hooks of derived classes.
 #include "framework/data/file_manager.h"
 #include "runtime/core/error_assert.h"
+#include "runtime/core/error_codes.h"
 #include "runtime/core/file_driver.h"
 #include "runtime/core/file_ops.h"
 
 namespace fw {
 
 namespace {
-
-constexpr int32_t kNotOpen = 37;
 
 // Operations that may run on a closed file.
 bool RunsClosed(int32_t op) { return op == rt::Op_CLOSE || op == rt::Op_DISCARD; }
@@ -61,7 +60,7 @@ bool FileManager::FunctionDone(rt::FileControlBlock& file, rt::FileNotice& n) {
   const bool own = InCallback > 0;  // issued from inside one of this manager's notices
   ++InCallback;
   if (n.by_view && InView > 0) --InView;
-  if (n.error_code == kNotOpen && LazyOpen && InUseFile == 0 && !own && !n.by_view && !RunsClosed(n.op)) {
+  if (n.error_code == rt::Error_FileNotOpen && LazyOpen && InUseFile == 0 && !own && !n.by_view && !RunsClosed(n.op)) {
     rt::assertionFailed("You have not called FileManager.UseFile() for" + GetName());
   }
   if (n.error_code == 0) {

@@ -6,6 +6,7 @@
 #include "framework/data/file_manager.h"
 #include "framework/data/relation_manager.h"
 #include "runtime/core/error_assert.h"
+#include "runtime/core/error_codes.h"
 #include "runtime/core/file_access.h"
 #include "runtime/core/file_records.h"
 #include "runtime/core/file_sequence.h"
@@ -15,10 +16,6 @@ namespace fw {
 
 namespace {
 
-constexpr int32_t kNoMoreRecords = 33;
-constexpr int32_t kDuplicateKey = 40;
-constexpr int32_t kHeld = 43;
-constexpr int32_t kChanged = 89;
 constexpr size_t kPositionMax = 1024;
 constexpr int kAutoIncAttempts = 3;
 
@@ -63,16 +60,16 @@ Level FileManager::NextServer(bool handleError, bool backwards) {
     }
     int32_t code = backwards ? rt::Previous(b) : rt::Next(b);
     if (code == 0) return Level::Benign;
-    if (code == kNoMoreRecords) {
+    if (code == rt::Error_RecordNotAvailable) {
       AtEOF = true;
       return Level::Notify;
     }
-    if (code == kHeld) {
+    if (code == rt::Error_RecordIsAlreadyHeld) {
       if (SkipHeldRecords) {
         // Step over the held record: reading it again would meet it again.
         const int32_t skipped = rt::Skip(b, backwards ? -1 : 1);
         if (skipped == 0) continue;
-        if (skipped == kNoMoreRecords) {
+        if (skipped == rt::Error_RecordNotAvailable) {
           AtEOF = true;
           return Level::Notify;
         }
@@ -142,7 +139,7 @@ Level FileManager::InsertServer(bool handleError) {
     AutoIncDone = false;
     return Level::Benign;
   }
-  if (code == kDuplicateKey) {
+  if (code == rt::Error_CreatesDuplicateKey) {
     if (!handleError) {
       SetError(15);
       return Level::Notify;
@@ -209,7 +206,7 @@ Level FileManager::UpdateServer(int handleError) {
   rt::FileControlBlock& b = Block();
   int32_t code = rt::Put(b);
   if (code == 0) return Level::Benign;
-  if (code == kChanged) {
+  if (code == rt::Error_RecordChangedByAnotherStation) {
     SetError(handleError == 2 ? 8 : 7);
     if (handleError) Throw();
     // The buffer gets the other station's version.
@@ -300,7 +297,7 @@ Level FileManager::PrimeAutoIncServer(bool handleError) {
       }
       if (attempts < kAutoIncAttempts) continue;
       SetError(35);
-      if (code == kDuplicateKey) NameDuplicateKey(false);
+      if (code == rt::Error_CreatesDuplicateKey) NameDuplicateKey(false);
       if (handleError && Throw() == Level::Benign) break;  // Yes: number afresh
       return Level::Notify;
     }
@@ -328,7 +325,7 @@ bool FileManager::NextNumber(const KeyEntry& k, bool handleError, Level* failed)
     code = comp.Ascend ? rt::Previous(b) : rt::Next(b);
     if (code == 0) next = Prefix(b, k) == prefix ? NumberOf(number) + 1 : 1;
   }
-  if (code != 0 && code != kNoMoreRecords) {
+  if (code != 0 && code != rt::Error_RecordNotAvailable) {
     SetError(1);
     RestoreBuffer(saved, true);
     *failed = handleError ? Throw() : Level::Notify;

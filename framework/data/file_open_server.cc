@@ -2,13 +2,12 @@
 
 #include <map>
 
+#include "runtime/core/error_codes.h"
 #include "runtime/core/file_access.h"
 
 namespace fw {
 
 namespace {
-
-constexpr int32_t kAlreadyOpen = 52;
 
 // Program-wide: the shared servers by file, and the lock that serialises
 // their creation, look-up and removal. Never destroyed, so that servers
@@ -25,7 +24,7 @@ CriticalSection& CreateOpenerCrit() {
 
 int32_t OpenInstance(rt::DeclaredFile* file, int32_t mode) {
   int32_t code = rt::Open(file->instance(), mode);
-  return code == kAlreadyOpen ? 0 : code;
+  return code == rt::Error_FileAlreadyOpen ? 0 : code;
 }
 
 }  // namespace

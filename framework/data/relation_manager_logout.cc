@@ -10,8 +10,6 @@ namespace fw {
 
 namespace {
 
-constexpr int32_t kUnsupported = 80;
-
 // Files this thread enlisted for the transaction about to begin, so that an
 // operation that ends before the begin leaves none enlisted.
 thread_local std::vector<rt::FileControlBlock*> pending;
@@ -35,7 +33,7 @@ Level RelationManager::LogoutPrime() {
     pending.push_back(&b);
     return Level::Benign;
   }
-  if (code == kUnsupported) {
+  if (code == rt::Error_UnsupportedFileDriverFunction) {
     UseLogout = false;
     rt::assertionFailed("Driver does not support transaction framing.");
     return Level::Benign;

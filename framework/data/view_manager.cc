@@ -7,16 +7,14 @@
 #include "framework/data/files_manager.h"
 #include "framework/data/relation_manager.h"
 #include "runtime/core/error_assert.h"
+#include "runtime/core/error_codes.h"
 #include "runtime/core/file_control.h"
-#include "runtime/ui/view/pattern.h"
-#include "runtime/ui/view/view.h"
+#include "runtime/view/pattern.h"
+#include "runtime/view/view.h"
 
 namespace fw {
 
 namespace {
-
-constexpr int32_t kNoMoreRecords = 33;
-constexpr int32_t kAlreadyOpen = 52;
 
 FilesManager::FileId IdOf(const rt::FileControlBlock* file) { return reinterpret_cast<FilesManager::FileId>(file); }
 
@@ -113,7 +111,7 @@ void ViewManager::Open() {
     if (!Order || Order->Entries.empty()) rt::Assert(false, "At least 1 view order must be specified");
     int32_t rc = View->Open();
     if (rc == 0) Opened = true;
-    else if (rc != kAlreadyOpen) Throw(43);
+    else if (rc != rt::Error_FileAlreadyOpen) Throw(43);
     View->SetBuffer(rt::ViewBuffering{PageSize, PagesBehind, PagesAhead, Timeout});
   }
   ApplyOrder();
@@ -144,7 +142,7 @@ Level ViewManager::Read(bool backwards) {
   if (!View) return Level::Notify;
   for (;;) {
     int32_t rc = backwards ? View->Previous() : View->Next();
-    if (rc == kNoMoreRecords) return Level::Notify;
+    if (rc == rt::Error_RecordNotAvailable) return Level::Notify;
     if (rc != 0) {
       Throw(1);
       return Level::Fatal;

@@ -8,7 +8,7 @@
 #include "framework/data/view_manager.h"
 #include "runtime/core/error_assert.h"
 #include "runtime/core/file_decl.h"
-#include "runtime/ui/view/view.h"
+#include "runtime/view/view.h"
 
 namespace fw {
 

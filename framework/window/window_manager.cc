@@ -10,7 +10,7 @@
 #include "runtime/ui/engine.h"
 #include "runtime/ui/event_codes.h"
 #include "runtime/ui/key_codes.h"
-#include "runtime/ui/view/bindings.h"
+#include "runtime/view/bindings.h"
 #include "runtime/ui/window.h"
 
 namespace fw {

@@ -10,8 +10,7 @@
 // division by zero, a malformed packed field) is the invalid Decimal. It
 // propagates through arithmetic like a NaN, compares unordered with every
 // value, prints as the empty text and never packs.
-#ifndef RUNTIME_CORE_DECIMAL_H_
-#define RUNTIME_CORE_DECIMAL_H_
+#pragma once
 
 #include <compare>
 #include <cstddef>
@@ -104,5 +103,3 @@ class Decimal {
 };
 
 }  // namespace rt
-
-#endif  // RUNTIME_CORE_DECIMAL_H_

@@ -1,8 +1,7 @@
 // A 256-bit unsigned integer, just wide enough for the exact intermediate
 // results of Decimal (a product of two 38-digit coefficients, or one
 // coefficient scaled by 10^38). Internal to Decimal.
-#ifndef RUNTIME_CORE_DECIMAL_WIDE_H_
-#define RUNTIME_CORE_DECIMAL_WIDE_H_
+#pragma once
 
 #include <cstdint>
 
@@ -46,5 +45,3 @@ void DivMod(const U256& a, const U256& b, U256* quot, U256* rem);
 
 }  // namespace decimal_internal
 }  // namespace rt
-
-#endif  // RUNTIME_CORE_DECIMAL_WIDE_H_

@@ -1,4 +1,4 @@
-// The runtime's error codes and their message texts.
+// The runtime's message texts; the codes are named in error_codes.h.
 //
 // Codes by origin: 2-97 file, key, record and driver errors; 301-391 operating
 // system errors (300 plus the condition's number, see error_system.h); 401-412
@@ -10,12 +10,9 @@
 #include <cstdint>
 #include <string>
 
-namespace rt {
+#include "runtime/core/error_codes.h"
 
-// Codes that other code names directly.
-inline constexpr int32_t Error_NoError = 0;
-inline constexpr int32_t Error_UnknownErrorPosted = 81;
-inline constexpr int32_t Error_FileSystemError = 90;
+namespace rt {
 
 // A message is cut to kMessageCut characters and held space-padded to
 // kMessageWidth; an error file name is cut and padded to kErrorFileWidth.

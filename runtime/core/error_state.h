@@ -7,12 +7,12 @@
 // Posting, from the runtime's own operations:
 //
 //   rt::clearError();                    // the operation succeeded
-//   rt::postError(35);                   // it failed: "Record Not Found"
+//   rt::postError(rt::Error_RecordNotFound);  // it failed: "Record Not Found"
 //   rt::postError(0);                    // right after a failed system call:
 //                                        // 300 + the condition of errno
 //   rt::postFileError("QVLIBRETA.KRL",   // a file failure: the file, the
 //                     "Possible data corruption in file", "1234");
-//   rt::postError(90);                   // driver's message and code, then
+//   rt::postError(rt::Error_FileSystemError);  // driver's message and code,
 //                                        // the error code itself
 //
 // Reading, from the framework: ERRORCODE(), Error(), FileErrorCode(),

@@ -7,9 +7,6 @@ namespace rt {
 
 namespace {
 
-constexpr int32_t kAlreadyOpen = 52;  // "File Already Open"
-constexpr int32_t kUnsupported = 80;
-
 int32_t simple(FileControlBlock& file, int32_t op) {
   DriverArgs args;
   return callFile(file, op, args);
@@ -30,7 +27,7 @@ int32_t withText(FileControlBlock& file, int32_t op, std::string_view text) {
 int32_t openWith(FileControlBlock& file, int32_t op, int32_t access_mode) {
   DriverArgs args;
   args.access_mode = access_mode;
-  if (file.open) return answerFile(file, op, args, kAlreadyOpen);
+  if (file.open) return answerFile(file, op, args, Error_FileAlreadyOpen);
   int32_t code = callFile(file, op, args);
   if (code == 0) file.open = true;
   return code;
@@ -108,7 +105,7 @@ int32_t Clear(FileControlBlock& file, int32_t fill) {
   DriverArgs args;
   args.fill = fill;
   int32_t code = callFile(file, Op_CLEAR, args);
-  if (code == kUnsupported) {
+  if (code == Error_UnsupportedFileDriverFunction) {
     clearError();
     code = 0;
   }

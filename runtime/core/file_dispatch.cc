@@ -11,10 +11,6 @@ namespace rt {
 
 namespace {
 
-constexpr int32_t kRefused = 5;          // "Access Denied": an observer refused the operation
-constexpr int32_t kUnknownDriver = 80;   // "Unsupported File Driver Function"
-constexpr int32_t kBadIndex = 77;        // "Unable To Access Index"
-
 bool needsKey(int32_t op) {
   switch (op) {
     case Op_BUILDdyn: case Op_BUILDkey: case Op_GETfilekey: case Op_GETkeyptr:
@@ -43,7 +39,7 @@ int32_t invokeDriver(FileControlBlock& file, int32_t op, DriverArgs& args) {
   if (!file.driver) file.driver = findDriver(file.driver_name);
   if (!file.driver) {
     postFileError(file.name, "File driver not registered: " + file.driver_name);
-    return kUnknownDriver;
+    return Error_UnsupportedFileDriverFunction;
   }
   return file.driver(op, file, args);
 }
@@ -67,7 +63,7 @@ int32_t dispatch(FileControlBlock& file, int32_t op, DriverArgs& args, const int
   notice.args = &args;
   if (FileCallback* cb = file.callback) {
     if (!cb->FunctionCalled(file, notice)) {
-      int32_t code = notice.error_code != 0 ? notice.error_code : kRefused;
+      int32_t code = notice.error_code != 0 ? notice.error_code : Error_AccessDenied;
       clearError();
       postOutcome(file, code, notice.error_message);
       return code;
@@ -76,7 +72,7 @@ int32_t dispatch(FileControlBlock& file, int32_t op, DriverArgs& args, const int
   }
   int32_t code = answer                           ? *answer
                  : argumentsFit(file, op, args) ? invokeDriver(file, op, args)
-                                                : kBadIndex;
+                                                : Error_UnableToAccessIndex;
   if (code == 0) {
     clearError();
   } else {

@@ -1,5 +1,6 @@
 #include "runtime/core/file_state.h"
 
+#include "runtime/core/error_codes.h"
 #include "runtime/core/file_access.h"
 #include "runtime/core/file_ops.h"
 #include "runtime/core/file_state_table.h"
@@ -7,8 +8,6 @@
 namespace rt {
 
 namespace {
-
-constexpr int32_t kBadHandle = 78;  // "Invalid Number Of Parameters"
 
 SavedFileState* find(FileControlBlock& file, int64_t handle) {
   if (!file.states) return nullptr;
@@ -19,7 +18,7 @@ SavedFileState* find(FileControlBlock& file, int64_t handle) {
 int32_t badHandle(FileControlBlock& file, int32_t op, int64_t handle) {
   DriverArgs args;
   args.state = handle;
-  return answerFile(file, op, args, kBadHandle);
+  return answerFile(file, op, args, Error_InvalidNumberOfParameters);
 }
 
 }  // namespace

@@ -11,11 +11,6 @@ namespace rt {
 
 namespace {
 
-constexpr int32_t kNoFiles = 78;           // "Invalid Number Of Parameters"
-constexpr int32_t kMixedDrivers = 48;      // "Unable To Log Transaction"
-constexpr int32_t kAlreadyActive = 56;     // "LOGOUT Already Active"
-constexpr int32_t kNotActive = 91;         // "LOGOUT Not Active"
-
 // Set once the thread's transaction is destroyed at thread end, so that
 // control blocks discarded after it do not touch it.
 thread_local bool txGone = false;
@@ -61,8 +56,8 @@ int32_t finish(std::vector<FileControlBlock*> files, int32_t code) {
 }  // namespace
 
 int32_t Logout(int32_t seconds, std::span<FileControlBlock* const> files) {
-  if (tx.active) return fail(kAlreadyActive);
-  if (files.empty() || std::find(files.begin(), files.end(), nullptr) != files.end()) return fail(kNoFiles);
+  if (tx.active) return fail(Error_LogoutAlreadyActive);
+  if (files.empty() || std::find(files.begin(), files.end(), nullptr) != files.end()) return fail(Error_InvalidNumberOfParameters);
   // A file named twice takes part once.
   std::vector<FileControlBlock*> list;
   for (FileControlBlock* f : files) {
@@ -73,7 +68,7 @@ int32_t Logout(int32_t seconds, std::span<FileControlBlock* const> files) {
     int64_t id = 0;
     if (int32_t code = identity(*list[i], &id)) return code;
     if (i == 0) first = id;
-    if (id != first) return fail(kMixedDrivers);
+    if (id != first) return fail(Error_UnableToLogTransaction);
   }
   notifyAll(list, Op_STARTRAN);
   std::vector<FileControlBlock*> done;
@@ -102,7 +97,7 @@ int32_t Logout(int32_t seconds, std::initializer_list<FileControlBlock*> files) 
 }
 
 int32_t Commit() {
-  if (!tx.active) return fail(kNotActive);
+  if (!tx.active) return fail(Error_LogoutNotActive);
   std::vector<FileControlBlock*> files = tx.files;
   if (files.empty()) return finish(files, 0);  // every file went away meanwhile
   DriverArgs args;
@@ -116,7 +111,7 @@ int32_t Commit() {
 }
 
 int32_t Rollback() {
-  if (!tx.active) return fail(kNotActive);
+  if (!tx.active) return fail(Error_LogoutNotActive);
   std::vector<FileControlBlock*> files = tx.files;
   int32_t code = 0;
   if (!files.empty()) {

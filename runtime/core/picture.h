@@ -31,8 +31,7 @@
 //   rt::PictureValue v = pic.Deformat("1,234");              // number 1234
 //   rt::PictureValue d;
 //   if (!rt::Picture::Compile("@d6").TryDeformat("31/02/2024", &d)) { refuse }
-#ifndef RUNTIME_CORE_PICTURE_H_
-#define RUNTIME_CORE_PICTURE_H_
+#pragma once
 
 #include <cstdint>
 #include <memory>
@@ -157,5 +156,3 @@ std::string Format(const PictureValue& value, std::string_view picture);
 PictureValue Deformat(std::string_view text, std::string_view picture);
 
 }  // namespace rt
-
-#endif  // RUNTIME_CORE_PICTURE_H_

@@ -1,7 +1,6 @@
 // The per-family compile, format and deformat steps behind Picture. Each
 // family lives in its own file; Picture dispatches by type. Internal.
-#ifndef RUNTIME_CORE_PICTURE_BUILDER_H_
-#define RUNTIME_CORE_PICTURE_BUILDER_H_
+#pragma once
 
 #include <cstdint>
 #include <string>
@@ -49,5 +48,3 @@ struct PictureBuilder {
 };
 
 }  // namespace rt
-
-#endif  // RUNTIME_CORE_PICTURE_BUILDER_H_

@@ -1,8 +1,7 @@
 // The date and time conventions of the C/POSIX locale in effect (LC_TIME)
 // that pictures @d17, @d18, @t7 and @t8 follow, and the translation of a
 // strftime-style format into picture positions. Internal to pictures.
-#ifndef RUNTIME_CORE_PICTURE_LOCALE_H_
-#define RUNTIME_CORE_PICTURE_LOCALE_H_
+#pragma once
 
 #include <array>
 #include <string>
@@ -56,5 +55,3 @@ std::string WithoutSeconds(std::string_view time_format);
 
 }  // namespace picture_internal
 }  // namespace rt
-
-#endif  // RUNTIME_CORE_PICTURE_LOCALE_H_

@@ -3,8 +3,7 @@
 // early); a separator or literal takes one punctuation character if one is
 // there, so that text typed with other separators, or none, realigns with
 // the picture. Internal to pictures.
-#ifndef RUNTIME_CORE_PICTURE_RUNS_H_
-#define RUNTIME_CORE_PICTURE_RUNS_H_
+#pragma once
 
 #include <string_view>
 #include <vector>
@@ -34,5 +33,3 @@ bool IsNameByte(char c);
 
 }  // namespace picture_internal
 }  // namespace rt
-
-#endif  // RUNTIME_CORE_PICTURE_RUNS_H_

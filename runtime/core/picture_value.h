@@ -5,8 +5,7 @@
 // text as a number (leniently: garbage reads as 0); a string picture given a
 // number shows its exact text ("7.50"); a date or time picture given a text
 // reads its integer part.
-#ifndef RUNTIME_CORE_PICTURE_VALUE_H_
-#define RUNTIME_CORE_PICTURE_VALUE_H_
+#pragma once
 
 #include <concepts>
 #include <cstdint>
@@ -51,5 +50,3 @@ class PictureValue {
 };
 
 }  // namespace rt
-
-#endif  // RUNTIME_CORE_PICTURE_VALUE_H_

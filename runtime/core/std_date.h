@@ -1,7 +1,6 @@
 // Standard dates: a signed 32-bit day number, day 4 = 1 January 1801, valid
 // from 4 to 2994626 (31 December 9999). 0 means no date.
-#ifndef RUNTIME_CORE_STD_DATE_H_
-#define RUNTIME_CORE_STD_DATE_H_
+#pragma once
 
 #include <cstdint>
 
@@ -42,5 +41,3 @@ int ExpandTwoDigitYear(int year, int current_year, int window);
 std::int32_t Today();
 
 }  // namespace rt
-
-#endif  // RUNTIME_CORE_STD_DATE_H_

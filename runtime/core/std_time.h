@@ -1,7 +1,6 @@
 // Standard times: hundredths of a second since midnight plus 1, so 1 is
 // midnight and 8640000 is 23:59:59.99. 0 means no time.
-#ifndef RUNTIME_CORE_STD_TIME_H_
-#define RUNTIME_CORE_STD_TIME_H_
+#pragma once
 
 #include <cstdint>
 
@@ -29,5 +28,3 @@ bool SplitStdTime(std::int32_t time, ClockTime* out);
 std::int32_t Clock();
 
 }  // namespace rt
-
-#endif  // RUNTIME_CORE_STD_TIME_H_

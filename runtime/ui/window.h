@@ -107,8 +107,8 @@ class Window {
   void inputMousePosition(int xDlu, int yDlu) { inputMouseX_ = xDlu, inputMouseY_ = yDlu; }
   // The mouse position of the event being handled (Prop_MouseX, Prop_MouseY).
   void setEventMouse(int xDlu, int yDlu) { mouseX_ = xDlu, mouseY_ = yDlu; }
-  void inputChoice(int number, int choice);
-  void inputSpin(int number, long long value);  // spin box stepped to value  // drop-down list or sheet tab chosen
+  void inputChoice(int number, int choice);     // drop-down list or sheet tab chosen
+  void inputSpin(int number, long long value);  // spin box stepped to value
   void inputCheck(int number, bool checked);
   // An image's scroll bars moved by the user (positions 0..255).
   void inputImageScroll(int number, int hpos, int vpos);

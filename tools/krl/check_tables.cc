@@ -16,7 +16,7 @@ int OpenForCheck(const std::string& path, Io& io, std::unique_ptr<kestrel::PageS
   kestrel::Outcome o = kestrel::PageStore::Open(path, options, store);
   if (!o.ok()) {
     io.err << path << ": " << o.ToString() << "\n";
-    return o.code() == kestrel::kInvalidDataFile ? kExitInvalid : kExitFailed;
+    return o.code() == rt::Error_InvalidDataFile ? kExitInvalid : kExitFailed;
   }
   return kExitOk;
 }

@@ -1,7 +1,6 @@
 // Table-level part of `krl check`: every table's records against its keys,
 // statistics and memos (see runtime/kestrel/driver/table_check.h).
-#ifndef TOOLS_KRL_CHECK_TABLES_H_
-#define TOOLS_KRL_CHECK_TABLES_H_
+#pragma once
 
 #include <memory>
 #include <string>
@@ -20,5 +19,3 @@ int OpenForCheck(const std::string& path, Io& io, std::unique_ptr<kestrel::PageS
 int CheckTablesReport(kestrel::PageStore* store, Io& io);
 
 }  // namespace krl
-
-#endif  // TOOLS_KRL_CHECK_TABLES_H_

@@ -7,8 +7,7 @@
 // The usage line's words after the name are the command's arguments
 // ("FILE" required, "[TABLE]" optional): main checks them, so `args` holds
 // the given ones in order. Run returns the exit status.
-#ifndef TOOLS_KRL_COMMAND_H_
-#define TOOLS_KRL_COMMAND_H_
+#pragma once
 
 #include <ostream>
 #include <string>
@@ -47,5 +46,3 @@ const Command* FindCommand(const std::string& name);
 
 #define KRL_COMMAND(name, usage, summary, fn) \
   static const bool krl_registered_##name = ::krl::RegisterCommand({#name, usage, summary, fn})
-
-#endif  // TOOLS_KRL_COMMAND_H_

@@ -1,6 +1,5 @@
 // Field values of krl exec requests and answers: JSON <-> record bytes.
-#ifndef TOOLS_KRL_EXEC_FIELDS_H_
-#define TOOLS_KRL_EXEC_FIELDS_H_
+#pragma once
 
 #include <string>
 
@@ -26,5 +25,3 @@ Json RecordJson(const std::string& table, uint32_t id, const kestrel::TableDef& 
                        const std::vector<std::string>& memos);
 
 }  // namespace krl
-
-#endif  // TOOLS_KRL_EXEC_FIELDS_H_

@@ -37,7 +37,7 @@ std::string Trim(std::string s) {
 std::string Failure(int code) {
   Json answer = {{"ok", false}, {"error", code}, {"message", TextJson(rt::errorMessageOf(code))}};
   const std::string detail = Trim(rt::FileError());
-  if (!detail.empty() && (code == 47 || code == 90)) answer["detail"] = TextJson(detail);
+  if (!detail.empty() && (code == rt::Error_InvalidRecordDeclaration || code == rt::Error_FileSystemError)) answer["detail"] = TextJson(detail);
   return JsonLine(answer);
 }
 
@@ -272,7 +272,7 @@ std::string ExecSession::Scan(const Json& req, KestrelTable* t) {
   Json records = Json::array();
   for (size_t n = 0; n < limit; ++n) {
     rc = back ? t->Previous() : t->Next();
-    if (rc == kestrel::kErrNotAvailable) break;
+    if (rc == rt::Error_RecordNotAvailable) break;
     if (rc != 0) return Failure(rc);
     records.push_back(Record(t));
   }
@@ -338,7 +338,7 @@ std::string ExecSession::Dispatch(const std::string& op, const Json& req) {
     const std::string* file = StringMember(req, "file");
     if (!file) return ErrorAnswer(0, "the request has no \"file\"");
     std::vector<KestrelTable*> tables = TablesOf(*file);
-    if (tables.empty()) return Failure(kestrel::kErrNotOpen);
+    if (tables.empty()) return Failure(rt::Error_FileNotOpen);
     for (KestrelTable* t : tables) {
       if (int rc = op == "stream" ? t->Stream() : t->Flush(); rc != 0) return Failure(rc);
     }

@@ -1,8 +1,7 @@
 // krl exec: one JSON request per line in, one JSON answer per line out.
 // The session keeps the tables it opened (by file and table name) and the
 // physical files of an open transaction.
-#ifndef TOOLS_KRL_EXEC_SESSION_H_
-#define TOOLS_KRL_EXEC_SESSION_H_
+#pragma once
 
 #include <map>
 #include <memory>
@@ -48,5 +47,3 @@ class ExecSession {
 std::string ErrorAnswer(int code, const std::string& message);
 
 }  // namespace krl
-
-#endif  // TOOLS_KRL_EXEC_SESSION_H_

@@ -1,7 +1,6 @@
 // A Kestrel file loaded whole for inspection: header, every record in key
 // order, and the tables found through their name records.
-#ifndef TOOLS_KRL_KESTREL_FILE_H_
-#define TOOLS_KRL_KESTREL_FILE_H_
+#pragma once
 
 #include <cstdint>
 #include <string>
@@ -67,5 +66,3 @@ int ReportFailure(const kestrel::Status& status, const std::string& path, Io& io
 int LoadOrReport(KestrelFile* file, const std::string& path, Io& io);
 
 }  // namespace krl
-
-#endif  // TOOLS_KRL_KESTREL_FILE_H_

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/dictionary/file_decls.h"
+#include "runtime/core/error_codes.h"
 #include "runtime/core/file_sequence.h"
 #include "tools/qvdata/commands.h"
 #include "tools/qvdata/csv.h"
@@ -89,8 +90,7 @@ int Export(const ExportOptions& o, std::ostream& out, std::ostream& err) {
     ++n;
   }
   if (format == "json") out << (n ? "\n]\n" : "]\n");
-  constexpr int32_t kEndOfFile = 33;  // "Record Not Available": past the last record
-  if (rc != kEndOfFile && rc != 0) {
+  if (rc != rt::Error_RecordNotAvailable && rc != 0) {
     err << "qvdata export: " << FileFailure(f, rc) << "\n";
     return kExitFailed;
   }

@@ -5,14 +5,13 @@
 #include <set>
 #include <utility>
 
+#include "runtime/core/error_codes.h"
 #include "runtime/core/file_sequence.h"
 #include "tools/qvdata/by_label.h"
 
 namespace qvdata {
 
 namespace {
-
-constexpr int32_t kEndOfFile = 33;
 
 struct Student {
   int64_t legajo;
@@ -24,7 +23,7 @@ template <typename F>
 bool Walk(rt::FileControlBlock& f, const char* key, F each, std::string* error) {
   int32_t rc = rt::SetKey(f, f.decl().findKey(key));
   while (rc == 0 && (rc = rt::Next(f)) == 0) each();
-  if (rc == kEndOfFile) return true;
+  if (rc == rt::Error_RecordNotAvailable) return true;
   *error = FileFailure(f, rc);
   return false;
 }

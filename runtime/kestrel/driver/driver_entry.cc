@@ -119,9 +119,9 @@ int32_t Dispatch(int32_t op, rt::FileControlBlock& file, rt::DriverArgs& args, K
       // Filters are expressions of the runtime's evaluator: the driver can
       // only ask the compiled form, never the text.
       const bool filtered = op == rt::Op_BUILDdynfilter && args.accept;
-      if (op == rt::Op_BUILDdynfilter && !filtered && !args.filter.empty()) return kErrUnsupported;
+      if (op == rt::Op_BUILDdynfilter && !filtered && !args.filter.empty()) return rt::Error_UnsupportedFileDriverFunction;
       std::vector<KeyComponent> components;
-      if (!ParseComponents(t, file.decl(), args.text, &components)) return kErrInvalidIndex;
+      if (!ParseComponents(t, file.decl(), args.text, &components)) return rt::Error_InvalidIndexString;
       RowFilter filter;
       if (filtered) {
         // The candidate goes through the record buffer, where the filter reads
@@ -174,7 +174,7 @@ int32_t Dispatch(int32_t op, rt::FileControlBlock& file, rt::DriverArgs& args, K
     case rt::Op_SHARE: return t.Share(args.access_mode);
     case rt::Op_POINTERfile:
     case rt::Op_POINTERkey:
-      if (!t.isOpen()) return kErrNotOpen;
+      if (!t.isOpen()) return rt::Error_FileNotOpen;
       args.value = t.currentId();
       return 0;
     case rt::Op_FLUSH: return t.Flush();
@@ -200,7 +200,7 @@ int32_t Dispatch(int32_t op, rt::FileControlBlock& file, rt::DriverArgs& args, K
     case rt::Op_SETkeykeyptr: return t.SetKeyKeyPtr(args.key, args.id);
     case rt::Op_SKIP: return t.Skip(args.count);
     case rt::Op_BYTES: {
-      if (!t.isOpen()) return kErrNotOpen;
+      if (!t.isOpen()) return rt::Error_FileNotOpen;
       if (file.runtime_flags & rt::kRuntimeByteCount) {
         args.value = file.byte_count;
         return 0;
@@ -229,12 +229,12 @@ int32_t Dispatch(int32_t op, rt::FileControlBlock& file, rt::DriverArgs& args, K
       return 0;
     case rt::Op_QUERY_KEY: args.value = 0; return 0;
     case rt::Op_BLOB_SIZE:
-      if (args.memo < 0 || static_cast<size_t>(args.memo) >= t.memos().size()) return kErrInvalidIndex;
+      if (args.memo < 0 || static_cast<size_t>(args.memo) >= t.memos().size()) return rt::Error_InvalidIndexString;
       args.value = static_cast<int64_t>(t.memos()[args.memo].size());
       return 0;
     case rt::Op_BLOB_YIELD:
     case rt::Op_BLOB_TAKE: {
-      if (args.memo < 0 || static_cast<size_t>(args.memo) >= t.memos().size()) return kErrInvalidIndex;
+      if (args.memo < 0 || static_cast<size_t>(args.memo) >= t.memos().size()) return rt::Error_InvalidIndexString;
       std::string& m = t.memos()[args.memo];
       if (op == rt::Op_BLOB_YIELD) {
         args.block.assign(m.begin(), m.end());
@@ -251,9 +251,9 @@ int32_t Dispatch(int32_t op, rt::FileControlBlock& file, rt::DriverArgs& args, K
       return 0;
     case rt::Op_ENDVIEW: return t.EndView();
     case rt::Op_GETSTATE: args.value = t.SaveState(); return 0;
-    case rt::Op_RESTORESTATE: return t.RestoreState(args.state) ? 0 : kErrUnsupported;
+    case rt::Op_RESTORESTATE: return t.RestoreState(args.state) ? 0 : rt::Error_UnsupportedFileDriverFunction;
     case rt::Op_FREESTATE: t.FreeState(args.state); return 0;
-    default: return kErrUnsupported;
+    default: return rt::Error_UnsupportedFileDriverFunction;
   }
 }
 
@@ -270,7 +270,7 @@ bool Implemented(int32_t op) {
 }  // namespace
 
 int32_t KestrelDriverEntry(int32_t op, rt::FileControlBlock& file, rt::DriverArgs& args) {
-  if (!Implemented(op)) return kErrUnsupported;
+  if (!Implemented(op)) return rt::Error_UnsupportedFileDriverFunction;
   if (op == rt::Op_DESTROY) {
     file.driver_data.reset();  // the table closes itself
     return 0;

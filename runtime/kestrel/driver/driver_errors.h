@@ -1,29 +1,11 @@
-// Runtime error codes the driver returns, and its own consistency checks.
-#ifndef RUNTIME_KESTREL_DRIVER_DRIVER_ERRORS_H_
-#define RUNTIME_KESTREL_DRIVER_DRIVER_ERRORS_H_
+// The driver's own consistency checks and messages. The runtime error codes it
+// returns are named in runtime/core/error_codes.h.
+#pragma once
 
+#include "runtime/core/error_codes.h"
 #include "runtime/kestrel/format/status.h"
 
 namespace kestrel {
-
-inline constexpr int kErrNotFound = 2;
-inline constexpr int kErrPathNotFound = 3;
-inline constexpr int kErrAccessDenied = 5;
-inline constexpr int kErrTableLocked = 32;
-inline constexpr int kErrNotAvailable = 33;
-inline constexpr int kErrRecordNotFound = 35;
-inline constexpr int kErrInvalidFile = 36;
-inline constexpr int kErrNotOpen = 37;
-inline constexpr int kErrDuplicateKey = 40;
-inline constexpr int kErrHeld = 43;
-inline constexpr int kErrInvalidName = 45;
-inline constexpr int kErrDeclaration = 47;
-inline constexpr int kErrNoCreate = 54;
-inline constexpr int kErrInvalidIndex = 76;
-inline constexpr int kErrUnsupported = 80;
-inline constexpr int kErrChanged = 89;
-inline constexpr int kErrFileSystem = 90;
-inline constexpr int kErrBuildCancelled = 93;
 
 // The driver's checks, after the format's (1-99) and the page store's (100-199).
 inline constexpr Check kCheckRowSize = static_cast<Check>(200);       // data record of the wrong length
@@ -38,5 +20,3 @@ inline constexpr char kCorruptionMessage[] = "Possible data corruption in file";
 inline constexpr char kDriverErrorMessage[] = "Kestrel File Driver Error";
 
 }  // namespace kestrel
-
-#endif  // RUNTIME_KESTREL_DRIVER_DRIVER_ERRORS_H_

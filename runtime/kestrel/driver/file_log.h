@@ -3,8 +3,7 @@
 // from table locks) and failures that a commit survived past its commit
 // point. Logging is off until a sink is set; the framework points it at
 // its error log.
-#ifndef RUNTIME_KESTREL_DRIVER_FILE_LOG_H_
-#define RUNTIME_KESTREL_DRIVER_FILE_LOG_H_
+#pragma once
 
 #include <functional>
 #include <string>
@@ -21,4 +20,3 @@ void FileLog(const std::string& line);
 
 }  // namespace kestrel
 
-#endif  // RUNTIME_KESTREL_DRIVER_FILE_LOG_H_

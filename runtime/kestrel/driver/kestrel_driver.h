@@ -2,8 +2,7 @@
 // name "KESTREL". It keeps a KestrelTable in each control block's driver
 // part and moves the record buffer and memos between the two around every
 // operation.
-#ifndef RUNTIME_KESTREL_DRIVER_KESTREL_DRIVER_H_
-#define RUNTIME_KESTREL_DRIVER_KESTREL_DRIVER_H_
+#pragma once
 
 #include <cstdint>
 
@@ -26,5 +25,3 @@ TableDef TableDefFromDecl(const rt::FileDecl& decl);
 rt::FileDeclPtr DeclFromTableDef(const TableDef& def, const rt::FileDecl& base);
 
 }  // namespace kestrel
-
-#endif  // RUNTIME_KESTREL_DRIVER_KESTREL_DRIVER_H_

@@ -77,7 +77,7 @@ int KestrelTable::Finish(Outcome o) {
       rt::fatalMessage(std::string(kCorruptionMessage) + " " + file + " (" + number + ")");
     }
     rt::postFileError(file, file.empty() ? kDriverErrorMessage : kCorruptionMessage, number);
-    return Post(kErrFileSystem);
+    return Post(rt::Error_FileSystemError);
   }
   if (o.status().isMismatch()) rt::postFileError(displayName(), o.status().item());
   if (!o.message().empty()) rt::postFileError(displayName(), o.message());
@@ -90,7 +90,7 @@ Outcome KestrelTable::Begin(bool write, bool unlocked_reads) {
   // Counts of a write cycle that ended without them are gone with it.
   if (!store->writeMode()) file_->DropCounts();
   if (write) {
-    if (!WantsWrite(file_->mode)) return Outcome::Code(kErrAccessDenied);
+    if (!WantsWrite(file_->mode)) return Outcome::Code(rt::Error_AccessDenied);
     store->BeginWriteCycle();
   }
   return Outcome::OK();
@@ -143,7 +143,7 @@ Outcome KestrelTable::End(bool write, Outcome o, uint64_t changes) {
 }
 
 int KestrelTable::RunOp(bool write, const std::function<Outcome()>& body, bool keeps_counts, bool restartable) {
-  if (!file_) return Post(kErrNotOpen);
+  if (!file_) return Post(rt::Error_FileNotOpen);
   std::lock_guard<std::recursive_mutex> guard(file_->mutex);
   if (restartable && !write) {
     seq_before_ = seq_;  // assigned, not constructed: it keeps its buffers
@@ -167,9 +167,9 @@ int KestrelTable::Reading(const std::function<Outcome()>& body) {
   int code = RunOp(false, body, true, true);
   // A held record is tried again for as long as the hold allows, counted
   // from the first refusal.
-  if (code == kErrHeld && hold_requested_) {
+  if (code == rt::Error_RecordIsAlreadyHeld && hold_requested_) {
     const auto start = std::chrono::steady_clock::now();
-    while (code == kErrHeld && (hold_seconds_ == kNoTimeout ||
+    while (code == rt::Error_RecordIsAlreadyHeld && (hold_seconds_ == kNoTimeout ||
                                 std::chrono::steady_clock::now() - start < std::chrono::seconds(hold_seconds_))) {
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
       code = RunOp(false, body, true, true);
@@ -193,7 +193,7 @@ void KestrelTable::ReleaseHold() {
 }
 
 int KestrelTable::Release() {
-  if (!file_) return Post(kErrNotOpen);
+  if (!file_) return Post(rt::Error_FileNotOpen);
   std::lock_guard<std::recursive_mutex> guard(file_->mutex);
   ReleaseHold();
   return Post(0);
@@ -205,7 +205,7 @@ void KestrelTable::Clear(uint8_t fill) {
 }
 
 int KestrelTable::Lock(int seconds) {
-  if (!file_) return Post(kErrNotOpen);
+  if (!file_) return Post(rt::Error_FileNotOpen);
   const auto start = std::chrono::steady_clock::now();
   for (;;) {
     {
@@ -217,14 +217,14 @@ int KestrelTable::Lock(int seconds) {
       FileLog("Locking failed with error " + std::to_string(file_->store->lastSystemError()));
     }
     if (seconds == kNoTimeout || std::chrono::steady_clock::now() - start >= std::chrono::seconds(seconds)) {
-      return Post(kErrTableLocked);
+      return Post(rt::Error_FileIsAlreadyLocked);
     }
     std::this_thread::sleep_for(std::chrono::seconds(1));
   }
 }
 
 int KestrelTable::Unlock() {
-  if (!file_) return Post(kErrNotOpen);
+  if (!file_) return Post(rt::Error_FileNotOpen);
   std::lock_guard<std::recursive_mutex> guard(file_->mutex);
   if (table_lock_depth_ > 0) {
     --table_lock_depth_;
@@ -234,14 +234,14 @@ int KestrelTable::Unlock() {
 }
 
 int KestrelTable::Stream() {
-  if (!file_) return Post(kErrNotOpen);
+  if (!file_) return Post(rt::Error_FileNotOpen);
   stream_ = true;
   deferred_ops_ = 0;
   return Post(0);
 }
 
 int KestrelTable::Flush() {
-  if (!file_) return Post(kErrNotOpen);
+  if (!file_) return Post(rt::Error_FileNotOpen);
   stream_ = false;
   deferred_ops_ = 0;
   return RunOp(false, [] { return Outcome::OK(); });
@@ -249,10 +249,10 @@ int KestrelTable::Flush() {
 
 int KestrelTable::Bytes(uint64_t* bytes) {
   *bytes = 0;
-  if (!file_) return Post(kErrNotOpen);
+  if (!file_) return Post(rt::Error_FileNotOpen);
   std::error_code ec;
   const auto size = std::filesystem::file_size(file_->name, ec);
-  if (ec) return Post(kErrAccessDenied);
+  if (ec) return Post(rt::Error_AccessDenied);
   *bytes = size;
   return Post(0);
 }

@@ -11,8 +11,7 @@
 //   t.Create();                      // or t.Open(0x42)
 //   t.record() = row; t.Add();       // new record, now current
 //   t.SetKey(1); while (t.Next() == 0) { ... }
-#ifndef RUNTIME_KESTREL_DRIVER_KESTREL_TABLE_H_
-#define RUNTIME_KESTREL_DRIVER_KESTREL_TABLE_H_
+#pragma once
 
 #include <chrono>
 #include <cstdint>
@@ -298,5 +297,3 @@ void SetFileErrorReporting(bool on);
 bool FileErrorReporting();
 
 }  // namespace kestrel
-
-#endif  // RUNTIME_KESTREL_DRIVER_KESTREL_TABLE_H_

@@ -2,8 +2,7 @@
 // (850) on disk, Windows-1252 in the program. Characters without a
 // counterpart are paired up among themselves, so a round trip never loses a
 // byte.
-#ifndef RUNTIME_KESTREL_DRIVER_OEM_H_
-#define RUNTIME_KESTREL_DRIVER_OEM_H_
+#pragma once
 
 #include <cstdint>
 #include <string>
@@ -21,5 +20,3 @@ void RowOemToAnsi(const TableDef& def, std::string* row);
 void RowAnsiToOem(const TableDef& def, std::string* row);
 
 }  // namespace kestrel
-
-#endif  // RUNTIME_KESTREL_DRIVER_OEM_H_

@@ -2,8 +2,7 @@
 // by the program (or, with the per-thread attribute, by one thread) share
 // one page store; the list finds it by name without regard to case and
 // counts its users. A later open with another mode reopens the file.
-#ifndef RUNTIME_KESTREL_DRIVER_PHYSICAL_FILE_H_
-#define RUNTIME_KESTREL_DRIVER_PHYSICAL_FILE_H_
+#pragma once
 
 #include <array>
 #include <cstdint>
@@ -79,5 +78,3 @@ class PhysicalFileList {
 };
 
 }  // namespace kestrel
-
-#endif  // RUNTIME_KESTREL_DRIVER_PHYSICAL_FILE_H_

@@ -1,8 +1,7 @@
 // Driver commands: "WORD" or "WORD=VALUE", the word compared without regard
 // to case. The driver string given with the driver name carries the same
 // commands, each introduced by "/".
-#ifndef RUNTIME_KESTREL_DRIVER_SEND_COMMAND_H_
-#define RUNTIME_KESTREL_DRIVER_SEND_COMMAND_H_
+#pragma once
 
 #include <string>
 #include <string_view>
@@ -27,5 +26,3 @@ std::vector<std::string> DriverStringCommands(std::string_view driver_string);
 bool ParseSwitch(std::string_view value, bool* on);
 
 }  // namespace kestrel
-
-#endif  // RUNTIME_KESTREL_DRIVER_SEND_COMMAND_H_

@@ -36,7 +36,7 @@ Outcome KestrelTable::BuildKeyEntries(int key, bool partial) {
     std::optional<Record> entry;
     KESTREL_RETURN_IF_FAILED(EntryFor(key, c.value(), id, &entry));
     if (entry) {
-      if (!entries.emplace(std::string(entry->key()), id).second) return Outcome::Code(kErrDuplicateKey);
+      if (!entries.emplace(std::string(entry->key()), id).second) return Outcome::Code(rt::Error_CreatesDuplicateKey);
     }
     KESTREL_RETURN_IF_FAILED(store->Next(&c, &found));
   }
@@ -48,7 +48,7 @@ Outcome KestrelTable::BuildKeyEntries(int key, bool partial) {
       KESTREL_RETURN_IF_FAILED(store->Find(k, &e, &exists));
       if (exists) {
         if (e.value().size() != 4) return Status::Corruption(kCheckEntryValue, file_->name);
-        if (Get32BE(e.value().data()) != id) return Outcome::Code(kErrDuplicateKey);
+        if (Get32BE(e.value().data()) != id) return Outcome::Code(rt::Error_CreatesDuplicateKey);
         continue;
       }
       fresh.emplace(k, id);
@@ -74,8 +74,8 @@ Outcome KestrelTable::BuildKeyEntries(int key, bool partial) {
 }
 
 int KestrelTable::BuildKey(int key) {
-  if (!file_) return Post(kErrNotOpen);
-  if (!CheckKey(key) || def_.keys[key].dynamic()) return Post(kErrInvalidIndex);
+  if (!file_) return Post(rt::Error_FileNotOpen);
+  if (!CheckKey(key) || def_.keys[key].dynamic()) return Post(rt::Error_InvalidIndexString);
   return RunOp(true, [&, key] { return BuildKeyEntries(key, true); });
 }
 
@@ -102,10 +102,10 @@ int KestrelTable::Pack() {
 }
 
 int KestrelTable::BuildDynamic(int key, std::vector<KeyComponent> components, RowFilter filter, int* built_key) {
-  if (!file_) return Post(kErrNotOpen);
-  if (components.empty()) return Post(kErrInvalidIndex);
+  if (!file_) return Post(rt::Error_FileNotOpen);
+  if (components.empty()) return Post(rt::Error_InvalidIndexString);
   for (const KeyComponent& kc : components) {
-    if (kc.field >= def_.fields.size()) return Post(kErrInvalidIndex);
+    if (kc.field >= def_.fields.size()) return Post(rt::Error_InvalidIndexString);
   }
   if (key == -1) {
     KeyDef kd;
@@ -114,7 +114,7 @@ int KestrelTable::BuildDynamic(int key, std::vector<KeyComponent> components, Ro
     def_.keys.push_back(kd);
     key = static_cast<int>(def_.keys.size()) - 1;
   }
-  if (!CheckKey(key) || !def_.keys[key].dynamic()) return Post(kErrInvalidIndex);
+  if (!CheckKey(key) || !def_.keys[key].dynamic()) return Post(rt::Error_InvalidIndexString);
   def_.keys[key].components = std::move(components);
   if (built_key) *built_key = key;
   return RunOp(false, [&, key]() -> Outcome {

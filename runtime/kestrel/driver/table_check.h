@@ -2,8 +2,7 @@
 // record has exactly its key entries (none missing unless the key's marker
 // allows it, none extra, each naming the right id), the statistics counts
 // agree, and every memo segment belongs to an existing record.
-#ifndef RUNTIME_KESTREL_DRIVER_TABLE_CHECK_H_
-#define RUNTIME_KESTREL_DRIVER_TABLE_CHECK_H_
+#pragma once
 
 #include <string>
 
@@ -18,5 +17,3 @@ namespace kestrel {
 Outcome CheckTables(PageStore* store, std::string* detail);
 
 }  // namespace kestrel
-
-#endif  // RUNTIME_KESTREL_DRIVER_TABLE_CHECK_H_

@@ -136,7 +136,7 @@ int KestrelTable::CopyTo(const std::string& target, bool rename) {
       bool found = false;
       KESTREL_RETURN_IF_FAILED(store->Find(NameKey(dest.table), &c, &found));
       if (found) {
-        if (rename) return Outcome::Code(kErrAccessDenied);
+        if (rename) return Outcome::Code(rt::Error_AccessDenied);
         uint32_t old = 0;
         if (!DecodeTableNumber(c.value(), &old).ok()) return Status::Corruption(kCheckNameRecord, to->name);
         KESTREL_RETURN_IF_FAILED(RemoveTableRecords(store, old, false));

@@ -4,6 +4,8 @@
 
 #include <cctype>
 
+#include "runtime/core/error_codes.h"
+
 namespace kestrel {
 
 namespace {
@@ -49,7 +51,7 @@ int SplitTableName(std::string_view full, TableName* out) {
   *out = TableName();
   // Trailing blanks come from fixed-length name variables.
   while (!full.empty() && full.back() == ' ') full.remove_suffix(1);
-  if (full.empty()) return 45;
+  if (full.empty()) return rt::Error_InvalidFilename;
   size_t from = 0;
   size_t sep = std::string_view::npos;
   for (;;) {
@@ -68,7 +70,7 @@ int SplitTableName(std::string_view full, TableName* out) {
     out->table = UpperName(full.substr(sep + 2));
     out->explicit_table = true;
   }
-  if (physical.empty() || (out->explicit_table && out->table.empty())) return 45;
+  if (physical.empty() || (out->explicit_table && out->table.empty())) return rt::Error_InvalidFilename;
   if (!out->explicit_table) out->table = "UNNAMED";
   out->physical = WithDefaultExtension(std::move(physical));
   return 0;

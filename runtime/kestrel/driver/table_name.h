@@ -1,8 +1,7 @@
 // Names of Kestrel tables: "PHYSICAL[\!TABLE]". The physical name gets the
 // extension ".KRL" when it has none; the table name is upper case and
 // "UNNAMED" when no separator is given.
-#ifndef RUNTIME_KESTREL_DRIVER_TABLE_NAME_H_
-#define RUNTIME_KESTREL_DRIVER_TABLE_NAME_H_
+#pragma once
 
 #include <string>
 #include <string_view>
@@ -39,5 +38,3 @@ bool SameName(std::string_view a, std::string_view b);
 std::string DirectoryPart(const std::string& path);
 
 }  // namespace kestrel
-
-#endif  // RUNTIME_KESTREL_DRIVER_TABLE_NAME_H_

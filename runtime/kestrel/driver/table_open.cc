@@ -16,8 +16,6 @@ namespace kestrel {
 
 namespace {
 
-constexpr int kFileAlreadyOpen = 52;
-
 bool StartsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
 
 // Definition blocks of one table in the page store.
@@ -123,7 +121,7 @@ Outcome KestrelTable::OpenTable(int, bool) {
   Cursor c;
   bool found = false;
   KESTREL_RETURN_IF_FAILED(store->Find(NameKey(name_.table), &c, &found));
-  if (!found) return Outcome::Code(kErrNotFound);
+  if (!found) return Outcome::Code(rt::Error_FileNotFound);
   if (!DecodeTableNumber(c.value(), &table_).ok()) return Status::Corruption(kCheckNameRecord, file_->name);
   KESTREL_RETURN_IF_FAILED(VerifyOrReadDefinition());
   locale_ = LocaleRecord{decl_.oem, DefaultLocaleTables()};
@@ -182,9 +180,9 @@ Outcome KestrelTable::WriteNewTable() {
 }
 
 int KestrelTable::Open(int mode) {
-  if (file_) return Post(kFileAlreadyOpen);
+  if (file_) return Post(rt::Error_FileAlreadyOpen);
   if (name_error_ != 0) return Post(name_error_);
-  if (AccessOf(mode) == kAccessWrite) return Post(kErrAccessDenied);
+  if (AccessOf(mode) == kAccessWrite) return Post(rt::Error_AccessDenied);
   ApplyDriverString();
   if (decl_.layout) {
     def_ = *decl_.layout;
@@ -211,8 +209,8 @@ int KestrelTable::Share(int mode) { return Open(mode); }
 
 int KestrelTable::Create() {
   if (name_error_ != 0) return Post(name_error_);
-  if (!decl_.create) return Post(kErrNoCreate);
-  if (!decl_.layout) return Post(kErrDeclaration);
+  if (!decl_.create) return Post(rt::Error_NoCreateAttribute);
+  if (!decl_.layout) return Post(rt::Error_InvalidRecordDeclaration);
   ApplyDriverString();
   def_ = *decl_.layout;
   Status s = CheckKeySizes(def_);
@@ -279,7 +277,7 @@ int KestrelTable::Remove() {
     Cursor c;
     bool found = false;
     KESTREL_RETURN_IF_FAILED(store->Find(NameKey(name_.table), &c, &found));
-    if (!found) return Outcome::Code(kErrNotFound);
+    if (!found) return Outcome::Code(rt::Error_FileNotFound);
     uint32_t tn = 0;
     if (!DecodeTableNumber(c.value(), &tn).ok()) return Status::Corruption(kCheckNameRecord, file_->name);
     bool others = false;
@@ -328,7 +326,7 @@ int KestrelTable::Empty() {
 }
 
 int KestrelTable::Logout() {
-  if (!file_) return Post(kErrNotOpen);
+  if (!file_) return Post(rt::Error_FileNotOpen);
   return Finish(Transaction::Global().Add(file_));
 }
 
@@ -347,7 +345,7 @@ int KestrelTable::Send(std::string_view command, std::string* result) {
     return Post(0);
   }
   if (c.word == "FLAGS") {
-    if (!file_) return Post(kErrNotOpen);
+    if (!file_) return Post(rt::Error_FileNotOpen);
     uint32_t count = 0, marker = 0;
     bool found = false;
     int rc = RunOp(false, [&] { return ReadStats(kKindData, &count, &marker, &found); });
@@ -363,7 +361,7 @@ int KestrelTable::Send(std::string_view command, std::string* result) {
     });
   }
   if (c.word == "PNM" || c.word == "PNMQ") {
-    if (!file_) return Post(kErrNotOpen);
+    if (!file_) return Post(rt::Error_FileNotOpen);
     const bool all = c.word == "PNMQ";
     return RunOp(false, [&]() -> Outcome {
       Cursor cur;

@@ -99,7 +99,7 @@ Outcome KestrelTable::WriteMemos(uint32_t id, const std::vector<std::string>& me
     std::string text = m < memos.size() ? memos[m] : std::string();
     if (!md.blob() && text.size() > md.size) text.resize(md.size);
     const std::vector<std::string> segments = SplitMemo(text, md.blob());
-    if (segments.size() > 0xFFFF) return Outcome::Code(kErrAccessDenied);
+    if (segments.size() > 0xFFFF) return Outcome::Code(rt::Error_AccessDenied);
     size_t old_count = 0;
     for (size_t i = 0;; ++i) {
       const std::string key = MemoKey(table_, id, static_cast<uint8_t>(m), static_cast<uint16_t>(i));
@@ -187,7 +187,7 @@ Outcome KestrelTable::ReadRecord(uint32_t id, bool* found) {
   KESTREL_RETURN_IF_FAILED(LoadRow(id, &row, found));
   if (!*found) return Outcome::OK();
   if (hold_requested_ && held_id_ != id) {
-    if (!file_->store->TryDriverLock(id + 1)) return Outcome::Code(kErrHeld);
+    if (!file_->store->TryDriverLock(id + 1)) return Outcome::Code(rt::Error_RecordIsAlreadyHeld);
     ReleaseHold();
     held_id_ = id;
   }
@@ -238,7 +238,7 @@ int KestrelTable::Add() {
       if (!entries[k] || def_.keys[k].duplicates()) continue;
       bool conflict = false;
       KESTREL_RETURN_IF_FAILED(UniqueConflict(*entries[k], 0, &conflict, entry_hints_[k].get()));
-      if (conflict) return Outcome::Code(kErrDuplicateKey);
+      if (conflict) return Outcome::Code(rt::Error_CreatesDuplicateKey);
     }
     uint32_t id = 0;
     KESTREL_RETURN_IF_FAILED(store->NextId(&id));
@@ -295,7 +295,7 @@ int KestrelTable::Append() {
 }
 
 int KestrelTable::GetByKey(int key) {
-  if (!CheckKey(key)) return Post(file_ ? kErrInvalidIndex : kErrNotOpen);
+  if (!CheckKey(key)) return Post(file_ ? rt::Error_InvalidIndexString : rt::Error_FileNotOpen);
   return Reading([&, key]() -> Outcome {
     std::string converted;
     const std::string_view stored = StoredView(record_, &converted);
@@ -305,12 +305,12 @@ int KestrelTable::GetByKey(int key) {
       KESTREL_RETURN_IF_FAILED(KeyValuePrefix(key, &value));
       const auto& index = dynamic_[key];
       auto it = index.lower_bound(value);
-      if (it == index.end() || !StartsWith(it->first, value)) return Outcome::Code(kErrRecordNotFound);
+      if (it == index.end() || !StartsWith(it->first, value)) return Outcome::Code(rt::Error_RecordNotFound);
       id = it->second;
     } else {
       std::optional<Record> entry;
       KESTREL_RETURN_IF_FAILED(EntryFor(key, stored, 0, &entry));
-      if (!entry) return Outcome::Code(kErrRecordNotFound);
+      if (!entry) return Outcome::Code(rt::Error_RecordNotFound);
       Cursor c;
       bool found = false;
       if (!def_.keys[key].duplicates()) {
@@ -320,7 +320,7 @@ int KestrelTable::GetByKey(int key) {
         KESTREL_RETURN_IF_FAILED(file_->store->FindAtLeast(prefix, &c, &found));
         found = found && StartsWith(c.key(), prefix);
       }
-      if (!found) return Outcome::Code(kErrRecordNotFound);
+      if (!found) return Outcome::Code(rt::Error_RecordNotFound);
       if (c.value().size() != 4) return Status::Corruption(kCheckEntryValue, file_->name);
       id = Get32BE(c.value().data());
     }
@@ -335,7 +335,7 @@ int KestrelTable::GetById(uint32_t id) {
   return Reading([&, id]() -> Outcome {
     bool found = false;
     KESTREL_RETURN_IF_FAILED(ReadRecord(id, &found));
-    if (!found) return Outcome::Code(kErrRecordNotFound);
+    if (!found) return Outcome::Code(rt::Error_RecordNotFound);
     return PositionAtCurrent();
   });
 }
@@ -347,18 +347,18 @@ int KestrelTable::PutById(uint32_t id) {
 
 int KestrelTable::Put() {
   return RunOp(true, [&]() -> Outcome {
-    if (current_ == 0) return Outcome::Code(kErrNotAvailable);
+    if (current_ == 0) return Outcome::Code(rt::Error_RecordNotAvailable);
     PageStore* store = file_->store.get();
     RecordLock lock(store, current_, held_id_ == current_);
-    if (!lock.taken()) return Outcome::Code(kErrAccessDenied);
+    if (!lock.taken()) return Outcome::Code(rt::Error_AccessDenied);
     std::string old_stored;
     bool found = false;
     KESTREL_RETURN_IF_FAILED(LoadRow(current_, &old_stored, &found));
-    if (!found) return Outcome::Code(kErrNotAvailable);
+    if (!found) return Outcome::Code(rt::Error_RecordNotAvailable);
     if (watch_active_) {
       std::vector<std::string> memos;
       KESTREL_RETURN_IF_FAILED(LoadMemos(current_, &memos));
-      if (ProgramRow(old_stored) != watch_row_ || memos != watch_memos_) return Outcome::Code(kErrChanged);
+      if (ProgramRow(old_stored) != watch_row_ || memos != watch_memos_) return Outcome::Code(rt::Error_RecordChangedByAnotherStation);
     }
     std::string converted;
     const std::string_view stored = StoredView(record_, &converted);
@@ -370,7 +370,7 @@ int KestrelTable::Put() {
         if (old_entries[k] == new_entries[k] || !new_entries[k] || def_.keys[k].duplicates()) continue;
         bool conflict = false;
         KESTREL_RETURN_IF_FAILED(UniqueConflict(*new_entries[k], current_, &conflict));
-        if (conflict) return Outcome::Code(kErrDuplicateKey);
+        if (conflict) return Outcome::Code(rt::Error_CreatesDuplicateKey);
       }
       for (size_t k = 0; k < def_.keys.size(); ++k) {
         if (old_entries[k] == new_entries[k]) continue;
@@ -400,16 +400,16 @@ int KestrelTable::Put() {
 
 int KestrelTable::Delete() {
   return RunOp(true, [&]() -> Outcome {
-    if (current_ == 0) return Outcome::Code(kErrNotAvailable);
+    if (current_ == 0) return Outcome::Code(rt::Error_RecordNotAvailable);
     PageStore* store = file_->store.get();
     const uint32_t id = current_;
     {
       RecordLock lock(store, id, held_id_ == id);
-      if (!lock.taken()) return Outcome::Code(kErrNotAvailable);
+      if (!lock.taken()) return Outcome::Code(rt::Error_RecordNotAvailable);
       std::string stored;
       bool found = false;
       KESTREL_RETURN_IF_FAILED(LoadRow(id, &stored, &found));
-      if (!found) return Outcome::Code(kErrNotAvailable);
+      if (!found) return Outcome::Code(rt::Error_RecordNotAvailable);
       for (size_t k = 0; k < def_.keys.size(); ++k) {
         std::optional<Record> entry;
         KESTREL_RETURN_IF_FAILED(EntryFor(static_cast<int>(k), stored, id, &entry));
@@ -434,8 +434,8 @@ int KestrelTable::Delete() {
 
 int KestrelTable::DuplicateKey(int key, bool* duplicate) {
   *duplicate = false;
-  if (!file_) return Post(kErrNotOpen);
-  if (!CheckKey(key) || def_.keys[key].dynamic()) return Post(kErrInvalidIndex);
+  if (!file_) return Post(rt::Error_FileNotOpen);
+  if (!CheckKey(key) || def_.keys[key].dynamic()) return Post(rt::Error_InvalidIndexString);
   return RunOp(false, [&, key]() -> Outcome {
     std::optional<Record> entry;
     std::string converted;
@@ -461,7 +461,7 @@ int KestrelTable::DuplicateKey(int key, bool* duplicate) {
 
 int KestrelTable::Duplicate(bool* duplicate) {
   *duplicate = false;
-  if (!file_) return Post(kErrNotOpen);
+  if (!file_) return Post(rt::Error_FileNotOpen);
   for (size_t k = 0; k < def_.keys.size(); ++k) {
     if (def_.keys[k].duplicates() || def_.keys[k].dynamic()) continue;
     bool one = false;
@@ -485,8 +485,8 @@ int KestrelTable::Records(uint32_t* count) {
 
 int KestrelTable::RecordsKey(int key, uint32_t* count) {
   *count = 0;
-  if (!file_) return Post(kErrNotOpen);
-  if (!CheckKey(key)) return Post(kErrInvalidIndex);
+  if (!file_) return Post(rt::Error_FileNotOpen);
+  if (!CheckKey(key)) return Post(rt::Error_InvalidIndexString);
   if (def_.keys[key].dynamic()) {
     *count = static_cast<uint32_t>(dynamic_[key].size());
     return Post(0);

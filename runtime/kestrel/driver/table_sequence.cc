@@ -103,15 +103,15 @@ Outcome KestrelTable::ResolveLocate(bool forward) {
 }
 
 Outcome KestrelTable::StepRead(bool forward) {
-  if (seq_.order == Order::kNone) return Outcome::Code(kErrNotAvailable);
+  if (seq_.order == Order::kNone) return Outcome::Code(rt::Error_RecordNotAvailable);
   if (seq_.locate_pending) KESTREL_RETURN_IF_FAILED(ResolveLocate(forward));
-  if (seq_.exhausted) return Outcome::Code(kErrNotAvailable);
+  if (seq_.exhausted) return Outcome::Code(rt::Error_RecordNotAvailable);
   const int key = seq_.order == Order::kFile ? kFileOrder : seq_.key;
   Hit& hit = seq_hit_;
   bool found = false;
   const std::string& from = !forward && seq_.inclusive && !seq_.pos_hi.empty() ? seq_.pos_hi : seq_.pos;
   KESTREL_RETURN_IF_FAILED(Seek(key, from, seq_.inclusive, forward, &hit, &found, &seq_cursor_));
-  if (!found) return Outcome::Code(kErrNotAvailable);
+  if (!found) return Outcome::Code(rt::Error_RecordNotAvailable);
   KESTREL_RETURN_IF_FAILED(ReadRecord(hit.id, &found));
   if (!found) return Status::Corruption(kCheckDanglingEntry, file_->name);
   seq_.pos.swap(hit.key);
@@ -148,7 +148,7 @@ Outcome KestrelTable::PositionAtCurrent() {
 }
 
 int KestrelTable::SetFile() {
-  if (!file_) return Post(kErrNotOpen);
+  if (!file_) return Post(rt::Error_FileNotOpen);
   seq_ = Sequence();
   seq_.order = Order::kFile;
   return Post(0);
@@ -156,7 +156,7 @@ int KestrelTable::SetFile() {
 
 int KestrelTable::SetFilePtr(int64_t id) {
   if (id <= 0 || id > 0xFFFFFFFFll) return SetFile();
-  if (!file_) return Post(kErrNotOpen);
+  if (!file_) return Post(rt::Error_FileNotOpen);
   seq_ = Sequence();
   seq_.order = Order::kFile;
   seq_.pos = DataKey(table_, static_cast<uint32_t>(id));
@@ -165,8 +165,8 @@ int KestrelTable::SetFilePtr(int64_t id) {
 }
 
 int KestrelTable::SetFileKey(int key) {
-  if (!file_) return Post(kErrNotOpen);
-  if (!CheckKey(key)) return Post(kErrInvalidIndex);
+  if (!file_) return Post(rt::Error_FileNotOpen);
+  if (!CheckKey(key)) return Post(rt::Error_InvalidIndexString);
   return RunOp(false, [&, key]() -> Outcome {
     Sequence s;
     s.order = Order::kFile;
@@ -178,8 +178,8 @@ int KestrelTable::SetFileKey(int key) {
 }
 
 int KestrelTable::SetKey(int key) {
-  if (!file_) return Post(kErrNotOpen);
-  if (!CheckKey(key)) return Post(kErrInvalidIndex);
+  if (!file_) return Post(rt::Error_FileNotOpen);
+  if (!CheckKey(key)) return Post(rt::Error_InvalidIndexString);
   seq_ = Sequence();
   seq_.order = Order::kKey;
   seq_.key = key;
@@ -187,8 +187,8 @@ int KestrelTable::SetKey(int key) {
 }
 
 int KestrelTable::SetKeyKey(int key) {
-  if (!file_) return Post(kErrNotOpen);
-  if (!CheckKey(key)) return Post(kErrInvalidIndex);
+  if (!file_) return Post(rt::Error_FileNotOpen);
+  if (!CheckKey(key)) return Post(rt::Error_InvalidIndexString);
   return RunOp(false, [&, key]() -> Outcome {
     seq_ = Sequence();
     seq_.order = Order::kKey;
@@ -202,14 +202,14 @@ int KestrelTable::SetKeyKey(int key) {
 
 int KestrelTable::SetKeyPtr(int key, int64_t id) {
   if (id <= 0 || id > 0xFFFFFFFFll) return SetKey(key);
-  if (!file_) return Post(kErrNotOpen);
-  if (!CheckKey(key)) return Post(kErrInvalidIndex);
+  if (!file_) return Post(rt::Error_FileNotOpen);
+  if (!CheckKey(key)) return Post(rt::Error_InvalidIndexString);
   return RunOp(false, [&, key, id]() -> Outcome {
     const uint32_t rid = static_cast<uint32_t>(id);
     std::string row;
     bool found = false;
     KESTREL_RETURN_IF_FAILED(LoadRow(rid, &row, &found));
-    if (!found) return Outcome::Code(kErrRecordNotFound);
+    if (!found) return Outcome::Code(rt::Error_RecordNotFound);
     Sequence s;
     s.order = Order::kKey;
     s.key = key;
@@ -221,7 +221,7 @@ int KestrelTable::SetKeyPtr(int key, int64_t id) {
     } else {
       std::optional<Record> entry;
       KESTREL_RETURN_IF_FAILED(EntryFor(key, row, rid, &entry));
-      if (!entry) return Outcome::Code(kErrRecordNotFound);
+      if (!entry) return Outcome::Code(rt::Error_RecordNotFound);
       s.pos.assign(entry->key());
     }
     seq_ = s;
@@ -230,8 +230,8 @@ int KestrelTable::SetKeyPtr(int key, int64_t id) {
 }
 
 int KestrelTable::SetKeyKeyPtr(int key, uint32_t id) {
-  if (!file_) return Post(kErrNotOpen);
-  if (!CheckKey(key)) return Post(kErrInvalidIndex);
+  if (!file_) return Post(rt::Error_FileNotOpen);
+  if (!CheckKey(key)) return Post(rt::Error_InvalidIndexString);
   return RunOp(false, [&, key, id]() -> Outcome {
     seq_ = Sequence();
     seq_.order = Order::kKey;
@@ -253,17 +253,17 @@ int KestrelTable::Previous() {
 
 int KestrelTable::Skip(int64_t count) {
   return RunOp(false, [&, count]() -> Outcome {
-    if (seq_.order == Order::kNone) return Outcome::Code(kErrNotAvailable);
+    if (seq_.order == Order::kNone) return Outcome::Code(rt::Error_RecordNotAvailable);
     const bool forward = count >= 0;
     if (seq_.locate_pending) KESTREL_RETURN_IF_FAILED(ResolveLocate(forward));
-    if (seq_.exhausted) return Outcome::Code(kErrNotAvailable);
+    if (seq_.exhausted) return Outcome::Code(rt::Error_RecordNotAvailable);
     const int key = seq_.order == Order::kFile ? kFileOrder : seq_.key;
     for (int64_t i = 0; i < (forward ? count : -count); ++i) {
       Hit hit;
       bool found = false;
       const std::string& from = !forward && seq_.inclusive && !seq_.pos_hi.empty() ? seq_.pos_hi : seq_.pos;
       KESTREL_RETURN_IF_FAILED(Seek(key, from, seq_.inclusive, forward, &hit, &found, &seq_cursor_));
-      if (!found) return Outcome::Code(kErrNotAvailable);
+      if (!found) return Outcome::Code(rt::Error_RecordNotAvailable);
       seq_.pos.swap(hit.key);
       seq_.pos_hi.clear();
       seq_.inclusive = false;
@@ -302,9 +302,9 @@ int KestrelTable::Eof(bool* result) {
 
 int KestrelTable::Position(int key, std::string* position) {
   position->clear();
-  if (!file_) return Post(kErrNotOpen);
-  if (key != kFileOrder && !CheckKey(key)) return Post(kErrInvalidIndex);
-  if (current_ == 0) return Post(kErrNotAvailable);
+  if (!file_) return Post(rt::Error_FileNotOpen);
+  if (key != kFileOrder && !CheckKey(key)) return Post(rt::Error_InvalidIndexString);
+  if (current_ == 0) return Post(rt::Error_RecordNotAvailable);
   return RunOp(false, [&, key]() -> Outcome {
     Append32BE(position, current_);
     if (key == kFileOrder) return Outcome::OK();
@@ -315,9 +315,9 @@ int KestrelTable::Position(int key, std::string* position) {
 }
 
 int KestrelTable::ResetTo(int key, std::string_view position) {
-  if (!file_) return Post(kErrNotOpen);
-  if (key != kFileOrder && !CheckKey(key)) return Post(kErrInvalidIndex);
-  if (position.size() < 4) return Post(kErrNotAvailable);
+  if (!file_) return Post(rt::Error_FileNotOpen);
+  if (key != kFileOrder && !CheckKey(key)) return Post(rt::Error_InvalidIndexString);
+  if (position.size() < 4) return Post(rt::Error_RecordNotAvailable);
   const uint32_t id = Get32BE(position.data());
   seq_ = Sequence();
   seq_.inclusive = true;
@@ -335,9 +335,9 @@ int KestrelTable::ResetTo(int key, std::string_view position) {
 }
 
 int KestrelTable::Reget(int key, std::string_view position) {
-  if (!file_) return Post(kErrNotOpen);
-  if (key != kFileOrder && !CheckKey(key)) return Post(kErrInvalidIndex);
-  if (position.size() < 4) return Post(kErrRecordNotFound);
+  if (!file_) return Post(rt::Error_FileNotOpen);
+  if (key != kFileOrder && !CheckKey(key)) return Post(rt::Error_InvalidIndexString);
+  if (position.size() < 4) return Post(rt::Error_RecordNotFound);
   const uint32_t id = Get32BE(position.data());
   return Reading([&, key, id]() -> Outcome {
     if (key != kFileOrder) {
@@ -347,21 +347,21 @@ int KestrelTable::Reget(int key, std::string_view position) {
       uint32_t entry_id = 0;
       if (def_.keys[key].dynamic()) {
         auto it = dynamic_[key].find(entry_key);
-        if (it == dynamic_[key].end()) return Outcome::Code(kErrRecordNotFound);
+        if (it == dynamic_[key].end()) return Outcome::Code(rt::Error_RecordNotFound);
         entry_id = it->second;
       } else {
         Cursor c;
         bool found = false;
         KESTREL_RETURN_IF_FAILED(file_->store->Find(entry_key, &c, &found));
-        if (!found) return Outcome::Code(kErrRecordNotFound);
+        if (!found) return Outcome::Code(rt::Error_RecordNotFound);
         if (c.value().size() != 4) return Status::Corruption(kCheckEntryValue, file_->name);
         entry_id = Get32BE(c.value().data());
       }
-      if (entry_id != id) return Outcome::Code(kErrRecordNotFound);
+      if (entry_id != id) return Outcome::Code(rt::Error_RecordNotFound);
     }
     bool found = false;
     KESTREL_RETURN_IF_FAILED(ReadRecord(id, &found));
-    if (!found) return Outcome::Code(kErrRecordNotFound);
+    if (!found) return Outcome::Code(rt::Error_RecordNotFound);
     return PositionAtCurrent();
   });
 }

@@ -2,6 +2,7 @@
 
 #include <ctime>
 
+#include "runtime/core/error_codes.h"
 #include "runtime/kestrel/driver/table_name.h"
 #include "runtime/kestrel/format/record_kinds.h"
 #include "runtime/kestrel/os/open_mode.h"
@@ -84,7 +85,7 @@ Outcome Transaction::Add(const std::shared_ptr<PhysicalFile>& file) {
   std::lock_guard<std::recursive_mutex> guard(mutex_);
   std::lock_guard<std::recursive_mutex> op(file->mutex);
   if (Contains(file.get())) return Outcome::OK();
-  if (!WantsWrite(file->mode)) return Outcome::Code(5);
+  if (!WantsWrite(file->mode)) return Outcome::Code(rt::Error_AccessDenied);
   PageStore* s = file->store.get();
   s->setInTransaction(true);
   file->in_transaction = true;
@@ -172,7 +173,7 @@ Outcome Transaction::CommitOne() {
     std::lock_guard<std::recursive_mutex> op(f->mutex);
     if (f->pending_failure != 0) {
       f->store->Discard();
-      result = Outcome::Code(90);
+      result = Outcome::Code(rt::Error_FileSystemError);
       continue;
     }
     f->store->setInTransaction(false);
@@ -194,7 +195,7 @@ Outcome Transaction::CommitMany(const std::vector<std::shared_ptr<PhysicalFile>>
   for (const auto& f : changed) {
     if (f->pending_failure != 0) {
       DiscardAll();
-      return Outcome::Code(90);
+      return Outcome::Code(rt::Error_FileSystemError);
     }
   }
   // Step 2: record the transaction id in every control file.

@@ -13,8 +13,7 @@
 //
 // Recovery of a file with a journal consults the control file named by its
 // link record: an id still present means the commit point was never reached.
-#ifndef RUNTIME_KESTREL_DRIVER_TRANSACTION_H_
-#define RUNTIME_KESTREL_DRIVER_TRANSACTION_H_
+#pragma once
 
 #include <memory>
 #include <mutex>
@@ -63,5 +62,3 @@ class Transaction {
 };
 
 }  // namespace kestrel
-
-#endif  // RUNTIME_KESTREL_DRIVER_TRANSACTION_H_

@@ -1,8 +1,7 @@
 // The page cipher of files opened with an owner password: 64-byte blocks are
 // scrambled as 16 little-endian 32-bit words under a 64-byte key derived
 // from the password. Nothing in the file says that it is scrambled.
-#ifndef RUNTIME_KESTREL_FORMAT_CIPHER_H_
-#define RUNTIME_KESTREL_FORMAT_CIPHER_H_
+#pragma once
 
 #include <array>
 #include <cstdint>
@@ -29,5 +28,3 @@ Status Scramble(const CipherKey& key, char* data, size_t length);
 Status Unscramble(const CipherKey& key, char* data, size_t length);
 
 }  // namespace kestrel
-
-#endif  // RUNTIME_KESTREL_FORMAT_CIPHER_H_

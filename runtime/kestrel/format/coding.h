@@ -1,8 +1,7 @@
 // Fixed-width integer access in byte strings. Counts and sizes on disk are
 // little-endian; numbers that take part in record keys are big-endian so that
 // byte-wise comparison orders them numerically.
-#ifndef RUNTIME_KESTREL_FORMAT_CODING_H_
-#define RUNTIME_KESTREL_FORMAT_CODING_H_
+#pragma once
 
 #include <cstdint>
 #include <cstring>
@@ -82,5 +81,3 @@ inline int CompareKeys(std::string_view a, std::string_view b) {
 std::string HexBytes(std::string_view s);
 
 }  // namespace kestrel
-
-#endif  // RUNTIME_KESTREL_FORMAT_CODING_H_

@@ -5,8 +5,7 @@
 // last output byte R more times". Counts use 7 bits per byte, least
 // significant group first, 0x80 on every byte that another byte follows.
 // Only runs of 4 or more equal bytes are coded as repeats.
-#ifndef RUNTIME_KESTREL_FORMAT_COMPRESS_H_
-#define RUNTIME_KESTREL_FORMAT_COMPRESS_H_
+#pragma once
 
 #include <string>
 #include <string_view>
@@ -30,5 +29,3 @@ Status Decompress(std::string_view compressed, size_t plain_length, std::string*
 void AppendCount(std::string* out, size_t n);
 
 }  // namespace kestrel
-
-#endif  // RUNTIME_KESTREL_FORMAT_COMPRESS_H_

@@ -11,8 +11,7 @@
 //
 // Strings are their characters and a zero byte; the empty string is 00 00 and
 // a missing one 00 01.
-#ifndef RUNTIME_KESTREL_FORMAT_DEFINITION_CODEC_H_
-#define RUNTIME_KESTREL_FORMAT_DEFINITION_CODEC_H_
+#pragma once
 
 #include <cstdint>
 #include <map>
@@ -61,5 +60,3 @@ Status WalkDefinition(DefinitionMode mode, TableDef* table, DefinitionBlocks* bl
 Status CheckKeySizes(const TableDef& table);
 
 }  // namespace kestrel
-
-#endif  // RUNTIME_KESTREL_FORMAT_DEFINITION_CODEC_H_

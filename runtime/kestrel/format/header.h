@@ -4,8 +4,7 @@
 // Page references count 256-byte units; page r starts at r * 256 + 512.
 // Size area i (1..59) holds every page of i units in [area_start[i], area_end[i]),
 // one page every i units.
-#ifndef RUNTIME_KESTREL_FORMAT_HEADER_H_
-#define RUNTIME_KESTREL_FORMAT_HEADER_H_
+#pragma once
 
 #include <array>
 #include <cstdint>
@@ -68,5 +67,3 @@ struct Header {
 };
 
 }  // namespace kestrel
-
-#endif  // RUNTIME_KESTREL_FORMAT_HEADER_H_

@@ -6,8 +6,7 @@
 // image is inside the file, its own position matches, it decodes to exactly
 // its plain size, child levels step down by one, no page is reached twice,
 // and keys increase strictly across the whole file.
-#ifndef RUNTIME_KESTREL_FORMAT_IMAGE_READER_H_
-#define RUNTIME_KESTREL_FORMAT_IMAGE_READER_H_
+#pragma once
 
 #include <cstdint>
 #include <functional>
@@ -56,5 +55,3 @@ class ImageReader {
 };
 
 }  // namespace kestrel
-
-#endif  // RUNTIME_KESTREL_FORMAT_IMAGE_READER_H_

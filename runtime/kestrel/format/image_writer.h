@@ -3,8 +3,7 @@
 // single root, every page is placed in the size area of its image size, and
 // the header is written last. The page store grows files page by page; this
 // writer serves tools and tests that need a whole file at once.
-#ifndef RUNTIME_KESTREL_FORMAT_IMAGE_WRITER_H_
-#define RUNTIME_KESTREL_FORMAT_IMAGE_WRITER_H_
+#pragma once
 
 #include <cstdint>
 #include <map>
@@ -57,5 +56,3 @@ class ImageWriter {
 };
 
 }  // namespace kestrel
-
-#endif  // RUNTIME_KESTREL_FORMAT_IMAGE_WRITER_H_

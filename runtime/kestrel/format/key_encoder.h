@@ -14,8 +14,7 @@
 //   DECIMAL                sign nibble cleared, first byte ^ 0x80, negatives complemented
 //   others                 bytes as they are
 // A descending component is complemented last.
-#ifndef RUNTIME_KESTREL_FORMAT_KEY_ENCODER_H_
-#define RUNTIME_KESTREL_FORMAT_KEY_ENCODER_H_
+#pragma once
 
 #include <cstdint>
 #include <optional>
@@ -58,5 +57,3 @@ Status BuildKeyEntry(uint32_t table, uint8_t key_number, const TableDef& def, st
 std::string DecodeComponent(const FieldDef& field, bool descending, std::string_view encoded);
 
 }  // namespace kestrel
-
-#endif  // RUNTIME_KESTREL_FORMAT_KEY_ENCODER_H_

@@ -11,8 +11,7 @@
 //
 // The default tables describe Windows-1252, the ANSI code page of Western
 // Windows desktops that the data files come from.
-#ifndef RUNTIME_KESTREL_FORMAT_LOCALE_H_
-#define RUNTIME_KESTREL_FORMAT_LOCALE_H_
+#pragma once
 
 #include <array>
 #include <cstdint>
@@ -69,5 +68,3 @@ struct LocaleRecord {
 };
 
 }  // namespace kestrel
-
-#endif  // RUNTIME_KESTREL_FORMAT_LOCALE_H_

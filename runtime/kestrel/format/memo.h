@@ -3,8 +3,7 @@
 // cut into segments of up to 256 bytes; a blob is cut into segments of up to
 // 10240 bytes, the first one preceded by the blob's total length (4 bytes LE).
 // An empty memo or blob has no segment.
-#ifndef RUNTIME_KESTREL_FORMAT_MEMO_H_
-#define RUNTIME_KESTREL_FORMAT_MEMO_H_
+#pragma once
 
 #include <string>
 #include <string_view>
@@ -28,5 +27,3 @@ Status JoinMemo(const std::vector<std::string>& segments, bool blob, size_t decl
                 std::string* out);
 
 }  // namespace kestrel
-
-#endif  // RUNTIME_KESTREL_FORMAT_MEMO_H_

@@ -1,8 +1,7 @@
 // Page images: a 13-byte page header, on index pages one 4-byte child
 // reference per record, then the record stream (compressed when that saves
 // at least one 256-byte unit), padded with 0xB0 to whole units.
-#ifndef RUNTIME_KESTREL_FORMAT_PAGE_H_
-#define RUNTIME_KESTREL_FORMAT_PAGE_H_
+#pragma once
 
 #include <cstdint>
 #include <string>
@@ -92,5 +91,3 @@ Status DecodePagePacked(std::string_view image, PackedPage* page, PageHeader* he
                         int expected_units = 0, std::string* scratch = nullptr);
 
 }  // namespace kestrel
-
-#endif  // RUNTIME_KESTREL_FORMAT_PAGE_H_

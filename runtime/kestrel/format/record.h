@@ -1,8 +1,7 @@
 // One record of the file's tree: its bytes are its key (the first key_length
 // bytes) followed by its value. On index pages the record is a key only and
 // `child` is the page reference of the child page it leads to.
-#ifndef RUNTIME_KESTREL_FORMAT_RECORD_H_
-#define RUNTIME_KESTREL_FORMAT_RECORD_H_
+#pragma once
 
 #include <cstdint>
 #include <string>
@@ -31,5 +30,3 @@ struct Record {
 };
 
 }  // namespace kestrel
-
-#endif  // RUNTIME_KESTREL_FORMAT_RECORD_H_

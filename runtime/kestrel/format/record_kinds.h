@@ -11,8 +11,7 @@
 //   transaction    0xFF                                         -> txn id LE, file name, 0
 //
 // The empty key is the low sentinel that begins every file.
-#ifndef RUNTIME_KESTREL_FORMAT_RECORD_KINDS_H_
-#define RUNTIME_KESTREL_FORMAT_RECORD_KINDS_H_
+#pragma once
 
 #include <cstdint>
 #include <string>
@@ -96,5 +95,3 @@ Status DecodeTableNumber(std::string_view value, uint32_t* table);
 std::string EncodeTableNumber(uint32_t table);
 
 }  // namespace kestrel
-
-#endif  // RUNTIME_KESTREL_FORMAT_RECORD_KINDS_H_

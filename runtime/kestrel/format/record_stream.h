@@ -4,8 +4,7 @@
 //   [record length, 16-bit LE] [key length, 16-bit LE]
 //   the record's bytes from the shared prefix on.
 // A length that is not flagged repeats the previous record's.
-#ifndef RUNTIME_KESTREL_FORMAT_RECORD_STREAM_H_
-#define RUNTIME_KESTREL_FORMAT_RECORD_STREAM_H_
+#pragma once
 
 #include <cstdint>
 #include <string>
@@ -46,5 +45,3 @@ Status DecodeRecordStreamPacked(std::string_view stream, size_t count, std::stri
                                 std::vector<PackedRecord>* out, bool check_order = false);
 
 }  // namespace kestrel
-
-#endif  // RUNTIME_KESTREL_FORMAT_RECORD_STREAM_H_

@@ -8,11 +8,12 @@
 //     item ("FIELDS", "TYPE", ...) or a whole message such as the newer-format text
 //   - Corruption (runtime error 90 "File System Error"): an internal consistency
 //     check failed; check() identifies it, file() names the file once known
-#ifndef RUNTIME_KESTREL_FORMAT_STATUS_H_
-#define RUNTIME_KESTREL_FORMAT_STATUS_H_
+#pragma once
 
 #include <string>
 #include <utility>
+
+#include "runtime/core/error_codes.h"
 
 namespace kestrel {
 
@@ -41,7 +42,12 @@ enum class Check : int {
 
 class Status {
  public:
-  enum class Code : int { kOk = 0, kInvalidFile = 36, kMismatch = 47, kCorruption = 90 };
+  enum class Code : int {
+    kOk = rt::Error_NoError,
+    kInvalidFile = rt::Error_InvalidDataFile,
+    kMismatch = rt::Error_InvalidRecordDeclaration,
+    kCorruption = rt::Error_FileSystemError,
+  };
 
   Status() = default;
 
@@ -102,5 +108,3 @@ inline constexpr char kKeyTooLongMessage[] =
   } while (0)
 
 }  // namespace kestrel
-
-#endif  // RUNTIME_KESTREL_FORMAT_STATUS_H_

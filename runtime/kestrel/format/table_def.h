@@ -1,8 +1,7 @@
 // A table's declaration as the definition stream describes it: fields in
 // declaration order (group members follow their group), memos and blobs,
 // keys with their components.
-#ifndef RUNTIME_KESTREL_FORMAT_TABLE_DEF_H_
-#define RUNTIME_KESTREL_FORMAT_TABLE_DEF_H_
+#pragma once
 
 #include <cstdint>
 #include <optional>
@@ -108,5 +107,3 @@ struct TableDef {
 };
 
 }  // namespace kestrel
-
-#endif  // RUNTIME_KESTREL_FORMAT_TABLE_DEF_H_

@@ -2,8 +2,7 @@
 // and record addition lay them out: name record, locale record, definition
 // blocks, statistics records; then per row its data record, key entries and
 // memo segments, with the statistics kept current.
-#ifndef RUNTIME_KESTREL_FORMAT_TABLE_WRITER_H_
-#define RUNTIME_KESTREL_FORMAT_TABLE_WRITER_H_
+#pragma once
 
 #include <cstdint>
 #include <string>
@@ -50,5 +49,3 @@ class TableWriter {
 };
 
 }  // namespace kestrel
-
-#endif  // RUNTIME_KESTREL_FORMAT_TABLE_WRITER_H_

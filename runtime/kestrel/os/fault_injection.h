@@ -1,5 +1,4 @@
-#ifndef RUNTIME_KESTREL_OS_FAULT_INJECTION_H_
-#define RUNTIME_KESTREL_OS_FAULT_INJECTION_H_
+#pragma once
 
 #include <atomic>
 #include <cstddef>
@@ -64,5 +63,3 @@ void NoteDirectoryFlush(const std::string& path);
 void AfterRead(const std::string& path, uint64_t offset);
 
 }  // namespace kestrel::fault
-
-#endif  // RUNTIME_KESTREL_OS_FAULT_INJECTION_H_

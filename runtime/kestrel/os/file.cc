@@ -62,7 +62,7 @@ int OpenOrCreate(const std::string& path, int flags, bool* created) {
 int File::Open(const std::string& path, int mode, bool create, bool truncate,
                std::unique_ptr<File>* out) {
   out->reset();
-  if (path.empty() || path.find('\0') != std::string::npos) return kInvalidFilename;
+  if (path.empty() || path.find('\0') != std::string::npos) return rt::Error_InvalidFilename;
   mode = NormalizeOpenMode(mode);
   // The store always reads, so write-only access still opens for reading.
   bool writable = create ? AccessOf(mode) != kAccessRead : WantsWrite(mode);
@@ -76,38 +76,38 @@ int File::Open(const std::string& path, int mode, bool create, bool truncate,
   struct stat st;
   if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
     ::close(fd);
-    return kAccessDenied;
+    return rt::Error_AccessDenied;
   }
   std::unique_ptr<File> file(new File(fd, path, writable));
   file->network_ = IsNetworkFileSystem(fd);
   if (created) {
     int rc = FlushDirectory(path);
-    if (rc != kOk) return rc;
+    if (rc != rt::Error_NoError) return rc;
   }
   int rc = file->ClaimShareMode(mode);
-  if (rc != kOk) return rc;
+  if (rc != rt::Error_NoError) return rc;
   if (create && truncate) {
     if (writable) {
       rc = file->Truncate(0);
     } else if (::truncate(path.c_str(), 0) != 0) {
       rc = ErrnoToCode(errno, path);
     }
-    if (rc != kOk) return rc;
+    if (rc != rt::Error_NoError) return rc;
   }
   *out = std::move(file);
-  return kOk;
+  return rt::Error_NoError;
 }
 
 int File::Delete(const std::string& path) {
-  if (path.empty()) return kInvalidFilename;
+  if (path.empty()) return rt::Error_InvalidFilename;
   if (::unlink(path.c_str()) != 0) return ErrnoToCode(errno, path);
-  return kOk;
+  return rt::Error_NoError;
 }
 
 int File::DeleteUnused(const std::string& path) {
   std::unique_ptr<File> sole;
   int rc = Open(path, kAccessReadWrite | kDenyAll, false, false, &sole);
-  if (rc != kOk) return rc;
+  if (rc != rt::Error_NoError) return rc;
   return Delete(path);  // still held deny-all: no opener gets in meanwhile
 }
 
@@ -115,13 +115,13 @@ int File::FlushDirectory(const std::string& path) {
   const auto slash = path.find_last_of('/');
   const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
   bool fail = false;
-  if (fault::OnFlush(dir, &fail)) return kOk;
-  if (fail) return kWriteFault;
+  if (fault::OnFlush(dir, &fail)) return rt::Error_NoError;
+  if (fail) return rt::Error_SystemWriteFault;
   int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return ErrnoToCode(errno, dir);
-  int rc = ::fsync(fd) == 0 ? kOk : ErrnoToCode(errno, dir);
+  int rc = ::fsync(fd) == 0 ? rt::Error_NoError : ErrnoToCode(errno, dir);
   ::close(fd);
-  if (rc == kOk) fault::NoteDirectoryFlush(path);
+  if (rc == rt::Error_NoError) fault::NoteDirectoryFlush(path);
   return rc;
 }
 
@@ -146,12 +146,12 @@ int File::Read(uint64_t offset, void* buf, size_t n, size_t* got) {
   }
   *got = done;
   fault::AfterRead(path_, offset);
-  return kOk;
+  return rt::Error_NoError;
 }
 
 int File::Write(uint64_t offset, const void* buf, size_t n) {
   bool fail = false;
-  if (fault::OnWrite(&fail)) return kOk;
+  if (fault::OnWrite(&fail)) return rt::Error_NoError;
   if (fail) return Fail(EIO);
   fault::NoteWrite(fd_, path_, offset, buf, n);
   size_t done = 0;
@@ -163,16 +163,16 @@ int File::Write(uint64_t offset, const void* buf, size_t n) {
     }
     if (w == 0) {
       last_errno_ = EIO;
-      return kAccessDenied;  // a short write
+      return rt::Error_AccessDenied;  // a short write
     }
     done += static_cast<size_t>(w);
   }
-  return kOk;
+  return rt::Error_NoError;
 }
 
 int File::WriteGather(uint64_t offset, const std::vector<std::string_view>& pieces) {
   bool fail = false;
-  if (fault::OnWrite(&fail)) return kOk;
+  if (fault::OnWrite(&fail)) return rt::Error_NoError;
   if (fail) return Fail(EIO);
   if (fault::recording) {
     std::string all;
@@ -194,7 +194,7 @@ int File::WriteGather(uint64_t offset, const std::vector<std::string_view>& piec
     }
     if (w == 0) {
       last_errno_ = EIO;
-      return kAccessDenied;
+      return rt::Error_AccessDenied;
     }
     offset += static_cast<uint64_t>(w);
     // Skip what was written; a partial piece continues from its middle.
@@ -205,29 +205,29 @@ int File::WriteGather(uint64_t offset, const std::vector<std::string_view>& piec
       iov[first].iov_len -= done;
     }
   }
-  return kOk;
+  return rt::Error_NoError;
 }
 
 int File::Flush() {
   bool fail = false;
-  if (fault::OnFlush(path_, &fail)) return kOk;
+  if (fault::OnFlush(path_, &fail)) return rt::Error_NoError;
   if (fail) return Fail(EIO);
   if (::fdatasync(fd_) != 0) return Fail(errno);
-  return kOk;
+  return rt::Error_NoError;
 }
 
 int File::Truncate(uint64_t length) {
-  if (fault::Stopped()) return kOk;
+  if (fault::Stopped()) return rt::Error_NoError;
   fault::NoteTruncate(fd_, path_, length);
   if (::ftruncate(fd_, static_cast<off_t>(length)) != 0) return Fail(errno);
-  return kOk;
+  return rt::Error_NoError;
 }
 
 int File::Size(uint64_t* size) {
   struct stat st;
   if (::fstat(fd_, &st) != 0) return Fail(errno);
   *size = static_cast<uint64_t>(st.st_size);
-  return kOk;
+  return rt::Error_NoError;
 }
 
 bool File::SetLock(uint64_t offset, uint64_t length, short type) {
@@ -283,9 +283,9 @@ int File::ClaimShareMode(int mode) {
                   (deny_write && HeldByOther(kShareHasWrite));
   if (conflict) {
     last_errno_ = EBUSY;
-    return kAccessDenied;
+    return rt::Error_AccessDenied;
   }
-  return kOk;
+  return rt::Error_NoError;
 }
 
 bool AcquireLock(File& file, uint64_t offset, uint64_t length, bool exclusive, bool wait,

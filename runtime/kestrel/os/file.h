@@ -1,5 +1,4 @@
-#ifndef RUNTIME_KESTREL_OS_FILE_H_
-#define RUNTIME_KESTREL_OS_FILE_H_
+#pragma once
 
 #include <cstddef>
 #include <cstdint>
@@ -86,5 +85,3 @@ bool AcquireLock(File& file, uint64_t offset, uint64_t length, bool exclusive, b
                  const std::function<void(int)>& on_failure = nullptr);
 
 }  // namespace kestrel
-
-#endif  // RUNTIME_KESTREL_OS_FILE_H_

@@ -1,5 +1,4 @@
-#ifndef RUNTIME_KESTREL_OS_LOCK_LAYOUT_H_
-#define RUNTIME_KESTREL_OS_LOCK_LAYOUT_H_
+#pragma once
 
 #include <cstdint>
 
@@ -24,5 +23,3 @@ inline constexpr uint64_t kShareDeniesRead = kShareBase + 2;
 inline constexpr uint64_t kShareDeniesWrite = kShareBase + 3;
 
 }  // namespace kestrel
-
-#endif  // RUNTIME_KESTREL_OS_LOCK_LAYOUT_H_

@@ -1,5 +1,4 @@
-#ifndef RUNTIME_KESTREL_OS_OPEN_MODE_H_
-#define RUNTIME_KESTREL_OS_OPEN_MODE_H_
+#pragma once
 
 namespace kestrel {
 
@@ -32,5 +31,3 @@ inline bool DeniesWrite(int mode) {
 }
 
 }  // namespace kestrel
-
-#endif  // RUNTIME_KESTREL_OS_OPEN_MODE_H_

@@ -20,30 +20,30 @@ bool ParentDirectoryExists(const std::string& path) {
 int ErrnoToCode(int err, const std::string& path) {
   switch (err) {
     case 0:
-      return kOk;
+      return rt::Error_NoError;
     case ENOENT:
-      return ParentDirectoryExists(path) ? kFileNotFound : kPathNotFound;
+      return ParentDirectoryExists(path) ? rt::Error_FileNotFound : rt::Error_PathNotFound;
     case ENOTDIR:
     case ENODEV:
     case ENXIO:
-      return kPathNotFound;
+      return rt::Error_PathNotFound;
     case ENAMETOOLONG:
     case EINVAL:
     case EILSEQ:
-      return kInvalidFilename;
+      return rt::Error_InvalidFilename;
     case EMFILE:
     case ENFILE:
-      return kTooManyOpenFiles;
+      return rt::Error_TooManyOpenFiles;
     case ENOMEM:
-      return kInsufficientMemory;
+      return rt::Error_InsufficientMemory;
     case ENOSPC:
     case EDQUOT:
-      return kHandleDiskFull;
+      return rt::Error_SystemHandleDiskFull;
     case EIO:
-      return kWriteFault;
+      return rt::Error_SystemWriteFault;
     default:
       // EACCES, EPERM, EAGAIN, EROFS, ETXTBSY, EISDIR and sharing refusals.
-      return kAccessDenied;
+      return rt::Error_AccessDenied;
   }
 }
 

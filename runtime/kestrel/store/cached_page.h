@@ -1,5 +1,4 @@
-#ifndef RUNTIME_KESTREL_STORE_CACHED_PAGE_H_
-#define RUNTIME_KESTREL_STORE_CACHED_PAGE_H_
+#pragma once
 
 #include <cstddef>
 #include <cstdint>
@@ -53,5 +52,3 @@ struct CachedPage {
 };
 
 }  // namespace kestrel
-
-#endif  // RUNTIME_KESTREL_STORE_CACHED_PAGE_H_

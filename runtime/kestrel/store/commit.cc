@@ -111,7 +111,7 @@ struct Piece {
 // failure is kept as the commit's write error.
 static int WritePieces(File& file, std::vector<Piece>& pieces) {
   std::sort(pieces.begin(), pieces.end(), [](const Piece& a, const Piece& b) { return a.at < b.at; });
-  int first_error = kOk;
+  int first_error = rt::Error_NoError;
   std::vector<std::string_view> run;
   for (size_t i = 0; i < pieces.size();) {
     run.clear();
@@ -124,7 +124,7 @@ static int WritePieces(File& file, std::vector<Piece>& pieces) {
       ++i;
     }
     int rc = file.WriteGather(start, run);
-    if (rc != kOk && first_error == kOk) first_error = rc;
+    if (rc != rt::Error_NoError && first_error == rt::Error_NoError) first_error = rc;
   }
   pieces.clear();
   return first_error;
@@ -173,7 +173,7 @@ Outcome PageStore::WriteNewPages(std::vector<CachedPage*>& pages, int* first_err
   auto write_run = [&] {
     if (run.empty()) return;
     int rc = file_->Write(start, run.data(), run.size());
-    if (rc != kOk && *first_error == kOk) *first_error = rc;
+    if (rc != rt::Error_NoError && *first_error == rt::Error_NoError) *first_error = rc;
     run.clear();
   };
   for (CachedPage* p : pages) {
@@ -203,7 +203,7 @@ Outcome PageStore::Commit() {
 }
 
 Outcome PageStore::Refusal() const {
-  return Outcome::Refused(kWriteFault, "Writes refused until " + name_ +
+  return Outcome::Refused(rt::Error_SystemWriteFault, "Writes refused until " + name_ +
                                            " is opened again: a flush failed after a commit point");
 }
 
@@ -220,8 +220,8 @@ void PageStore::Unsettle(int rc) {
 // durable; when that fails too, nobody can tell which header is on disk.
 Outcome PageStore::RestoreOldHeader(const Header& old) {
   int rc = WriteHeader(old, 0).code();
-  if (rc == kOk) rc = file_->Flush();
-  if (rc != kOk) Unsettle(rc);
+  if (rc == rt::Error_NoError) rc = file_->Flush();
+  if (rc != rt::Error_NoError) Unsettle(rc);
   return Outcome::Code(rc);
 }
 
@@ -276,17 +276,17 @@ Outcome PageStore::CommitPhase1(bool commit_point) {
   std::string new_header = header_.Encode();
   ScrambleBuffer(&new_header);
   pieces.push_back({journal_end, new_header});
-  int rc = kOk;
+  int rc = rt::Error_NoError;
   o = WriteNewPages(new_pages, &rc);
   if (!o.ok()) {
     Discard();
     return o;
   }
   const int journal_rc = WritePieces(*file_, pieces);
-  if (rc == kOk) rc = journal_rc;
+  if (rc == rt::Error_NoError) rc = journal_rc;
   // The journal must be durable before the bounds at 0 point at it.
-  if (rc == kOk) rc = file_->Flush();
-  if (rc != kOk) {
+  if (rc == rt::Error_NoError) rc = file_->Flush();
+  if (rc != rt::Error_NoError) {
     // The header at 0 was not touched: the old state stands.
     Discard();
     return Outcome::Code(rc);
@@ -295,7 +295,7 @@ Outcome PageStore::CommitPhase1(bool commit_point) {
   marked.journal_start = header_.journal_start;
   marked.journal_end = header_.journal_end;
   rc = WriteHeader(marked, 0).code();
-  if (rc != kOk) {
+  if (rc != rt::Error_NoError) {
     // The write may have left part of the bounds: put the old header back.
     RestoreOldHeader(old);
     Discard();
@@ -303,7 +303,7 @@ Outcome PageStore::CommitPhase1(bool commit_point) {
   }
   phase1_done_ = true;
   rc = file_->Flush();
-  if (rc == kOk) return Outcome::OK();
+  if (rc == rt::Error_NoError) return Outcome::OK();
   if (!commit_point) {
     // The transaction's commit point is still ahead: its caller takes the
     // bounds back (AbortPhase1).
@@ -331,20 +331,20 @@ Outcome PageStore::CommitPhase2() {
   int rc = WritePieces(*file_, pieces);
   bool flush_failed = false;
   // The pages must be on disk before the header stops pointing at the journal.
-  if (rc == kOk) {
+  if (rc == rt::Error_NoError) {
     rc = file_->Flush();
-    flush_failed = rc != kOk;
+    flush_failed = rc != rt::Error_NoError;
   }
-  if (rc == kOk) {
+  if (rc == rt::Error_NoError) {
     header_.journal_start = header_.journal_end = static_cast<uint32_t>(header_.EndOfData());
     ++header_.change_counter;
     rc = WriteHeader(header_, 0).code();
-    if (rc == kOk) {
+    if (rc == rt::Error_NoError) {
       rc = file_->Flush();
-      flush_failed = rc != kOk;
+      flush_failed = rc != rt::Error_NoError;
     }
   }
-  if (rc != kOk) {
+  if (rc != rt::Error_NoError) {
     // Past the commit point: the journal on disk finishes the job at the
     // next access, so the commit stands.
     if (flush_failed) {

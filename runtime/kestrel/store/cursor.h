@@ -1,5 +1,4 @@
-#ifndef RUNTIME_KESTREL_STORE_CURSOR_H_
-#define RUNTIME_KESTREL_STORE_CURSOR_H_
+#pragma once
 
 #include <cstddef>
 #include <cstdint>
@@ -48,5 +47,3 @@ class Cursor {
 };
 
 }  // namespace kestrel
-
-#endif  // RUNTIME_KESTREL_STORE_CURSOR_H_

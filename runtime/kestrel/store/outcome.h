@@ -1,5 +1,4 @@
-#ifndef RUNTIME_KESTREL_STORE_OUTCOME_H_
-#define RUNTIME_KESTREL_STORE_OUTCOME_H_
+#pragma once
 
 #include <string>
 #include <utility>
@@ -70,5 +69,3 @@ inline constexpr Check kCheckSentinel = static_cast<Check>(105);
 inline constexpr Check kCheckTreeDepth = static_cast<Check>(106);
 
 }  // namespace kestrel
-
-#endif  // RUNTIME_KESTREL_STORE_OUTCOME_H_

@@ -1,5 +1,4 @@
-#ifndef RUNTIME_KESTREL_STORE_PAGE_CACHE_H_
-#define RUNTIME_KESTREL_STORE_PAGE_CACHE_H_
+#pragma once
 
 #include <array>
 #include <cstddef>
@@ -109,5 +108,3 @@ class PageCache {
 };
 
 }  // namespace kestrel
-
-#endif  // RUNTIME_KESTREL_STORE_PAGE_CACHE_H_

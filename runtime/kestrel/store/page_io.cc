@@ -9,7 +9,7 @@ namespace kestrel {
 
 int PageStore::ReadPlain(uint64_t at, char* buf, size_t n, size_t* got) {
   int rc = file_->Read(at, buf, n, got);
-  if (rc == kOk && cipher_) Unscramble(*cipher_, buf, *got / kCipherBlockSize * kCipherBlockSize);
+  if (rc == rt::Error_NoError && cipher_) Unscramble(*cipher_, buf, *got / kCipherBlockSize * kCipherBlockSize);
   return rc;
 }
 
@@ -65,7 +65,7 @@ Outcome PageStore::LoadPage(int32_t ref, CachedPage** out) {
     int rc = ReadPlain(from, bytes.data(), length, &got);
     // Even a failed or short read may only be a commit elsewhere.
     if (reading_unlocked_) KESTREL_RETURN_IF_FAILED(CheckUnlockedRead());
-    if (rc != kOk) return Outcome::Code(rc);
+    if (rc != rt::Error_NoError) return Outcome::Code(rc);
     if (got < at - from + page_bytes) return Fail(Status::Corruption(Check::kShortPageRead));
     bytes.resize(got);
     fill->from = from;

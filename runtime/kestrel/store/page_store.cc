@@ -32,7 +32,7 @@ Outcome PageStore::Open(const std::string& name, const OpenOptions& options, std
   out->reset();
   std::unique_ptr<File> file;
   int rc = File::Open(name, options.mode, options.create, options.truncate, &file);
-  if (rc != kOk) return Outcome::Code(rc);
+  if (rc != rt::Error_NoError) return Outcome::Code(rc);
   std::unique_ptr<PageStore> store(new PageStore(std::move(file), name, options.mode));
   if (!options.owner_password.empty()) store->cipher_ = MakeCipherKey(options.owner_password);
   Header h;
@@ -85,7 +85,7 @@ Outcome PageStore::Close() {
 }
 
 Outcome PageStore::TruncateToEnd() {
-  if (!file_->writable()) return Outcome::Code(kAccessDenied);
+  if (!file_->writable()) return Outcome::Code(rt::Error_AccessDenied);
   // Another process may be writing its journal beyond the end of the data:
   // truncate only under the writer byte and from the header on disk.
   bool took = false;
@@ -98,7 +98,7 @@ Outcome PageStore::TruncateToEnd() {
   Outcome o = ReadHeaderAt0(&h, &empty);
   if (o.ok() && !empty && !h.journalPending()) {
     uint64_t size = 0;
-    if (file_->Size(&size) == kOk && size > h.EndOfData()) o = Outcome::Code(file_->Truncate(h.EndOfData()));
+    if (file_->Size(&size) == rt::Error_NoError && size > h.EndOfData()) o = Outcome::Code(file_->Truncate(h.EndOfData()));
   }
   if (took) ReleaseWriterByte();
   return o;
@@ -237,11 +237,11 @@ Outcome PageStore::ReadHeaderAt0(Header* out, bool* empty_file, bool* unchanged)
   size_t got = 0;
   if (unchanged) *unchanged = false;
   int rc = ReadPlain(0, buf, kHeaderSize, &got);
-  if (rc != kOk) return Outcome::Code(rc);
+  if (rc != rt::Error_NoError) return Outcome::Code(rc);
   *empty_file = false;
   if (got == 0) {
     uint64_t size = 0;
-    if (file_->Size(&size) == kOk && size == 0) {
+    if (file_->Size(&size) == rt::Error_NoError && size == 0) {
       *empty_file = true;
       *out = Header::NewEmpty();
       return Outcome::OK();

@@ -1,5 +1,4 @@
-#ifndef RUNTIME_KESTREL_STORE_PAGE_STORE_H_
-#define RUNTIME_KESTREL_STORE_PAGE_STORE_H_
+#pragma once
 
 #include <array>
 #include <cstdint>
@@ -339,5 +338,3 @@ class PageStore {
 };
 
 }  // namespace kestrel
-
-#endif  // RUNTIME_KESTREL_STORE_PAGE_STORE_H_

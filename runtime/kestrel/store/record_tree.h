@@ -1,5 +1,4 @@
-#ifndef RUNTIME_KESTREL_STORE_RECORD_TREE_H_
-#define RUNTIME_KESTREL_STORE_RECORD_TREE_H_
+#pragma once
 
 #include <cstddef>
 #include <cstdint>
@@ -201,5 +200,3 @@ class RecordTree {
 };
 
 }  // namespace kestrel
-
-#endif  // RUNTIME_KESTREL_STORE_RECORD_TREE_H_

@@ -110,7 +110,7 @@ Outcome PageStore::Recover(const Header& at0, Header* effective) {
       buf.assign(im.size, '\0');
       size_t got = 0;
       int rc = file_->Read(im.at, buf.data(), im.size, &got);
-      if (rc == 0 && got < im.size) rc = kAccessDenied;
+      if (rc == 0 && got < im.size) rc = rt::Error_AccessDenied;
       if (rc == 0) rc = file_->Write(im.own, buf.data(), im.size);
       if (rc != 0) {
         result = Outcome::Code(rc);
@@ -159,7 +159,7 @@ Outcome PageStore::DecideByTransactionLink(bool* apply) {
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   for (;;) {
     o = Open(tcf, options, &control);
-    if (o.code() != kAccessDenied) break;
+    if (o.code() != rt::Error_AccessDenied) break;
     if (std::chrono::steady_clock::now() > deadline) return o;
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }

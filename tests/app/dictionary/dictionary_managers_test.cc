@@ -12,7 +12,7 @@
 #include "app/dictionary/program.h"
 #include "framework/data/files_manager.h"
 #include "runtime/core/message_presenter.h"
-#include "runtime/ui/view/bindings.h"
+#include "runtime/view/bindings.h"
 #include "school_files.h"
 
 namespace app {

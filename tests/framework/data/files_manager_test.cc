@@ -5,7 +5,7 @@
 #include <thread>
 #include <vector>
 
-#include "runtime/ui/view/bindings.h"
+#include "runtime/view/bindings.h"
 #include "framework/data/file_open_server.h"
 #include "items_file.h"
 #include "runtime/core/file_access.h"

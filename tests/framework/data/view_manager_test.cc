@@ -11,7 +11,7 @@
 #include "data_fixture.h"
 #include "framework/data/field_value.h"
 #include "framework/data/view_manager.h"
-#include "runtime/ui/view/view.h"
+#include "runtime/view/view.h"
 #include "school_dict.h"
 
 namespace fwtest {

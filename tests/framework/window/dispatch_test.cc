@@ -16,7 +16,7 @@
 #include "runtime/ui/headless_backend.h"
 #include "runtime/ui/key_codes.h"
 #include "runtime/ui/use_var.h"
-#include "runtime/ui/view/bindings.h"
+#include "runtime/view/bindings.h"
 #include "runtime/ui/window.h"
 
 namespace {

@@ -1,8 +1,7 @@
 // A small two-table school file built from the record layout: a grade book
 // with text, packed decimals, a date, a short, a memo and three keys (one
 // case-insensitive, one descending), and a students table.
-#ifndef TESTS_TOOLS_KRL_GRADE_FILE_H_
-#define TESTS_TOOLS_KRL_GRADE_FILE_H_
+#pragma once
 
 #include <string>
 
@@ -27,5 +26,3 @@ std::string GradeRowBytes(const GradeRow& row);
 std::string BuildGradeFile(size_t max_records = 0, kestrel::ImageWriter* writer = nullptr);
 
 }  // namespace krltest
-
-#endif  // TESTS_TOOLS_KRL_GRADE_FILE_H_

@@ -1,6 +1,5 @@
 // Runs the built krl binary and captures its exit status and output.
-#ifndef TESTS_TOOLS_KRL_KRL_RUNNER_H_
-#define TESTS_TOOLS_KRL_KRL_RUNNER_H_
+#pragma once
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -60,5 +59,3 @@ inline Result RunKrl(const std::string& args) {
 }
 
 }  // namespace krltest
-
-#endif  // TESTS_TOOLS_KRL_KRL_RUNNER_H_

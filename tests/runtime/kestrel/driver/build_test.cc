@@ -37,14 +37,14 @@ TEST_F(BuildTest, AppendedRecordsReachTheKeysOnlyAfterABuild) {
   uint32_t n = 0;
   ASSERT_EQ(t.Records(&n), 0);
   EXPECT_EQ(n, 3u);
-  EXPECT_EQ(GetCode("C1"), kErrRecordNotFound);
+  EXPECT_EQ(GetCode("C1"), rt::Error_RecordNotFound);
   EXPECT_EQ(KeyCount(kKeyCode), 2u);
   ASSERT_EQ(t.BuildKey(kKeyCode), 0);
   ASSERT_EQ(GetCode("C1"), 0);
   EXPECT_EQ(t.memos()[0], "appended");
   EXPECT_EQ(KeyCount(kKeyCode), 3u);
   SetRow(t, 3, "");
-  EXPECT_EQ(t.GetByKey(kKeyId), kErrRecordNotFound);  // this key was not built
+  EXPECT_EQ(t.GetByKey(kKeyId), rt::Error_RecordNotFound);  // this key was not built
   ASSERT_EQ(t.BuildFile(), 0);
   EXPECT_EQ(t.GetByKey(kKeyId), 0);
   EXPECT_EQ(KeyCount(kKeyName), 3u);
@@ -53,19 +53,19 @@ TEST_F(BuildTest, AppendedRecordsReachTheKeysOnlyAfterABuild) {
 TEST_F(BuildTest, ABuildThatMeetsADuplicateFailsAndChangesNothing) {
   SetRow(t, 3, "Cy", "A1");  // duplicates Ana's code
   ASSERT_EQ(t.Append(), 0);
-  EXPECT_EQ(t.BuildKey(kKeyCode), kErrDuplicateKey);
+  EXPECT_EQ(t.BuildKey(kKeyCode), rt::Error_CreatesDuplicateKey);
   ASSERT_EQ(GetCode("A1"), 0);
   EXPECT_EQ(RowName(t), "Ana");
   EXPECT_EQ(KeyCount(kKeyCode), 2u);
   // The file's build rebuilds K_ID and K_NAME before it meets the duplicate
   // in K_CODE: none of that stays, in this process or the next.
-  EXPECT_EQ(t.BuildFile(), kErrDuplicateKey);
+  EXPECT_EQ(t.BuildFile(), rt::Error_CreatesDuplicateKey);
   for (int reopened = 0; reopened < 2; ++reopened) {
     SCOPED_TRACE(reopened);
     EXPECT_EQ(KeyCount(kKeyId), 2u);
     EXPECT_EQ(KeyCount(kKeyName), 2u);
     SetRow(t, 3, "");
-    EXPECT_EQ(t.GetByKey(kKeyId), kErrRecordNotFound);
+    EXPECT_EQ(t.GetByKey(kKeyId), rt::Error_RecordNotFound);
     ASSERT_EQ(t.Close(), 0);
     ASSERT_EQ(t.Share(), 0);
   }
@@ -105,7 +105,7 @@ TEST_F(BuildTest, RunTimeIndexWithFilterOrdersTheChosenRecords) {
   uint32_t n = 0;
   ASSERT_EQ(t.RecordsKey(key, &n), 0);
   EXPECT_EQ(n, 2u);
-  EXPECT_EQ(t.BuildDynamic(-1, {}), kErrInvalidIndex);
+  EXPECT_EQ(t.BuildDynamic(-1, {}), rt::Error_InvalidIndexString);
 }
 
 // Stream mode defers commits: another reader of the file sees nothing until Flush.
@@ -150,15 +150,15 @@ TEST_F(BuildTest, ConsistencyFailureIsError90AndCloseCommitsNothing) {
   ASSERT_EQ(t.Share(), 0);
   ASSERT_EQ(t.Stream(), 0);
   AddStudent(t, 7, "Late");  // deferred by stream mode
-  EXPECT_EQ(t.GetById(victim), kErrFileSystem);
-  EXPECT_EQ(rt::ERRORCODE(), kErrFileSystem);
+  EXPECT_EQ(t.GetById(victim), rt::Error_FileSystemError);
+  EXPECT_EQ(rt::ERRORCODE(), rt::Error_FileSystemError);
   EXPECT_EQ(rt::FileError().substr(0, 32), "Possible data corruption in file");
   EXPECT_EQ(rt::FileErrorCode(), std::to_string(static_cast<int>(kCheckRowSize)));
   EXPECT_NE(rt::ErrorFile().find("build.KRL"), std::string::npos);
   ASSERT_EQ(t.Close(), 0);
   ASSERT_EQ(t.Share(), 0);
   SetRow(t, 7, "");
-  EXPECT_EQ(t.GetByKey(kKeyId), kErrRecordNotFound);
+  EXPECT_EQ(t.GetByKey(kKeyId), rt::Error_RecordNotFound);
 }
 
 }  // namespace

@@ -1,8 +1,7 @@
 // A forked child process with a pipe each way, for tests of what one
 // process sees of another's holds, locks and commits. Fork before the
 // parent opens any table, so that the child inherits no open files.
-#ifndef TESTS_RUNTIME_KESTREL_DRIVER_CHILD_PROCESS_H_
-#define TESTS_RUNTIME_KESTREL_DRIVER_CHILD_PROCESS_H_
+#pragma once
 
 #include <poll.h>
 #include <signal.h>
@@ -71,5 +70,3 @@ class ChildProcess {
 };
 
 }  // namespace kestrel::testing
-
-#endif  // TESTS_RUNTIME_KESTREL_DRIVER_CHILD_PROCESS_H_

@@ -1,6 +1,5 @@
 // A small student table for the driver tests, and a scratch directory.
-#ifndef TESTS_RUNTIME_KESTREL_DRIVER_DRIVER_FIXTURE_H_
-#define TESTS_RUNTIME_KESTREL_DRIVER_DRIVER_FIXTURE_H_
+#pragma once
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -111,5 +110,3 @@ inline void AddStudent(KestrelTable& t, int32_t id, const std::string& name, con
 }
 
 }  // namespace kestrel::testing
-
-#endif  // TESTS_RUNTIME_KESTREL_DRIVER_DRIVER_FIXTURE_H_

@@ -9,7 +9,7 @@
 #include "runtime/core/file_records.h"
 #include "runtime/core/file_sequence.h"
 #include "runtime/kestrel/driver/kestrel_driver.h"
-#include "runtime/ui/view/filter_accept.h"
+#include "runtime/view/filter_accept.h"
 
 namespace kestrel::testing {
 namespace {
@@ -54,8 +54,8 @@ TEST_F(EntryTest, OperationsByNumber) {
   for (int op : {51, 53, 55, 59, 68, 70, 74, 80, 81, 83, 87, 90, 94, 97, 100, 103}) {
     SCOPED_TRACE(op);
     rt::DriverArgs none;
-    EXPECT_EQ(rt::callFile(f, op, none), kErrUnsupported);
-    EXPECT_EQ(rt::ERRORCODE(), kErrUnsupported);
+    EXPECT_EQ(rt::callFile(f, op, none), rt::Error_UnsupportedFileDriverFunction);
+    EXPECT_EQ(rt::ERRORCODE(), rt::Error_UnsupportedFileDriverFunction);
   }
   ASSERT_EQ(rt::Close(f), 0);
 }
@@ -108,7 +108,7 @@ TEST_F(EntryTest, FilteredRunTimeIndexKeepsOnlyAdmittedRecords) {
   ASSERT_EQ(rt::BuildDynamic(f, 1, "+P:ID"), 0);
   EXPECT_EQ(names_by(1), "BCDEFG");
 
-  EXPECT_EQ(rt::BuildDynamic(f, 1, "+P:ID", "P:ID > 3"), kErrUnsupported);
+  EXPECT_EQ(rt::BuildDynamic(f, 1, "+P:ID", "P:ID > 3"), rt::Error_UnsupportedFileDriverFunction);
   ASSERT_EQ(rt::BuildDynamic(f, 1, "+P:ID", {}, [](rt::FileControlBlock& row) {
               return rt::getInteger(row, 0).value_or(0) > 3;
             }),

@@ -52,7 +52,7 @@ TEST_F(ProcessTest, HoldOnARecordHeldElsewhere) {
 
   auto start = Clock::now();
   t.Hold(2);
-  EXPECT_EQ(t.GetById(id), kErrHeld);
+  EXPECT_EQ(t.GetById(id), rt::Error_RecordIsAlreadyHeld);
   EXPECT_GE(SecondsSince(start), 1.9);
   EXPECT_LT(SecondsSince(start), 4.0);
 
@@ -72,7 +72,7 @@ TEST_F(ProcessTest, TableLockedElsewhereFailsAtOnce) {
     if (!c.Await()) return 1;
     KestrelTable other(StudentDecl(name));
     if (other.Share() != 0) return 2;
-    if (other.Lock() != kErrTableLocked) return 3;
+    if (other.Lock() != rt::Error_FileIsAlreadyLocked) return 3;
     c.Signal();
     if (!c.Await()) return 4;
     return other.Lock() == 0 ? 0 : 5;
@@ -88,10 +88,10 @@ TEST_F(ProcessTest, TableLockedElsewhereFailsAtOnce) {
   KestrelTable t(StudentDecl(name));
   ASSERT_EQ(t.Share(), 0);
   auto start = Clock::now();
-  EXPECT_EQ(t.Lock(), kErrTableLocked);
+  EXPECT_EQ(t.Lock(), rt::Error_FileIsAlreadyLocked);
   EXPECT_LT(SecondsSince(start), 0.5);
   start = Clock::now();
-  EXPECT_EQ(t.Lock(1), kErrTableLocked);  // tried again after a second
+  EXPECT_EQ(t.Lock(1), rt::Error_FileIsAlreadyLocked);  // tried again after a second
   EXPECT_GE(SecondsSince(start), 0.9);
 
   child.Signal();
@@ -123,13 +123,12 @@ TEST_F(ProcessTest, PutAfterAnotherProcessChangedTheWatchedRecord) {
   child.Signal();
   ASSERT_TRUE(child.Await());
   SetRow(t, 1, "Ana Maria", "A1");
-  EXPECT_EQ(t.Put(), kErrChanged);
+  EXPECT_EQ(t.Put(), rt::Error_RecordChangedByAnotherStation);
   EXPECT_EQ(child.Join(), 0);
   ASSERT_EQ(t.GetById(id), 0);
   EXPECT_EQ(RowName(t), "Ana");
   EXPECT_EQ(t.memos()[0], "changed elsewhere");
 }
-
 
 // A sequence stands between two reads while another process changes the
 // entries around it: the next read sees the file as that process left it.
@@ -257,8 +256,8 @@ TEST_F(ProcessTest, ReadOnlyOpenersExcludeEachOtherAndRefusalsAreLogged) {
   KestrelTable t(StudentDecl(name));
   ASSERT_EQ(t.Open(0x40), 0);
   t.Hold(0);
-  EXPECT_EQ(t.GetById(id), kErrHeld);
-  EXPECT_EQ(t.Lock(1), kErrTableLocked);
+  EXPECT_EQ(t.GetById(id), rt::Error_RecordIsAlreadyHeld);
+  EXPECT_EQ(t.Lock(1), rt::Error_FileIsAlreadyLocked);
   SetFileLog(nullptr);
   auto logged = [&](const std::string& head) {
     return std::any_of(log.begin(), log.end(), [&](const std::string& l) { return l.rfind(head, 0) == 0; });
@@ -287,7 +286,7 @@ TEST_F(ProcessTest, RemoveLeavesAFileAnotherProcessUses) {
   });
   ASSERT_TRUE(child.Await());
   KestrelTable t(StudentDecl(name));
-  EXPECT_EQ(t.Remove(), kErrAccessDenied);
+  EXPECT_EQ(t.Remove(), rt::Error_AccessDenied);
   EXPECT_TRUE(std::filesystem::exists(dir.File("shared.KRL")));
   child.Signal();
   ASSERT_EQ(child.Join(), 0);

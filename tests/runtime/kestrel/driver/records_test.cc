@@ -46,13 +46,13 @@ TEST_F(RecordsTest, KeysFindRecordsAndCountsFollowChanges) {
   ASSERT_EQ(GetCode("B1"), 0);
   EXPECT_EQ(RowName(t), "Bob");
   EXPECT_EQ(t.memos()[0], std::string(600, 'x') + "tail");
-  EXPECT_EQ(GetCode(""), kErrRecordNotFound);
+  EXPECT_EQ(GetCode(""), rt::Error_RecordNotFound);
 
   // Put moves the entries of changed keys only.
   ASSERT_EQ(GetId(3), 0);
   SetRow(t, 3, "Carla", "C1");
   ASSERT_EQ(t.PutById(t.currentId()), 0);
-  EXPECT_EQ(GetName("carl"), kErrRecordNotFound);
+  EXPECT_EQ(GetName("carl"), rt::Error_RecordNotFound);
   EXPECT_EQ(GetName("carla"), 0);
   EXPECT_EQ(GetCode("C1"), 0);
   EXPECT_EQ(Count(kKeyCode), 3u);
@@ -61,31 +61,31 @@ TEST_F(RecordsTest, KeysFindRecordsAndCountsFollowChanges) {
   ASSERT_EQ(GetId(1), 0);
   const uint32_t gone = t.currentId();
   ASSERT_EQ(t.Delete(), 0);
-  EXPECT_EQ(GetId(1), kErrRecordNotFound);
-  EXPECT_EQ(GetCode("A1"), kErrRecordNotFound);
-  EXPECT_EQ(t.GetById(gone), kErrRecordNotFound);
-  EXPECT_EQ(rt::ERRORCODE(), kErrRecordNotFound);
+  EXPECT_EQ(GetId(1), rt::Error_RecordNotFound);
+  EXPECT_EQ(GetCode("A1"), rt::Error_RecordNotFound);
+  EXPECT_EQ(t.GetById(gone), rt::Error_RecordNotFound);
+  EXPECT_EQ(rt::ERRORCODE(), rt::Error_RecordNotFound);
   EXPECT_EQ(Count(), 2u);
   EXPECT_EQ(Count(kKeyId), 2u);
-  EXPECT_EQ(t.Delete(), kErrNotAvailable);  // no current record any more
+  EXPECT_EQ(t.Delete(), rt::Error_RecordNotAvailable);  // no current record any more
 }
 
 TEST_F(RecordsTest, UniqueViolationOnAddChangesNothing) {
   SetRow(t, 4, "Dora", "A1");
   t.memos() = {"never stored"};
-  EXPECT_EQ(t.Add(), kErrDuplicateKey);
-  EXPECT_EQ(rt::ERRORCODE(), kErrDuplicateKey);
+  EXPECT_EQ(t.Add(), rt::Error_CreatesDuplicateKey);
+  EXPECT_EQ(rt::ERRORCODE(), rt::Error_CreatesDuplicateKey);
   SetRow(t, 1, "Eve", "E1");  // duplicate primary key
-  EXPECT_EQ(t.Add(), kErrDuplicateKey);
+  EXPECT_EQ(t.Add(), rt::Error_CreatesDuplicateKey);
 
   ASSERT_EQ(t.Close(), 0);
   ASSERT_EQ(t.Share(), 0);
   EXPECT_EQ(Count(), 3u);
   EXPECT_EQ(Count(kKeyName), 3u);
   EXPECT_EQ(Count(kKeyCode), 2u);
-  EXPECT_EQ(GetName("Dora"), kErrRecordNotFound);
-  EXPECT_EQ(GetName("Eve"), kErrRecordNotFound);
-  EXPECT_EQ(GetId(4), kErrRecordNotFound);
+  EXPECT_EQ(GetName("Dora"), rt::Error_RecordNotFound);
+  EXPECT_EQ(GetName("Eve"), rt::Error_RecordNotFound);
+  EXPECT_EQ(GetId(4), rt::Error_RecordNotFound);
   ASSERT_EQ(GetCode("A1"), 0);
   EXPECT_EQ(t.memos()[0], "first note");
 }
@@ -95,14 +95,14 @@ TEST_F(RecordsTest, UniqueViolationOnPutChangesNothing) {
   const std::string before = t.record();
   SetRow(t, 2, "Zed", "A1");  // code taken by record 1
   t.memos() = {"changed"};
-  EXPECT_EQ(t.Put(), kErrDuplicateKey);
+  EXPECT_EQ(t.Put(), rt::Error_CreatesDuplicateKey);
 
   ASSERT_EQ(t.Close(), 0);
   ASSERT_EQ(t.Share(), 0);
   ASSERT_EQ(GetId(2), 0);
   EXPECT_EQ(t.record(), before);
   EXPECT_EQ(t.memos()[0], std::string(600, 'x') + "tail");
-  EXPECT_EQ(GetName("Zed"), kErrRecordNotFound);
+  EXPECT_EQ(GetName("Zed"), rt::Error_RecordNotFound);
   ASSERT_EQ(GetCode("A1"), 0);
   EXPECT_EQ(RowId(t), 1);
   EXPECT_EQ(Count(kKeyName), 3u);
@@ -112,8 +112,8 @@ TEST_F(RecordsTest, PutAndDeleteNeedACurrentRecord) {
   KestrelTable other(StudentDecl(dir.File("school\\!students")));
   ASSERT_EQ(other.Share(), 0);
   SetRow(other, 9, "Nobody");
-  EXPECT_EQ(other.Put(), kErrNotAvailable);
-  EXPECT_EQ(other.Delete(), kErrNotAvailable);
+  EXPECT_EQ(other.Put(), rt::Error_RecordNotAvailable);
+  EXPECT_EQ(other.Delete(), rt::Error_RecordNotAvailable);
 }
 
 TEST_F(RecordsTest, MemosAreRewrittenOnlyWhereChangedAndSkippedWithNoMemo) {
@@ -143,7 +143,7 @@ TEST_F(RecordsTest, WatchedRecordChangedElsewhereFailsWith89) {
   ASSERT_EQ(other.Put(), 0);
 
   SetRow(t, 1, "Ana B", "A1");
-  EXPECT_EQ(t.Put(), kErrChanged);
+  EXPECT_EQ(t.Put(), rt::Error_RecordChangedByAnotherStation);
   // Read again with a watch: the put goes through.
   t.Watch();
   ASSERT_EQ(GetId(1), 0);

@@ -24,7 +24,7 @@ class SequenceTest : public ::testing::Test {
     while (out.size() < limit) {
       const int rc = forward ? t.Next() : t.Previous();
       if (rc != 0) {
-        EXPECT_EQ(rc, kErrNotAvailable);
+        EXPECT_EQ(rc, rt::Error_RecordNotAvailable);
         break;
       }
       out.push_back(RowId(t));
@@ -58,7 +58,7 @@ TEST_F(SequenceTest, KeyOrderBothWaysWithDuplicatesInIdOrder) {
   // From the entry of a given record.
   ASSERT_EQ(t.SetKeyPtr(kKeyName, ids[3]), 0);
   EXPECT_EQ(ReadAll(), (Ids{13, 12, 15, 10, 14}));
-  EXPECT_EQ(t.SetKeyPtr(kKeyName, 9999), kErrRecordNotFound);
+  EXPECT_EQ(t.SetKeyPtr(kKeyName, 9999), rt::Error_RecordNotFound);
 }
 
 TEST_F(SequenceTest, RecordIdOrderFromStartIdOrKeyValue) {
@@ -83,7 +83,7 @@ TEST_F(SequenceTest, ReadsContinueFromTheCurrentRecordAfterGetAndAcrossDeletes) 
   EXPECT_EQ(ReadAll(true, 2), (Ids{12, 15}));
   ASSERT_EQ(t.Delete(), 0);  // deletes 15, the current record
   EXPECT_EQ(ReadAll(), (Ids{10, 14}));
-  EXPECT_EQ(t.Next(), kErrNotAvailable);  // stays at the end
+  EXPECT_EQ(t.Next(), rt::Error_RecordNotAvailable);  // stays at the end
   EXPECT_EQ(t.Previous(), 0);
   EXPECT_EQ(RowId(t), 10);
 }
@@ -106,8 +106,8 @@ TEST_F(SequenceTest, SkipBofAndEofDoNotRead) {
   ASSERT_EQ(t.Skip(5), 0);  // on the last entry
   ASSERT_EQ(t.Eof(&at), 0);
   EXPECT_TRUE(at);
-  EXPECT_EQ(t.Skip(1), kErrNotAvailable);
-  EXPECT_EQ(t.Next(), kErrNotAvailable);
+  EXPECT_EQ(t.Skip(1), rt::Error_RecordNotAvailable);
+  EXPECT_EQ(t.Next(), rt::Error_RecordNotAvailable);
 }
 
 TEST_F(SequenceTest, PositionsResetAndRegetInBothOrders) {
@@ -137,17 +137,17 @@ TEST_F(SequenceTest, PositionsResetAndRegetInBothOrders) {
   ASSERT_EQ(t.Position(kKeyName, &pos), 0);
   SetRow(t, 15, "Zoe", "C5");
   ASSERT_EQ(t.Put(), 0);
-  EXPECT_EQ(t.Reget(kKeyName, pos), kErrRecordNotFound);
+  EXPECT_EQ(t.Reget(kKeyName, pos), rt::Error_RecordNotFound);
   ASSERT_EQ(t.Position(KestrelTable::kFileOrder, &pos), 0);
   ASSERT_EQ(t.Delete(), 0);
-  EXPECT_EQ(t.Reget(KestrelTable::kFileOrder, pos), kErrRecordNotFound);
+  EXPECT_EQ(t.Reget(KestrelTable::kFileOrder, pos), rt::Error_RecordNotFound);
 }
 
 TEST_F(SequenceTest, NextWithoutSetOrClosedFails) {
-  EXPECT_EQ(t.Next(), kErrNotAvailable);
+  EXPECT_EQ(t.Next(), rt::Error_RecordNotAvailable);
   ASSERT_EQ(t.Close(), 0);
-  EXPECT_EQ(t.SetKey(kKeyName), kErrNotOpen);
-  EXPECT_EQ(t.Next(), kErrNotOpen);
+  EXPECT_EQ(t.SetKey(kKeyName), rt::Error_FileNotOpen);
+  EXPECT_EQ(t.Next(), rt::Error_FileNotOpen);
 }
 
 }  // namespace

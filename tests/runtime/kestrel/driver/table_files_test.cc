@@ -86,17 +86,17 @@ TEST_F(TableFilesTest, TablesShareOnePhysicalFileAndNamesIgnoreCase) {
 
 TEST_F(TableFilesTest, OpenFailuresAndCreateAttribute) {
   KestrelTable missing(StudentDecl(file + "\\!students"));
-  EXPECT_EQ(missing.Open(), kErrNotFound);
-  EXPECT_EQ(KestrelTable(StudentDecl(dir.File("no/dir/x"))).Open(), kErrPathNotFound);
-  EXPECT_EQ(missing.Open(0x01), kErrAccessDenied);  // write-only
+  EXPECT_EQ(missing.Open(), rt::Error_FileNotFound);
+  EXPECT_EQ(KestrelTable(StudentDecl(dir.File("no/dir/x"))).Open(), rt::Error_PathNotFound);
+  EXPECT_EQ(missing.Open(0x01), rt::Error_AccessDenied);  // write-only
   TableDeclaration d = StudentDecl(file + "\\!students");
   d.create = false;
-  EXPECT_EQ(KestrelTable(d).Create(), kErrNoCreate);
+  EXPECT_EQ(KestrelTable(d).Create(), rt::Error_NoCreateAttribute);
   ASSERT_EQ(missing.Create(), 0);
   KestrelTable other(StudentDecl(file + "\\!teachers"));
-  EXPECT_EQ(other.Open(), kErrNotFound);  // the file exists, the table not
+  EXPECT_EQ(other.Open(), rt::Error_FileNotFound);  // the file exists, the table not
   std::ofstream(dir.File("junk.KRL")) << std::string(600, 'j');
-  EXPECT_EQ(KestrelTable(StudentDecl(dir.File("junk"))).Open(), kErrInvalidFile);
+  EXPECT_EQ(KestrelTable(StudentDecl(dir.File("junk"))).Open(), rt::Error_InvalidDataFile);
 }
 
 TEST_F(TableFilesTest, DefinitionIsVerifiedOrRead) {
@@ -113,7 +113,7 @@ TEST_F(TableFilesTest, DefinitionIsVerifiedOrRead) {
   TableDeclaration places = StudentDecl(file);
   places.layout->fields[3].places = 1;
   KestrelTable differs(places);
-  EXPECT_EQ(differs.Open(), kErrDeclaration);
+  EXPECT_EQ(differs.Open(), rt::Error_InvalidRecordDeclaration);
   EXPECT_EQ(rt::FileError().substr(0, 5), "SIZE ");  // the first decimal byte holds the places
   std::string previous;
   ASSERT_EQ(differs.Send("DecimalCheck=OFF", &previous), 0);
@@ -122,7 +122,7 @@ TEST_F(TableFilesTest, DefinitionIsVerifiedOrRead) {
 
   TableDeclaration keys = StudentDecl(file);
   keys.layout->keys[1].attributes &= ~kKeyNoCase;
-  EXPECT_EQ(KestrelTable(keys).Open(), kErrDeclaration);
+  EXPECT_EQ(KestrelTable(keys).Open(), rt::Error_InvalidRecordDeclaration);
   EXPECT_EQ(rt::FileError().substr(0, 9), "ATTRIBUTE");
 }
 
@@ -156,10 +156,10 @@ TEST_F(TableFilesTest, CopyAndRenameRebaseIds) {
   AddStudent(copy, 3, "Cy");  // new ids do not collide with the copied ones
   ASSERT_EQ(copy.Close(), 0);
 
-  EXPECT_EQ(s.Rename(dir.File("target")), kErrAccessDenied);  // the table exists there
+  EXPECT_EQ(s.Rename(dir.File("target")), rt::Error_AccessDenied);  // the table exists there
   ASSERT_EQ(s.Rename(dir.File("moved\\!pupils")), 0);
   EXPECT_FALSE(s.isOpen());
-  EXPECT_EQ(KestrelTable(StudentDecl(file + "\\!students")).Open(), kErrNotFound);
+  EXPECT_EQ(KestrelTable(StudentDecl(file + "\\!students")).Open(), rt::Error_FileNotFound);
   KestrelTable moved(StudentDecl(dir.File("moved\\!pupils")));
   ASSERT_EQ(moved.Open(), 0);
   uint32_t n = 0;
@@ -174,7 +174,7 @@ TEST_F(TableFilesTest, RemoveDeletesTheFileWithItsLastTable) {
   ASSERT_EQ(t.Create(), 0);
   ASSERT_EQ(s.Remove(), 0);
   EXPECT_TRUE(std::filesystem::exists(file + ".KRL"));
-  EXPECT_EQ(s.Open(), kErrNotFound);
+  EXPECT_EQ(s.Open(), rt::Error_FileNotFound);
   ASSERT_EQ(t.Open(), 0);
   ASSERT_EQ(t.Remove(), 0);
   EXPECT_FALSE(std::filesystem::exists(file + ".KRL"));

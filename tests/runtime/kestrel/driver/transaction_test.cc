@@ -214,8 +214,8 @@ TEST_F(TransactionTest, AFailedOperationRollsTheTransactionBack) {
     ASSERT_EQ(ChangeBoth(ta, tb), 0);
     SetRow(ta, 1, "dup");
     ASSERT_EQ(ta.Append(), 0);  // a second ID 1, which the build meets
-    EXPECT_EQ(ta.BuildFile(), kErrDuplicateKey);
-    EXPECT_EQ(Transaction::Global().Commit().code(), kErrDuplicateKey);
+    EXPECT_EQ(ta.BuildFile(), rt::Error_CreatesDuplicateKey);
+    EXPECT_EQ(Transaction::Global().Commit().code(), rt::Error_CreatesDuplicateKey);
   }
   EXPECT_EQ(NameIn(a), "old");
   EXPECT_EQ(NameIn(b), "old");

@@ -1,6 +1,5 @@
 // Test helper: byte strings written as hex, "7F FF 00".
-#ifndef TESTS_RUNTIME_KESTREL_FORMAT_BYTES_H_
-#define TESTS_RUNTIME_KESTREL_FORMAT_BYTES_H_
+#pragma once
 
 #include <string>
 #include <string_view>
@@ -28,5 +27,3 @@ inline std::string Hex(std::string_view text) {
 }
 
 }  // namespace kestrel::testing
-
-#endif  // TESTS_RUNTIME_KESTREL_FORMAT_BYTES_H_

@@ -28,7 +28,7 @@ class FileTest : public ::testing::Test {
   }
   std::unique_ptr<File> OpenOk(int mode, bool create = false) {
     std::unique_ptr<File> f;
-    EXPECT_EQ(File::Open(path_, mode, create, false, &f), kOk);
+    EXPECT_EQ(File::Open(path_, mode, create, false, &f), rt::Error_NoError);
     return f;
   }
   std::string dir_, path_;
@@ -36,40 +36,40 @@ class FileTest : public ::testing::Test {
 
 TEST_F(FileTest, PositionedIoTruncateAndDelete) {
   auto f = OpenOk(kAccessReadWrite | kDenyNone, true);
-  ASSERT_EQ(f->Write(1000, "abcd", 4), kOk);
+  ASSERT_EQ(f->Write(1000, "abcd", 4), rt::Error_NoError);
   uint64_t size = 0;
-  ASSERT_EQ(f->Size(&size), kOk);
+  ASSERT_EQ(f->Size(&size), rt::Error_NoError);
   EXPECT_EQ(size, 1004u);
   char buf[8] = {};
   size_t got = 0;
-  ASSERT_EQ(f->Read(1002, buf, 8, &got), kOk);
+  ASSERT_EQ(f->Read(1002, buf, 8, &got), rt::Error_NoError);
   EXPECT_EQ(got, 2u);  // short only at end of file
   EXPECT_EQ(std::string(buf, 2), "cd");
-  ASSERT_EQ(f->Truncate(10), kOk);
-  ASSERT_EQ(f->Size(&size), kOk);
+  ASSERT_EQ(f->Truncate(10), rt::Error_NoError);
+  ASSERT_EQ(f->Size(&size), rt::Error_NoError);
   EXPECT_EQ(size, 10u);
-  EXPECT_EQ(f->Flush(), kOk);
+  EXPECT_EQ(f->Flush(), rt::Error_NoError);
   f.reset();
-  EXPECT_EQ(File::Delete(path_), kOk);
-  EXPECT_EQ(File::Delete(path_), kFileNotFound);
+  EXPECT_EQ(File::Delete(path_), rt::Error_NoError);
+  EXPECT_EQ(File::Delete(path_), rt::Error_FileNotFound);
 }
 
 TEST_F(FileTest, OpenFailuresMapToRuntimeCodes) {
   std::unique_ptr<File> f;
-  EXPECT_EQ(File::Open(path_, kAccessRead, false, false, &f), kFileNotFound);
-  EXPECT_EQ(File::Open(dir_ + "/missing/x.krl", kAccessRead, false, false, &f), kPathNotFound);
-  EXPECT_EQ(File::Open("", kAccessRead, false, false, &f), kInvalidFilename);
-  EXPECT_EQ(File::Open(dir_ + "/" + std::string(300, 'n'), kAccessRead, true, false, &f), kInvalidFilename);
-  EXPECT_EQ(File::Open(dir_, kAccessReadWrite, false, false, &f), kAccessDenied);
+  EXPECT_EQ(File::Open(path_, kAccessRead, false, false, &f), rt::Error_FileNotFound);
+  EXPECT_EQ(File::Open(dir_ + "/missing/x.krl", kAccessRead, false, false, &f), rt::Error_PathNotFound);
+  EXPECT_EQ(File::Open("", kAccessRead, false, false, &f), rt::Error_InvalidFilename);
+  EXPECT_EQ(File::Open(dir_ + "/" + std::string(300, 'n'), kAccessRead, true, false, &f), rt::Error_InvalidFilename);
+  EXPECT_EQ(File::Open(dir_, kAccessReadWrite, false, false, &f), rt::Error_AccessDenied);
   EXPECT_EQ(f, nullptr);
 }
 
 TEST_F(FileTest, ErrnoMapping) {
-  EXPECT_EQ(ErrnoToCode(EACCES, path_), kAccessDenied);
-  EXPECT_EQ(ErrnoToCode(EAGAIN, path_), kAccessDenied);
-  EXPECT_EQ(ErrnoToCode(ENOTDIR, path_), kPathNotFound);
-  EXPECT_EQ(ErrnoToCode(ENAMETOOLONG, path_), kInvalidFilename);
-  EXPECT_EQ(ErrnoToCode(ENOSPC, path_), kHandleDiskFull);
+  EXPECT_EQ(ErrnoToCode(EACCES, path_), rt::Error_AccessDenied);
+  EXPECT_EQ(ErrnoToCode(EAGAIN, path_), rt::Error_AccessDenied);
+  EXPECT_EQ(ErrnoToCode(ENOTDIR, path_), rt::Error_PathNotFound);
+  EXPECT_EQ(ErrnoToCode(ENAMETOOLONG, path_), rt::Error_InvalidFilename);
+  EXPECT_EQ(ErrnoToCode(ENOSPC, path_), rt::Error_SystemHandleDiskFull);
 }
 
 // Windows share modes, emulated between open file descriptions.
@@ -94,16 +94,16 @@ TEST_F(FileTest, ShareModesRefuseConflictingOpens) {
     SCOPED_TRACE(testing::Message() << std::hex << c.first << " then " << c.second);
     auto a = OpenOk(c.first);
     std::unique_ptr<File> b;
-    EXPECT_EQ(File::Open(path_, c.second, false, false, &b) == kOk, c.second_ok);
+    EXPECT_EQ(File::Open(path_, c.second, false, false, &b) == rt::Error_NoError, c.second_ok);
   }
   // A create that would empty the file is refused before it empties it.
   {
     auto a = OpenOk(kAccessReadWrite | kDenyWrite);
-    ASSERT_EQ(a->Write(0, "kept", 4), kOk);
+    ASSERT_EQ(a->Write(0, "kept", 4), rt::Error_NoError);
     std::unique_ptr<File> b;
-    EXPECT_EQ(File::Open(path_, kAccessReadWrite | kDenyNone, true, true, &b), kAccessDenied);
+    EXPECT_EQ(File::Open(path_, kAccessReadWrite | kDenyNone, true, true, &b), rt::Error_AccessDenied);
     uint64_t size = 0;
-    ASSERT_EQ(a->Size(&size), kOk);
+    ASSERT_EQ(a->Size(&size), rt::Error_NoError);
     EXPECT_EQ(size, 4u);
   }
   // A refused opener leaves no marks behind.
@@ -135,22 +135,22 @@ TEST_F(FileTest, LocksConflictBetweenFilesOfOneProcess) {
 TEST_F(FileTest, FaultInjectionFailsOrStopsWrites) {
   auto f = OpenOk(kAccessReadWrite | kDenyNone, true);
   fault::Arm({.fail_write = 1});
-  EXPECT_EQ(f->Write(0, "a", 1), kOk);
-  EXPECT_EQ(f->Write(1, "b", 1), kWriteFault);
-  EXPECT_EQ(f->Write(1, "c", 1), kOk);
+  EXPECT_EQ(f->Write(0, "a", 1), rt::Error_NoError);
+  EXPECT_EQ(f->Write(1, "b", 1), rt::Error_SystemWriteFault);
+  EXPECT_EQ(f->Write(1, "c", 1), rt::Error_NoError);
   fault::Arm({.fail_flush = 0});
-  EXPECT_NE(f->Flush(), kOk);
+  EXPECT_NE(f->Flush(), rt::Error_NoError);
   // Stop from index 2: write 0, flush 1 happen; everything after is lost.
   fault::Arm({.stop_from = 2});
-  EXPECT_EQ(f->Write(0, "x", 1), kOk);
-  EXPECT_EQ(f->Flush(), kOk);
-  EXPECT_EQ(f->Write(1, "y", 1), kOk);
-  EXPECT_EQ(f->Truncate(0), kOk);
+  EXPECT_EQ(f->Write(0, "x", 1), rt::Error_NoError);
+  EXPECT_EQ(f->Flush(), rt::Error_NoError);
+  EXPECT_EQ(f->Write(1, "y", 1), rt::Error_NoError);
+  EXPECT_EQ(f->Truncate(0), rt::Error_NoError);
   EXPECT_EQ(fault::OperationsSeen(), 3);
   fault::Disarm();
   char buf[2];
   size_t got = 0;
-  ASSERT_EQ(f->Read(0, buf, 2, &got), kOk);
+  ASSERT_EQ(f->Read(0, buf, 2, &got), rt::Error_NoError);
   EXPECT_EQ(std::string(buf, got), "xc");
 }
 
@@ -160,7 +160,7 @@ TEST_F(FileTest, FaultInjectionFailsOrStopsWrites) {
 TEST_F(FileTest, PowerLossKeepsOnlyWhatWasFlushed) {
   auto read_all = [](const std::string& path) {
     std::unique_ptr<File> f;
-    if (File::Open(path, kAccessRead | kDenyNone, false, false, &f) != kOk) return std::string("(gone)");
+    if (File::Open(path, kAccessRead | kDenyNone, false, false, &f) != rt::Error_NoError) return std::string("(gone)");
     uint64_t size = 0;
     f->Size(&size);
     std::string out(size, '\0');
@@ -171,15 +171,15 @@ TEST_F(FileTest, PowerLossKeepsOnlyWhatWasFlushed) {
   { auto f = OpenOk(kAccessReadWrite | kDenyNone, true); }
   fault::Arm({.power_loss = true});
   auto f = OpenOk(kAccessReadWrite | kDenyNone);
-  ASSERT_EQ(f->Write(0, "durable", 7), kOk);
-  ASSERT_EQ(f->Flush(), kOk);
-  ASSERT_EQ(f->Write(0, "LOST", 4), kOk);
-  ASSERT_EQ(f->Write(7, "+more", 5), kOk);
-  ASSERT_EQ(f->Truncate(3), kOk);
+  ASSERT_EQ(f->Write(0, "durable", 7), rt::Error_NoError);
+  ASSERT_EQ(f->Flush(), rt::Error_NoError);
+  ASSERT_EQ(f->Write(0, "LOST", 4), rt::Error_NoError);
+  ASSERT_EQ(f->Write(7, "+more", 5), rt::Error_NoError);
+  ASSERT_EQ(f->Truncate(3), rt::Error_NoError);
   std::unique_ptr<File> fresh;
-  ASSERT_EQ(File::Open(dir_ + "/new.krl", kAccessReadWrite | kDenyNone, true, false, &fresh), kOk);
-  ASSERT_EQ(fresh->Write(0, "x", 1), kOk);
-  ASSERT_EQ(fresh->Flush(), kOk);
+  ASSERT_EQ(File::Open(dir_ + "/new.krl", kAccessReadWrite | kDenyNone, true, false, &fresh), rt::Error_NoError);
+  ASSERT_EQ(fresh->Write(0, "x", 1), rt::Error_NoError);
+  ASSERT_EQ(fresh->Flush(), rt::Error_NoError);
   f.reset();
   fresh.reset();
   EXPECT_EQ(read_all(path_), "LOS");  // as the process left it

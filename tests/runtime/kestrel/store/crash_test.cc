@@ -171,7 +171,7 @@ TEST_F(CrashTest, FailedWriteOrFlushAnswersExactlyWhatTheFileHolds) {
       Outcome o = RunPlan(*s, plan);
       fault::Disarm();
       if (!o.ok()) {
-        EXPECT_EQ(o.code(), kWriteFault);
+        EXPECT_EQ(o.code(), rt::Error_SystemWriteFault);
       }
       const Contents& expected = o.ok() ? next : model;
       ASSERT_TRUE(Same(ReadAll(*s), expected));
@@ -180,7 +180,7 @@ TEST_F(CrashTest, FailedWriteOrFlushAnswersExactlyWhatTheFileHolds) {
       if (s->unsettled()) {
         ++refusals;
         EXPECT_TRUE(o.ok());
-        EXPECT_EQ(more.code(), kWriteFault);
+        EXPECT_EQ(more.code(), rt::Error_SystemWriteFault);
         EXPECT_NE(more.message().find("opened again"), std::string::npos) << more.message();
         ASSERT_FALSE(log.empty());
         EXPECT_EQ(log[0].rfind("Flush failed with error ", 0), 0u) << log[0];
@@ -241,7 +241,7 @@ TEST_F(CrashTest, CommitSplitIntoManyGatheredWrites) {
       Outcome o = RunPlan(*s, plan);
       fault::Disarm();
       if (!o.ok()) {
-        EXPECT_EQ(o.code(), kWriteFault);
+        EXPECT_EQ(o.code(), rt::Error_SystemWriteFault);
       }
     }
     Contents seen = Reopened(work);

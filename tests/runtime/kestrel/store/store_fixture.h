@@ -1,5 +1,4 @@
-#ifndef TESTS_RUNTIME_KESTREL_STORE_STORE_FIXTURE_H_
-#define TESTS_RUNTIME_KESTREL_STORE_STORE_FIXTURE_H_
+#pragma once
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -124,5 +123,3 @@ class StoreTest : public ::testing::Test {
 };
 
 }  // namespace kestrel::testing
-
-#endif  // TESTS_RUNTIME_KESTREL_STORE_STORE_FIXTURE_H_

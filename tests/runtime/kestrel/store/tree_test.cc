@@ -39,11 +39,11 @@ TEST_F(TreeTest, NotAKestrelFileFailsWith36) {
   std::ofstream(path_) << std::string(600, 'x');
   std::unique_ptr<PageStore> s;
   PageStore::OpenOptions o;
-  EXPECT_EQ(PageStore::Open(path_, o, &s).code(), kInvalidDataFile);
+  EXPECT_EQ(PageStore::Open(path_, o, &s).code(), rt::Error_InvalidDataFile);
   std::ofstream(path_, std::ios::trunc) << "kRtL";
-  EXPECT_EQ(PageStore::Open(path_, o, &s).code(), kInvalidDataFile);
+  EXPECT_EQ(PageStore::Open(path_, o, &s).code(), rt::Error_InvalidDataFile);
   o.create = false;
-  EXPECT_EQ(PageStore::Open(dir_ + "/none.krl", o, &s).code(), kFileNotFound);
+  EXPECT_EQ(PageStore::Open(dir_ + "/none.krl", o, &s).code(), rt::Error_FileNotFound);
 }
 
 // Random inserts, updates and deletes of mixed sizes over many commits,
@@ -340,7 +340,7 @@ TEST_F(TreeTest, IdCounterPersistsAndStopsBeforeFE) {
   s->BeginWriteCycle();
   Outcome o = s->NextId(&id);
   EXPECT_TRUE(o.isCorruption());
-  EXPECT_EQ(o.code(), kFileSystemError);
+  EXPECT_EQ(o.code(), rt::Error_FileSystemError);
   EXPECT_TRUE(s->failed());
   s->Discard();
   s->EndOperation();
@@ -408,8 +408,8 @@ TEST_F(TreeTest, OwnerPasswordScramblesPagesAndHeader) {
   std::string raw((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_EQ(raw.find("kRtL"), std::string::npos);
   EXPECT_EQ(raw.find(std::string(64, 'Q')), std::string::npos);
-  EXPECT_EQ(open("").first.code(), kInvalidDataFile);
-  EXPECT_EQ(open("Other").first.code(), kInvalidDataFile);
+  EXPECT_EQ(open("").first.code(), rt::Error_InvalidDataFile);
+  EXPECT_EQ(open("Other").first.code(), rt::Error_InvalidDataFile);
   auto [r, s] = open("Tiza");
   ASSERT_TRUE(r.ok());
   ExpectSound(*s);

@@ -1,7 +1,6 @@
 // A small window procedure written against the engine alone, the way the
-// framework's window procedures are: a number entry, a date entry, two
-// buttons, a page-loaded list, a timer-driven counter, a hidden and a
-// disabled button. The Qt tests drive it with real key presses and clicks.
+// framework's window procedures are: its window is data (demo_window.h), this
+// class runs it. The Qt tests drive it with real key presses and clicks.
 #pragma once
 
 #include <cstdint>
@@ -10,27 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "runtime/ui/row_source.h"
+#include "demo_page.h"
+#include "demo_window.h"
 #include "runtime/ui/use_var.h"
 #include "runtime/ui/window.h"
 
 namespace demo {
-
-enum Ctl {
-  Label = 1, Number, Date, Accept, Exit, List, Ticks, Hidden, Disabled,
-};
-
-// 100 students, of which the list holds one page.
-class Page : public ui::RowSource {
- public:
-  int offset = 0;  // rows above the page
-  int items = 4;   // page size
-  int total = 100;
-  std::map<int, std::string> names;  // edited names by student
-  int rowCount() const override;
-  std::string value(int row, int field) const override;
-  std::string name(int student) const;
-};
 
 class Procedure {
  public:
@@ -55,7 +39,5 @@ class Procedure {
   ui::StringVar editVar_{&editText};
   int editor_ = 0;
 };
-
-ui::WindowDef definition();
 
 }  // namespace demo

@@ -1,0 +1,20 @@
+// The program's own entries of the error manager's message table, added
+// after the built-in ones at start-up.
+#pragma once
+
+#include <cstdint>
+
+#include "framework/data/error_class.h"
+
+namespace app {
+
+// "%File" could not be written: window positions are not kept. Notify.
+inline constexpr uint16_t Msg_SettingsNotSaved = 1001;
+// A window of the program that this version does not have yet
+// ("%Message" names it). Notify.
+inline constexpr uint16_t Msg_WindowNotAvailable = 1002;
+
+// Adds the entries above to `errors`.
+void AddAppMessages(fw::ErrorClass& errors);
+
+}  // namespace app

@@ -1,0 +1,18 @@
+// Whether a folder holds a school the program can work on: the students,
+// subjects and grade books must be there, because the program only reads
+// them (the contents and follow-up files it creates when missing).
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace app {
+
+struct SchoolFolderCheck {
+  bool ok = false;
+  std::string problem;  // what is wrong and how to mend it; empty when ok
+};
+
+SchoolFolderCheck CheckSchoolFolder(const std::string& folder);
+
+}  // namespace app
