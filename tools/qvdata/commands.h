@@ -26,6 +26,7 @@ Runner SetupDemo(CLI::App& command);
 Runner SetupImport(CLI::App& command);
 Runner SetupEnroll(CLI::App& command);
 Runner SetupExport(CLI::App& command);
+Runner SetupExplain(CLI::App& command);
 
 // The whole program: argv without the program name.
 int RunQvdata(const Args& args, std::ostream& out, std::ostream& err);
