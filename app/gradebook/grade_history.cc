@@ -9,6 +9,7 @@
 #include "app/dictionary/file_decls.h"
 #include "app/gradebook/grade_book_record.h"
 #include "app/graderules/grade_rules.h"
+#include "runtime/core/error_codes.h"
 #include "runtime/core/error_state.h"
 #include "runtime/core/file_access.h"
 #include "runtime/core/file_field.h"
@@ -21,9 +22,6 @@
 namespace app {
 
 namespace {
-
-constexpr std::int32_t kFileNotFound = 2;
-constexpr std::int32_t kFileSystemError = 90;
 
 // The history's fields, looked up once.
 struct Fields {
@@ -56,8 +54,8 @@ std::string InFolder(const std::string& folder, const std::string& name) {
 
 std::int32_t FileSystemFailure(const std::string& path, const std::error_code& ec) {
   rt::postFileError(path, ec.message());
-  rt::postError(kFileSystemError);
-  return kFileSystemError;
+  rt::postError(rt::Error_FileSystemError);
+  return rt::Error_FileSystemError;
 }
 
 }  // namespace
@@ -119,8 +117,8 @@ std::int32_t GradeHistory::OpenForReading() {
   if (block_->open) return 0;
   if (!Exists()) {
     rt::postFileError(path());
-    rt::postError(kFileNotFound);
-    return kFileNotFound;
+    rt::postError(rt::Error_FileNotFound);
+    return rt::Error_FileNotFound;
   }
   return rt::Open(*block_, rt::kAccessRead | rt::kShareDenyNone);
 }
@@ -156,7 +154,6 @@ std::int32_t GradeHistory::Append(std::span<const std::uint8_t> before, std::spa
 
 std::int32_t GradeHistory::Read(std::int32_t subject, std::int32_t student,
                                 std::vector<GradeHistoryEntry>* entries) {
-  constexpr std::int32_t kEndOfFile = 33;
   const Fields& f = HistoryFields();
   rt::FileControlBlock& h = *block_;
   auto text = [&h](int field) {
@@ -181,7 +178,7 @@ std::int32_t GradeHistory::Read(std::int32_t subject, std::int32_t student,
     e.date = rt::getDate(h, f.date).value_or(0);
     e.time = integer(f.time);
   }
-  return rc == kEndOfFile ? 0 : rc;
+  return rc == rt::Error_RecordNotAvailable ? 0 : rc;
 }
 
 std::int32_t GradeHistory::Append(std::span<const std::uint8_t> before, std::span<const std::uint8_t> after,

@@ -19,6 +19,7 @@
 #include "tools/qvdata/commands.h"
 #include "tools/qvdata/csv_table.h"
 #include "tools/qvdata/field_text.h"
+#include "tools/qvdata/grade_history_companion.h"
 #include "tools/qvdata/identity.h"
 #include "tools/qvdata/school.h"
 
@@ -342,12 +343,14 @@ int Import(const ImportOptions& o, std::ostream& out, std::ostream& err) {
     }
   };
   std::vector<Batch> batches;
+  GradeHistoryCompanion history(dir, "qvdata import");
   for (Work& w : works) {
     if (!school.Open(w.table.decl->label, true, &error)) {
       undo();
       return fail(error);
     }
     batches.push_back(Batch{school.Block(w.table.decl->label), &w.adds, &DescribeRefusal, &w, &w.replacements});
+    if (w.table.decl->label == "QVLIBRETA") batches.back().companion = &history;
   }
   if (!WriteAll(batches, "importing", &error)) {
     undo();

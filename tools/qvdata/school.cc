@@ -116,36 +116,53 @@ std::string FileFailure(const rt::FileControlBlock& block, int32_t code) {
 
 bool WriteAll(const std::vector<Batch>& batches, std::string_view progress_label, std::string* error) {
   std::vector<rt::FileControlBlock*> files;
+  std::vector<WriteCompanion*> companions;
+  auto finish = [&companions](bool committed) {
+    for (WriteCompanion* c : companions) c->Finished(committed);
+  };
   size_t total = 0;
   for (const Batch& b : batches) {
     const size_t replacing = b.replacements ? b.replacements->size() : 0;
     if (b.records->empty() && replacing == 0) continue;
     files.push_back(b.block);
     total += b.records->size() + replacing;
+    if (!b.companion) continue;
+    companions.push_back(b.companion);
+    if (!b.companion->Join(&files, error)) {
+      finish(false);
+      return false;
+    }
   }
   if (files.empty()) return true;
   int32_t rc = rt::Logout(kLogoutSeconds, files);
   if (rc != 0) {
     *error = "cannot begin the transaction: " + rt::errorMessageOf(rc) + " (" + std::to_string(rc) + ")";
+    finish(false);
     return false;
   }
+  auto fail = [&](std::string text) {
+    *error = std::move(text);
+    rt::Rollback();
+    finish(false);
+    return false;
+  };
   Progress progress(progress_label, total);
   size_t done = 0;
+  std::vector<uint8_t> before;
   for (const Batch& b : batches) {
     rt::FileControlBlock& f = *b.block;
     for (size_t i = 0; b.replacements && i < b.replacements->size(); ++i) {
       const Replacement& r = (*b.replacements)[i];
       rc = rt::GetById(f, r.id);
       if (rc == 0) {
+        if (b.companion) before = f.record;
         std::copy(r.image.record.begin(), r.image.record.end(), f.record.begin());
         for (size_t m = 0; m < r.image.memos.size() && m < f.memos.size(); ++m) f.memos[m] = r.image.memos[m];
         rc = rt::Put(f);
       }
-      if (rc != 0) {
-        *error = b.describe ? b.describe(b, i, true, rc) : FileFailure(f, rc);
-        rt::Rollback();
-        return false;
-      }
+      if (rc != 0) return fail(b.describe ? b.describe(b, i, true, rc) : FileFailure(f, rc));
+      std::string why;
+      if (b.companion && !b.companion->Written(before, f.record, &why)) return fail(why);
       progress.Step(++done);
     }
     for (size_t i = 0; i < b.records->size(); ++i) {
@@ -153,11 +170,9 @@ bool WriteAll(const std::vector<Batch>& batches, std::string_view progress_label
       std::copy(r.record.begin(), r.record.end(), f.record.begin());
       for (size_t m = 0; m < r.memos.size() && m < f.memos.size(); ++m) f.memos[m] = r.memos[m];
       rc = rt::Add(f);
-      if (rc != 0) {
-        *error = b.describe ? b.describe(b, i, false, rc) : FileFailure(f, rc);
-        rt::Rollback();
-        return false;
-      }
+      if (rc != 0) return fail(b.describe ? b.describe(b, i, false, rc) : FileFailure(f, rc));
+      std::string why;
+      if (b.companion && !b.companion->Written({}, f.record, &why)) return fail(why);
       progress.Step(++done);
     }
   }
@@ -165,8 +180,10 @@ bool WriteAll(const std::vector<Batch>& batches, std::string_view progress_label
   if (rc != 0) {
     *error = "commit failed: " + rt::errorMessageOf(rc) + " (" + std::to_string(rc) + ")";
     if (rt::transactionActive()) rt::Rollback();
+    finish(false);
     return false;
   }
+  finish(true);
   return true;
 }
 

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -62,6 +63,24 @@ struct Replacement {
   RecordImage image;
 };
 
+// What must be written with each record of a batch (a history of its
+// changes), inside the batch's transaction: the record and what goes with
+// it are saved together or not at all.
+class WriteCompanion {
+ public:
+  virtual ~WriteCompanion() = default;
+  // Before the transaction begins: opens what it writes and appends those
+  // files to *files, which join the transaction. False, with *error, when
+  // it cannot.
+  virtual bool Join(std::vector<rt::FileControlBlock*>* files, std::string* error) = 0;
+  // Inside the transaction, after each record of the batch was written:
+  // `before` is the image it replaced (empty for an added record), `after`
+  // the image written. False, with *error, fails the whole write.
+  virtual bool Written(std::span<const uint8_t> before, std::span<const uint8_t> after, std::string* error) = 0;
+  // After the transaction, whether it committed.
+  virtual void Finished(bool committed) = 0;
+};
+
 // Records to add to one open file, and records to replace in it.
 struct Batch {
   rt::FileControlBlock* block = nullptr;
@@ -72,6 +91,7 @@ struct Batch {
   std::string (*describe)(const Batch&, size_t index, bool replacing, int32_t code) = nullptr;
   const void* context = nullptr;
   const std::vector<Replacement>* replacements = nullptr;
+  WriteCompanion* companion = nullptr;  // not owned
 };
 
 // Replaces and adds every batch's records inside one transaction over their
