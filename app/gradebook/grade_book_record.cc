@@ -70,6 +70,16 @@ const std::vector<std::uint8_t>& BlankImage() {
 
 }  // namespace
 
+std::string_view GradeFieldHeader(std::string_view field) {
+  static constexpr std::array<std::string_view, kGradeFields.size()> kHeaders = {
+      "Eval. 1", "Eval. 2", "Eval. 3", "OLE 1",    "JIS 1", "Eval. 4",   "Eval. 5", "Eval. 6", "OLE 2",
+      "JIS 2",   "Prom. OLE", "Recupera", "FINAL", "DICIEMBRE", "MARZO", "ETADO", "AC", "AM"};
+  for (std::size_t i = 0; i < kGradeFields.size(); ++i) {
+    if (kGradeFields[i] == field) return kHeaders[i];
+  }
+  return field;
+}
+
 GradeBookRecord::GradeBookRecord(std::span<const std::uint8_t> image) {
   const Layout& l = TheLayout();
   for (std::size_t i = 0; i < kDecimalFields; ++i) {

@@ -22,6 +22,10 @@ inline constexpr std::array<std::string_view, 18> kGradeFields = {
     "QVL:ETAPA7", "QVL:ETAPA8",  "QVL:ETAPA9",  "QVL:ETAPA10",   "QVL:ETAPA11", "QVL:ETAPA12",
     "QVL:FINAL",  "QVL:DICIEMBRE", "QVL:MARZO", "QVL:ETADO",     "QVL:AC",     "QVL:AM"};
 
+// The grade-book list's column header of one of kGradeFields ("QVL:ETAPA2"
+// is "Eval. 2"); the field itself for any other.
+std::string_view GradeFieldHeader(std::string_view field);
+
 class GradeBookRecord {
  public:
   // `image` is a whole QVLIBRETA record; a shorter one reads as blank.

@@ -27,6 +27,7 @@ Runner SetupImport(CLI::App& command);
 Runner SetupEnroll(CLI::App& command);
 Runner SetupExport(CLI::App& command);
 Runner SetupExplain(CLI::App& command);
+Runner SetupHistory(CLI::App& command);
 
 // The whole program: argv without the program name.
 int RunQvdata(const Args& args, std::ostream& out, std::ostream& err);

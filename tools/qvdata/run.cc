@@ -20,6 +20,7 @@ constexpr CommandEntry kCommands[] = {
     {"enroll", "add the missing grade-book rows", &SetupEnroll},
     {"export", "write every record of a table as CSV or JSON", &SetupExport},
     {"explain", "why each grade-book row of a subject has its final grade and status", &SetupExplain},
+    {"history", "the recorded changes of a subject's grades, oldest first", &SetupHistory},
 };
 
 }  // namespace
