@@ -12,9 +12,14 @@ using namespace internal;
 const rt::FileDeclPtr& QVHISTORIADecl() {
   static const rt::FileDeclPtr decl = [] {
     rt::FileDeclBuilder b("QVHISTORIA", "QVH", "QVHISTORIA.KRL");
-    b.Long("QVH:COD_MATERIA").Long("QVH:NRO_LEGAJO").String("QVH:CAMPO", 20).String("QVH:ANTERIOR", 20)
-        .String("QVH:NUEVO", 20).Decimal("QVH:FINAL", 4, 2).String("QVH:ETADO", 20).Long("QVH:DNI_DOCENTE")
-        .String("QVH:PROGRAMA", 20).Date("QVH:FECHA").Long("QVH:HORA");
+    // Texts as long as what they hold and no longer: smaller records fill
+    // the last page more slowly, and the page store splits it less often.
+    // CAMPO holds a grade-book label ("QVL:DICIEMBRE"), ANTERIOR and NUEVO
+    // any grade field's value (QVL:ETADO has 20 characters), ETADO a word
+    // of the grade rule.
+    b.Long("QVH:COD_MATERIA").Long("QVH:NRO_LEGAJO").String("QVH:CAMPO", 14).String("QVH:ANTERIOR", 20)
+        .String("QVH:NUEVO", 20).Decimal("QVH:FINAL", 4, 2).String("QVH:ETADO", 10).Long("QVH:DNI_DOCENTE")
+        .String("QVH:PROGRAMA", 16).Date("QVH:FECHA").Long("QVH:HORA");
     return BuildOrDie(b);
   }();
   return decl;
