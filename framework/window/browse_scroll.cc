@@ -158,7 +158,9 @@ void BrowseClass::UpdateThumb() {
   if (!w || !ListQueue) return;
   const int32_t lc = ListControl();
   const int32_t rows = ListQueue->Records();
-  const bool full = LastItems > 0 && rows >= LastItems;
+  // A loaded list holds the whole set: it needs the bar once it holds more
+  // rows than it shows (its page size never fills).
+  const bool full = FileLoaded ? ILC && rows > ILC->GetItems() : LastItems > 0 && rows >= LastItems;
   if (!HasThumb || !(full || AllowUnfilled)) {
     w->setProp(lc, ui::Prop_VScroll, 0);
     return;
