@@ -227,7 +227,15 @@ TEST_F(BrowseFileLoaded, HoldsEveryRecordAndScrollsWithoutReading) {
       .act([&] { EXPECT_EQ(Highlighted(b), "N02"); })
       .act([&] { Wheel(b, -1); })
       .act([&] { EXPECT_EQ(Highlighted(b), "N03"); })
+      // A shorter list shows fewer rows but holds them all: nothing is reloaded.
       .act([&] {
+        b.window.setProp(kList, ui::Prop_Height, 50);
+        ui::Engine::current().post(ui::Event_Sized, 0, &b.window);
+      })
+      .then([&] { return b.brw.ILC->GetItems() < shown; })
+      .act([&] {
+        EXPECT_EQ(b.brw.LastItems, INT32_MAX);
+        EXPECT_EQ(Highlighted(b), "N03");
         EXPECT_EQ(b.queue.rowCount(), 30);  // no row ever left the list
         EXPECT_EQ(b.brw.RecordsRead, reads);
       })
