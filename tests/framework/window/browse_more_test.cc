@@ -2,6 +2,7 @@
 // what the browse tells the driver while it reads a page. Real Kestrel
 // files, the Qt back-end offscreen, real key presses and clicks.
 #include <climits>
+#include <cmath>
 
 #include "browse_fixture.h"
 #include "framework/window/request_codes.h"
