@@ -244,11 +244,12 @@ TEST_F(BrowseFileLoaded, HoldsEveryRecordAndScrollsWithoutReading) {
   RunBrowse(b, s);
 }
 
-TEST_F(BrowseFileLoaded, PageKeysMoveTheHighlightAPageInsideTheList) {
+TEST_F(BrowseFileLoaded, PageKeysMoveAPageAndKeepTheHighlightsScreenRow) {
   SeedNamed(40);
   StudentBrowse b(*access, relate, errors, Loaded());
   int shown = 0;
   long long reads = 0;
+  auto screenRow = [&b] { return b.brw.CurrentChoice - TopRow(b) + 1; };
   Script s;
   s.act([&] {
     shown = b.brw.ILC->GetItems();
@@ -256,27 +257,36 @@ TEST_F(BrowseFileLoaded, PageKeysMoveTheHighlightAPageInsideTheList) {
     reads = b.brw.RecordsRead;
   })
       .act(Press(b, Qt::Key_Down))
-      .act(Press(b, Qt::Key_Down))
+      .act(Press(b, Qt::Key_Down))  // screen row 3 of the first page
       .act(Press(b, Qt::Key_PageDown))
       .act([&] {
         EXPECT_EQ(b.brw.CurrentChoice, 3 + shown);
         EXPECT_EQ(b.brw.ILC->Choice(), 3 + shown);
-        EXPECT_TRUE(RowShown(b, 3 + shown));
+        EXPECT_EQ(screenRow(), 3);
         EXPECT_EQ(access->text(kStuName), NameOf(2 + shown));
+      })
+      .act(Press(b, Qt::Key_PageDown))
+      .act([&] {
+        EXPECT_EQ(b.brw.CurrentChoice, 3 + 2 * shown);
+        EXPECT_EQ(screenRow(), 3);
+      })
+      .act(Press(b, Qt::Key_PageUp))
+      .act([&] {
+        EXPECT_EQ(b.brw.CurrentChoice, 3 + shown);
+        EXPECT_EQ(screenRow(), 3);
       })
       .act(Press(b, Qt::Key_PageUp))
       .act([&] {
         EXPECT_EQ(b.brw.CurrentChoice, 3);
-        EXPECT_TRUE(RowShown(b, 3));
+        EXPECT_EQ(TopRow(b), 1);
       })
       .act(Press(b, Qt::Key_PageUp))
       .act([&] { EXPECT_EQ(b.brw.CurrentChoice, 1); })  // not above the first row
       .act(Press(b, Qt::Key_End, Qt::ControlModifier))
-      .act(Press(b, Qt::Key_PageUp))
-      .act(Press(b, Qt::Key_PageDown))
       .act(Press(b, Qt::Key_PageDown))
       .act([&] {
         EXPECT_EQ(b.brw.CurrentChoice, 40);  // not past the last
+        EXPECT_TRUE(RowShown(b, 40));
         EXPECT_EQ(b.queue.rowCount(), 40);
         EXPECT_EQ(b.brw.RecordsRead, reads);
       })
