@@ -171,5 +171,21 @@ TEST_F(AbmContenidos, AddChangeAndDeleteThroughTheFormThenSalirAndTheSynchronisa
   for (const std::string& f : FollowUp()) EXPECT_EQ(f.find("Segundo"), std::string::npos) << f;
 }
 
+TEST_F(AbmContenidos, AViewRequestListsButNeitherAddsNorChanges) {
+  File(7, 0, "Primero");
+  Choose(7);
+  std::vector<std::string> shown;
+  Then([](ui::Window& w) { w.inputClick(LIST, ui::Mouse_Left, 1); });
+  Click(INSERT);
+  Click(CHANGE);
+  Look(&shown);
+  GlobalRequest = fw::Request_View;
+  Run();
+  EXPECT_EQ(shown, (std::vector<std::string>{"Primero"}));
+  const auto c = Contents();
+  ASSERT_EQ(c.size(), 1u);
+  EXPECT_EQ(c[0].order, 0);  // no form ran: the order number is untouched
+}
+
 }  // namespace
 }  // namespace app::contents::testing
