@@ -16,8 +16,9 @@ namespace app {
 
 namespace {
 
+// Texts compare as the language compares them: trailing blanks ignored.
 std::string_view TrimRight(std::string_view s) {
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.remove_suffix(1);
+  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
   return s;
 }
 
@@ -59,7 +60,8 @@ struct Content {
   int32_t codDocente;
   std::string materias;
   std::string text;
-  std::string memo;
+  std::string memo;     // trailing blanks removed, for comparing
+  std::string rawMemo;  // as stored, for copying
   std::string docente;
 };
 
@@ -93,9 +95,11 @@ void ReadContents(int32_t subject, ContentSet* all, std::vector<Content>* ofSubj
   if (m->UseFile(fw::kUseRead) != fw::Level::Benign) return;
   rt::SetFile(f);
   while (m->Next() == fw::Level::Benign) {
+    std::string raw = rt::getMemo(f, memo).value_or("");
+    std::string trimmed(TrimRight(raw));
     Content c{int32_t(Int(f, registro)), int32_t(Int(f, materia)), int32_t(Int(f, curso)),
-              int32_t(Int(f, codDocente)), Text(f, materias), Text(f, text), MemoText(f, memo),
-              Text(f, docente)};
+              int32_t(Int(f, codDocente)), Text(f, materias), Text(f, text), std::move(trimmed),
+              std::move(raw), Text(f, docente)};
     all->insert(ContentKey{c.materia, c.text, c.memo});
     if (c.materia == subject) ofSubject->push_back(std::move(c));
   }
@@ -156,7 +160,7 @@ bool AddFollowUp(const Content& c, const Student& s) {
   rt::setText(f, Field(f, "QVG:ALUMNO"), s.name);
   rt::setText(f, Field(f, "QVG:MATERIAS"), c.materias);
   rt::setText(f, Field(f, "QVG:CONTENIDO_PRIORIZADO"), c.text);
-  rt::setMemo(f, Memo(f, "QVG:APRENDIZAJE_TRABAJO"), c.memo);
+  rt::setMemo(f, Memo(f, "QVG:APRENDIZAJE_TRABAJO"), c.rawMemo);
   rt::setInteger(f, Field(f, "QVG:COD_CURSO"), c.curso);
   rt::setText(f, Field(f, "QVG:INGRESO"), std::to_string(c.registro));
   rt::setText(f, Field(f, "QVG:OPERADOR"), std::string_view(c.docente).substr(0, 20));
@@ -200,11 +204,16 @@ SyncFollowUpResult SyncFollowUp() {
   fw::FileManager* const files[] = {Access_QVAPRENDE, Access_QVALUAP, Access_QVSEGUIR, Access_QVMATERIAS};
   bool opened[4] = {};
   for (int i = 0; i < 4; ++i) opened[i] = relations[i] && relations[i]->Open() == fw::Level::Benign;
-  {
+  // Without the contents, the students or the follow-up file the passes
+  // would create or delete the wrong records; the file manager has said
+  // what failed.
+  result.filesOpened = opened[0] && opened[1] && opened[2];
+  if (result.filesOpened) {
     KeptBuffer keepContent(Access_QVAPRENDE), keepStudent(Access_QVALUAP), keepFollowUp(Access_QVSEGUIR);
     bool streaming[4] = {};
     for (int i = 0; i < 4; ++i)
-      streaming[i] = files[i]->UseFile(fw::kUseRead) == fw::Level::Benign && rt::Stream(files[i]->Block()) == 0;
+      streaming[i] = opened[i] && files[i]->UseFile(fw::kUseRead) == fw::Level::Benign &&
+                     rt::Stream(files[i]->Block()) == 0;
 
     ContentSet allContents;
     std::vector<Content> contents;

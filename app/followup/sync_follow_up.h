@@ -19,7 +19,8 @@
 // every subject), plus the subject's students and follow-up records read
 // through their keys; nothing is read once per student and content.
 //
-// Reads, inserts and updates go through the file managers, which report
+// A file that cannot be opened is reported by its manager and nothing is
+// done. Reads and inserts go through the file managers, which report
 // their failures; the work goes on with the next record. Deletes, the pack
 // and the streaming are issued to the record files and only counted.
 // The record buffers of QVALUAP, QVAPRENDE and QVSEGUIR are restored.
@@ -30,6 +31,7 @@
 namespace app {
 
 struct SyncFollowUpResult {
+  bool filesOpened = false;  // QVAPRENDE, QVALUAP and QVSEGUIR; else nothing was done
   int64_t created = 0;
   int64_t deleted = 0;
   int64_t insertFailures = 0;  // reported by the file manager
