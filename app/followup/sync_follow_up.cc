@@ -11,10 +11,13 @@
 #include "runtime/core/file_field.h"
 #include "runtime/core/file_records.h"
 #include "runtime/core/file_sequence.h"
+#include "runtime/core/file_transaction.h"
 
 namespace app {
 
 namespace {
+
+constexpr int32_t kTransactionSeconds = 10;  // wait for another station's lock
 
 // Texts compare as the language compares them: trailing blanks ignored.
 std::string_view TrimRight(std::string_view s) {
@@ -169,6 +172,54 @@ bool AddFollowUp(const Content& c, const Student& s) {
   return m->Insert() == fw::Level::Benign;
 }
 
+// Makes the missing records, content by content and, within a content,
+// student by student. Each content's records are committed together:
+// thousands of single inserts would each commit their pages, whereas one
+// commit per content writes each changed page once. When a content's
+// commit fails its records are all rolled back (and made at the next run).
+void CreateFollowUps(const std::vector<Content>& contents, const std::vector<Student>& students,
+                     ContentSet have, SyncFollowUpResult* result) {
+  rt::FileControlBlock* followUps = &Access_QVSEGUIR->Block();
+  for (const Content& c : contents) {
+    std::vector<const Student*> missing;
+    for (const Student& s : students)
+      if (!have.contains(ContentKey{s.legajo, c.text, c.memo})) missing.push_back(&s);
+    if (missing.empty()) continue;
+    // Without a transaction (the file locked by another station for longer
+    // than the wait) each insert commits on its own.
+    const bool framed = rt::Logout(kTransactionSeconds, {followUps}) == 0;
+    std::vector<ContentKey> made;
+    int64_t failed = 0;
+    for (const Student* s : missing) {
+      ContentKey k{s->legajo, c.text, c.memo};
+      if (have.contains(k)) continue;  // a student's file number given twice
+      if (AddFollowUp(c, *s)) {
+        made.push_back(k);
+        have.insert(std::move(k));
+      } else {
+        ++failed;  // the file manager has said why
+      }
+    }
+    result->insertFailures += failed;
+    if (!framed) {
+      result->created += int64_t(made.size());
+      continue;
+    }
+    // A failed insert dooms the transaction; a failed commit is told here.
+    if (failed == 0) {
+      if (rt::Commit() == 0) {
+        result->created += int64_t(made.size());
+        continue;
+      }
+      Access_QVSEGUIR->Throw(4);  // "Record Insert Error" with the commit's error
+    } else {
+      rt::Rollback();
+    }
+    result->insertFailures += int64_t(made.size());
+    for (const ContentKey& k : made) have.erase(k);
+  }
+}
+
 // Deletes the follow-up records (of any subject) whose content is gone.
 void RemoveOrphans(const ContentSet& contents, SyncFollowUpResult* result) {
   fw::FileManager* m = Access_QVSEGUIR;
@@ -218,24 +269,11 @@ SyncFollowUpResult SyncFollowUp() {
     ContentSet allContents;
     std::vector<Content> contents;
     ReadContents(subject, &allContents, &contents);
-    if (!contents.empty()) {
-      const std::vector<Student> students = ReadStudents(course);
-      ContentSet have = ReadFollowUps(subject);
-      for (const Content& c : contents) {
-        for (const Student& s : students) {
-          ContentKey k{s.legajo, c.text, c.memo};
-          if (have.contains(k)) continue;
-          if (AddFollowUp(c, s)) {
-            ++result.created;
-            have.insert(std::move(k));
-          } else {
-            ++result.insertFailures;
-          }
-        }
-      }
-    }
+    if (!contents.empty()) CreateFollowUps(contents, ReadStudents(course), ReadFollowUps(subject), &result);
     RemoveOrphans(allContents, &result);
-    result.packed = rt::Pack(Access_QVSEGUIR->Block()) == 0;
+    // Only deletes leave room to give back; a pack rebuilds every key of
+    // the whole file, the largest cost of a run that changes nothing.
+    if (result.deleted > 0) result.packed = rt::Pack(Access_QVSEGUIR->Block()) == 0;
     for (int i = 0; i < 4; ++i)
       if (streaming[i]) rt::Flush(files[i]->Block());
   }

@@ -17,7 +17,9 @@
 //
 // Cost: one pass over QVAPRENDE and one over QVSEGUIR (the removal covers
 // every subject), plus the subject's students and follow-up records read
-// through their keys; nothing is read once per student and content.
+// through their keys; nothing is read once per student and content. The
+// records of one content are committed together (in one transaction);
+// QVSEGUIR is packed only when records were deleted.
 //
 // A file that cannot be opened is reported by its manager and nothing is
 // done. Reads and inserts go through the file managers, which report
@@ -34,9 +36,9 @@ struct SyncFollowUpResult {
   bool filesOpened = false;  // QVAPRENDE, QVALUAP and QVSEGUIR; else nothing was done
   int64_t created = 0;
   int64_t deleted = 0;
-  int64_t insertFailures = 0;  // reported by the file manager
+  int64_t insertFailures = 0;  // reported; made at the next run
   int64_t deleteFailures = 0;  // left for the next run
-  bool packed = false;
+  bool packed = false;         // only after deletions
 };
 
 SyncFollowUpResult SyncFollowUp();
