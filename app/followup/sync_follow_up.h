@@ -2,7 +2,8 @@
 // contents maintenance: every student of the selected subject's course gets
 // one QVSEGUIR record per content of the subject, and follow-up records
 // whose content no longer exists (removed, or its text or its learning memo
-// changed) are deleted, whatever their subject; then QVSEGUIR is packed.
+// changed) are deleted, whatever their subject; then QVSEGUIR is packed
+// when records were deleted.
 //
 //   Access_QVMATERIAS holds the subject (QVM:NRO_REGISTRO, QVM:COD_CURSO).
 //   New records are made content by content (QVAPRENDE in record order) and,

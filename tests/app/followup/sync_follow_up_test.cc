@@ -4,10 +4,12 @@
 #include <algorithm>
 #include <fstream>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "app/followup/sync_follow_up.h"
+#include "runtime/kestrel/os/fault_injection.h"
 #include "sync_school.h"
 
 namespace app::testing {
@@ -324,6 +326,48 @@ TEST_F(SyncSchool, RestoresTheBuffersTheWindowsListsHang_on) {
     SyncFollowUp();
     EXPECT_EQ(rt::getInteger(a, a.decl().findField("QVA:LEGAJO")).value_or(0), 102);
   });
+}
+
+// A disk that fails one flush, for every flush of a run in turn: a content's
+// records are made all or none, what the run reports matches the file, a
+// failure is told, and the next run completes the file, one record per
+// student and content.
+TEST_F(SyncSchool, AFailedFlushLeavesWholeContentsAndTheNextRunCompletesThem) {
+  School s = Synchronised();
+  s.followUps.clear();
+  s.contents.pop_back();  // two contents of the subject, two students: four records
+  bool failedOnce = false;
+  for (int64_t k = 0; k < 200; ++k) {
+    SCOPED_TRACE("flush " + std::to_string(k));
+    const std::string dir = MakeFolder("f" + std::to_string(k), s);
+    presenter_.shown.clear();
+    SyncFollowUpResult r;
+    RunIn(dir, kSubject, kCourse, [&] {
+      kestrel::fault::Plan plan;
+      plan.fail_flush = k;
+      kestrel::fault::Arm(plan);
+      r = SyncFollowUp();
+      kestrel::fault::Disarm();
+    });
+    std::vector<std::string> lines = DumpFollowUps(dir);
+    EXPECT_EQ(int64_t(lines.size()), r.created);
+    int fracciones = 0;
+    for (const std::string& l : lines) fracciones += FieldOf(l, "QVG:CONTENIDO_PRIORIZADO") == "Fracciones";
+    EXPECT_TRUE(fracciones == 0 || fracciones == 2) << fracciones;
+    if (r.created == 4 && r.insertFailures == 0) {
+      if (!failedOnce) ADD_FAILURE() << "no flush failed the run";
+      break;  // past the last flush the run makes
+    }
+    failedOnce = true;
+    EXPECT_FALSE(presenter_.shown.empty());
+    RunIn(dir, kSubject, kCourse, [&] { r = SyncFollowUp(); });
+    lines = DumpFollowUps(dir);
+    std::set<std::string> pairs;
+    for (const std::string& l : lines)
+      pairs.insert(FieldOf(l, "QVG:NRO_LEGAJO") + "/" + FieldOf(l, "QVG:CONTENIDO_PRIORIZADO"));
+    EXPECT_EQ(lines.size(), 4u);
+    EXPECT_EQ(pairs.size(), 4u);
+  }
 }
 
 // A data file that cannot be opened is a fatal "File Access Error" of the

@@ -153,12 +153,13 @@ inline std::string FieldOf(const std::string& line, const std::string& label) {
   return v;
 }
 
-// Keeps what the program would have shown.
+// Keeps what the program would have shown; a question offering No gets No
+// (a user who gives up rather than retrying for ever).
 class RecordingPresenter : public rt::MessagePresenter {
  public:
   uint32_t show(const rt::MessageRequest& r) override {
     shown.push_back(r.text);
-    return r.defaultButton;
+    return (r.buttons & rt::Button_No) ? uint32_t(rt::Button_No) : r.defaultButton;
   }
   std::vector<std::string> shown;
 };
