@@ -17,7 +17,9 @@ namespace app {
 
 namespace {
 
-constexpr int32_t kTransactionSeconds = 10;  // wait for another station's lock
+// How long a transaction waits for another station's lock, as the
+// relation managers' transactions do.
+constexpr int32_t kTransactionSeconds = 2;
 
 // Texts compare as the language compares them: trailing blanks ignored.
 std::string_view TrimRight(std::string_view s) {
@@ -180,14 +182,17 @@ bool AddFollowUp(const Content& c, const Student& s) {
 void CreateFollowUps(const std::vector<Content>& contents, const std::vector<Student>& students,
                      ContentSet have, SyncFollowUpResult* result) {
   rt::FileControlBlock* followUps = &Access_QVSEGUIR->Block();
+  bool framing = true;
   for (const Content& c : contents) {
     std::vector<const Student*> missing;
     for (const Student& s : students)
       if (!have.contains(ContentKey{s.legajo, c.text, c.memo})) missing.push_back(&s);
     if (missing.empty()) continue;
     // Without a transaction (the file locked by another station for longer
-    // than the wait) each insert commits on its own.
-    const bool framed = rt::Logout(kTransactionSeconds, {followUps}) == 0;
+    // than the wait) each insert commits on its own; the wait is not
+    // repeated for every content.
+    const bool framed = framing && rt::Logout(kTransactionSeconds, {followUps}) == 0;
+    framing = framed;
     std::vector<ContentKey> made;
     int64_t failed = 0;
     for (const Student* s : missing) {
