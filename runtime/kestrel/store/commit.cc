@@ -226,7 +226,7 @@ Outcome PageStore::RestoreOldHeader(const Header& old) {
 }
 
 Outcome PageStore::CommitPhase1(bool commit_point) {
-  if (!header_changed_ || phase1_done_) return Outcome::OK();
+  if (!header_changed_ || state_ == State::kPhase1Done) return Outcome::OK();
   if (failed_) {
     Discard();
     return Status::Corruption(kCheckJournal, name_);
@@ -235,7 +235,7 @@ Outcome PageStore::CommitPhase1(bool commit_point) {
     Discard();
     return Refusal();
   }
-  if (shared_ || deny_write_) ExcludeReaders();
+  if (shared_ || deny_write_) locks_.ExcludeReaders();
   const Header old = disk_header_;
   committed_end_ = old.EndOfData();
   Outcome o = PreparePages();
@@ -301,7 +301,7 @@ Outcome PageStore::CommitPhase1(bool commit_point) {
     Discard();
     return Outcome::Code(rc);
   }
-  phase1_done_ = true;
+  state_ = State::kPhase1Done;
   rc = file_->Flush();
   if (rc == rt::Error_NoError) return Outcome::OK();
   if (!commit_point) {
@@ -319,7 +319,7 @@ Outcome PageStore::CommitPhase1(bool commit_point) {
 }
 
 Outcome PageStore::CommitPhase2() {
-  if (!phase1_done_) return Outcome::OK();
+  if (state_ != State::kPhase1Done) return Outcome::OK();
   std::vector<Piece> pieces;
   for (CachedPage* p : cache_.dirty()) {
     const uint64_t position = PagePosition(static_cast<uint32_t>(p->ref));
@@ -361,16 +361,16 @@ Outcome PageStore::CommitPhase2() {
 }
 
 void PageStore::FinishCommit() {
-  ReleaseReaders();
+  locks_.ReleaseReaders();
   header_changed_ = false;
-  phase1_done_ = false;
+  state_ = State::kWriting;
   cache_.CleanAll();
   disk_header_ = header_;
 }
 
 Outcome PageStore::AbortPhase1() {
   Outcome result;
-  if (phase1_done_) result = RestoreOldHeader(disk_header_);
+  if (state_ == State::kPhase1Done) result = RestoreOldHeader(disk_header_);
   Discard();
   return result;
 }
@@ -379,7 +379,6 @@ void PageStore::Discard() {
   DropAllPages();
   header_valid_ = false;
   header_changed_ = false;
-  phase1_done_ = false;
   journal_map_.clear();
   EndWriteCycle();
 }

@@ -52,7 +52,7 @@ Outcome PageStore::LoadPage(int32_t ref, CachedPage** out) {
       auto it = journal_map_.find(position);
       if (it != journal_map_.end()) at = it->second;
     }
-    const bool windowed = !write_mode_ && journal_map_.empty();
+    const bool windowed = !writeMode() && journal_map_.empty();
     ReadWindow* fill = WindowFor(windowed ? units : 0);
     uint64_t from = at;
     size_t length = page_bytes;
@@ -64,7 +64,7 @@ Outcome PageStore::LoadPage(int32_t ref, CachedPage** out) {
     size_t got = 0;
     int rc = ReadPlain(from, bytes.data(), length, &got);
     // Even a failed or short read may only be a commit elsewhere.
-    if (reading_unlocked_) KESTREL_RETURN_IF_FAILED(CheckUnlockedRead());
+    if (state_ == State::kReadingUnlocked) KESTREL_RETURN_IF_FAILED(CheckUnlockedRead());
     if (rc != rt::Error_NoError) return Outcome::Code(rc);
     if (got < at - from + page_bytes) return Fail(Status::Corruption(Check::kShortPageRead));
     bytes.resize(got);
@@ -79,7 +79,7 @@ Outcome PageStore::LoadPage(int32_t ref, CachedPage** out) {
 }
 
 const PageStore::ReadWindow* PageStore::WindowHolding(uint64_t position, size_t length) const {
-  if (write_mode_ || !journal_map_.empty()) return nullptr;
+  if (writeMode() || !journal_map_.empty()) return nullptr;
   for (const ReadWindow& w : windows_) {
     if (w.valid && w.counter == header_.change_counter && position >= w.from &&
         position + length <= w.from + w.bytes.size()) {

@@ -91,7 +91,7 @@ Outcome PageStore::Recover(const Header& at0, Header* effective) {
   DropAllPages();
   header_valid_ = false;
 
-  if (!write_mode_) {
+  if (!writeMode()) {
     *effective = apply ? journaled : at0;
     if (!apply) journal_map_.clear();
     return Outcome::OK();
@@ -99,8 +99,8 @@ Outcome PageStore::Recover(const Header& at0, Header* effective) {
 
   journal_map_.clear();
   bool took = false;
-  if (deny_write_ && !holds_writer_) {
-    TakeWriterByte();
+  if (deny_write_ && !locks_.holdsWriter()) {
+    locks_.TakeWriterByte();
     took = true;
   }
   Outcome result;
@@ -131,7 +131,7 @@ Outcome PageStore::Recover(const Header& at0, Header* effective) {
       if (result.ok()) *effective = h;
     }
   }
-  if (took) ReleaseWriterByte();
+  if (took) locks_.ReleaseWriterByte();
   return result;
 }
 
