@@ -89,7 +89,7 @@ Outcome PageStore::PreparePages() {
         }
       }
     }
-    if (round == 0) KESTREL_RETURN_IF_FAILED(Compact());
+    if (round == 0) KESTREL_RETURN_IF_FAILED(areas_.Compact());
   }
   // A file whose only change is its id counter has no pages yet.
   if (root_ < -1) return Fail(Status::Corruption(Check::kTreeShape));

@@ -19,6 +19,7 @@
 #include "runtime/kestrel/store/lock_set.h"
 #include "runtime/kestrel/store/outcome.h"
 #include "runtime/kestrel/store/page_cache.h"
+#include "runtime/kestrel/store/space_areas.h"
 
 namespace kestrel {
 
@@ -58,7 +59,7 @@ namespace kestrel {
 // faults stand beside the state and outlive it until the file is opened
 // again: a consistency failure (failed()) and a flush that failed past a
 // commit point (unsettled()).
-class PageStore {
+class PageStore : private SpaceAreas::Mover {
  public:
   enum class State : uint8_t {
     kClosed,
@@ -283,16 +284,11 @@ class PageStore {
   Outcome RequireWrite();
   Outcome PrepareWrite(const Record& record);
 
-  // Space areas (space_areas.cc).
-  int64_t AreaFloor(int i) const;
-  uint32_t AreaPages(int i) const;
+  // Places of pages in the size areas (places.cc); areas_ keeps the table.
   Outcome TakePlace(CachedPage* page, int units);
   Outcome FreePlace(CachedPage* page, bool keep);
-  Outcome MovePage(int32_t from, int32_t to);
+  Outcome MovePage(int32_t from, int32_t to) override;
   Outcome UpdateParentRef(CachedPage* page, int32_t old_ref);
-  Outcome MakeRoomBelow(int i, int64_t n, bool* done);
-  Outcome MakeRoomAbove(int i, int64_t n);
-  Outcome Compact();
 
   // Commit and discard (commit.cc).
   Outcome PreparePages();
@@ -319,6 +315,7 @@ class PageStore {
 
   Header header_;       // current header (with this write cycle's changes)
   Header disk_header_;  // header as read at the start of the write cycle
+  SpaceAreas areas_{&header_, this};
   bool header_valid_ = false;    // the cache was built from header_
   bool header_changed_ = false;  // this write cycle changed records, pages or the id counter
   bool in_transaction_ = false;  // commits are the transaction's
