@@ -7,16 +7,6 @@
 
 namespace kestrel {
 
-int PageStore::ReadPlain(uint64_t at, char* buf, size_t n, size_t* got) {
-  int rc = file_->Read(at, buf, n, got);
-  if (rc == rt::Error_NoError && cipher_) Unscramble(*cipher_, buf, *got / kCipherBlockSize * kCipherBlockSize);
-  return rc;
-}
-
-void PageStore::ScrambleBuffer(std::string* bytes) const {
-  if (cipher_) Scramble(*cipher_, bytes->data(), bytes->size());
-}
-
 Outcome PageStore::GetPage(int32_t ref, CachedPage** out) {
   CachedPage* page = cache_.Lookup(ref);
   if (!page) KESTREL_RETURN_IF_FAILED(LoadPage(ref, &page));
@@ -62,7 +52,7 @@ Outcome PageStore::LoadPage(int32_t ref, CachedPage** out) {
     std::string& bytes = fill->bytes;
     bytes.resize(length);
     size_t got = 0;
-    int rc = ReadPlain(from, bytes.data(), length, &got);
+    int rc = journal_.ReadPlain(from, bytes.data(), length, &got);
     // Even a failed or short read may only be a commit elsewhere.
     if (state_ == State::kReadingUnlocked) KESTREL_RETURN_IF_FAILED(CheckUnlockedRead());
     if (rc != rt::Error_NoError) return Outcome::Code(rc);

@@ -145,7 +145,7 @@ Outcome PageStore::ReadHeaderAt0(Header* out, bool* empty_file, bool* unchanged)
   char buf[kHeaderSize];
   size_t got = 0;
   if (unchanged) *unchanged = false;
-  int rc = ReadPlain(0, buf, kHeaderSize, &got);
+  int rc = journal_.ReadPlain(0, buf, kHeaderSize, &got);
   if (rc != rt::Error_NoError) return Outcome::Code(rc);
   *empty_file = false;
   if (got == 0) {

@@ -16,6 +16,7 @@
 #include "runtime/kestrel/format/record.h"
 #include "runtime/kestrel/os/file.h"
 #include "runtime/kestrel/store/cursor.h"
+#include "runtime/kestrel/store/journal.h"
 #include "runtime/kestrel/store/lock_set.h"
 #include "runtime/kestrel/store/outcome.h"
 #include "runtime/kestrel/store/page_cache.h"
@@ -71,9 +72,7 @@ class PageStore : private SpaceAreas::Mover {
     kPhase1Done,        // journal and its bounds at 0 written, readers excluded
   };
   // Bytes of adjacent page images written by one gathered write of a commit.
-  // Gathering many megabytes in one call made the kernel's copy erratic and
-  // slow; a few hundred KB keep the calls few and the copy steady.
-  static constexpr uint64_t kMaxGatherBytes = 256 * 1024;
+  static constexpr uint64_t kMaxGatherBytes = Journal::kMaxGatherBytes;
 
   struct OpenOptions {
     int mode = 0x42;  // read/write, deny none
@@ -248,10 +247,6 @@ class PageStore : private SpaceAreas::Mover {
   void EndWriteCycle();
   Outcome Fail(Outcome o);
 
-  // Reads `n` bytes and unscrambles the whole blocks read (page_io.cc).
-  int ReadPlain(uint64_t at, char* buf, size_t n, size_t* got);
-  void ScrambleBuffer(std::string* bytes) const;
-
   // Pages (page_io.cc).
   Outcome GetPage(int32_t ref, CachedPage** out);
   Outcome LoadPage(int32_t ref, CachedPage** out);
@@ -295,7 +290,6 @@ class PageStore : private SpaceAreas::Mover {
   Status MeasurePage(CachedPage* page, bool keep_image = false);
   Outcome AppendFinalImage(CachedPage* page, Page* lent, std::string* out);
   Outcome WriteNewPages(std::vector<CachedPage*>& pages, int* first_error);
-  Outcome WriteHeader(const Header& h, uint64_t at);
   void FinishCommit();
   void Log(const std::string& line) const {
     if (lock_log_) lock_log_(line);
@@ -312,6 +306,7 @@ class PageStore : private SpaceAreas::Mover {
 
   State state_ = State::kIdle;
   LockSet locks_;
+  Journal journal_{file_.get(), &cipher_};
 
   Header header_;       // current header (with this write cycle's changes)
   Header disk_header_;  // header as read at the start of the write cycle
