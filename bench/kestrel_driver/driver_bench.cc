@@ -7,12 +7,15 @@
 //   subject   one subject's 30 rows in (subject, student name) order
 //   grade     change one grade and commit
 //   delete    delete one row and commit
+//   flushes   the four flushes a commit needs, alone: a small write and a
+//             flush each, in the same folder (the floor of a commit's wall time)
 //   memory    peak resident memory of a process loading N rows in one
 //             transaction (20,000 and 200,000)
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 #include <stdlib.h>
 #include <sys/resource.h>
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -321,6 +324,22 @@ void BM_KestrelDelete(benchmark::State& state) {
   }
 }
 
+void BM_FlushesAlone(benchmark::State& state) {
+  const std::string path = Kestrel().dir + "/flushes.bin";
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) std::abort();
+  std::string block(512, 'x');
+  for (auto _ : state) {
+    for (int64_t i = 0; i < state.range(0); ++i) {
+      if (::pwrite(fd, block.data(), block.size(), static_cast<off_t>(i * 4096)) != 512 || ::fdatasync(fd) != 0) {
+        state.SkipWithError("flush failed");
+      }
+    }
+  }
+  ::close(fd);
+  ::unlink(path.c_str());
+}
+
 // --- SQLite --------------------------------------------------------------------
 
 const char* kSchema =
@@ -498,6 +517,7 @@ BENCHMARK(BM_SqliteSubject)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_KestrelChangeGrade)->Iterations(300)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SqliteChangeGrade)->Arg(0)->Arg(1)->Iterations(300)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_KestrelDelete)->Iterations(300)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FlushesAlone)->Arg(4)->Iterations(300)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SqliteDelete)->Arg(0)->Arg(1)->Iterations(300)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
