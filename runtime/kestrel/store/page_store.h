@@ -81,9 +81,11 @@ class PageStore : private SpaceAreas::Mover {
     std::string owner_password;  // non-empty: pages and header are scrambled
     // A write cycle that goes on past an operation with this many changed
     // pages writes the older half of its new ones beyond the committed end
-    // of the data (see SpillNewPages); 0 never does. Pages hold at most
-    // about 15 KB of records: 2048 keep a long cycle within some 40 MB.
-    size_t spill_dirty_pages = 2048;
+    // of the data (see SpillNewPages); 0 never does. 4096 keeps a load of
+    // 200,000 grade-book rows in one transaction near 43 MB of resident
+    // memory; lower values save memory but re-read and re-write more spilled
+    // key pages (2048: about 23 MB, several times slower).
+    size_t spill_dirty_pages = 4096;
   };
   static Outcome Open(const std::string& name, const OpenOptions& options, std::unique_ptr<PageStore>* out);
   static Outcome Delete(const std::string& name) { return Outcome::Code(File::Delete(name)); }
