@@ -6,6 +6,7 @@
 #include "runtime/kestrel/driver/driver_errors.h"
 #include "runtime/kestrel/driver/kestrel_driver.h"
 #include "runtime/kestrel/driver/kestrel_table.h"
+#include "runtime/kestrel/driver/properties.h"
 #include "runtime/kestrel/driver/transaction.h"
 
 namespace kestrel {
@@ -245,13 +246,10 @@ int32_t Dispatch(int32_t op, rt::FileControlBlock& file, rt::DriverArgs& args, K
     case rt::Op_REGETkey: return t.Reget(args.key, args.text);
     case rt::Op_CLEAR: return 0;  // the runtime has filled the buffers
     case rt::Op_SET_PROPERTY:
-    case rt::Op_GET_PROPERTY:
+    case rt::Op_GET_PROPERTY: return FileProperty(op, args, t);
     case rt::Op_SETPROPERTYkey:
-    case rt::Op_GETPROPERTYkey:
-      // No driver or key properties are defined: reads answer empty.
-      args.result.clear();
-      return 0;
-    case rt::Op_QUERY_KEY: args.value = 0; return 0;
+    case rt::Op_GETPROPERTYkey: return KeyProperty(op, args, t);
+    case rt::Op_QUERY_KEY: return QueryKey(args, t);
     case rt::Op_BLOB_SIZE:
       if (args.memo < 0 || static_cast<size_t>(args.memo) >= t.memos().size()) return rt::Error_InvalidIndexString;
       args.value = static_cast<int64_t>(t.memos()[args.memo].size());
@@ -268,7 +266,7 @@ int32_t Dispatch(int32_t op, rt::FileControlBlock& file, rt::DriverArgs& args, K
       return 0;
     }
     case rt::Op_BLOB_SET_PROP:
-    case rt::Op_BLOB_GET_PROP: args.value = 0; return 0;
+    case rt::Op_BLOB_GET_PROP: return BlobProperty(op, args, t);
     case rt::Op_Internal91: args.value = kDriverIdentity; return 0;
     case rt::Op_INVIEW:
       if (!(file.runtime_flags & rt::kRuntimeNoViewMark)) t.BeginView();

@@ -139,6 +139,10 @@ class KestrelTable {
   // RunNotedBuilds (BUILDevent) in the order noted, each followed by its
   // Done notice; the first failure drops the rest. Close drops them too.
   using NotedBuild = std::function<int(const BuildProgressFn& progress)>;
+  // A key's entry count and whether it holds every record: a declared key
+  // whose statistics marker is 0, a run-time index once built.
+  int KeyState(int key, uint32_t* entries, bool* complete);
+  bool dynamicBuilt(int key) const { return dynamic_.count(key) != 0; }
   void NoteBuild(NotedBuild build) { noted_builds_.push_back(std::move(build)); }
   int RunNotedBuilds(const BuildProgressFn& progress);
 
@@ -158,6 +162,11 @@ class KestrelTable {
   // Reads of a view: EndView commits what the reads left pending.
   void BeginView() { in_view_ = true; }
   int EndView();
+
+  // The multi-record read property: records the program is about to read
+  // in a row. Kept for the program; reads do not depend on it.
+  uint32_t multiRecordRead() const { return multi_record_read_; }
+  void setMultiRecordRead(uint32_t n) { multi_record_read_ = n; }
 
   // Driver string commands and the decimal-check switch (per control block).
   bool decimalCheck() const { return decimal_check_; }
@@ -303,6 +312,7 @@ class KestrelTable {
   // Run-time indexes: entries (components, then the id) -> id, per key.
   std::map<int, std::map<std::string, uint32_t>> dynamic_;
   std::vector<NotedBuild> noted_builds_;
+  uint32_t multi_record_read_ = 0;
 };
 
 // When off, an internal consistency failure ends the program instead of

@@ -132,6 +132,26 @@ int KestrelTable::BuildKey(int key, const BuildProgressFn& progress) {
   return RunOp(true, [&, key] { return BuildKeyEntries(key, true, &progress); });
 }
 
+int KestrelTable::KeyState(int key, uint32_t* entries, bool* complete) {
+  *entries = 0;
+  *complete = false;
+  if (!file_) return Post(rt::Error_FileNotOpen);
+  if (!CheckKey(key)) return Post(rt::Error_InvalidIndexString);
+  if (def_.keys[key].dynamic()) {
+    const auto it = dynamic_.find(key);
+    *complete = it != dynamic_.end();
+    if (*complete) *entries = static_cast<uint32_t>(it->second.size());
+    return Post(0);
+  }
+  return RunOp(false, [&, key]() -> Outcome {
+    uint32_t marker = 0;
+    bool found = false;
+    KESTREL_RETURN_IF_FAILED(ReadStats(static_cast<uint8_t>(key), entries, &marker, &found));
+    *complete = marker == 0;
+    return Outcome::OK();
+  });
+}
+
 int KestrelTable::RunNotedBuilds(const BuildProgressFn& progress) {
   std::vector<NotedBuild> builds;
   builds.swap(noted_builds_);
