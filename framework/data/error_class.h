@@ -90,8 +90,9 @@ class ErrorClass {
   virtual uint32_t MessageBox(Level level, std::string_view text, std::string_view caption,
                               uint32_t icon, uint32_t buttons, uint32_t defaultButton,
                               uint32_t style);
-  // The history dialog, provided by the window layer through an override.
-  // This version shows nothing and answers `defaultButton`.
+  // The history dialog over a copy of the history taken under the lock,
+  // shown by the installed HistoryViewer (history_viewer.h); without one it
+  // shows nothing and answers `defaultButton`.
   virtual uint32_t HistoryMsg(std::string_view caption, uint32_t icon, uint32_t buttons,
                               uint32_t defaultButton);
   // HistoryMsg("Errors History", 0, Ok + Help, Ok).

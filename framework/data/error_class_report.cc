@@ -5,6 +5,7 @@
 
 #include "framework/data/error_class.h"
 #include "framework/data/error_replace.h"
+#include "framework/data/history_viewer.h"
 #include "runtime/core/error_assert.h"
 #include "runtime/core/error_fatal.h"
 #include "runtime/core/error_state.h"
@@ -234,8 +235,12 @@ uint32_t ErrorClass::MessageBox(Level, std::string_view text, std::string_view c
   return rt::showMessage(request);
 }
 
-uint32_t ErrorClass::HistoryMsg(std::string_view, uint32_t, uint32_t, uint32_t defaultButton) {
-  return defaultButton;
+uint32_t ErrorClass::HistoryMsg(std::string_view caption, uint32_t icon, uint32_t buttons,
+                                uint32_t defaultButton) {
+  HistoryViewer* viewer = GetHistoryViewer();
+  if (!viewer) return defaultButton;
+  // The dialog works on a copy, so other threads may go on adding messages.
+  return viewer->ShowHistory(*this, CopyHistory(), caption, icon, buttons, defaultButton);
 }
 
 uint32_t ErrorClass::ViewHistory() {

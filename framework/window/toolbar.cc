@@ -31,6 +31,7 @@ void ToolbarClass::AddTarget(ToolbarTarget* target, int32_t id) {
                              [](int32_t v, const Entry& e) { return v < e.Id; });
   List->insert(at, Entry{id, target});
   target->Control = id;
+  if (!target->Window) target->Window = Window;
   // Keep the same target current after the insert moved it.
   current_ = -1;
   for (size_t i = 0; current && i < List->size(); ++i)

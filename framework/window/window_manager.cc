@@ -338,6 +338,7 @@ void WindowManager::AddItem(WindowComponent* component) {
 
 void WindowManager::AddItem(ToolbarClass* toolbar) {
   Toolbar = toolbar;
+  toolbar->Window = this;
   toolbar->Init();
 }
 
@@ -346,6 +347,7 @@ void WindowManager::AddItem(ToolbarUpdateClass* target) {
     rt::assertionFailed("A toolbar target needs the toolbar first");
     return;
   }
+  target->Window = this;
   if (HistoryKey != 0) target->History = 1;
   target->Request = OriginalRequest;
   target->DisplayButtons();

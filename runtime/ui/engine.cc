@@ -112,7 +112,9 @@ void Engine::restore(const State& s) {
 Window* Engine::target() const {
   if (target_ && std::find(windows_.begin(), windows_.end(), target_) != windows_.end())
     return target_;
-  return windows_.empty() ? nullptr : windows_.back();
+  for (auto it = windows_.rbegin(); it != windows_.rend(); ++it)
+    if (!isSideWindow(*it)) return *it;
+  return nullptr;
 }
 
 void Engine::beep() { backend().beep(); }
@@ -200,6 +202,7 @@ bool Engine::wait(Window& w) {
       }
       timeout = int(std::min<long long>(w.timerDue - now, 1 << 30));
     }
+    if (serveSideWindows(w, &timeout)) continue;
     backend().waitForInput(timeout);
   }
 }

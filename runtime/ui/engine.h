@@ -112,6 +112,16 @@ class Engine {
 
   const std::vector<Window*>& windows() const { return windows_; }
 
+  // A side window (a toolbox beside its owner) has its events served while
+  // any loop of the thread waits for another window: `handler` runs with
+  // the side window's event current, then the waiting loop's event is
+  // restored. Its timer ticks are served the same way. A side window never
+  // becomes the target unless set. A loop may still wait on the side window
+  // itself, which then takes its events as usual.
+  void addSideWindow(Window* w, std::function<void()> handler);
+  void removeSideWindow(Window* w);
+  bool isSideWindow(const Window* w) const;
+
   // For Window.
   void addWindow(Window* w);
   void removeWindow(Window* w);
@@ -123,6 +133,15 @@ class Engine {
   Engine();
   bool takeFor(Window& w, EventRecord* out);
   void takeInbound();
+  // Serves one pending event or timer tick of a side window other than
+  // `waiting`; true when it did. Lowers *timeoutMs to the next side timer.
+  bool serveSideWindows(Window& waiting, int* timeoutMs);
+
+  struct SideWindow {
+    Window* window = nullptr;
+    std::function<void()> handler;
+  };
+  std::vector<SideWindow> side_;
 
   EventRecord current_;
   int keyCode_ = 0;

@@ -18,6 +18,8 @@ class HeadlessBackend : public Backend {
  public:
   // Queues a step to run at a later wait.
   void then(std::function<void()> step) { steps_.push_back(std::move(step)); }
+  // Moves the virtual clock on, so that timers fall due (from a step).
+  void advanceClock(long long ms) { clockMs_ += ms; }
   // Answers of the next popup menus (0: dismissed).
   void answerPopup(int choice) { popupAnswers_.push_back(choice); }
 

@@ -10,6 +10,7 @@
 #include "runtime/ui/key_codes.h"
 #include "runtime/ui/picture_codec.h"
 #include "runtime/ui/row_source.h"
+#include "runtime/ui/standard_toolbar.h"
 #include "runtime/ui/use_var.h"
 
 namespace ui {
@@ -89,7 +90,20 @@ bool Window::listKey(Control& c, int key) {
     case Key_End:
     case Key_Ctrl + Key_End:
     case Key_Ctrl + Key_PageDown: event = Event_ScrollBottom; break;
-    default: return false;
+    default:
+      // In a list that leaves scrolling to the program, typed characters go
+      // to the program too (a browse's locator).
+      if (c.def.immediate && c.type() == Ctl_List && inputChar_ >= 32 &&
+          (key & (Key_Ctrl | Key_Alt)) == 0) {
+        EventRecord r;
+        r.code = Event_AlertKey;
+        r.control = c.number();
+        r.key = key;
+        r.ch = inputChar_;
+        post(r);
+        return true;
+      }
+      return false;
   }
   if (c.def.immediate) {
     post(event, c.number(), key);
@@ -204,6 +218,10 @@ void Window::inputClick(int number, int mouseKey, int row, int column, int zone)
         changed(*c, Aspect_State);
       }
       press(*c, mouseKey);  // choosing an item leaves the focus where it is
+    } else if (mouseKey == Mouse_Left && c->type() == Ctl_Button && isToolbarControl(number)) {
+      // Toolbar buttons act on the control that has the focus: they never take it.
+      if (!visible(number) || !enabled(number)) return;
+      press(*c, mouseKey);
     } else if (mouseKey == Mouse_Left && c->type() == Ctl_Button && focus_ != number) {
       if (!visible(number) || !enabled(number)) return;
       EventRecord r;

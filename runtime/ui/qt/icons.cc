@@ -1,10 +1,13 @@
 #include "runtime/ui/qt/icons.h"
 
+#include <QApplication>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QStyle>
 
 #include "runtime/ui/icon_resolver.h"
+#include "runtime/ui/system_icon.h"
 
 namespace ui::qt {
 
@@ -82,6 +85,13 @@ QIcon drawnIcon(const std::string& b) {
 }
 
 QIcon loadIcon(const std::string& name) {
+  if (int n = systemIconNumber(name)) {
+    QStyle::StandardPixmap p = n == 32513   ? QStyle::SP_MessageBoxCritical
+                               : n == 32514 ? QStyle::SP_MessageBoxQuestion
+                               : n == 32516 ? QStyle::SP_MessageBoxInformation
+                                            : QStyle::SP_MessageBoxWarning;
+    return QApplication::style()->standardIcon(p);
+  }
   IconRef ref = resolveIcon(name);
   if (ref.kind == IconRef::File) {
     QIcon icon(QString::fromStdString(ref.path));

@@ -8,6 +8,7 @@
 #include "runtime/ui/control.h"
 #include "runtime/ui/icon_resolver.h"
 #include "runtime/ui/qt/icons.h"
+#include "runtime/ui/qt/picture_loader.h"
 #include "runtime/ui/qt/view_util.h"
 #include "runtime/ui/qt/window_view.h"
 #include "runtime/ui/window.h"
@@ -32,8 +33,9 @@ ImageView::ImageView(WindowView* view, Window* window, int control)
 }
 
 void ImageView::showPicture(const Control& c) {
-  // A picture file (a report page) is drawn at the size asked for; an icon
-  // name shows the icon.
+  // A picture file (a report page) is drawn at the size asked for (vector
+  // pictures through their loader, sharp at that size); an icon name shows
+  // the icon.
   const std::string& name = c.def.icon.empty() ? c.def.text : c.def.icon;
   QSize size;
   if (c.image.drawWidth > 0 && c.image.drawHeight > 0)
@@ -42,7 +44,7 @@ void ImageView::showPicture(const Control& c) {
     size = QSize(view_->px(c.def.width), view_->py(c.def.height));
   IconRef ref = resolveIcon(name);
   QPixmap picture;
-  if (ref.kind == IconRef::File) picture.load(qs(ref.path));
+  if (ref.kind == IconRef::File) picture = loadPicture(qs(ref.path), size);
   if (!picture.isNull()) {
     if (size.isValid()) picture = picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
   } else {

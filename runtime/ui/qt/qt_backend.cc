@@ -12,6 +12,7 @@
 #include "runtime/ui/icon_resolver.h"
 #include "runtime/ui/popup_menu.h"
 #include "runtime/ui/qt/icons.h"
+#include "runtime/ui/qt/picture_loader.h"
 #include "runtime/ui/qt/window_view.h"
 #include "runtime/ui/window.h"
 
@@ -129,8 +130,8 @@ bool QtBackend::measure(Window& w, Control& c, int* widthDlu, int* heightDlu) {
   if (c.type() == Ctl_Image) {
     // The picture's own size, whatever the control's.
     IconRef ref = resolveIcon(c.def.icon.empty() ? c.def.text : c.def.icon);
-    QPixmap picture;
-    if (ref.kind == IconRef::File && picture.load(QString::fromStdString(ref.path))) s = picture.size();
+    QSize own = ref.kind == IconRef::File ? pictureSize(QString::fromStdString(ref.path)) : QSize();
+    if (own.isValid()) s = own;
   }
   *widthDlu = v->dluFromPx(s.width());
   *heightDlu = v->dluFromPy(s.height());

@@ -92,7 +92,8 @@ void WindowView::syncWindow() {
   setWindowTitle(qs(d.title));
   syncStatus();
   resize(px(d.width), clientTop_ + py(d.height) + (status_ ? status_->sizeHint().height() : 0));
-  if (menuBar_) menuBar_->setGeometry(0, 0, width(), clientTop_);
+  if (menuBar_) menuBar_->setGeometry(0, 0, width(), menuBar_->sizeHint().height());
+  placeToolBar();
   if (status_) status_->setGeometry(0, height() - status_->sizeHint().height(), width(), status_->sizeHint().height());
   if (d.x >= 0 && d.y >= 0 && d.x < 100000 && d.y < 100000) move(px(d.x), py(d.y));
   if (plainColour(d.background)) {
@@ -114,6 +115,7 @@ void WindowView::syncWindow() {
 void WindowView::createControl(Control& c) {
   const int n = c.number();
   QWidget* w = nullptr;
+  if (createToolButton(c)) return;
   if (c.type() == Ctl_Menu || c.type() == Ctl_MenuItem) {
     createMenu(c);
     return;
@@ -291,6 +293,7 @@ void WindowView::createControl(Control& c) {
 }
 
 void WindowView::destroyControl(Control& c) {
+  if (destroyToolButton(c)) return;
   if (auto t = thumbs_.find(c.number()); t != thumbs_.end()) {
     delete t->second;
     thumbs_.erase(t);
@@ -516,6 +519,7 @@ void WindowView::placeEditors(Control& c) {
 }
 
 void WindowView::sync(Control& c, unsigned aspects) {
+  if (syncToolButton(c)) return;
   if (c.type() == Ctl_Menu || c.type() == Ctl_MenuItem) {
     syncMenu(c);
     if (c.type() == Ctl_Menu && (aspects & Aspect_State))

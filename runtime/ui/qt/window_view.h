@@ -19,6 +19,7 @@ class QMenuBar;
 class QScrollBar;
 class QStatusBar;
 class QTabBar;
+class QToolBar;
 
 namespace ui::qt {
 
@@ -72,6 +73,12 @@ class WindowView : public QWidget {
   void placeEditors(Control& list);
   void measureList(Control& list);
   bool listMouse(Control& c, QObject* watched, QEvent* event);
+  // The standard toolbar (buttons 3000-3019) as a tool bar under the menu
+  // bar; each returns false for any other control.
+  bool createToolButton(Control& c);
+  bool syncToolButton(Control& c);
+  bool destroyToolButton(Control& c);
+  void placeToolBar();
 
   Window* window_;
   QFont font_;
@@ -86,6 +93,8 @@ class WindowView : public QWidget {
   int clientTop_ = 0;                  // height of the menu bar
   std::map<int, QAction*> actions_;    // menus and menu items
   std::vector<QLabel*> zones_;
+  QToolBar* toolBar_ = nullptr;
+  std::map<int, QAction*> toolActions_;  // standard toolbar buttons
 };
 
 // The family to use for a font name from a definition.

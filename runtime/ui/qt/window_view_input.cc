@@ -8,12 +8,15 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QWheelEvent>
+#include <cstdlib>
 #include <QStatusBar>
 #include <QTableView>
 
 #include "runtime/ui/backend.h"
 #include "runtime/ui/control.h"
 #include "runtime/ui/engine.h"
+#include "runtime/ui/event_codes.h"
 #include "runtime/ui/key_codes.h"
 #include "runtime/ui/qt/key_map.h"
 #include "runtime/ui/qt/view_util.h"
@@ -100,6 +103,15 @@ bool WindowView::eventFilter(QObject* watched, QEvent* event) {
         return key != 0;
       }
       return false;
+    }
+    case QEvent::Wheel: {
+      // A list that holds only its page scrolls through the program: one
+      // line per notch of the wheel.
+      if (c->type() != Ctl_List || !c->def.immediate) return false;
+      int notches = static_cast<QWheelEvent*>(event)->angleDelta().y() / 120;
+      for (int i = 0; i < std::abs(notches); ++i)
+        window_->inputScroll(n, notches > 0 ? Event_ScrollUp : Event_ScrollDown);
+      return true;
     }
     default:
       return false;

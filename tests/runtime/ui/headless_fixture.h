@@ -21,7 +21,11 @@ using Seen = std::vector<std::pair<int, int>>;  // (event, control)
 
 class Headless : public ::testing::Test {
  protected:
-  void SetUp() override { previous_ = ui::setBackend(&hb); }
+  void SetUp() override {
+    previous_ = ui::setBackend(&hb);
+    // The thread's engine outlives a test: start each from no event and no key.
+    ui::Engine::current().restore({});
+  }
   void TearDown() override { ui::setBackend(previous_); }
 
   // Runs an event loop until the window closes; records every event.
