@@ -176,6 +176,18 @@ TEST_F(BuildProgressTest, CancelledRunTimeIndexKeepsThePreviousOne) {
   EXPECT_EQ(CountByKey(2), kRows);
 }
 
+// The filter of a noted run-time index build is still asked when the build
+// is performed, and the caller's buffer comes back unchanged.
+TEST_F(BuildProgressTest, FilteredRunTimeIndexBuildsThroughBuildEvent) {
+  rt::setInteger(*file, 0, 4242);
+  ASSERT_EQ(rt::BuildDynamic(*file, 2, "+P:ID", {},
+                             [](rt::FileControlBlock& row) { return rt::getInteger(row, 0).value_or(0) % 3 == 0; }),
+            0);
+  EXPECT_EQ(rt::getInteger(*file, 0).value_or(0), 4242);
+  EXPECT_EQ(CountByKey(2), kRows / 3);
+  EXPECT_FALSE(Stage(rt::BuildStage_Key).empty());
+}
+
 TEST_F(BuildProgressTest, WithoutTheAttributeBuildsRunAtOnceUnseen) {
   file->attributes &= ~rt::kFileProgress;
   rt::DriverArgs args;
