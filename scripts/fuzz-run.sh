@@ -1,7 +1,8 @@
 #!/bin/sh
 # Runs every libFuzzer target of build-fuzz for SECONDS each, one after the
 # other, and prints one summary line per target: inputs run, inputs per
-# second, coverage (edges and features), corpus size, crashes. Used by
+# second (wall clock, and per second of CPU time, which a loaded machine
+# does not skew), coverage (edges and features), corpus size, crashes. Used by
 # `make fuzz` and `make fuzz-long`; the Makefile builds the targets first.
 #
 #   scripts/fuzz-run.sh SECONDS [TARGET...]
@@ -26,7 +27,8 @@ fi
 
 mkdir -p build-fuzz/artifacts build-fuzz/logs
 summary=build-fuzz/fuzz-summary.txt
-printf '%-26s %8s %12s %9s %7s %8s %7s %8s\n' target seconds inputs inputs/s cov ft corpus crashes >"$summary"
+printf '%-26s %8s %12s %9s %10s %7s %8s %7s %8s\n' target seconds inputs inputs/s inputs/cpu cov ft corpus \
+  crashes >"$summary"
 failed=0
 for n in "$@"; do
   bin=build-fuzz/fuzz/$n
@@ -40,7 +42,9 @@ for n in "$@"; do
   [ -d "fuzz/corpus/$n" ] && seeds=fuzz/corpus/$n
   log=build-fuzz/logs/$n.log
   echo "== $n for ${seconds}s (log: $log)"
-  "$bin" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
+  timer=
+  [ -x /usr/bin/time ] && timer="/usr/bin/time -f %U+%S -o build-fuzz/logs/$n.cpu"
+  $timer "$bin" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
     -artifact_prefix="build-fuzz/artifacts/$n-" "build-fuzz/corpus/$n" $seeds >"$log" 2>&1
   rc=$?
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
@@ -49,14 +53,19 @@ for n in "$@"; do
   cov=$(echo "$last" | sed -n 's/.* cov: \([0-9]*\).*/\1/p')
   ft=$(echo "$last" | sed -n 's/.* ft: \([0-9]*\).*/\1/p')
   corp=$(echo "$last" | sed -n 's/.* corp: \([0-9]*\).*/\1/p')
+  per_cpu=?
+  if [ -n "$timer" ] && [ -n "$runs" ]; then
+    per_cpu=$(awk -v n="$runs" -v t="$(tail -1 "build-fuzz/logs/$n.cpu")" \
+      'BEGIN { split(t, p, "+"); c = p[1] + p[2]; if (c > 0) printf "%d", n / c; else print "?" }')
+  fi
   crashes=0
   if [ "$rc" -ne 0 ]; then
     crashes=1
     failed=1
     grep -E '^==[0-9]+==ERROR|^SUMMARY|Test unit written|ALARM|out-of-memory' "$log" | head -5 >&2
   fi
-  printf '%-26s %8s %12s %9s %7s %8s %7s %8s\n' "$n" "$seconds" "${runs:-?}" "${rate:-?}" "${cov:-?}" \
-    "${ft:-?}" "${corp:-?}" "$crashes" >>"$summary"
+  printf '%-26s %8s %12s %9s %10s %7s %8s %7s %8s\n' "$n" "$seconds" "${runs:-?}" "${rate:-?}" "$per_cpu" \
+    "${cov:-?}" "${ft:-?}" "${corp:-?}" "$crashes" >>"$summary"
 done
 echo
 cat "$summary"
