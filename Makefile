@@ -1,14 +1,17 @@
 # make test       build everything and run the whole test suite
 # make test-asan  the runtime and framework tests under AddressSanitizer + UBSan
 # make fuzz       libFuzzer targets built with clang, each run for FUZZ_SECONDS
+# make fuzz-long  the same targets for FUZZ_LONG_SECONDS each (one hour by default)
 # make bench      build and run the benchmarks
 # make demo       run the program on a generated sample school
 
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 30
+FUZZ_LONG_SECONDS ?= 3600
+FUZZ_TARGETS = $(basename $(notdir $(wildcard fuzz/*_fuzz.cc)))
 CTEST_FLAGS ?= --output-on-failure --timeout 900 -j $(JOBS)
 
-.PHONY: all deps build test test-asan fuzz bench demo clean
+.PHONY: all deps build test test-asan fuzz-build fuzz fuzz-long bench demo clean
 
 all: build
 
@@ -30,14 +33,18 @@ test-asan: deps
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp \
 	  ctest $(CTEST_FLAGS) -L 'runtime|framework|fuzz'
 
-fuzz: deps
+fuzz-build: deps
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV_FUZZ=ON -DQV_BENCH=OFF
-	@set -e; for f in fuzz/*_fuzz.cc; do n=$$(basename $$f .cc); \
-	  cmake --build build-fuzz --target $$n -j $(JOBS); \
-	  mkdir -p build-fuzz/corpus/$$n; \
-	  echo "== $$n for $(FUZZ_SECONDS)s"; \
-	  ./build-fuzz/fuzz/$$n -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build-fuzz/corpus/$$n; \
-	done
+	cmake --build build-fuzz -j $(JOBS) --target $(FUZZ_TARGETS)
+
+# Each target starts from its seeds in fuzz/corpus/<target> and keeps what it
+# finds in build-fuzz/corpus/<target>; the summary (inputs/s, coverage,
+# crashes) ends up in build-fuzz/fuzz-summary.txt.
+fuzz: fuzz-build
+	./scripts/fuzz-run.sh $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
+fuzz-long: fuzz-build
+	./scripts/fuzz-run.sh $(FUZZ_LONG_SECONDS) $(FUZZ_TARGETS)
 
 bench: build
 	@set -e; for b in $$(find build/bench -type f -executable -name '*_bench'); do echo "== $$b"; $$b; done

@@ -10,6 +10,7 @@
 #   qv_fuzzer(name SOURCE file DEPS lib...)
 #                                          a libFuzzer target when QV_FUZZ is on; otherwise the same
 #                                          entry point linked with a replay driver and run as a test
+#                                          over the seeds of fuzz/corpus/<name> (when present)
 
 function(qv_add_subdirs)
   foreach(dir ${ARGN})
@@ -65,7 +66,11 @@ function(qv_fuzzer name)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   else()
     add_executable(${name} ${A_SOURCE} ${PROJECT_SOURCE_DIR}/fuzz/replay_main.cc)
-    add_test(NAME ${name}.replay COMMAND ${name} 20000)
+    set(seeds)
+    if(IS_DIRECTORY ${PROJECT_SOURCE_DIR}/fuzz/corpus/${name})
+      set(seeds ${PROJECT_SOURCE_DIR}/fuzz/corpus/${name})
+    endif()
+    add_test(NAME ${name}.replay COMMAND ${name} 20000 ${seeds})
     set_tests_properties(${name}.replay PROPERTIES LABELS "fuzz" TIMEOUT 300)
   endif()
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})

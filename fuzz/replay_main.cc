@@ -1,11 +1,14 @@
 // Drives a libFuzzer entry point without libFuzzer, so that every fuzz target
 // also runs as an ordinary test under g++ and the sanitizer build: first the
-// seed inputs named on the command line (files), then N pseudo-random inputs
+// seed inputs named on the command line (files, or folders of them such as
+// the target's corpus), then N pseudo-random inputs
 // derived from them by simple mutations. A crash or sanitizer report fails
 // the test exactly as it would fail a fuzzing run.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -29,8 +32,23 @@ int main(int argc, char** argv) {
       rounds = n;
       continue;
     }
-    std::ifstream f(arg, std::ios::binary);
-    seeds.emplace_back(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+    std::vector<std::filesystem::path> files;
+    if (std::filesystem::is_directory(arg)) {
+      for (const auto& e : std::filesystem::directory_iterator(arg)) {
+        if (e.is_regular_file()) files.push_back(e.path());
+      }
+      std::sort(files.begin(), files.end());  // the same rounds on every machine
+    } else {
+      files.push_back(arg);
+    }
+    for (const auto& path : files) {
+      std::ifstream f(path, std::ios::binary);
+      if (!f) {
+        std::fprintf(stderr, "cannot read seed %s\n", path.c_str());
+        return 1;
+      }
+      seeds.emplace_back(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+    }
   }
   seeds.push_back({});
   for (const auto& s : seeds) runOne(s);

@@ -12,16 +12,19 @@ int32_t simple(FileControlBlock& file, int32_t op) {
   return callFile(file, op, args);
 }
 
-int32_t withKey(FileControlBlock& file, int32_t op, int key) {
-  DriverArgs args;
-  args.key = key;
-  return callFile(file, op, args);
-}
-
 int32_t withText(FileControlBlock& file, int32_t op, std::string_view text) {
   DriverArgs args;
   args.text = text;
   return callFile(file, op, args);
+}
+
+// A build that the driver only noted (a file with the progress attribute)
+// is performed at once through BUILDevent, its notices going to the
+// thread's receiver.
+int32_t build(FileControlBlock& file, int32_t op, DriverArgs& args) {
+  const int32_t code = callFile(file, op, args);
+  if (code != 0 || args.value != kBuildNoted) return code;
+  return BuildEvent(file);
 }
 
 int32_t openWith(FileControlBlock& file, int32_t op, int32_t access_mode) {
@@ -55,9 +58,18 @@ int32_t Copy(FileControlBlock& file, std::string_view new_name) { return withTex
 int32_t Rename(FileControlBlock& file, std::string_view new_name) { return withText(file, Op_RENAME, new_name); }
 int32_t Empty(FileControlBlock& file) { return simple(file, Op_EMPTY); }
 
-int32_t Build(FileControlBlock& file) { return simple(file, Op_BUILDfile); }
+int32_t Build(FileControlBlock& file) {
+  DriverArgs args;
+  return build(file, Op_BUILDfile, args);
+}
+
 int32_t Pack(FileControlBlock& file) { return simple(file, Op_PACK); }
-int32_t BuildKey(FileControlBlock& file, int key) { return withKey(file, Op_BUILDkey, key); }
+
+int32_t BuildKey(FileControlBlock& file, int key) {
+  DriverArgs args;
+  args.key = key;
+  return build(file, Op_BUILDkey, args);
+}
 
 int32_t BuildDynamic(FileControlBlock& file, int key, std::string_view components, std::string_view filter,
                      std::function<bool(FileControlBlock&)> accept) {
@@ -67,10 +79,17 @@ int32_t BuildDynamic(FileControlBlock& file, int key, std::string_view component
   args.filter = filter;
   args.accept = std::move(accept);
   bool filtered = !filter.empty() || args.accept;
-  return callFile(file, filtered ? Op_BUILDdynfilter : Op_BUILDdyn, args);
+  return build(file, filtered ? Op_BUILDdynfilter : Op_BUILDdyn, args);
 }
 
-int32_t BuildEvent(FileControlBlock& file) { return simple(file, Op_BUILDevent); }
+int32_t BuildEvent(FileControlBlock& file) {
+  DriverArgs args;
+  args.progress = [&file](const BuildProgress& progress) {
+    BuildProgressReceiver* receiver = buildProgressReceiver();
+    return !receiver || receiver->buildProgress(file, progress);
+  };
+  return callFile(file, Op_BUILDevent, args);
+}
 
 std::string Send(FileControlBlock& file, std::string_view command) {
   DriverArgs args;

@@ -57,6 +57,9 @@ int32_t Copy(FileControlBlock& file, std::string_view new_name);
 int32_t Rename(FileControlBlock& file, std::string_view new_name);
 int32_t Empty(FileControlBlock& file);
 
+// On a file with the progress attribute the builds below are performed
+// through BuildEvent, with notices to the thread's receiver
+// (build_progress.h); a receiver that cancels makes them answer 93.
 int32_t Build(FileControlBlock& file);                // BUILDfile
 int32_t Pack(FileControlBlock& file);                 // PACK
 int32_t BuildKey(FileControlBlock& file, int key);    // BUILDkey
@@ -67,7 +70,7 @@ int32_t BuildKey(FileControlBlock& file, int key);    // BUILDkey
 int32_t BuildDynamic(FileControlBlock& file, int key, std::string_view components,
                      std::string_view filter = {},
                      std::function<bool(FileControlBlock&)> accept = {});
-int32_t BuildEvent(FileControlBlock& file);           // BUILDevent
+int32_t BuildEvent(FileControlBlock& file);           // BUILDevent: performs the noted builds
 
 // Send (60): the command's answer ("" on failure).
 std::string Send(FileControlBlock& file, std::string_view command);

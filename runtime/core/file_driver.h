@@ -35,10 +35,17 @@
 //                                       and accept (BUILDdynfilter: the compiled
 //                                       filter; with the candidate record in
 //                                       file.record, true admits it)
+//   BUILDfile, BUILDkey, BUILDdyn,
+//   BUILDdynfilter                  out value: kBuildNoted when the file has the
+//                                       progress attribute and the build waits
+//                                       for BUILDevent (build_progress.h)
+//   BUILDevent                      in  progress: called with the build's notices;
+//                                       false cancels the build (93)
 //   SET_PROPERTY, GET_PROPERTY,
 //   SETPROPERTYkey, GETPROPERTYkey  in  property, text (the value to set);
 //                                   out result (the value got)
 //   BLOB_*                          in  memo, property, block; out block, value
+//   BLOB_SET_PROP                   in  memo, property, value (the value to set)
 //   BOF, EOF, DUPLICATE,
 //   DUPLICATEkey                    out value: 1 or 0
 //   POINTERfile, POINTERkey         out value: the current record id
@@ -63,6 +70,7 @@
 #include <string_view>
 #include <vector>
 
+#include "runtime/core/build_progress.h"
 #include "runtime/core/file_control.h"
 
 namespace rt {
@@ -82,6 +90,7 @@ struct DriverArgs {
   std::string text;
   std::string filter;
   std::function<bool(FileControlBlock&)> accept;
+  std::function<bool(const BuildProgress&)> progress;
   // Out.
   int64_t value = 0;
   std::string result;

@@ -1,8 +1,8 @@
 #include "runtime/view/pattern.h"
 
 #include <bitset>
-#include <functional>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 #include "runtime/view/value.h"
@@ -11,7 +11,6 @@ namespace rt {
 
 namespace {
 
-constexpr size_t kMaxSteps = 1'000'000;
 constexpr size_t kMaxDepth = 1'000;
 
 struct Item;
@@ -117,10 +116,25 @@ class Parser {
   int depth_ = 0;
 };
 
+// What to match after an item: a reference to a callable that outlives the
+// call, as every continuation here is a lambda on the caller's frame. Unlike
+// std::function it never allocates, and a search takes up to a million steps.
+class Next {
+ public:
+  template <typename F>
+    requires(!std::is_same_v<std::decay_t<F>, Next>)
+  Next(const F& f)  // NOLINT: implicit, so lambdas pass as they are
+      : object_(&f), call_([](const void* o, size_t p) { return (*static_cast<const F*>(o))(p); }) {}
+  bool operator()(size_t pos) const { return call_(object_, pos); }
+
+ private:
+  const void* object_;
+  bool (*call_)(const void*, size_t);
+};
+
 class Matcher {
  public:
-  explicit Matcher(std::string_view text) : t_(text) {}
-  using Next = std::function<bool(size_t)>;
+  Matcher(std::string_view text, size_t max_steps) : t_(text), max_steps_(max_steps) {}
 
   bool Seq_(const Seq& seq, size_t i, size_t pos, const Next& k) {
     if (i == seq.size()) return k(pos);
@@ -138,7 +152,7 @@ class Matcher {
 
  private:
   bool Once(const Item& item, size_t pos, const Next& k) {
-    if (++steps_ > kMaxSteps || depth_ > kMaxDepth) {
+    if (++steps_ > max_steps_ || depth_ > kMaxDepth) {
       gave_up_ = true;
       return false;
     }
@@ -169,6 +183,7 @@ class Matcher {
   }
 
   std::string_view t_;
+  size_t max_steps_;
   size_t steps_ = 0;
   size_t depth_ = 0;
   bool gave_up_ = false;
@@ -176,10 +191,10 @@ class Matcher {
 
 }  // namespace
 
-size_t patternSearch(std::string_view text, std::string_view pattern, bool ignore_case) {
+size_t patternSearch(std::string_view text, std::string_view pattern, bool ignore_case, size_t max_steps) {
   std::vector<Seq> alternatives;
   if (!Parser(pattern, ignore_case).Parse(&alternatives)) return 0;
-  Matcher m(text);
+  Matcher m(text, max_steps);
   for (size_t start = 0; start <= text.size(); ++start) {
     if (m.Alternatives(alternatives, start, [](size_t) { return true; })) return start + 1;
     if (m.gaveUp()) return 0;

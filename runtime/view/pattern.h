@@ -16,8 +16,11 @@ namespace rt {
 
 // The 1-based position where the first match begins, or 0 when there is
 // none or the pattern is malformed (unbalanced brackets or braces). The
-// search gives up (0) on patterns that would backtrack without end and on
-// repetitions that would match more than a thousand characters.
-size_t patternSearch(std::string_view text, std::string_view pattern, bool ignore_case = false);
+// search gives up (0) on patterns that would backtrack without end (after
+// `max_steps` matching steps) and on repetitions that would match more than
+// a thousand characters.
+inline constexpr size_t kPatternMaxSteps = 1'000'000;
+size_t patternSearch(std::string_view text, std::string_view pattern, bool ignore_case = false,
+                     size_t max_steps = kPatternMaxSteps);
 
 }  // namespace rt

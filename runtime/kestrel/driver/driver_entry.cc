@@ -6,6 +6,7 @@
 #include "runtime/kestrel/driver/driver_errors.h"
 #include "runtime/kestrel/driver/kestrel_driver.h"
 #include "runtime/kestrel/driver/kestrel_table.h"
+#include "runtime/kestrel/driver/properties.h"
 #include "runtime/kestrel/driver/transaction.h"
 
 namespace kestrel {
@@ -100,6 +101,14 @@ bool ParseComponents(const KestrelTable& t, const rt::FileDecl& decl, const std:
   return !out->empty();
 }
 
+// A file with the progress attribute only notes a build request and tells
+// the runtime so; the runtime performs it with BUILDevent.
+bool Noted(const rt::FileControlBlock& file, rt::DriverArgs& args, const KestrelTable& t) {
+  if (!(file.attributes & rt::kFileProgress) || !t.isOpen()) return false;
+  args.value = rt::kBuildNoted;
+  return true;
+}
+
 int32_t Dispatch(int32_t op, rt::FileControlBlock& file, rt::DriverArgs& args, KestrelTable& t) {
   switch (op) {
     case rt::Op_ADD: return t.Add();
@@ -111,9 +120,19 @@ int32_t Dispatch(int32_t op, rt::FileControlBlock& file, rt::DriverArgs& args, K
       args.value = r ? 1 : 0;
       return rc;
     }
-    case rt::Op_BUILDfile: return t.BuildFile();
+    case rt::Op_BUILDfile:
+      if (Noted(file, args, t)) {
+        t.NoteBuild([&t](const BuildProgressFn& progress) { return t.BuildFile(progress); });
+        return 0;
+      }
+      return t.BuildFile();
     case rt::Op_PACK: return t.Pack();
-    case rt::Op_BUILDkey: return t.BuildKey(args.key);
+    case rt::Op_BUILDkey:
+      if (Noted(file, args, t)) {
+        t.NoteBuild([&t, key = args.key](const BuildProgressFn& progress) { return t.BuildKey(key, progress); });
+        return 0;
+      }
+      return t.BuildKey(args.key);
     case rt::Op_BUILDdyn:
     case rt::Op_BUILDdynfilter: {
       // Filters are expressions of the runtime's evaluator: the driver can
@@ -126,14 +145,20 @@ int32_t Dispatch(int32_t op, rt::FileControlBlock& file, rt::DriverArgs& args, K
       if (filtered) {
         // The candidate goes through the record buffer, where the filter reads
         // its fields; the caller's buffer comes back from the table after.
-        filter = [&file, &args](std::string_view row) {
+        filter = [&file, accept = args.accept](std::string_view row) {
           file.record.assign(row.begin(), row.end());
-          return args.accept(file);
+          return accept(file);
         };
+      }
+      if (Noted(file, args, t)) {
+        t.NoteBuild([&t, key = args.key, components, filter](const BuildProgressFn& progress) {
+          return t.BuildDynamic(key, components, filter, nullptr, progress);
+        });
+        return 0;
       }
       return t.BuildDynamic(args.key, std::move(components), std::move(filter));
     }
-    case rt::Op_BUILDevent: return 0;
+    case rt::Op_BUILDevent: return t.RunNotedBuilds(args.progress);
     case rt::Op_CLOSE: return t.Close();
     case rt::Op_COMMIT: {
       Outcome o = Transaction::Global().Commit();
@@ -221,13 +246,10 @@ int32_t Dispatch(int32_t op, rt::FileControlBlock& file, rt::DriverArgs& args, K
     case rt::Op_REGETkey: return t.Reget(args.key, args.text);
     case rt::Op_CLEAR: return 0;  // the runtime has filled the buffers
     case rt::Op_SET_PROPERTY:
-    case rt::Op_GET_PROPERTY:
+    case rt::Op_GET_PROPERTY: return FileProperty(op, args, t);
     case rt::Op_SETPROPERTYkey:
-    case rt::Op_GETPROPERTYkey:
-      // No driver or key properties are defined: reads answer empty.
-      args.result.clear();
-      return 0;
-    case rt::Op_QUERY_KEY: args.value = 0; return 0;
+    case rt::Op_GETPROPERTYkey: return KeyProperty(op, args, t);
+    case rt::Op_QUERY_KEY: return QueryKey(args, t);
     case rt::Op_BLOB_SIZE:
       if (args.memo < 0 || static_cast<size_t>(args.memo) >= t.memos().size()) return rt::Error_InvalidIndexString;
       args.value = static_cast<int64_t>(t.memos()[args.memo].size());
@@ -244,7 +266,7 @@ int32_t Dispatch(int32_t op, rt::FileControlBlock& file, rt::DriverArgs& args, K
       return 0;
     }
     case rt::Op_BLOB_SET_PROP:
-    case rt::Op_BLOB_GET_PROP: args.value = 0; return 0;
+    case rt::Op_BLOB_GET_PROP: return BlobProperty(op, args, t);
     case rt::Op_Internal91: args.value = kDriverIdentity; return 0;
     case rt::Op_INVIEW:
       if (!(file.runtime_flags & rt::kRuntimeNoViewMark)) t.BeginView();

@@ -23,6 +23,7 @@
 #include <string_view>
 #include <vector>
 
+#include "runtime/core/build_progress.h"
 #include "runtime/kestrel/driver/physical_file.h"
 #include "runtime/kestrel/driver/table_name.h"
 #include "runtime/kestrel/format/locale.h"
@@ -44,6 +45,9 @@ struct TableDeclaration {
 
 // A record filter of a run-time index build: true keeps the row.
 using RowFilter = std::function<bool(std::string_view row)>;
+// Notices of a build in progress (runtime/core/build_progress.h); false
+// cancels the build, which then fails with 93 and changes nothing.
+using BuildProgressFn = std::function<bool(const rt::BuildProgress&)>;
 
 class KestrelTable {
  public:
@@ -121,13 +125,26 @@ class KestrelTable {
   int Bytes(uint64_t* bytes);
 
   // --- Keys -----------------------------------------------------------------
-  int BuildFile();
-  int BuildKey(int key);
+  // A build given `progress` reports to it as build_progress.h describes.
+  int BuildFile(const BuildProgressFn& progress = nullptr);
+  int BuildKey(int key, const BuildProgressFn& progress = nullptr);
   int Pack();
   // Builds a run-time index (a key with the 0x40 attribute, or a new one
   // appended to the layout when `key` is -1; *built_key receives its index).
+  // A failed or cancelled build leaves the key as it was (a new one is
+  // taken away again).
   int BuildDynamic(int key, std::vector<KeyComponent> components, RowFilter filter = nullptr,
-                   int* built_key = nullptr);
+                   int* built_key = nullptr, const BuildProgressFn& progress = nullptr);
+  // Builds noted on a file with the progress attribute, performed later by
+  // RunNotedBuilds (BUILDevent) in the order noted, each followed by its
+  // Done notice; the first failure drops the rest. Close drops them too.
+  using NotedBuild = std::function<int(const BuildProgressFn& progress)>;
+  // A key's entry count and whether it holds every record: a declared key
+  // whose statistics marker is 0, a run-time index once built.
+  int KeyState(int key, uint32_t* entries, bool* complete);
+  bool dynamicBuilt(int key) const { return dynamic_.count(key) != 0; }
+  void NoteBuild(NotedBuild build) { noted_builds_.push_back(std::move(build)); }
+  int RunNotedBuilds(const BuildProgressFn& progress);
 
   // --- Locks, stream mode, transactions, commands ----------------------------
   int Lock(int seconds = kNoTimeout);
@@ -145,6 +162,11 @@ class KestrelTable {
   // Reads of a view: EndView commits what the reads left pending.
   void BeginView() { in_view_ = true; }
   int EndView();
+
+  // The multi-record read property: records the program is about to read
+  // in a row. Kept for the program; reads do not depend on it.
+  uint32_t multiRecordRead() const { return multi_record_read_; }
+  void setMultiRecordRead(uint32_t n) { multi_record_read_ = n; }
 
   // Driver string commands and the decimal-check switch (per control block).
   bool decimalCheck() const { return decimal_check_; }
@@ -229,7 +251,7 @@ class KestrelTable {
   void ApplyDriverString();
 
   // Builds (table_build.cc).
-  Outcome BuildKeyEntries(int key, bool partial);
+  Outcome BuildKeyEntries(int key, bool partial, const BuildProgressFn* progress = nullptr);
 
   // Copy (table_copy.cc).
   int CopyTo(const std::string& target, bool rename);
@@ -289,6 +311,8 @@ class KestrelTable {
 
   // Run-time indexes: entries (components, then the id) -> id, per key.
   std::map<int, std::map<std::string, uint32_t>> dynamic_;
+  std::vector<NotedBuild> noted_builds_;
+  uint32_t multi_record_read_ = 0;
 };
 
 // When off, an internal consistency failure ends the program instead of

@@ -237,6 +237,7 @@ int KestrelTable::Create() {
 }
 
 int KestrelTable::Close() {
+  noted_builds_.clear();
   if (!file_) return Post(0);
   Outcome o;
   {

@@ -61,6 +61,10 @@ TEST(PatternTest, Syntax) {
   EXPECT_EQ(patternSearch("ABC", "b"), 0u);
   // Backtracking without end gives up instead of hanging.
   EXPECT_EQ(patternSearch(std::string(40, 'a') + "b", "{a*}*c"), 0u);
+  // A match that needs more steps than allowed is given up as well.
+  const std::string text = std::string(20, 'a') + "b";
+  EXPECT_EQ(patternSearch(text, "{a|aa}*b", false, 10), 0u);
+  EXPECT_EQ(patternSearch(text, "{a|aa}*b", false, 1000), 1u);
 }
 
 }  // namespace
