@@ -3,7 +3,7 @@
 //
 // Table GRADES: 0 GRD:NUM LONG (auto-numbered), 1 GRD:NAME STRING(20),
 // 2 GRD:E1 LONG, 3 GRD:E2 LONG; key 0 GRD:K_NUM primary on NUM.
-// Window: 1 the list (columns Num @n5, Name @s20, E1 @n3, E2 @n3),
+// Window: 1 the list (columns Num @n5, Name @s20, E1 @n12, E2 @n3),
 // 2 insert, 3 change, 4 delete, 5 an entry outside the list, 6 a button.
 // Column 1 is registered without an editor, column 2 with a plain entry,
 // column 3 with EditE1 (its TakeEvent keeps E2 = 2 * E1 in the row), and
@@ -160,7 +160,7 @@ class GradeBrowse : public fw::WindowManager {
     list.immediate = true;
     list.vscroll = true;
     list.columns = {ui::ListColumn{"Num", 30, 'R', 0, "@n5"}, ui::ListColumn{"Name", 90, 'L', 0, "@s20"},
-                    ui::ListColumn{"E1", 30, 'R', 0, "@n3"}, ui::ListColumn{"E2", 30, 'R', 0, "@n3"}};
+                    ui::ListColumn{"E1", 30, 'R', 0, "@n12"}, ui::ListColumn{"E2", 30, 'R', 0, "@n3"}};
     d.controls.push_back(list);
     auto button = [&](const char* text, int y) {
       ui::ControlDef c;

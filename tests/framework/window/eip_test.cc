@@ -223,5 +223,204 @@ INSTANTIATE_TEST_SUITE_P(Delete, EipDeleteAction,
                                            DeleteCase{4, rt::Button_Yes, "(none)"},
                                            DeleteCase{4, rt::Button_No, "R01/1/0"}));
 
+TEST_F(EipTest, ClickOnAnotherRowAnsweredCancelKeepsEditingOtherwiseTheClickedRowIsHighlighted) {
+  Seed(5);
+  GradeBrowse b(*access, relate, errors);
+  b.focusLossAction = 3;  // ask
+  Script s;
+  s.act(StartChange(b))
+      .act(Type(b, "ONE"))
+      .act(ClickCell(b, 3, 2))
+      .then(Answer(rt::Button_Cancel))
+      .act([&] {
+        EXPECT_EQ(b.brw.CurrentChoice, 1);
+        EXPECT_EQ(b.window.prop(kGList, ui::Prop_Choice).toInt(), 1);
+        EXPECT_EQ(EditColumn(b), 2);
+        EXPECT_EQ(b.window.focus(), Editor(b));
+        EXPECT_EQ(Row(b, 1), "1|ONE|1|0");
+      })
+      .act(ClickCell(b, 3, 2))
+      .then(Answer(rt::Button_Yes))
+      .act([&] {
+        EXPECT_EQ(Editor(b), 0);
+        EXPECT_EQ(b.brw.CurrentChoice, 3);
+        EXPECT_EQ(b.window.prop(kGList, ui::Prop_Choice).toInt(), 3);
+      })
+      .act(Close(b));
+  RunBrowse(b, s);
+  EXPECT_EQ(Stored(1), "ONE/1/0");
+  EXPECT_EQ(Stored(3), "R03/3/0");
+}
+
+TEST_F(EipTest, ClickOnAnotherCellOfTheRowMovesTheEntryWithoutCompletingTheRow) {
+  Seed(3);
+  GradeBrowse b(*access, relate, errors);
+  b.focusLossAction = 3;  // would ask, if the row were completed
+  Script s;
+  s.act(StartChange(b))
+      .act(Type(b, "TWO"))
+      .act(ClickCell(b, 1, 3))
+      .act([&] {
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+        EXPECT_EQ(EditColumn(b), 3);
+        EXPECT_EQ(b.window.focus(), Editor(b));
+        EXPECT_EQ(Row(b, 1), "1|TWO|1|0");
+      })
+      .act(Key(b, Qt::Key_Escape))
+      .act(Close(b));
+  RunBrowse(b, s);
+  EXPECT_EQ(Stored(1), "R01/1/0");
+}
+
+TEST_F(EipTest, ClickOnAButtonOutsideTheListSavesTheRowThenPressesTheButton) {
+  Seed(3);
+  GradeBrowse b(*access, relate, errors);
+  Script s;
+  s.act(StartChange(b))
+      .act(Type(b, "OUT"))
+      .act([&] { b.events.clear(); })
+      .act(EipTest::Click(b, kGOutButton))
+      .act([&] {
+        EXPECT_EQ(Editor(b), 0);
+        EXPECT_EQ(b.outPresses, 1);
+        auto sel = std::find(b.events.begin(), b.events.end(), int(ui::Event_Selecting));
+        ASSERT_NE(sel, b.events.end());
+        EXPECT_NE(std::find(sel, b.events.end(), int(ui::Event_Accepted)), b.events.end());
+      })
+      .act(Close(b));
+  RunBrowse(b, s);
+  EXPECT_EQ(Stored(1), "OUT/1/0");
+  EXPECT_EQ(b.outPresses, 1);
+}
+
+TEST_F(EipTest, ClosingTheWindowMidEditSavesTheRowAndTheWindowCloses) {
+  Seed(3);
+  GradeBrowse b(*access, relate, errors);
+  Script s;
+  s.act(StartChange(b)).act(Type(b, "BYE")).act(Close(b));
+  RunBrowse(b, s);
+  EXPECT_FALSE(b.window.isOpen());
+  EXPECT_EQ(Stored(1), "BYE/1/0");
+}
+
+TEST_F(EipTest, ClosingTheWindowEndsTheEditEvenWhenTheUserChoosesCancel) {
+  Seed(3);
+  GradeBrowse b(*access, relate, errors);
+  b.focusLossAction = 3;
+  Script s;
+  s.act(StartChange(b)).act(Type(b, "BYE")).act(Close(b)).then(Answer(rt::Button_Cancel));
+  RunBrowse(b, s);
+  EXPECT_FALSE(b.window.isOpen());
+  EXPECT_EQ(Stored(1), "R01/1/0");
+}
+
+TEST_F(EipTest, ResizeMinimiseAndMaximiseAreRefusedDuringAnEdit) {
+  Seed(3);
+  GradeBrowse b(*access, relate, errors);
+  int width = 0;
+  Script s;
+  s.act(StartChange(b))
+      .act([&] {
+        width = b.window.def().width;
+        b.window.inputResized(width + 40, b.window.def().height + 20);
+        b.window.inputStateChanged(true, false);
+      })
+      .act([&] {
+        EXPECT_EQ(b.window.def().width, width);
+        EXPECT_FALSE(b.window.prop(0, ui::Prop_Maximize).toInt());
+        EXPECT_EQ(EditColumn(b), 2);
+      })
+      .act(Key(b, Qt::Key_Escape))
+      .act(Close(b));
+  RunBrowse(b, s);
+}
+
+TEST_F(EipTest, DoubleClickStartsTheChangeInTheClickedColumn) {
+  Seed(3);
+  GradeBrowse b(*access, relate, errors);
+  Script s;
+  s.act(ClickCell(b, 2, 3))
+      .act(DoubleClickCell(b, 2, 3))
+      .act([&] {
+        EXPECT_EQ(b.brw.CurrentChoice, 2);
+        EXPECT_EQ(EditColumn(b), 3);
+      })
+      .act(Type(b, "5"))
+      .act(Key(b, Qt::Key_Return))
+      .act(Close(b));
+  RunBrowse(b, s);
+  EXPECT_EQ(Stored(2), "R02/5/10");
+}
+
+// A full page loses a row to the new one: row 1 when the last row is
+// highlighted (the new row is last), otherwise the last row.
+TEST_F(EipTest, InsertOnAFullPage) {
+  Seed(30);
+  GradeBrowse b(*access, relate, errors, 60);
+  int page = 0;
+  Script s;
+  s.act([&] {
+     page = b.brw.LastItems;
+     ASSERT_GE(page, 3);
+     ASSERT_LT(page, 30);
+   })
+      .act(EipTest::Click(b, kGInsert))
+      .act([&] {
+        EXPECT_EQ(b.queue.rowCount(), page);
+        EXPECT_EQ(b.brw.CurrentChoice, 2);
+        EXPECT_EQ(Row(b, 1), "1|R01|1|0");
+        EXPECT_EQ(b.queue.value(page, 1).find(std::to_string(page)), std::string::npos);
+      })
+      .act(Key(b, Qt::Key_Escape))
+      .act([&] {
+        for (int i = 1; i < page; ++i) QTest::keyClick(List(b), Qt::Key_Down);
+      })
+      .act([&] { ASSERT_EQ(b.brw.CurrentChoice, page); })
+      .act(EipTest::Click(b, kGInsert))
+      .act([&] {
+        EXPECT_EQ(b.queue.rowCount(), page);
+        EXPECT_EQ(b.brw.CurrentChoice, page);
+        EXPECT_EQ(Row(b, 1), "2|R02|2|0");  // row 1 left the page
+        EXPECT_EQ(EditColumn(b), 2);
+      })
+      .act(Type(b, "LAST"))
+      .act(Key(b, Qt::Key_Return))
+      .act(Close(b));
+  RunBrowse(b, s);
+  EXPECT_EQ(Stored(31), "LAST/0/0");
+}
+
+TEST_F(EipTest, AValueThePictureCannotHoldIsRefusedAtTheCellAndNothingIsWritten) {
+  Seed(3);
+  GradeBrowse b(*access, relate, errors);
+  std::vector<std::string> shown;
+  Script s;
+  s.act(StartChange(b))
+      .act(Key(b, Qt::Key_Tab))
+      .act(Type(b, "99999999999"))  // fits the picture, not the 32-bit field
+      .act(Key(b, Qt::Key_Tab))
+      .then([&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return false;
+        shown.push_back(box->text().toStdString());
+        box->accept();
+        return true;
+      })
+      .act([&] {
+        EXPECT_EQ(EditColumn(b), 3);  // still in the refused cell
+        EXPECT_EQ(Row(b, 1), "1|R01|1|0");
+      })
+      .act(Key(b, Qt::Key_Return))  // the row is refused again: nothing is written
+      .then(Answer(rt::Button_Ok))
+      .act([&] { EXPECT_EQ(EditColumn(b), 3); })
+      .act(Key(b, Qt::Key_Escape))
+      .act(Close(b));
+  RunBrowse(b, s);
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_NE(shown[0].find("99999999999"), std::string::npos) << shown[0];
+  EXPECT_NE(shown[0].find("@n12"), std::string::npos);
+  EXPECT_EQ(Stored(1), "R01/1/0");
+}
+
 }  // namespace
 }  // namespace fwwin
