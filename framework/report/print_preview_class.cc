@@ -343,7 +343,7 @@ void PrintPreviewClass::Open() {
   if (Pages() > 1) {
     w.enable(PRTPREV_ViewMenu);
     w.setProp(PRTPREV_CurrentPage, ui::Prop_RangeHigh, Pages());
-    w.setProp(PRTPREV_CurrentPage, ui::Prop_Tip, "Enter a page number from 1 to " + std::to_string(Pages()));
+    w.setProp(PRTPREV_CurrentPage, ui::Prop_Msg, "Enter a page number from 1 to " + std::to_string(Pages()));
   } else {
     w.disable(PRTPREV_CurrentPage, PRTPREV_PagesDown);
   }

@@ -243,9 +243,9 @@ class BrowseClass : public ViewManager {
   bool PressButton(int32_t control);
   void PostToList(int event);
   void ThumbDrag();
-  void AddPopupItems();
-  void TakePopupChoice();
   bool FreeElementText(std::string* out) const;
+  // SetAlerts has added the action entries to the popup menu.
+  bool ActionItemsAdded = false;
 
   // Where the view stands after the last page read: the driver position of
   // the record it returned and the direction it read in (0: unknown). A

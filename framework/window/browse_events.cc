@@ -291,8 +291,11 @@ void BrowseClass::SetAlerts() {
   w->setProp(lc, ui::Prop_VScroll, 0);
   for (auto& e : Sort.Entries)
     if (auto* s = static_cast<BrowseSortOrder*>(e.get()); s->Locator) s->Locator->SetAlerts(lc);
-  // The items are made once; they follow their buttons when shown.
-  if (!EditViaPopup || !Popup || Popup->GetItems() > 0) return;
+  // The items are made once (SetAlerts runs again on every reset); they
+  // follow their buttons when shown. Items the program added itself do not
+  // stop them being made.
+  if (!EditViaPopup || !Popup || ActionItemsAdded) return;
+  ActionItemsAdded = true;
   struct Action {
     int32_t control;
     int key;
@@ -344,7 +347,9 @@ void BrowseClass::UpdateWindow() {
     }
   }
   UpdateThumb();
-  if (Window && Window->Toolbar) Window->Toolbar->DisplayButtons();
+  // The browse's own toolbar (set by AddToolbarTarget); a toolbar with no
+  // current target yet has nothing to redisplay.
+  if (Toolbar && Toolbar->Current()) Toolbar->DisplayButtons();
   if (ILC) ILC->SetChoice(CurrentChoice);
 }
 

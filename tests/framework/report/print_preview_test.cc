@@ -119,6 +119,7 @@ TEST_F(PrintPreviewTest, TilesShowTheirRangeAndAPageOutsideMovesTheGrid) {
     EXPECT_NEAR(double(p1->Height) / p1->Width, 210.0 / 297, 0.02);
     EXPECT_GT(p4->XPos, p1->XPos);
     EXPECT_GT(p4->YPos, p1->YPos);
+    EXPECT_EQ(w().prop(P::PRTPREV_CurrentPage, ui::Prop_Msg).toString(), "Enter a page number from 1 to 10");
     w().inputSpin(P::PRTPREV_CurrentPage, 9);
   });
   check([&] {

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <algorithm>
+#include <functional>
 #include <QMenu>
 #include <QScrollBar>
 #include <QTableView>
@@ -93,6 +94,7 @@ class StudentBrowse : public fw::WindowManager {
     int listHeight = 100;       // dialog units
     int32_t askProcedure = 1;
     bool toolbar = false;       // toolbar buttons 3007 (page down) and 3009 (next row)
+    std::function<void(fw::BrowseClass&)> beforeAlerts;  // the program's own set-up of the list
   };
 
   StudentBrowse(StudentsAccess& access, fw::RelationManager& relate, fw::ErrorClass& errors, Options o)
@@ -128,6 +130,7 @@ class StudentBrowse : public fw::WindowManager {
       AddItem(&toolbar);
       brw.AddToolbarTarget(&toolbar);
     }
+    if (options.beforeAlerts) options.beforeAlerts(brw);
     SetAlerts();
     return fw::Level::Benign;
   }

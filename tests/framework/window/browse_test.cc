@@ -316,6 +316,28 @@ TEST_F(BrowseActions, RightClickHighlightsTheRowAndOffersTheActions) {
   RunBrowse(b, s);
 }
 
+TEST_F(BrowseActions, ActionEntriesFollowTheProgramsOwnItemsAndAreMadeOnce) {
+  SeedNamed(10);
+  StudentBrowse::Options o;
+  o.beforeAlerts = [](fw::BrowseClass& brw) { brw.Popup->AddItem("&Own", "Own"); };
+  StudentBrowse b(*access, relate, errors, o);
+  QStringList texts;
+  Script s;
+  s.act([&] { b.SetAlerts(); })  // again, as each reset does
+      .act([&] { QTest::mouseClick(List(b)->viewport(), Qt::RightButton, Qt::NoModifier, RowPoint(b, 2)); })
+      .then([&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu) return false;
+        for (QAction* a : menu->actions()) texts << a->text();
+        menu->close();
+        return true;
+      })
+      .act(Close(b));
+  RunBrowse(b, s);
+  EXPECT_EQ(texts, (QStringList{"&Own", "&Insert", "&Change", "&Delete"}));
+  EXPECT_TRUE(b.calls.empty());
+}
+
 }  // namespace
 }  // namespace fwwin
 
