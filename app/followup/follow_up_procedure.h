@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/followup/grade_edit_classes.h"
 #include "app/graderules/grade_rules.h"
 #include "framework/window/browse_class.h"
 #include "framework/window/record_queue.h"
@@ -59,6 +60,22 @@ class FollowUpProcedure {
   fw::BrowseClass BRW1, BRW2, BRW4;
   FollowUpBrowse BRW5;
   fw::StepLocatorClass Locator1, Locator2, Locator4, Locator5;
+
+  // The edit classes of BRW2 (on the list row's fields) and BRW5.
+  EditInPlace_QVL_ETAPA1 Edit_QVL_ETAPA1{Queue2.Buffer(), Work};
+  EditInPlace_QVL_ETAPA2 Edit_QVL_ETAPA2{Queue2.Buffer(), Work};
+  EditInPlace_QVL_ETAPA3 Edit_QVL_ETAPA3{Queue2.Buffer(), Work};
+  EditInPlace_QVL_ETAPA4 Edit_QVL_ETAPA4{Queue2.Buffer(), Work};
+  EditInPlace_QVL_ETAPA5 Edit_QVL_ETAPA5{Queue2.Buffer(), Work};
+  EditInPlace_QVL_ETAPA6 Edit_QVL_ETAPA6{Queue2.Buffer(), Work};
+  EditInPlace_QVL_ETAPA7 Edit_QVL_ETAPA7{Queue2.Buffer(), Work};
+  EditInPlace_QVL_ETAPA8 Edit_QVL_ETAPA8{Queue2.Buffer(), Work};
+  EditInPlace_QVL_ETAPA9 Edit_QVL_ETAPA9{Queue2.Buffer(), Work};
+  EditInPlace_QVL_ETAPA10 Edit_QVL_ETAPA10{Queue2.Buffer(), Work};
+  EditInPlace_QVL_ETAPA12 Edit_QVL_ETAPA12{Queue2.Buffer(), Work};
+  EditInPlace_QVG_LOGRADO Edit_QVG_LOGRADO;
+  EditInPlace_QVG_PENDIENTE Edit_QVG_PENDIENTE;
+  EditInPlace_QVG_VALORACION_FINAL Edit_QVG_VALORACION_FINAL;
 
  private:
   std::vector<std::unique_ptr<ui::UseVar>> vars_;

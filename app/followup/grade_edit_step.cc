@@ -6,9 +6,13 @@
 
 namespace app::followup {
 
-uint8_t GradeCellStep(uint8_t action, const std::function<void()>& moveScreenValue, GradeRowFields* row) {
-  if (moveScreenValue) moveScreenValue();
-  if (row && action != EditAction_None && action != EditAction_Cancel) row->Apply();
+uint8_t GradeCellStep(uint8_t action, const std::function<bool()>& moveScreenValue, GradeRowFields* row,
+                      GradeRuleWork* work) {
+  if (moveScreenValue && !moveScreenValue()) return EditAction_None;
+  if (row && action != EditAction_None && action != EditAction_Cancel) {
+    if (work) row->Apply(*work);
+    else row->Apply();
+  }
   return action;
 }
 

@@ -122,6 +122,35 @@ void ThisWindow::SetUpLists() {
     b5.ChangeControl = CHANGE_2;
     b5.DeleteControl = DELETE_2;
   }
+  // Grades typed in place: columns 3 to 12 and 14 (Prom. OLE, 13, is the rule's).
+  b2.TabAction = 1;
+  b2.EnterAction = 1;
+  b2.DeleteAction = 1;
+  b2.ArrowAction = 25;
+  fw::EditClass* gradeEdits[22] = {nullptr,
+                                   nullptr,
+                                   &p_.Edit_QVL_ETAPA1,
+                                   &p_.Edit_QVL_ETAPA2,
+                                   &p_.Edit_QVL_ETAPA3,
+                                   &p_.Edit_QVL_ETAPA4,
+                                   &p_.Edit_QVL_ETAPA5,
+                                   &p_.Edit_QVL_ETAPA6,
+                                   &p_.Edit_QVL_ETAPA7,
+                                   &p_.Edit_QVL_ETAPA8,
+                                   &p_.Edit_QVL_ETAPA9,
+                                   &p_.Edit_QVL_ETAPA10,
+                                   nullptr,
+                                   &p_.Edit_QVL_ETAPA12};
+  for (int c = 1; c <= 22; ++c) b2.AddEditControl(gradeEdits[c - 1], c);
+  // Follow-up marks typed in place: columns 3 to 5.
+  b5.TabAction = 9;
+  b5.EnterAction = 1;
+  b5.DeleteAction = 1;
+  b5.FocusLossAction = 1;
+  b5.ArrowAction = 25;
+  fw::EditClass* markEdits[11] = {nullptr, nullptr, &p_.Edit_QVG_LOGRADO, &p_.Edit_QVG_PENDIENTE,
+                                  &p_.Edit_QVG_VALORACION_FINAL};
+  for (int c = 1; c <= 11; ++c) b5.AddEditControl(markEdits[c - 1], c);
   // No edit entries in the lists' popup menus.
   b2.EditViaPopup = false;
   b5.EditViaPopup = false;

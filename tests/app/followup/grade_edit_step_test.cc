@@ -34,7 +34,11 @@ TEST(GradeCellStep, RunsTheRuleOnEveryLeavingActionButNotOnEscOrNone) {
     Set(row, "QVL:ETADO", "STALE");
     GradeRowFields rule(row);
     bool moved = false;
-    const uint8_t r = GradeCellStep(c.action, [&] { moved = true; Set(row, "QVL:ETAPA9", "9"); }, &rule);
+    const uint8_t r = GradeCellStep(c.action, [&] {
+      moved = true;
+      Set(row, "QVL:ETAPA9", "9");
+      return true;
+    }, &rule);
     EXPECT_EQ(r, c.action);
     EXPECT_TRUE(moved) << "the typed value always reaches the row";
     if (c.rule) {
@@ -49,8 +53,18 @@ TEST(GradeCellStep, RunsTheRuleOnEveryLeavingActionButNotOnEscOrNone) {
 
 TEST(GradeCellStep, FollowUpCellsOnlyMoveTheValue) {
   bool moved = false;
-  EXPECT_EQ(GradeCellStep(EditAction_Complete, [&] { moved = true; }, nullptr), EditAction_Complete);
+  EXPECT_EQ(GradeCellStep(EditAction_Complete, [&] { return moved = true; }, nullptr), EditAction_Complete);
   EXPECT_TRUE(moved);
+}
+
+TEST(GradeCellStep, ARefusedValueKeepsTheCellOpenAndRunsNoRule) {
+  rt::FileControlBlock row(QVLIBRETADecl());
+  Set(row, "QVL:ETADO", "STALE");
+  GradeRowFields rule(row);
+  for (uint8_t a : {EditAction_Forward, EditAction_Complete, EditAction_Next}) {
+    EXPECT_EQ(GradeCellStep(a, [] { return false; }, &rule), EditAction_None);
+    EXPECT_EQ(Text(row, "QVL:ETADO"), "STALE");
+  }
 }
 
 TEST(GradeCellAccepts, KeepsGradesFromZeroToTenAndRefusesTheRest) {
