@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/followup/grade_book_save.h"
 #include "app/followup/grade_edit_classes.h"
 #include "app/graderules/grade_rules.h"
 #include "framework/window/browse_class.h"
@@ -55,11 +56,16 @@ class FollowUpProcedure {
   std::function<void()> Imprimir_Planilla_Informe_Contenidos;
   std::function<void()> ABM_Contenidos;
 
+  // The signed-in teacher (QVM:DNI_DOCENTE at open), who signs the grade history.
+  int32_t Teacher = 0;
+
   fw::RecordQueue Queue1, Queue2, Queue4, Queue5;
   rt::View View1, View2, View4, View5;
   fw::BrowseClass BRW1, BRW2, BRW4;
   FollowUpBrowse BRW5;
   fw::StepLocatorClass Locator1, Locator2, Locator4, Locator5;
+  // BRW2's primary: saves a row with its grade history.
+  GradeBookSave BookSave{&Teacher};
 
   // The edit classes of BRW2 (on the list row's fields) and BRW5.
   EditInPlace_QVL_ETAPA1 Edit_QVL_ETAPA1{Queue2.Buffer(), Work};

@@ -41,10 +41,14 @@ fw::Level ThisWindow::Init() {
     ++opened_;
   }
   FilesOpened = 1;
+  {
+    rt::FileControlBlock& m = Access_QVMATERIAS->Block();
+    p_.Teacher = int32_t(rt::getInteger(m, m.decl().findField("QVM:DNI_DOCENTE")).value_or(0));
+  }
   // The lists need the window's controls, so the window opens first.
   Open(p_.window);
   p_.BRW1.Init(LIST, &p_.Queue1, &p_.View1, Relate_QVMATERIAS, this);
-  p_.BRW2.Init(LIST_2, &p_.Queue2, &p_.View2, Relate_QVLIBRETA, this);
+  p_.BRW2.Init(LIST_2, &p_.Queue2, &p_.View2, &p_.BookSave, this);
   p_.BRW4.Init(LIST_3, &p_.Queue4, &p_.View4, Relate_QVALUAP, this);
   p_.BRW5.Init(LIST_4, &p_.Queue5, &p_.View5, Relate_QVSEGUIR, this);
   fw::RestoreWindowPosition(INIMgr, kProcedure, p_.window);
@@ -204,8 +208,7 @@ fw::Level ThisWindow::TakeAccepted() {
 void ThisWindow::Recalculate() {
   rt::FileControlBlock& m = Access_QVMATERIAS->Block();
   const int32_t subject = int32_t(rt::getInteger(m, m.decl().findField("QVM:NRO_REGISTRO")).value_or(0));
-  const int32_t teacher = int32_t(rt::getInteger(m, m.decl().findField("QVM:DNI_DOCENTE")).value_or(0));
-  RecalculateSubject(subject, p_.Work, GradeAuthor{.dni = teacher, .program = {}});
+  RecalculateSubject(subject, p_.Work, GradeAuthor{.dni = p_.Teacher, .program = {}});
 }
 
 void ThisWindow::Update() {

@@ -223,5 +223,76 @@ TEST_F(FollowUpHeadless, ContentsTabShowsWhenTheSchoolSwitchesItOn) {
   EXPECT_NE(presenter_.shown[1].text.find("ABM_Contenidos"), std::string::npos);
 }
 
+// Grades typed in place on the first row of the subject's grade book: the
+// rule runs as each cell is left, the row is saved on Enter with its
+// history, and a grade above 10 is refused at the cell.
+TEST_F(FollowUpHeadless, GradesTypedInPlaceRunTheRuleAndSaveTheRow) {
+  const int32_t subject = subjects_[0];
+  int32_t legajo = 0;
+  std::filesystem::remove(GradeHistory::kFileName);
+  auto cell = [this](const char* label) {
+    return Trim(rt::getValueText(p_->Queue2.Field(label)).value_or("?"));
+  };
+  auto type = [this](const std::string& text, int key) {
+    then([this, text, key] {
+      const int f = p_->window.focus();
+      p_->window.inputText(f, text);
+      p_->window.inputKey(f, key);
+    });
+  };
+  then([&] { legajo = Num(p_->Queue2.value(1, 1)); });
+  click(ctl::CHANGE);
+  then([this] { EXPECT_GT(p_->window.focus(), ctl::DELETE) << "an editor over the first grade cell"; });
+  // Eval. 1 .. Eval. 3, OLE 1: no OLE 2 yet, so the row needs recovery.
+  for (const char* g : {"8", "9", "8", "9"}) type(g, ui::Key_Tab);
+  then([&] {
+    p_->Queue2.Get(1);
+    EXPECT_EQ(cell("QVL:ETADO"), "RECUPERA");
+    EXPECT_EQ(cell("QVL:ETAPA11"), "0.00");
+  });
+  // JIS 1 .. Eval. 6 blank (0), then OLE 2 = 85, a slip for 8.5: refused.
+  for (int i = 0; i < 4; ++i) type("0", ui::Key_Tab);
+  type("85", ui::Key_Tab);
+  then([&] {
+    ASSERT_EQ(presenter_.shown.size(), 1u);
+    EXPECT_NE(presenter_.shown[0].text.find("85"), std::string::npos);
+    p_->Queue2.Get(1);
+    EXPECT_EQ(cell("QVL:ETAPA9"), "0.00");
+  });
+  then([this] {
+    const int f = p_->window.focus();
+    p_->window.inputText(f, "");
+  });
+  type("9", ui::Key_Enter);
+  then([&] {
+    p_->Queue2.Get(1);
+    EXPECT_EQ(cell("QVL:ETAPA11"), "9.00");
+    EXPECT_EQ(cell("QVL:FINAL"), "8.50");  // (8 + 9 + 8) / 3 = 8.33, half-point rounded
+    EXPECT_EQ(cell("QVL:ETADO"), "APRUEBA");
+    p_->window.inputCloseRequest();
+  });
+  run();
+  bool found = false;
+  for (const BookRow& r : BookOf(subject)) {
+    if (r.legajo != legajo) continue;
+    found = true;
+    EXPECT_EQ(r.etado, "APRUEBA");
+    EXPECT_EQ(r.final_grade, "8.50");
+    EXPECT_EQ(r.etapa11, "9.00");
+  }
+  EXPECT_TRUE(found);
+  // The save wrote the row's history, signed by the teacher.
+  GradeHistory history;
+  ASSERT_EQ(history.OpenForReading(), 0);
+  std::vector<GradeHistoryEntry> entries;
+  ASSERT_EQ(history.Read(subject, legajo, &entries), 0);
+  std::set<std::string> fields;
+  for (const GradeHistoryEntry& e : entries) {
+    fields.insert(e.field);
+    EXPECT_EQ(e.dni, teacher_);
+  }
+  for (const char* f : {"QVL:ETAPA1", "QVL:ETAPA9", "QVL:ETADO"}) EXPECT_TRUE(fields.count(f)) << f;
+}
+
 }  // namespace
 }  // namespace app::testing
