@@ -294,5 +294,41 @@ TEST_F(FollowUpHeadless, GradesTypedInPlaceRunTheRuleAndSaveTheRow) {
   for (const char* f : {"QVL:ETAPA1", "QVL:ETAPA9", "QVL:ETADO"}) EXPECT_TRUE(fields.count(f)) << f;
 }
 
+TEST_F(FollowUpHeadless, ARowChangedByAnotherStationIsReportedAndNotOverwritten) {
+  const int32_t subject = subjects_[0];
+  int32_t legajo = 0;
+  auto onRow = [&](rt::FileControlBlock& f) {
+    return rt::getInteger(f, f.decl().findField("QVL:COD_MATERIA")).value_or(0) == subject &&
+           rt::getInteger(f, f.decl().findField("QVL:NRO_LEGAJO")).value_or(0) == legajo;
+  };
+  then([&] { legajo = Num(p_->Queue2.value(1, 1)); });
+  click(ctl::CHANGE);
+  then([this] { p_->window.inputText(p_->window.focus(), "7"); });
+  then([&] {
+    // Another station gives the same row a recovery grade meanwhile.
+    Book([&](rt::FileControlBlock& f) {
+      if (!onRow(f)) return false;
+      rt::setValueText(rt::FieldRef{&f, f.decl().findField("QVL:ETAPA12"), 0}, "6");
+      return true;
+    });
+  });
+  then([this] { p_->window.inputKey(p_->window.focus(), ui::Key_Enter); });
+  then([this] { p_->window.inputKey(p_->window.focus(), ui::Key_Esc); });
+  then([this] { p_->window.inputCloseRequest(); });
+  run();
+  ASSERT_GE(presenter_.shown.size(), 1u);
+  EXPECT_NE(presenter_.shown[0].text.find("changed"), std::string::npos) << presenter_.shown[0].text;
+  std::string etapa1, etapa12;
+  Book([&](rt::FileControlBlock& f) {
+    if (onRow(f)) {
+      etapa1 = rt::getValueText(rt::FieldRef{&f, f.decl().findField("QVL:ETAPA1"), 0}).value_or("");
+      etapa12 = rt::getValueText(rt::FieldRef{&f, f.decl().findField("QVL:ETAPA12"), 0}).value_or("");
+    }
+    return false;
+  });
+  EXPECT_EQ(etapa12, "6.00");   // the other station's change is kept
+  EXPECT_NE(etapa1, "7.00");    // the typed grade was not written over it
+}
+
 }  // namespace
 }  // namespace app::testing
