@@ -51,7 +51,6 @@ class FollowUpHeadless : public FollowUpSchool {
     for (int r = 1; r <= q.rowCount(); ++r) out.push_back(q.value(r, field));
     return out;
   }
-  static int32_t Num(const std::string& s) { return int32_t(std::stol(s)); }
   int32_t SubjectCourse(int32_t subject) {
     for (int r = 1; r <= p_->Queue1.rowCount(); ++r)
       if (Num(p_->Queue1.value(r, 7)) == subject) return Num(p_->Queue1.value(r, 8));

@@ -67,6 +67,7 @@ class FollowUpSchool : public ::testing::Test {
     EXPECT_EQ(chdir(cwd_), 0);
   }
 
+  static int32_t Num(const std::string& s) { return int32_t(std::stol(s)); }
   static std::string Trim(std::string s) {
     while (!s.empty() && s.back() == ' ') s.pop_back();
     return s;
