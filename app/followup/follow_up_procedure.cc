@@ -3,12 +3,14 @@
 #include <string>
 #include <string_view>
 
+#include "app/contents/abm_contenidos_procedure.h"
 #include "app/dictionary/app_messages.h"
 #include "app/dictionary/file_decls.h"
 #include "app/dictionary/globals.h"
 #include "app/followup/this_window.h"
 #include "app/followup/ventana_seguimiento_notas.h"
 #include "app/followup/ventana_seguimiento_notas_window.h"
+#include "app/sheets/sheet_procedure.h"
 #include "framework/window/field_var.h"
 #include "runtime/core/file_decl_builder.h"
 #include "runtime/core/file_field.h"
@@ -80,8 +82,6 @@ rt::FileDeclPtr RowLayout(const rt::FileDeclPtr& file, const char* prefix,
   return b.Build();
 }
 
-void NotAvailable(const char* window) { GlobalErrors.ThrowMessage(Msg_WindowNotAvailable, window); }
-
 }  // namespace
 
 void FollowUpBrowse::SetQueueRecord() {
@@ -100,9 +100,9 @@ bool FollowUpShowsContentsTab() {
 
 FollowUpProcedure::FollowUpProcedure()
     : window(FollowUpWindow()),
-      Imprimir_Planilla_Informe_Progreso([] { NotAvailable("Imprimir_Planilla_Informe_Progreso"); }),
-      Imprimir_Planilla_Informe_Contenidos([] { NotAvailable("Imprimir_Planilla_Informe_Contenidos"); }),
-      ABM_Contenidos([] { NotAvailable("ABM_Contenidos"); }),
+      Imprimir_Planilla_Informe_Progreso(app::Imprimir_Planilla_Informe_Progreso),
+      Imprimir_Planilla_Informe_Contenidos(app::Imprimir_Planilla_Informe_Contenidos),
+      ABM_Contenidos(app::ABM_Contenidos),
       Queue1(RowLayout(QVMATERIASDecl(), "QVM",
                        {"QVM:MATERIA", "QVM:CICLO", "QVM:CURSO", "QVM:DIVISION", "QVM:ESPECIALIDAD",
                         "QVM:DNI_DOCENTE", "QVM:NRO_REGISTRO", "QVM:COD_CURSO", "QVM:NRO_ORDEN"})),

@@ -50,8 +50,8 @@ class FollowUpProcedure {
   GradeRuleWork Work;
   int32_t HUERFANO = 0;
 
-  // The procedures the buttons call; each says on screen that it is not
-  // there yet until its window exists.
+  // The procedures the buttons call (the two sheets and the contents
+  // maintenance); tests put their own in.
   std::function<void()> Imprimir_Planilla_Informe_Progreso;
   std::function<void()> Imprimir_Planilla_Informe_Contenidos;
   std::function<void()> ABM_Contenidos;

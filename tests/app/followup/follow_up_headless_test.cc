@@ -185,12 +185,18 @@ TEST_F(FollowUpHeadless, ClosingOtherwiseDoesNotRecalculate) {
   for (const BookRow& r : BookOf(subjects_[0])) EXPECT_EQ(r.etado, "X");
 }
 
-TEST_F(FollowUpHeadless, PlanillaWithoutItsWindowSaysSo) {
+TEST_F(FollowUpHeadless, PlanillaPrintsTheSubjectInTheBuffers) {
+  std::vector<int32_t> printed;
+  p_->Imprimir_Planilla_Informe_Progreso = [&] {
+    rt::FileControlBlock& m = Access_QVMATERIAS->Block();
+    printed.push_back(int32_t(rt::getInteger(m, m.decl().findField("QVM:NRO_REGISTRO")).value_or(0)));
+  };
+  then([this] { p_->window.inputChoice(ctl::LIST, 2); });
   click(ctl::BUTTON10);
   then([this] { p_->window.inputCloseRequest(); });
   run();
-  ASSERT_EQ(presenter_.shown.size(), 1u);
-  EXPECT_NE(presenter_.shown[0].text.find("Imprimir_Planilla_Informe_Progreso"), std::string::npos);
+  EXPECT_EQ(printed, std::vector<int32_t>{subjects_[1]});
+  EXPECT_TRUE(presenter_.shown.empty());
 }
 
 // Tab 2, shown by the school's setting: the course's students, the selected
@@ -213,13 +219,18 @@ TEST_F(FollowUpHeadless, ContentsTabShowsWhenTheSchoolSwitchesItOn) {
   then([&] { checkTab(subjects_[0]); });
   then([this] { p_->window.inputChoice(ctl::LIST, 2); });
   then([&] { checkTab(subjects_[1]); });
+  std::vector<std::string> calls;
+  p_->Imprimir_Planilla_Informe_Contenidos = [&] { calls.push_back("contents sheet"); };
+  p_->ABM_Contenidos = [&] { calls.push_back("contents maintenance"); };
   click(ctl::BUTTON9);
   click(ctl::BUTTON5);
+  // After the maintenance the synchronisation gave the students their
+  // follow-up records, and the lists show them.
+  then([&] { checkTab(subjects_[1]); });
   then([this] { p_->window.inputCloseRequest(); });
   run();
-  ASSERT_EQ(presenter_.shown.size(), 2u);
-  EXPECT_NE(presenter_.shown[0].text.find("Imprimir_Planilla_Informe_Contenidos"), std::string::npos);
-  EXPECT_NE(presenter_.shown[1].text.find("ABM_Contenidos"), std::string::npos);
+  EXPECT_EQ(calls, (std::vector<std::string>{"contents sheet", "contents maintenance"}));
+  EXPECT_TRUE(presenter_.shown.empty());
 }
 
 // Grades typed in place on the first row of the subject's grade book: the
