@@ -340,5 +340,21 @@ TEST_F(FollowUpHeadless, ARowChangedByAnotherStationIsReportedAndNotOverwritten)
   EXPECT_NE(etapa1, "7.00");    // the typed grade was not written over it
 }
 
+// A letter typed in the subject list must not lose the teacher's subjects
+// (its locator's field is the one the range fixes).
+TEST_F(FollowUpHeadless, ALetterInTheSubjectListKeepsTheTeachersSubjects) {
+  then([this] { p_->window.inputKey(ctl::LIST, 'M', 'M'); });
+  then([this] {
+    std::vector<int32_t> shown;
+    for (const std::string& s : Column(p_->Queue1, 7)) shown.push_back(Num(s));
+    EXPECT_EQ(shown, subjects_);
+    ExpectGradeBookOf(Num(p_->Queue1.value(p_->BRW1.CurrentChoice, 7)));
+    rt::FileControlBlock& m = Access_QVMATERIAS->Block();
+    EXPECT_EQ(rt::getInteger(m, m.decl().findField("QVM:DNI_DOCENTE")).value_or(0), teacher_);
+    p_->window.inputCloseRequest();
+  });
+  run();
+}
+
 }  // namespace
 }  // namespace app::testing
