@@ -11,6 +11,7 @@
 #pragma once
 
 #include <array>
+#include <string>
 
 #include "app/graderules/grade_rules.h"
 #include "runtime/core/file_control.h"
@@ -25,10 +26,17 @@ class GradeRowFields {
   // back into the buffer.
   void Apply(GradeRuleWork& work);
   void Apply();
+  // Why the buffer's values give their status, in one line of Spanish
+  // (GradeExplanationText); the buffer is not changed.
+  std::string Explanation();
 
   rt::FileControlBlock& buffer() { return buffer_; }
 
  private:
+  // Reads the buffer into the copies a GradeBookRow binds.
+  struct Values;
+  void Read(Values& v);
+
   rt::FileControlBlock& buffer_;
   // kGradeFields order (app/gradebook): 15 decimals, ETADO, AC, AM.
   std::array<int, 18> fields_{};

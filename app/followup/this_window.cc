@@ -5,6 +5,7 @@
 
 #include "app/dictionary/globals.h"
 #include "app/followup/follow_up_procedure.h"
+#include "app/followup/grade_row_fields.h"
 #include "app/followup/recalculate_subject.h"
 #include "app/followup/sync_follow_up.h"
 #include "app/followup/ventana_seguimiento_notas_window.h"
@@ -203,6 +204,19 @@ fw::Level ThisWindow::TakeAccepted() {
       break;
   }
   return fw::Level::Benign;
+}
+
+fw::Level ThisWindow::TakeEvent() {
+  const fw::Level r = WindowManager::TakeEvent();
+  if (r != fw::Level::Benign || !p_.window.isOpen()) return r;
+  // The record buffer holds the highlighted row as stored.
+  std::string text;
+  if (p_.BRW2.Records() > 0) text = GradeRowFields(Access_QVLIBRETA->Block()).Explanation();
+  if (text != explained_) {
+    explained_ = text;
+    p_.window.setProp(0, ui::Prop_StatusText, ui::PropValue(text), 1);
+  }
+  return r;
 }
 
 void ThisWindow::Recalculate() {

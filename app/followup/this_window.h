@@ -12,6 +12,8 @@
 // its grade history) and ends the window; closing it any other way does not.
 #pragma once
 
+#include <string>
+
 #include "framework/window/toolbar.h"
 #include "framework/window/window_manager.h"
 
@@ -26,6 +28,8 @@ class ThisWindow : public fw::WindowManager {
   fw::Level Init() override;
   fw::Level Kill() override;
   fw::Level TakeAccepted() override;
+  // Then shows why the highlighted grade-book row has its status.
+  fw::Level TakeEvent() override;
   // The components' update, then the screen's values into the variables.
   void Update() override;
 
@@ -36,6 +40,7 @@ class ThisWindow : public fw::WindowManager {
   FollowUpProcedure& p_;
   fw::ToolbarClass toolbar_;
   int opened_ = 0;  // relation managers opened, in the order of Init
+  std::string explained_;  // the status bar's text
 };
 
 }  // namespace app::followup

@@ -95,6 +95,8 @@ ui::WindowDef FollowUpWindow() {
   d.fontName = "Consolas";
   d.fontSize = 8;
   d.background = kGrey;
+  // Why the highlighted student has their status, in one line at the bottom.
+  d.statusZones = {-1};
   auto add = [&](ui::ControlType type, std::string label, std::string text, int x, int y, int w, int h,
                  int parent = 0) -> ui::ControlDef& {
     ui::ControlDef c;

@@ -91,6 +91,12 @@ TEST_F(FollowUpHeadless, ListsShowTheTeachersSubjectsTheGradeBookAndTheCourse) {
     EXPECT_EQ(p_->window.prop(ctl::TAB2, ui::Prop_Hide).toInt(), 1);
     EXPECT_TRUE(p_->window.visible(ctl::TAB1));
     for (int c : {ctl::INSERT, ctl::DELETE, ctl::INSERT_2, ctl::DELETE_2}) EXPECT_FALSE(p_->window.visible(c)) << c;
+    // The status bar says why the highlighted student has their status.
+    const std::string why = p_->window.prop(0, ui::Prop_StatusText, 1).toString();
+    EXPECT_EQ(why, followup::GradeRowFields(Access_QVLIBRETA->Block()).Explanation());
+    EXPECT_NE(why.find(Trim(rt::getText(Access_QVLIBRETA->Block(),
+                                        Access_QVLIBRETA->Block().decl().findField("QVL:ETADO")).value_or("?"))),
+              std::string::npos) << why;
   });
   then([this] { p_->window.inputCloseRequest(); });
   run();
