@@ -11,6 +11,14 @@ void AddAppMessages(fw::ErrorClass& errors) {
   errors.AddError(Msg_WindowNotAvailable,
                   "La ventana \"%Message\" todavía no está disponible en esta versión del programa.",
                   "Ventana no disponible", fw::Level::Notify);
+  errors.AddError(Msg_GradeHistoryNotWritten,
+                  "No se pudo escribir el historial de cambios de notas (%Message).|"
+                  "La fila de la libreta no se guardó.",
+                  "Historial de notas", fw::Level::Notify);
+  errors.AddError(Msg_GradeRefused,
+                  "La nota \"%Message\" no es válida: escriba un número de 0 a 10 (0: sin nota).|"
+                  "No se guardó nada.",
+                  "Nota no válida", fw::Level::Notify);
 }
 
 }  // namespace app

@@ -15,8 +15,10 @@
 #include "app/qvnotas/command_line.h"
 #include "app/qvnotas/school_folder.h"
 #include "app/signin/main_procedure.h"
+#include "framework/window/history_dialog.h"
 #include "runtime/kestrel/driver/kestrel_driver.h"
 #include "runtime/ui/qt/desktop_session.h"
+#include "runtime/ui/report/qt/print_session.h"
 
 int main(int argc, char** argv) {
   const app::Command command = app::ParseCommand(std::vector<std::string>(argv + 1, argv + argc));
@@ -48,6 +50,8 @@ int main(int argc, char** argv) {
   }
   kestrel::RegisterKestrelDriver();
   ui::qt::DesktopSession session(argc, argv);
+  ui::qt::PrintSession printing;  // grade sheets print through the system's dialog
+  fw::InstallHistoryDialog();
   {
     app::ThreadObjects thread;
     app::RunProgram(app::Main);

@@ -5,6 +5,7 @@
 
 #include "framework/data/file_manager.h"
 #include "framework/data/relation_manager.h"
+#include "framework/window/browse_eip_manager.h"
 #include "framework/window/locator_class.h"
 #include "framework/window/record_queue.h"
 #include "framework/window/request_codes.h"
@@ -61,6 +62,7 @@ void BrowseClass::Init(IListControl* list, rt::View* view, BrowseQueue* queue, R
   Fields->Init();
   Popup = std::make_unique<PopupClass>();
   Popup->Init();
+  EditList = std::make_unique<EditQueue>();
   RetainRow = true;
   ViewManager::Init(view, primary, &Sort);
   if (Window) {
@@ -135,6 +137,7 @@ void BrowseClass::Kill() {
   if (UseMRP && View) View->SetProperty(rt::kPropPrefetchCount, "0");
   if (Selecting && Buffer && Me()) Me()->RestoreBuffer(Buffer, false);
   ViewManager::Kill();
+  KillEIP();
   Fields.reset();
   if (Popup) Popup->Kill();
   Popup.reset();

@@ -35,6 +35,7 @@
 #include "framework/data/view_manager.h"
 #include "framework/window/popup_class.h"
 #include "framework/window/browse_queue.h"
+#include "framework/window/edit_queue.h"
 #include "framework/window/window_component.h"
 
 namespace ui {
@@ -43,6 +44,8 @@ class Window;
 
 namespace fw {
 
+class BrowseEIPManager;
+class EditClass;
 class LocatorClass;
 class RecordQueue;
 class StandardBehavior;
@@ -82,6 +85,12 @@ class BrowseClass : public ViewManager {
   void AddToolbarTarget(ToolbarClass* toolbar);
   // Gives the toolbar target the browse's buttons and makes it current.
   void UpdateToolbarButtons();
+  // Edits the column whose field number is `field` with `control` (nullptr:
+  // the column is not edited); with `free` the browse deletes the control.
+  void AddEditControl(EditClass* control, int32_t field, bool free = false);
+  // Makes the edit-in-place manager (unless EIP was assigned) and ties it
+  // to this browse's action bytes, edit list, fields and window.
+  void CheckEIP();
 
   // --- ViewManager overrides ---------------------------------------------------
   bool ApplyRange() override;
@@ -147,6 +156,9 @@ class BrowseClass : public ViewManager {
   bool AllowUnfilled = false;
   uint8_t ArrowAction = 0;
   uint8_t DeleteAction = 0;
+  BrowseEIPManager* EIP = nullptr;
+  std::unique_ptr<EditQueue> EditList;
+  bool FreeEIP = false;
   int32_t AskProcedure = 0;
   std::unique_ptr<StandardBehavior> Behavior;
   uint16_t Buffer = 0;
@@ -200,6 +212,9 @@ class BrowseClass : public ViewManager {
   int32_t ListControl() const;
 
  private:
+  // Deletes the manager the browse made and the editors it owns.
+  void KillEIP();
+
   class Component_ : public WindowComponent {
    public:
     explicit Component_(BrowseClass* b) : b_(b) {}
@@ -239,6 +254,7 @@ class BrowseClass : public ViewManager {
   std::string viewAt_;
   int viewDirection_ = 0;
 
+  std::unique_ptr<BrowseEIPManager> ownEIP_;  // EIP when the browse made it
   Component_ component_{this};
   bool killed_ = false;
 };

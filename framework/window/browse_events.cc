@@ -246,8 +246,6 @@ uint8_t BrowseClass::Ask(uint8_t request) {
   return response;
 }
 
-uint8_t BrowseClass::AskRecord(uint8_t /*request*/) { return Response_Cancelled; }
-
 void BrowseClass::ResetFromAsk(uint8_t& request, uint8_t& response) {
   if (response == Response_Completed && View) {
     ViewMoved();

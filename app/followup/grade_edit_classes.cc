@@ -1,0 +1,42 @@
+#include "app/followup/grade_edit_classes.h"
+
+#include <string>
+
+#include "app/dictionary/app_messages.h"
+#include "app/dictionary/globals.h"
+#include "app/followup/grade_edit_step.h"
+#include "runtime/ui/property_ids.h"
+#include "runtime/ui/window.h"
+
+namespace app::followup {
+
+uint8_t GradeEditClass::TakeEvent(int event) {
+  const uint8_t action = EditEntryClass::TakeEvent(event);
+  return GradeCellStep(action, [&] { return MoveScreenValue(action); }, &rule_, &work_);
+}
+
+bool GradeEditClass::MoveScreenValue(uint8_t action) {
+  ui::Window* w = ListWindow();
+  if (!w || Feq == 0) return true;
+  const std::string typed = w->prop(Feq, ui::Prop_ScreenText).toString();
+  if (!GradeCellAccepts(typed)) {
+    // Only an action that would keep the value is refused; Esc throws it away.
+    if (action == EditAction_None || action == EditAction_Cancel) return action != EditAction_None;
+    std::string shown = typed;
+    while (!shown.empty() && shown.back() == ' ') shown.pop_back();
+    while (!shown.empty() && shown.front() == ' ') shown.erase(shown.begin());
+    GlobalErrors.ThrowMessage(Msg_GradeRefused, shown);
+    w->select(Feq);
+    return false;
+  }
+  if (action == EditAction_None) return true;  // a key inside the cell: nothing to move yet
+  return TakeAccepted(action) != EditAction_None;
+}
+
+uint8_t FollowUpEditClass::TakeEvent(int event) {
+  const uint8_t action = EditEntryClass::TakeEvent(event);
+  if (action == EditAction_None) return action;
+  return TakeAccepted(action);
+}
+
+}  // namespace app::followup

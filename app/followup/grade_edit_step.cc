@@ -1,0 +1,35 @@
+#include "app/followup/grade_edit_step.h"
+
+#include <string>
+
+#include "app/followup/grade_row_fields.h"
+
+namespace app::followup {
+
+uint8_t GradeCellStep(uint8_t action, const std::function<bool()>& moveScreenValue, GradeRowFields* row,
+                      GradeRuleWork* work) {
+  if (moveScreenValue && !moveScreenValue()) return EditAction_None;
+  if (row && action != EditAction_None && action != EditAction_Cancel) {
+    if (work) row->Apply(*work);
+    else row->Apply();
+  }
+  return action;
+}
+
+std::optional<rt::Decimal> GradeCellAccepts(std::string_view text) {
+  size_t b = text.find_first_not_of(' ');
+  if (b == std::string_view::npos) return rt::Decimal();
+  size_t e = text.find_last_not_of(' ');
+  std::string t(text.substr(b, e - b + 1));
+  for (char& c : t)
+    if (c == ',') c = '.';  // the decimal comma of a Spanish keyboard
+  for (char c : t)
+    if (!(c >= '0' && c <= '9') && c != '.') return std::nullopt;  // no signs, no letters
+  std::optional<rt::Decimal> d = rt::Decimal::Parse(t);
+  if (!d || !d->IsValid()) return std::nullopt;
+  if (*d < 0 || *d > 10) return std::nullopt;
+  if (!(d->Round(2) == *d)) return std::nullopt;
+  return d->Round(2);
+}
+
+}  // namespace app::followup

@@ -1,0 +1,46 @@
+// The follow-up window's manager: opens the five files, sets up the four
+// lists (sort order, range, locator, columns, filter), links them through
+// the record buffers and runs the buttons.
+//
+// Linking: choosing a subject in BRW1 loads it into the QVMATERIAS buffer;
+// the ranges of BRW2 (QVM:NRO_REGISTRO) and BRW4 (QVM:COD_CURSO) then differ
+// from the values their pages were loaded with and the window's automatic
+// reset reloads them; choosing a student in BRW4 does the same for BRW5,
+// whose filter also requires the current subject.
+//
+// "Salir" recalculates and saves every grade-book row of the subject (with
+// its grade history) and ends the window; closing it any other way does not.
+#pragma once
+
+#include <string>
+
+#include "framework/window/toolbar.h"
+#include "framework/window/window_manager.h"
+
+namespace app::followup {
+
+class FollowUpProcedure;
+
+class ThisWindow : public fw::WindowManager {
+ public:
+  explicit ThisWindow(FollowUpProcedure& procedure) : p_(procedure) {}
+
+  fw::Level Init() override;
+  fw::Level Kill() override;
+  fw::Level TakeAccepted() override;
+  // Then shows why the highlighted grade-book row has its status.
+  fw::Level TakeEvent() override;
+  // The components' update, then the screen's values into the variables.
+  void Update() override;
+
+ private:
+  void SetUpLists();
+  void Recalculate();
+
+  FollowUpProcedure& p_;
+  fw::ToolbarClass toolbar_;
+  int opened_ = 0;  // relation managers opened, in the order of Init
+  std::string explained_;  // the status bar's text
+};
+
+}  // namespace app::followup

@@ -1,0 +1,163 @@
+#include "app/followup/ventana_seguimiento_notas_window.h"
+
+#include <string>
+#include <utility>
+
+namespace app::followup {
+
+namespace {
+
+constexpr long long kGrey = ui::rgb(230, 230, 230);
+constexpr long long kLightGrey = ui::rgb(242, 242, 242);
+
+ui::ListColumn Column(std::string header, int width, char align, std::string picture,
+                      long long background = ui::Color_None) {
+  ui::ListColumn c;
+  c.header = std::move(header);
+  c.width = width;
+  c.align = align;
+  c.picture = std::move(picture);
+  c.background = background;
+  return c;
+}
+
+std::vector<ui::ListColumn> SubjectColumns() {
+  std::vector<ui::ListColumn> c = {
+      Column("MATERIA", 200, ui::Align_Left, "@s60", kGrey),
+      Column("CICLO", 100, ui::Align_Left, "@s30"),
+      Column("CURSO", 40, ui::Align_Center, "@n3", kGrey),
+      Column("", 40, ui::Align_Center, "@s4", kGrey),
+      Column("ESPECIALIDAD", 275, ui::Align_Left, "@s40"),
+      Column("DNI_DOCENTE", 56, ui::Align_Right, "@n-14"),
+      Column("NRO_REGISTRO", 56, ui::Align_Right, "@n-14"),
+      Column("COD_CURSO", 56, ui::Align_Right, "@n-14"),
+      Column("NRO_ORDEN", 28, ui::Align_Right, "@n-7"),
+  };
+  c[2].rightBorder = false;
+  return c;
+}
+
+std::vector<ui::ListColumn> GradeBookColumns() {
+  std::vector<ui::ListColumn> c = {
+      Column("NRO_LEGAJO", 55, ui::Align_Right, "@n-14"),
+      Column("ALUMNO", 294, ui::Align_Left, "@s60", kLightGrey),
+  };
+  for (const char* header : {"Eval. 1", "Eval. 2", "Eval. 3", "OLE 1", "JIS 1", "Eval. 4", "Eval. 5", "Eval. 6",
+                             "OLE 2", "JIS 2", "Prom. OLE", "Recupera"})
+    c.push_back(Column(header, 40, ui::Align_Center, "@n2B"));
+  c.push_back(Column("FINAL", 40, ui::Align_Center, "@n5.2B", kLightGrey));
+  c.push_back(Column("COD_MATERIA", 56, ui::Align_Right, "@n-14"));
+  c.push_back(Column("NRO_REGISTRO", 56, ui::Align_Right, "@n-14"));
+  c.push_back(Column("DICIEMBRE", 40, ui::Align_Decimal, "@n-10.2"));
+  c.push_back(Column("MARZO", 40, ui::Align_Decimal, "@n-10.2"));
+  c.push_back(Column("ETADO", 80, ui::Align_Left, "@s20"));
+  c.push_back(Column("AC", 40, ui::Align_Left, "@s10"));
+  c.push_back(Column("AM", 40, ui::Align_Left, "@s10"));
+  for (ui::ListColumn& col : c) col.resizable = true;
+  return c;
+}
+
+std::vector<ui::ListColumn> StudentColumns() {
+  return {
+      Column("APELLIDO_NOMBRE", 184, ui::Align_Left, "@s50", kGrey),
+      Column("LEGAJO", 50, ui::Align_Right, "@n_10"),
+      Column("DNI", 56, ui::Align_Right, "@n-14"),
+      Column("SEXO", 80, ui::Align_Right, "@s20"),
+      Column("COD_CURSO", 56, ui::Align_Right, "@n-14"),
+  };
+}
+
+std::vector<ui::ListColumn> FollowUpColumns() {
+  std::vector<ui::ListColumn> c = {
+      Column("CONTENIDO PRIORIZADO", 234, ui::Align_Left, "@s255"),
+      Column("APRENDIZAJE", 240, ui::Align_Left, "@s255"),
+      Column("LOGRADO", 50, ui::Align_Center, "@s10"),
+      Column("PENDIENTE", 50, ui::Align_Center, "@s10"),
+      Column("VALORACION", 50, ui::Align_Center, "@s10"),
+      Column("NRO_ORDEN", 28, ui::Align_Right, "@n-7"),
+      Column("ALUMNO", 240, ui::Align_Right, "@s60"),
+      Column("NRO_LEGAJO", 56, ui::Align_Right, "@n-14"),
+      Column("COD_MATERIA", 56, ui::Align_Right, "@n-14"),
+      Column("NRO_ORDEN", 28, ui::Align_Right, "@n-7"),
+      Column("NRO_REGISTRO", 56, ui::Align_Right, "@n-14"),
+  };
+  for (int i : {2, 3, 4}) c[i].underline = false;
+  return c;
+}
+
+}  // namespace
+
+ui::WindowDef FollowUpWindow() {
+  ui::WindowDef d;
+  d.name = "Ventana_Seguimiento_Notas";
+  d.width = 900;
+  d.height = 448;
+  d.fontName = "Consolas";
+  d.fontSize = 8;
+  d.background = kGrey;
+  // Why the highlighted student has their status, in one line at the bottom.
+  d.statusZones = {-1};
+  auto add = [&](ui::ControlType type, std::string label, std::string text, int x, int y, int w, int h,
+                 int parent = 0) -> ui::ControlDef& {
+    ui::ControlDef c;
+    c.type = type;
+    c.label = std::move(label);
+    c.text = std::move(text);
+    c.x = x, c.y = y, c.width = w, c.height = h;
+    c.parent = parent;
+    d.controls.push_back(std::move(c));
+    return d.controls.back();
+  };
+  auto button = [&](std::string label, std::string text, const char* icon, int x, int y, int w, int h,
+                    int parent = 0) -> ui::ControlDef& {
+    ui::ControlDef& b = add(ui::Ctl_Button, std::move(label), std::move(text), x, y, w, h, parent);
+    if (icon) b.icon = icon;
+    return b;
+  };
+  auto list = [&](std::string label, int x, int y, int w, int h, int parent,
+                  std::vector<ui::ListColumn> columns) -> ui::ControlDef& {
+    ui::ControlDef& l = add(ui::Ctl_List, std::move(label), "", x, y, w, h, parent);
+    l.immediate = true;
+    l.vscroll = true;
+    l.columns = std::move(columns);
+    return l;
+  };
+
+  ui::ControlDef& name = add(ui::Ctl_VarText, "?AUXILIAR_DOCENTE", "@s80", 48, 8, 372, 16);
+  name.bold = true;
+  name.fontSize = 10;
+  name.color = ui::rgb(0, 128, 255);
+  add(ui::Ctl_Text, "?STRING2", "Docente", 8, 8, ui::Auto, ui::Auto).bold = true;
+  ui::ControlDef& subjects = add(ui::Ctl_DropList, "?LIST", "", 8, 20, 432, 12);
+  subjects.dropRows = 20;
+  subjects.immediate = true;
+  subjects.columns = SubjectColumns();
+  add(ui::Ctl_VarText, "?QVM:CICLO", "@s11", 8, 36, ui::Auto, ui::Auto);
+  add(ui::Ctl_VarText, "?QVM:CURSO", "@n3", 68, 36, ui::Auto, ui::Auto);
+  add(ui::Ctl_VarText, "?QVM:DIVISION", "@s4", 92, 36, ui::Auto, ui::Auto);
+  add(ui::Ctl_VarText, "?QVM:ESPECIALIDAD", "@s40", 120, 36, ui::Auto, ui::Auto);
+  add(ui::Ctl_VarText, "?QVM:MATERIA", "@s60", 8, 52, 360, 12);
+  add(ui::Ctl_Sheet, "?SHEET1", "", 0, 72, d.width, d.height - 72);
+  add(ui::Ctl_Tab, "?TAB1", "Informe de Progreso", 0, 0, ui::Auto, ui::Auto, SHEET1);
+  list("?LIST:2", 4, 88, 892, 356, TAB1, GradeBookColumns());
+  button("?BUTTON10", "Planilla", "C:\\ICONOS\\IMPPREV.ICO", 724, 8, 80, 24, TAB1);
+  add(ui::Ctl_Tab, "?TAB2", "Contenidos", 0, 0, ui::Auto, ui::Auto, SHEET1).hidden = true;
+  list("?LIST:3", 4, 88, 248, 356, TAB2, StudentColumns());
+  list("?LIST:4", 256, 120, 640, 324, TAB2, FollowUpColumns());
+  button("?BUTTON9", "Planilla", "C:\\ICONOS\\IMPPREV.ICO", 724, 40, 80, 24, TAB2);
+  add(ui::Ctl_Text, "?STRING11", "Logrado, Pendiente: Colocar X done corresponda", 460, 8, ui::Auto, ui::Auto,
+      TAB2);
+  button("?BUTTON5", "Contenidos", "C:\\ICONOS\\Biblioteca.ico", 256, 92, 80, 24, TAB2);
+  button("?INSERT:2", "&Agregar", "C:\\ICONOS\\AGREGAR.ICO", 520, 92, 80, 24, TAB2).hidden = true;
+  button("?CHANGE:2", "&Modificar", "C:\\ICONOS\\EDITAR.ICO", 344, 92, 80, 24, TAB2);
+  button("?DELETE:2", "&Borrar", "C:\\ICONOS\\BORRAR.ICO", 432, 92, 80, 24, TAB2).hidden = true;
+  add(ui::Ctl_Text, "?STRING12", "Valoración: Calificación provisoria (Numérica o Letra)", 460, 24, ui::Auto,
+      ui::Auto, TAB2);
+  button("?BUTTON3", "Salir", "C:\\ICONOS\\SALIR.ico", 812, 40, 80, 24);
+  button("?INSERT", "&Insert", nullptr, 392, 40, 44, 24).hidden = true;
+  button("?CHANGE", "&Editar", "C:\\ICONOS\\EDITAR.ICO", 812, 8, 80, 24);
+  button("?DELETE", "&Delete", nullptr, 344, 40, 44, 24).hidden = true;
+  return d;
+}
+
+}  // namespace app::followup
