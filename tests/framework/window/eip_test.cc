@@ -55,6 +55,25 @@ TEST_F(EipTest, TabAndShiftTabSkipColumnsWithoutEditorOrNotEditableAndTheRowIsSa
   EXPECT_TRUE(errors.ids.empty());
 }
 
+TEST_F(EipTest, TheEntryStaysOnItsCellWhenAColumnToItsLeftIsResized) {
+  Seed(3);
+  GradeBrowse b(*access, relate, errors);
+  Script s;
+  s.act(StartChange(b))
+      .act(Key(b, Qt::Key_Tab))
+      .act([&] {
+        QTableView* t = List(b);
+        t->horizontalHeader()->resizeSection(1, t->horizontalHeader()->sectionSize(1) + 40);
+      })
+      .act([&] {
+        QTableView* t = List(b);
+        EXPECT_EQ(Focused(b)->geometry(), t->visualRect(t->model()->index(0, 2)));
+      })
+      .act(Key(b, Qt::Key_Escape))
+      .act(Close(b));
+  RunBrowse(b, s);
+}
+
 // TabAction in the last editable column: 1 saves and ends, 9 saves and opens
 // the next row, 0 asks (No writes nothing, Yes saves).
 struct TabCase {
