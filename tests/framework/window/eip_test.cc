@@ -74,6 +74,22 @@ TEST_F(EipTest, TheEntryStaysOnItsCellWhenAColumnToItsLeftIsResized) {
   RunBrowse(b, s);
 }
 
+TEST_F(EipTest, TheSameRowSavedTwiceKeepsTheSecondValue) {
+  Seed(3);
+  GradeBrowse b(*access, relate, errors);
+  Script s;
+  s.act(StartChange(b))
+      .act(Type(b, "FIRST"))
+      .act(Key(b, Qt::Key_Return))
+      .act(StartChange(b))
+      .act(Type(b, "SECOND"))
+      .act(Key(b, Qt::Key_Return))
+      .act([&] { EXPECT_EQ(Row(b, 1), "1|SECOND|1|0"); })
+      .act(Close(b));
+  RunBrowse(b, s);
+  EXPECT_EQ(Stored(1), "SECOND/1/0");
+}
+
 // TabAction in the last editable column: 1 saves and ends, 9 saves and opens
 // the next row, 0 asks (No writes nothing, Yes saves).
 struct TabCase {
