@@ -9,6 +9,7 @@ packages=(
   libsqlite3-dev                         # the peer the storage benchmarks measure against
   qt6-base-dev                           # display back-end, preview and printing
   fonts-dejavu-core                      # a font for Qt's offscreen platform
+  fonts-crosextra-carlito                # metric twin of Calibri, the sheets' font: layouts fit as drawn
   poppler-utils                          # pdfinfo, pdftotext: tests read back the PDF reports
   clang libclang-rt-dev                  # libFuzzer targets (make fuzz)
   libcli11-dev                           # command-line parsing of every program

@@ -11,6 +11,11 @@ namespace app {
 
 class SettingsStore : public fw::INIClass {
  public:
+  // A new run of the store: its first failed write is told again.
+  void Init(std::string_view fileName, int32_t nvType = 0, int32_t extraData = 0) {
+    failedWrites_ = 0;
+    fw::INIClass::Init(fileName, nvType, extraData);
+  }
   using fw::INIClass::Update;
   void Update(std::string_view sector, std::string_view name, std::string_view value,
               std::string_view file) override;

@@ -11,13 +11,19 @@
 #include "runtime/core/file_field.h"
 #include "runtime/core/file_records.h"
 #include "runtime/core/file_sequence.h"
+#include "runtime/core/file_transaction.h"
 
 namespace app {
 
 namespace {
 
+// How long a transaction waits for another station's lock, as the
+// relation managers' transactions do.
+constexpr int32_t kTransactionSeconds = 2;
+
+// Texts compare as the language compares them: trailing blanks ignored.
 std::string_view TrimRight(std::string_view s) {
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.remove_suffix(1);
+  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
   return s;
 }
 
@@ -59,7 +65,8 @@ struct Content {
   int32_t codDocente;
   std::string materias;
   std::string text;
-  std::string memo;
+  std::string memo;     // trailing blanks removed, for comparing
+  std::string rawMemo;  // as stored, for copying
   std::string docente;
 };
 
@@ -93,9 +100,11 @@ void ReadContents(int32_t subject, ContentSet* all, std::vector<Content>* ofSubj
   if (m->UseFile(fw::kUseRead) != fw::Level::Benign) return;
   rt::SetFile(f);
   while (m->Next() == fw::Level::Benign) {
+    std::string raw = rt::getMemo(f, memo).value_or("");
+    std::string trimmed(TrimRight(raw));
     Content c{int32_t(Int(f, registro)), int32_t(Int(f, materia)), int32_t(Int(f, curso)),
-              int32_t(Int(f, codDocente)), Text(f, materias), Text(f, text), MemoText(f, memo),
-              Text(f, docente)};
+              int32_t(Int(f, codDocente)), Text(f, materias), Text(f, text), std::move(trimmed),
+              std::move(raw), Text(f, docente)};
     all->insert(ContentKey{c.materia, c.text, c.memo});
     if (c.materia == subject) ofSubject->push_back(std::move(c));
   }
@@ -156,13 +165,64 @@ bool AddFollowUp(const Content& c, const Student& s) {
   rt::setText(f, Field(f, "QVG:ALUMNO"), s.name);
   rt::setText(f, Field(f, "QVG:MATERIAS"), c.materias);
   rt::setText(f, Field(f, "QVG:CONTENIDO_PRIORIZADO"), c.text);
-  rt::setMemo(f, Memo(f, "QVG:APRENDIZAJE_TRABAJO"), c.memo);
+  rt::setMemo(f, Memo(f, "QVG:APRENDIZAJE_TRABAJO"), c.rawMemo);
   rt::setInteger(f, Field(f, "QVG:COD_CURSO"), c.curso);
   rt::setText(f, Field(f, "QVG:INGRESO"), std::to_string(c.registro));
   rt::setText(f, Field(f, "QVG:OPERADOR"), std::string_view(c.docente).substr(0, 20));
   rt::setText(f, Field(f, "QVG:DOCENTE"), c.docente);
   rt::setInteger(f, Field(f, "QVG:COD_DOCENTE"), c.codDocente);
   return m->Insert() == fw::Level::Benign;
+}
+
+// Makes the missing records, content by content and, within a content,
+// student by student. Each content's records are committed together:
+// thousands of single inserts would each commit their pages, whereas one
+// commit per content writes each changed page once. When a content's
+// commit fails its records are all rolled back (and made at the next run).
+void CreateFollowUps(const std::vector<Content>& contents, const std::vector<Student>& students,
+                     ContentSet have, SyncFollowUpResult* result) {
+  rt::FileControlBlock* followUps = &Access_QVSEGUIR->Block();
+  bool framing = true;
+  for (const Content& c : contents) {
+    std::vector<const Student*> missing;
+    for (const Student& s : students)
+      if (!have.contains(ContentKey{s.legajo, c.text, c.memo})) missing.push_back(&s);
+    if (missing.empty()) continue;
+    // Without a transaction (the file locked by another station for longer
+    // than the wait) each insert commits on its own; the wait is not
+    // repeated for every content.
+    const bool framed = framing && rt::Logout(kTransactionSeconds, {followUps}) == 0;
+    framing = framed;
+    std::vector<ContentKey> made;
+    int64_t failed = 0;
+    for (const Student* s : missing) {
+      ContentKey k{s->legajo, c.text, c.memo};
+      if (have.contains(k)) continue;  // a student's file number given twice
+      if (AddFollowUp(c, *s)) {
+        made.push_back(k);
+        have.insert(std::move(k));
+      } else {
+        ++failed;  // the file manager has said why
+      }
+    }
+    result->insertFailures += failed;
+    if (!framed) {
+      result->created += int64_t(made.size());
+      continue;
+    }
+    // A failed insert dooms the transaction; a failed commit is told here.
+    if (failed == 0) {
+      if (rt::Commit() == 0) {
+        result->created += int64_t(made.size());
+        continue;
+      }
+      Access_QVSEGUIR->Throw(4);  // "Record Insert Error" with the commit's error
+    } else {
+      rt::Rollback();
+    }
+    result->insertFailures += int64_t(made.size());
+    for (const ContentKey& k : made) have.erase(k);
+  }
 }
 
 // Deletes the follow-up records (of any subject) whose content is gone.
@@ -200,33 +260,25 @@ SyncFollowUpResult SyncFollowUp() {
   fw::FileManager* const files[] = {Access_QVAPRENDE, Access_QVALUAP, Access_QVSEGUIR, Access_QVMATERIAS};
   bool opened[4] = {};
   for (int i = 0; i < 4; ++i) opened[i] = relations[i] && relations[i]->Open() == fw::Level::Benign;
-  {
+  // Without the contents, the students or the follow-up file the passes
+  // would create or delete the wrong records; the file manager has said
+  // what failed.
+  result.filesOpened = opened[0] && opened[1] && opened[2];
+  if (result.filesOpened) {
     KeptBuffer keepContent(Access_QVAPRENDE), keepStudent(Access_QVALUAP), keepFollowUp(Access_QVSEGUIR);
     bool streaming[4] = {};
     for (int i = 0; i < 4; ++i)
-      streaming[i] = files[i]->UseFile(fw::kUseRead) == fw::Level::Benign && rt::Stream(files[i]->Block()) == 0;
+      streaming[i] = opened[i] && files[i]->UseFile(fw::kUseRead) == fw::Level::Benign &&
+                     rt::Stream(files[i]->Block()) == 0;
 
     ContentSet allContents;
     std::vector<Content> contents;
     ReadContents(subject, &allContents, &contents);
-    if (!contents.empty()) {
-      const std::vector<Student> students = ReadStudents(course);
-      ContentSet have = ReadFollowUps(subject);
-      for (const Content& c : contents) {
-        for (const Student& s : students) {
-          ContentKey k{s.legajo, c.text, c.memo};
-          if (have.contains(k)) continue;
-          if (AddFollowUp(c, s)) {
-            ++result.created;
-            have.insert(std::move(k));
-          } else {
-            ++result.insertFailures;
-          }
-        }
-      }
-    }
+    if (!contents.empty()) CreateFollowUps(contents, ReadStudents(course), ReadFollowUps(subject), &result);
     RemoveOrphans(allContents, &result);
-    result.packed = rt::Pack(Access_QVSEGUIR->Block()) == 0;
+    // Only deletes leave room to give back; a pack rebuilds every key of
+    // the whole file, the largest cost of a run that changes nothing.
+    if (result.deleted > 0) result.packed = rt::Pack(Access_QVSEGUIR->Block()) == 0;
     for (int i = 0; i < 4; ++i)
       if (streaming[i]) rt::Flush(files[i]->Block());
   }

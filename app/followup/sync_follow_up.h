@@ -2,7 +2,8 @@
 // contents maintenance: every student of the selected subject's course gets
 // one QVSEGUIR record per content of the subject, and follow-up records
 // whose content no longer exists (removed, or its text or its learning memo
-// changed) are deleted, whatever their subject; then QVSEGUIR is packed.
+// changed) are deleted, whatever their subject; then QVSEGUIR is packed
+// when records were deleted.
 //
 //   Access_QVMATERIAS holds the subject (QVM:NRO_REGISTRO, QVM:COD_CURSO).
 //   New records are made content by content (QVAPRENDE in record order) and,
@@ -17,9 +18,12 @@
 //
 // Cost: one pass over QVAPRENDE and one over QVSEGUIR (the removal covers
 // every subject), plus the subject's students and follow-up records read
-// through their keys; nothing is read once per student and content.
+// through their keys; nothing is read once per student and content. The
+// records of one content are committed together (in one transaction);
+// QVSEGUIR is packed only when records were deleted.
 //
-// Reads, inserts and updates go through the file managers, which report
+// A file that cannot be opened is reported by its manager and nothing is
+// done. Reads and inserts go through the file managers, which report
 // their failures; the work goes on with the next record. Deletes, the pack
 // and the streaming are issued to the record files and only counted.
 // The record buffers of QVALUAP, QVAPRENDE and QVSEGUIR are restored.
@@ -30,11 +34,12 @@
 namespace app {
 
 struct SyncFollowUpResult {
+  bool filesOpened = false;  // QVAPRENDE, QVALUAP and QVSEGUIR; else nothing was done
   int64_t created = 0;
   int64_t deleted = 0;
-  int64_t insertFailures = 0;  // reported by the file manager
+  int64_t insertFailures = 0;  // reported; made at the next run
   int64_t deleteFailures = 0;  // left for the next run
-  bool packed = false;
+  bool packed = false;         // only after deletions
 };
 
 SyncFollowUpResult SyncFollowUp();

@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
   }
   if (!ui::qt::DesktopSession::DisplayAvailable()) {
     std::cerr << "qvnotas: no display (neither DISPLAY nor WAYLAND_DISPLAY is set); "
-                 "run it on a desktop: qvnotas '" << command.folder << "'\n";
+                 "run it on a desktop: qvnotas " << app::ShellWord(command.folder) << "\n";
     return 1;
   }
   if (::chdir(command.folder.c_str()) != 0) {

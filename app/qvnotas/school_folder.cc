@@ -8,9 +8,15 @@
 
 namespace app {
 
+std::string ShellWord(const std::string& s) {
+  std::string word = "'";
+  for (char c : s) word += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return word + "'";
+}
+
 namespace {
 
-std::string Quoted(const std::string& s) { return "'" + s + "'"; }
+std::string Quoted(const std::string& s) { return ShellWord(s); }
 
 }  // namespace
 

@@ -15,4 +15,8 @@ struct SchoolFolderCheck {
 
 SchoolFolderCheck CheckSchoolFolder(const std::string& folder);
 
+// `s` as one word that a POSIX shell reads back unchanged (single-quoted,
+// a quote inside written as '\''), for the commands the messages suggest.
+std::string ShellWord(const std::string& s);
+
 }  // namespace app

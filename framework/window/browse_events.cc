@@ -70,6 +70,9 @@ void BrowseClass::TakeEvent() {
       UpdateViewRecord();
       if (!NeedRefresh) Window->Run(PrintProcedure, Request_Print);
       UpdateBuffer();
+    } else if (field == lc && Selecting && e.keyCode() == ui::Key_Enter) {
+      // Enter on the list goes to the list, not to the default button: press it here.
+      PressButton(SelectControl);
     } else if (field == ToolControl) {
       if (Popup) Popup->Toolbox("Browse Actions");
     } else {

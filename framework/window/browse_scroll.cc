@@ -63,14 +63,14 @@ void BrowseClass::ScrollPage(int event) {
     // The whole set is in the list: scroll it so that the highlight keeps its screen row.
     ui::Window* w = ListWindow();
     if (!w) return;
-    int32_t lc = ListControl();
-    int32_t offset = int32_t(w->prop(lc, ui::Prop_YOrigin).toInt()) - ILC->Choice() + 1;
-    if (offset == 1) {
-      ILC->SetChoice(std::min(rows, CurrentChoice + 1));
-    } else {
-      ILC->SetChoice(CurrentChoice);
-      ILC->SetChoice(std::clamp(CurrentChoice - offset + 1, 1, rows));
-    }
+    const int32_t shown = std::max(1, ILC->GetItems());
+    const int32_t origin = int32_t(w->prop(ListControl(), ui::Prop_YOrigin).toInt());
+    const int32_t screenRow = std::clamp(ILC->Choice() - origin + 1, 1, shown);
+    const int32_t top = std::clamp(CurrentChoice - screenRow + 1, 1, std::max(1, rows - shown + 1));
+    // Highlighting a row scrolls the list only as far as it must: from the
+    // end of the list, highlighting `top` brings that row to the top.
+    ILC->SetChoice(rows);
+    ILC->SetChoice(top);
     ILC->SetChoice(CurrentChoice);
   }
 }
@@ -158,7 +158,9 @@ void BrowseClass::UpdateThumb() {
   if (!w || !ListQueue) return;
   const int32_t lc = ListControl();
   const int32_t rows = ListQueue->Records();
-  const bool full = LastItems > 0 && rows >= LastItems;
+  // A loaded list holds the whole set: it needs the bar once it holds more
+  // rows than it shows (its page size never fills).
+  const bool full = FileLoaded ? ILC && rows > ILC->GetItems() : LastItems > 0 && rows >= LastItems;
   if (!HasThumb || !(full || AllowUnfilled)) {
     w->setProp(lc, ui::Prop_VScroll, 0);
     return;

@@ -28,6 +28,7 @@ Runner SetupEnroll(CLI::App& command);
 Runner SetupExport(CLI::App& command);
 Runner SetupExplain(CLI::App& command);
 Runner SetupHistory(CLI::App& command);
+Runner SetupSheet(CLI::App& command);
 
 // The whole program: argv without the program name.
 int RunQvdata(const Args& args, std::ostream& out, std::ostream& err);

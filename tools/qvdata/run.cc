@@ -21,6 +21,7 @@ constexpr CommandEntry kCommands[] = {
     {"export", "write every record of a table as CSV or JSON", &SetupExport},
     {"explain", "why each grade-book row of a subject has its final grade and status", &SetupExplain},
     {"history", "the recorded changes of a subject's grades, oldest first", &SetupHistory},
+    {"sheet", "print a subject's progress or contents sheet to PDF", &SetupSheet},
 };
 
 }  // namespace

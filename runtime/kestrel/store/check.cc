@@ -107,7 +107,7 @@ Outcome PageStore::CheckIntegrity(std::string* detail) {
 
   // Every place of every area holds exactly one page of the tree.
   uint64_t places = 0;
-  for (int i = 1; i <= kMaxUnits; ++i) places += AreaPages(i);
+  for (int i = 1; i <= kMaxUnits; ++i) places += areas_.Pages(i);
   if (places != walk.seen.size()) {
     return fail(Check::kAreaTable, std::to_string(places) + " places in the areas but " +
                                        std::to_string(walk.seen.size()) + " pages in the tree");

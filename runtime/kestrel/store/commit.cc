@@ -1,4 +1,5 @@
-// Two-phase commit through the journal at the end of the file, and discard.
+// Two-phase commit through the journal at the end of the file (the file
+// side is Journal's), and discard.
 #include <algorithm>
 #include <cstdint>
 #include <vector>
@@ -89,45 +90,12 @@ Outcome PageStore::PreparePages() {
         }
       }
     }
-    if (round == 0) KESTREL_RETURN_IF_FAILED(Compact());
+    if (round == 0) KESTREL_RETURN_IF_FAILED(areas_.Compact());
   }
   // A file whose only change is its id counter has no pages yet.
   if (root_ < -1) return Fail(Status::Corruption(Check::kTreeShape));
   header_.root = root_ == -1 ? kNoRoot : static_cast<uint32_t>(root_);
   return Outcome::OK();
-}
-
-namespace {
-
-struct Piece {
-  uint64_t at;
-  std::string_view bytes;
-};
-
-}  // namespace
-
-// Writes pieces in file order, each run of adjacent pieces in one gathered
-// write of at most kMaxGatherBytes (one piece alone may exceed it); the first
-// failure is kept as the commit's write error.
-static int WritePieces(File& file, std::vector<Piece>& pieces) {
-  std::sort(pieces.begin(), pieces.end(), [](const Piece& a, const Piece& b) { return a.at < b.at; });
-  int first_error = rt::Error_NoError;
-  std::vector<std::string_view> run;
-  for (size_t i = 0; i < pieces.size();) {
-    run.clear();
-    const uint64_t start = pieces[i].at;
-    uint64_t end = start;
-    while (i < pieces.size() && pieces[i].at == end &&
-           (run.empty() || end - start + pieces[i].bytes.size() <= PageStore::kMaxGatherBytes)) {
-      run.push_back(pieces[i].bytes);
-      end += pieces[i].bytes.size();
-      ++i;
-    }
-    int rc = file.WriteGather(start, run);
-    if (rc != rt::Error_NoError && first_error == rt::Error_NoError) first_error = rc;
-  }
-  pieces.clear();
-  return first_error;
 }
 
 // Appends the page's final image, scrambled, to *out. Its records have not
@@ -190,12 +158,6 @@ Outcome PageStore::WriteNewPages(std::vector<CachedPage*>& pages, int* first_err
   return Outcome::OK();
 }
 
-Outcome PageStore::WriteHeader(const Header& h, uint64_t at) {
-  std::string image = h.Encode();
-  ScrambleBuffer(&image);
-  return Outcome::Code(file_->Write(at, image.data(), image.size()));
-}
-
 Outcome PageStore::Commit() {
   if (in_transaction_ || !header_changed_) return Outcome::OK();
   KESTREL_RETURN_IF_FAILED(CommitPhase1());
@@ -219,14 +181,14 @@ void PageStore::Unsettle(int rc) {
 // Puts the header read at the start of the cycle back at 0 and makes it
 // durable; when that fails too, nobody can tell which header is on disk.
 Outcome PageStore::RestoreOldHeader(const Header& old) {
-  int rc = WriteHeader(old, 0).code();
+  int rc = journal_.WriteHeader(old, 0).code();
   if (rc == rt::Error_NoError) rc = file_->Flush();
   if (rc != rt::Error_NoError) Unsettle(rc);
   return Outcome::Code(rc);
 }
 
 Outcome PageStore::CommitPhase1(bool commit_point) {
-  if (!header_changed_ || phase1_done_) return Outcome::OK();
+  if (!header_changed_ || state_ == State::kPhase1Done) return Outcome::OK();
   if (failed_) {
     Discard();
     return Status::Corruption(kCheckJournal, name_);
@@ -235,7 +197,7 @@ Outcome PageStore::CommitPhase1(bool commit_point) {
     Discard();
     return Refusal();
   }
-  if (shared_ || deny_write_) ExcludeReaders();
+  if (shared_ || deny_write_) locks_.ExcludeReaders();
   const Header old = disk_header_;
   committed_end_ = old.EndOfData();
   Outcome o = PreparePages();
@@ -248,7 +210,7 @@ Outcome PageStore::CommitPhase1(bool commit_point) {
   ++header_.change_counter;
   // Pages beyond the committed end are no part of the old state: they go
   // straight to their places. Everything else goes through the journal.
-  std::vector<Piece> pieces;
+  std::vector<Journal::Piece> pieces;
   std::vector<CachedPage*> new_pages;
   Page lent;
   for (CachedPage* p : cache_.dirty()) {
@@ -274,7 +236,7 @@ Outcome PageStore::CommitPhase1(bool commit_point) {
   header_.journal_start = static_cast<uint32_t>(journal_start);
   header_.journal_end = static_cast<uint32_t>(journal_end + kHeaderSize);
   std::string new_header = header_.Encode();
-  ScrambleBuffer(&new_header);
+  journal_.Scramble(&new_header);
   pieces.push_back({journal_end, new_header});
   int rc = rt::Error_NoError;
   o = WriteNewPages(new_pages, &rc);
@@ -282,7 +244,7 @@ Outcome PageStore::CommitPhase1(bool commit_point) {
     Discard();
     return o;
   }
-  const int journal_rc = WritePieces(*file_, pieces);
+  const int journal_rc = journal_.Write(pieces);
   if (rc == rt::Error_NoError) rc = journal_rc;
   // The journal must be durable before the bounds at 0 point at it.
   if (rc == rt::Error_NoError) rc = file_->Flush();
@@ -294,14 +256,14 @@ Outcome PageStore::CommitPhase1(bool commit_point) {
   Header marked = old;
   marked.journal_start = header_.journal_start;
   marked.journal_end = header_.journal_end;
-  rc = WriteHeader(marked, 0).code();
+  rc = journal_.WriteHeader(marked, 0).code();
   if (rc != rt::Error_NoError) {
     // The write may have left part of the bounds: put the old header back.
     RestoreOldHeader(old);
     Discard();
     return Outcome::Code(rc);
   }
-  phase1_done_ = true;
+  state_ = State::kPhase1Done;
   rc = file_->Flush();
   if (rc == rt::Error_NoError) return Outcome::OK();
   if (!commit_point) {
@@ -319,16 +281,16 @@ Outcome PageStore::CommitPhase1(bool commit_point) {
 }
 
 Outcome PageStore::CommitPhase2() {
-  if (!phase1_done_) return Outcome::OK();
-  std::vector<Piece> pieces;
+  if (state_ != State::kPhase1Done) return Outcome::OK();
+  std::vector<Journal::Piece> pieces;
   for (CachedPage* p : cache_.dirty()) {
     const uint64_t position = PagePosition(static_cast<uint32_t>(p->ref));
     if (position < committed_end_) pieces.push_back({position, p->image});
   }
   std::string new_header = header_.Encode();
-  ScrambleBuffer(&new_header);
+  journal_.Scramble(&new_header);
   pieces.push_back({0, new_header});
-  int rc = WritePieces(*file_, pieces);
+  int rc = journal_.Write(pieces);
   bool flush_failed = false;
   // The pages must be on disk before the header stops pointing at the journal.
   if (rc == rt::Error_NoError) {
@@ -338,7 +300,7 @@ Outcome PageStore::CommitPhase2() {
   if (rc == rt::Error_NoError) {
     header_.journal_start = header_.journal_end = static_cast<uint32_t>(header_.EndOfData());
     ++header_.change_counter;
-    rc = WriteHeader(header_, 0).code();
+    rc = journal_.WriteHeader(header_, 0).code();
     if (rc == rt::Error_NoError) {
       rc = file_->Flush();
       flush_failed = rc != rt::Error_NoError;
@@ -361,16 +323,16 @@ Outcome PageStore::CommitPhase2() {
 }
 
 void PageStore::FinishCommit() {
-  ReleaseReaders();
+  locks_.ReleaseReaders();
   header_changed_ = false;
-  phase1_done_ = false;
+  state_ = State::kWriting;
   cache_.CleanAll();
   disk_header_ = header_;
 }
 
 Outcome PageStore::AbortPhase1() {
   Outcome result;
-  if (phase1_done_) result = RestoreOldHeader(disk_header_);
+  if (state_ == State::kPhase1Done) result = RestoreOldHeader(disk_header_);
   Discard();
   return result;
 }
@@ -379,7 +341,6 @@ void PageStore::Discard() {
   DropAllPages();
   header_valid_ = false;
   header_changed_ = false;
-  phase1_done_ = false;
   journal_map_.clear();
   EndWriteCycle();
 }

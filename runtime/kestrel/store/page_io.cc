@@ -7,16 +7,6 @@
 
 namespace kestrel {
 
-int PageStore::ReadPlain(uint64_t at, char* buf, size_t n, size_t* got) {
-  int rc = file_->Read(at, buf, n, got);
-  if (rc == rt::Error_NoError && cipher_) Unscramble(*cipher_, buf, *got / kCipherBlockSize * kCipherBlockSize);
-  return rc;
-}
-
-void PageStore::ScrambleBuffer(std::string* bytes) const {
-  if (cipher_) Scramble(*cipher_, bytes->data(), bytes->size());
-}
-
 Outcome PageStore::GetPage(int32_t ref, CachedPage** out) {
   CachedPage* page = cache_.Lookup(ref);
   if (!page) KESTREL_RETURN_IF_FAILED(LoadPage(ref, &page));
@@ -52,7 +42,7 @@ Outcome PageStore::LoadPage(int32_t ref, CachedPage** out) {
       auto it = journal_map_.find(position);
       if (it != journal_map_.end()) at = it->second;
     }
-    const bool windowed = !write_mode_ && journal_map_.empty();
+    const bool windowed = !writeMode() && journal_map_.empty();
     ReadWindow* fill = WindowFor(windowed ? units : 0);
     uint64_t from = at;
     size_t length = page_bytes;
@@ -62,9 +52,9 @@ Outcome PageStore::LoadPage(int32_t ref, CachedPage** out) {
     std::string& bytes = fill->bytes;
     bytes.resize(length);
     size_t got = 0;
-    int rc = ReadPlain(from, bytes.data(), length, &got);
+    int rc = journal_.ReadPlain(from, bytes.data(), length, &got);
     // Even a failed or short read may only be a commit elsewhere.
-    if (reading_unlocked_) KESTREL_RETURN_IF_FAILED(CheckUnlockedRead());
+    if (state_ == State::kReadingUnlocked) KESTREL_RETURN_IF_FAILED(CheckUnlockedRead());
     if (rc != rt::Error_NoError) return Outcome::Code(rc);
     if (got < at - from + page_bytes) return Fail(Status::Corruption(Check::kShortPageRead));
     bytes.resize(got);
@@ -79,7 +69,7 @@ Outcome PageStore::LoadPage(int32_t ref, CachedPage** out) {
 }
 
 const PageStore::ReadWindow* PageStore::WindowHolding(uint64_t position, size_t length) const {
-  if (write_mode_ || !journal_map_.empty()) return nullptr;
+  if (writeMode() || !journal_map_.empty()) return nullptr;
   for (const ReadWindow& w : windows_) {
     if (w.valid && w.counter == header_.change_counter && position >= w.from &&
         position + length <= w.from + w.bytes.size()) {

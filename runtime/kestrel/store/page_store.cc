@@ -9,23 +9,10 @@
 
 namespace kestrel {
 
-namespace {
-
-const auto kProgramStart = std::chrono::steady_clock::now();
-
-int InitialReaderSlot() {
-  auto cs = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - kProgramStart)
-                .count() / 10;
-  return static_cast<int>(cs % kReaderSlots);
-}
-
-}  // namespace
-
 PageStore::PageStore(std::unique_ptr<File> file, std::string name, int mode)
-    : file_(std::move(file)), name_(std::move(name)), mode_(NormalizeOpenMode(mode)) {
+    : file_(std::move(file)), name_(std::move(name)), mode_(NormalizeOpenMode(mode)), locks_(file_.get()) {
   shared_ = ShareOf(mode_) == kDenyNone;
   deny_write_ = ShareOf(mode_) == kDenyWrite;
-  reader_slot_ = InitialReaderSlot();
 }
 
 Outcome PageStore::Open(const std::string& name, const OpenOptions& options, std::unique_ptr<PageStore>* out) {
@@ -35,15 +22,16 @@ Outcome PageStore::Open(const std::string& name, const OpenOptions& options, std
   if (rc != rt::Error_NoError) return Outcome::Code(rc);
   std::unique_ptr<PageStore> store(new PageStore(std::move(file), name, options.mode));
   if (!options.owner_password.empty()) store->cipher_ = MakeCipherKey(options.owner_password);
+  store->spill_dirty_pages_ = options.spill_dirty_pages;
   Header h;
   bool empty = false;
   // Under a reader slot: a commit in another process (the first one of a
   // new file, say) must not be caught half-way.
-  if (store->UsesReaderLocks()) store->TakeReaderSlot();
+  if (store->UsesReaderLocks()) store->locks_.TakeReaderSlot();
   Outcome o = store->ReadHeaderAt0(&h, &empty);
-  store->ReleaseReaderSlot();
+  store->locks_.ReleaseReaderSlot();
   if (!o.ok()) {
-    store->closed_ = true;
+    store->state_ = State::kClosed;
     return o;
   }
   *out = std::move(store);
@@ -62,10 +50,10 @@ Outcome PageStore::Fail(Outcome o) {
 }
 
 Outcome PageStore::Close() {
-  if (closed_) return Outcome::OK();
+  if (state_ == State::kClosed) return Outcome::OK();
   Outcome result;
   if (!failed_ && !in_transaction_) {
-    if (write_mode_) {
+    if (writeMode()) {
       result = Commit();
       EndWriteCycle();
     }
@@ -73,14 +61,10 @@ Outcome PageStore::Close() {
   } else if (failed_) {
     Discard();
   }
-  ReleaseReaderSlot();
-  ReleaseReaders();
-  ReleaseWriterByte();
-  for (auto& [n, depth] : driver_locks_) file_->Unlock(DriverLockOffset(n), 1);
-  driver_locks_.clear();
+  locks_.ReleaseAll();
   insert_cursor_.Reset();
   DropAllPages();
-  closed_ = true;
+  state_ = State::kClosed;
   return result;
 }
 
@@ -89,8 +73,8 @@ Outcome PageStore::TruncateToEnd() {
   // Another process may be writing its journal beyond the end of the data:
   // truncate only under the writer byte and from the header on disk.
   bool took = false;
-  if (shared_ && !holds_writer_) {
-    TakeWriterByte();
+  if (shared_ && !locks_.holdsWriter()) {
+    locks_.TakeWriterByte();
     took = true;
   }
   Header h;
@@ -100,122 +84,51 @@ Outcome PageStore::TruncateToEnd() {
     uint64_t size = 0;
     if (file_->Size(&size) == rt::Error_NoError && size > h.EndOfData()) o = Outcome::Code(file_->Truncate(h.EndOfData()));
   }
-  if (took) ReleaseWriterByte();
+  if (took) locks_.ReleaseWriterByte();
   return o;
-}
-
-// --- Locks ---------------------------------------------------------------
-
-std::function<void(int)> PageStore::LockFailureLogger() const {
-  if (!lock_log_) return nullptr;
-  return [this](int err) { lock_log_("LockFile failed with error " + std::to_string(err)); };
-}
-
-bool PageStore::UsesReaderLocks() const { return shared_; }
-
-void PageStore::TakeReaderSlot() {
-  if (held_slot_ >= 0) return;
-  for (;;) {
-    if (AcquireLock(*file_, ReaderSlotOffset(reader_slot_), 1, false, false, LockFailureLogger())) {
-      held_slot_ = reader_slot_;
-      return;
-    }
-    reader_slot_ = (reader_slot_ + 1) % kReaderSlots;
-  }
-}
-
-void PageStore::ReleaseReaderSlot() {
-  if (held_slot_ < 0) return;
-  file_->Unlock(ReaderSlotOffset(held_slot_), 1);
-  held_slot_ = -1;
-}
-
-void PageStore::TakeWriterByte() {
-  if (holds_writer_) return;
-  AcquireLock(*file_, kWriterByte, 1, true, true, LockFailureLogger());
-  holds_writer_ = true;
-}
-
-void PageStore::ReleaseWriterByte() {
-  if (!holds_writer_) return;
-  file_->Unlock(kWriterByte, 1);
-  holds_writer_ = false;
-}
-
-void PageStore::ExcludeReaders() {
-  if (readers_excluded_) return;
-  AcquireLock(*file_, kAllReadersOffset, kAllReadersLength, true, true, LockFailureLogger());
-  readers_excluded_ = true;
-}
-
-void PageStore::ReleaseReaders() {
-  if (!readers_excluded_) return;
-  file_->Unlock(kAllReadersOffset, kAllReadersLength);
-  readers_excluded_ = false;
-}
-
-bool PageStore::TryDriverLock(uint32_t n) {
-  for (auto& [held, depth] : driver_locks_) {
-    if (held == n) {
-      ++depth;
-      return true;
-    }
-  }
-  if (!AcquireLock(*file_, DriverLockOffset(n), 1, true, false, LockFailureLogger())) return false;
-  driver_locks_.push_back({n, 1});
-  return true;
-}
-
-void PageStore::ReleaseDriverLock(uint32_t n) {
-  for (size_t i = 0; i < driver_locks_.size(); ++i) {
-    if (driver_locks_[i].first != n) continue;
-    if (--driver_locks_[i].second == 0) {
-      file_->Unlock(DriverLockOffset(n), 1);
-      driver_locks_.erase(driver_locks_.begin() + static_cast<ptrdiff_t>(i));
-    }
-    return;
-  }
 }
 
 // --- Operations ----------------------------------------------------------
 
 void PageStore::BeginOperation(bool unlocked_reads) {
   unlocked_reads_allowed_ = unlocked_reads;
-  reading_unlocked_ = false;
+  // An unlocked header check lasts one operation only.
+  if (state_ == State::kReadingUnlocked) state_ = State::kIdle;
 }
 
 Outcome PageStore::EndOperation(bool defer_commit) {
   Outcome result;
-  if (write_mode_) {
+  if (writeMode()) {
     if (!in_transaction_ && !defer_commit) {
       result = Commit();
       EndWriteCycle();
+    } else {
+      UnpinAll();
+      result = SpillNewPages();
     }
   } else {
-    ReleaseReaderSlot();
+    locks_.ReleaseReaderSlot();
   }
   UnpinAll();
   // A write cycle that goes on keeps the writer byte (or the file alone), so
   // no other process can have changed the header: reading it again before
   // every operation of a transaction would cost a read each.
-  if (!write_mode_) header_current_ = false;
-  unlocked_reads_allowed_ = reading_unlocked_ = false;
+  if (!writeMode() && state_ != State::kClosed) state_ = State::kIdle;
+  unlocked_reads_allowed_ = false;
   return result;
 }
 
 void PageStore::BeginWriteCycle() {
-  if (write_mode_) return;
-  ReleaseReaderSlot();
-  unlocked_reads_allowed_ = reading_unlocked_ = false;
-  write_mode_ = true;
-  header_current_ = false;  // re-read under the writer byte
+  if (writeMode()) return;
+  locks_.ReleaseReaderSlot();
+  unlocked_reads_allowed_ = false;
+  state_ = State::kWriteCycle;  // the header is read again under the writer byte
 }
 
 void PageStore::EndWriteCycle() {
-  write_mode_ = false;
-  ReleaseReaders();
-  ReleaseWriterByte();
-  header_current_ = false;
+  locks_.ReleaseReaders();
+  locks_.ReleaseWriterByte();
+  state_ = State::kIdle;
 }
 
 uint32_t PageStore::lastId() { return header_.last_id; }
@@ -236,7 +149,7 @@ Outcome PageStore::ReadHeaderAt0(Header* out, bool* empty_file, bool* unchanged)
   char buf[kHeaderSize];
   size_t got = 0;
   if (unchanged) *unchanged = false;
-  int rc = ReadPlain(0, buf, kHeaderSize, &got);
+  int rc = journal_.ReadPlain(0, buf, kHeaderSize, &got);
   if (rc != rt::Error_NoError) return Outcome::Code(rc);
   *empty_file = false;
   if (got == 0) {
@@ -285,13 +198,12 @@ void PageStore::AdoptHeader(const Header& h) {
 // Never on a network file system: its clients may serve a stale header
 // beside a fresh page, so the check after each load proves nothing there.
 bool PageStore::TryUnlockedHeader() {
-  if (!unlocked_reads_allowed_ || write_mode_ || !UsesReaderLocks() || !header_valid_ || header_changed_ ||
-      held_slot_ >= 0 || !journal_map_.empty() || file_->network()) {
+  if (!unlocked_reads_allowed_ || state_ != State::kIdle || !UsesReaderLocks() || !header_valid_ ||
+      header_changed_ || locks_.holdsSlot() || !journal_map_.empty() || file_->network()) {
     return false;
   }
   if (!HeaderStillCached()) return false;
-  reading_unlocked_ = true;
-  header_current_ = true;
+  state_ = State::kReadingUnlocked;
   return true;
 }
 
@@ -315,19 +227,19 @@ bool PageStore::HeaderStillCached() {
 // over under the reader slot.
 Outcome PageStore::CheckUnlockedRead() {
   if (HeaderStillCached()) return Outcome::OK();
-  reading_unlocked_ = false;
-  header_current_ = false;  // read again, and adopted, when the operation starts over
+  state_ = State::kIdle;  // the header is read again, and adopted, when the operation starts over
   ++restarts_;
   return Outcome::Retry();
 }
 
 Outcome PageStore::EnsureHeader() {
-  if (header_current_) return Outcome::OK();
+  if (headerCurrent()) return Outcome::OK();
   if (TryUnlockedHeader()) return Outcome::OK();
-  if (write_mode_) {
-    if (shared_) TakeWriterByte();
+  const bool writing = writeMode();
+  if (writing) {
+    if (shared_) locks_.TakeWriterByte();
   } else if (UsesReaderLocks()) {
-    TakeReaderSlot();
+    locks_.TakeReaderSlot();
   }
   Header at0;
   bool empty = false;
@@ -352,12 +264,12 @@ Outcome PageStore::EnsureHeader() {
     header_.root = kNoRoot;
     root_ = -1;
   }
-  header_current_ = true;
+  state_ = writing ? State::kWriting : State::kReading;
   return Outcome::OK();
 }
 
 Outcome PageStore::RequireWrite() {
-  if (!write_mode_) return Fail(Status::Corruption(kCheckNotWriteMode));
+  if (!writeMode()) return Fail(Status::Corruption(kCheckNotWriteMode));
   if (unsettled_) return Refusal();
   return Outcome::OK();
 }

@@ -16,8 +16,11 @@
 #include "runtime/kestrel/format/record.h"
 #include "runtime/kestrel/os/file.h"
 #include "runtime/kestrel/store/cursor.h"
+#include "runtime/kestrel/store/journal.h"
+#include "runtime/kestrel/store/lock_set.h"
 #include "runtime/kestrel/store/outcome.h"
 #include "runtime/kestrel/store/page_cache.h"
+#include "runtime/kestrel/store/space_areas.h"
 
 namespace kestrel {
 
@@ -29,18 +32,58 @@ namespace kestrel {
 // run in read mode; BeginWriteCycle switches to write mode until the commit
 // (EndOperation commits unless the file is in a transaction or the caller
 // defers it).
-class PageStore {
+//
+// Where the store stands is one State; these are the only moves between
+// them ("header read" is the first tree access of an operation):
+//
+//   Open ──> kIdle ── header read, reader slot taken ──────> kReading
+//            │  ^  ── header read, cache still current ───> kReadingUnlocked
+//            │  │     (no lock; a page read under a changed header
+//            │  │      answers Retry and goes back to kIdle)
+//            │  └──── EndOperation (slot released) ─────── kReading, kReadingUnlocked
+//            │
+//            BeginWriteCycle (from kIdle or a read state; slot released)
+//            v
+//          kWriteCycle ── header read, writer byte taken ──> kWriting
+//                                                              │  ^
+//                             CommitPhase1 (bounds at 0) ─────┘  │ CommitPhase2 done
+//                                                              v  │
+//                                                          kPhase1Done
+//
+//   kWriteCycle, kWriting, kPhase1Done ── Commit + EndWriteCycle, Discard,
+//            AbortPhase1, a failed commit ──> kIdle (writer byte and reader
+//            exclusion released)
+//   any ── Close ──> kClosed
+//
+// Write mode is kWriteCycle, kWriting and kPhase1Done; the header is
+// current in kReading, kReadingUnlocked, kWriting and kPhase1Done. Two
+// faults stand beside the state and outlive it until the file is opened
+// again: a consistency failure (failed()) and a flush that failed past a
+// commit point (unsettled()).
+class PageStore : private SpaceAreas::Mover {
  public:
+  enum class State : uint8_t {
+    kClosed,
+    kIdle,              // read mode, header not read in this operation
+    kReading,           // read mode, header read under a reader slot
+    kReadingUnlocked,   // read mode, cached header still the one at 0, no lock
+    kWriteCycle,        // write mode, header not read yet in this cycle
+    kWriting,           // write mode, header read (under the writer byte when shared)
+    kPhase1Done,        // journal and its bounds at 0 written, readers excluded
+  };
   // Bytes of adjacent page images written by one gathered write of a commit.
-  // Gathering many megabytes in one call made the kernel's copy erratic and
-  // slow; a few hundred KB keep the calls few and the copy steady.
-  static constexpr uint64_t kMaxGatherBytes = 256 * 1024;
+  static constexpr uint64_t kMaxGatherBytes = Journal::kMaxGatherBytes;
 
   struct OpenOptions {
     int mode = 0x42;  // read/write, deny none
     bool create = false;
     bool truncate = false;
     std::string owner_password;  // non-empty: pages and header are scrambled
+    // A write cycle that goes on past an operation with this many changed
+    // pages writes the older half of its new ones beyond the committed end
+    // of the data (see SpillNewPages); 0 never does. Pages hold at most
+    // about 15 KB of records: 2048 keep a long cycle within some 40 MB.
+    size_t spill_dirty_pages = 2048;
   };
   static Outcome Open(const std::string& name, const OpenOptions& options, std::unique_ptr<PageStore>* out);
   static Outcome Delete(const std::string& name) { return Outcome::Code(File::Delete(name)); }
@@ -76,7 +119,10 @@ class PageStore {
   // file is in a transaction.
   Outcome EndOperation(bool defer_commit = false);
   void BeginWriteCycle();
-  bool writeMode() const { return write_mode_; }
+  bool writeMode() const {
+    return state_ == State::kWriteCycle || state_ == State::kWriting || state_ == State::kPhase1Done;
+  }
+  State state() const { return state_; }
 
   // Searches. *found is false when there is no such record (the low
   // sentinel never counts). On success the cursor holds a copy of the record.
@@ -152,18 +198,23 @@ class PageStore {
   // it before and after knows whether it changed anything.
   uint64_t changeCount() const { return changes_; }
   size_t dirtyPages() const { return cache_.dirty().size(); }
+  // Pages a long write cycle wrote before its commit, since the open.
+  uint64_t spilledPages() const { return spilled_pages_; }
 
   // With logging on, every refused lock attempt is reported as
   // "LockFile failed with error " and the system error number, and every
   // failure a commit past its commit point survives is reported too.
-  void setLog(std::function<void(const std::string&)> log) { lock_log_ = std::move(log); }
+  void setLog(std::function<void(const std::string&)> log) {
+    locks_.setLog(log);
+    lock_log_ = std::move(log);
+  }
 
   // Locks of the driver (n = record id + 1 or table number + 1), taken
   // without waiting.
-  bool TryDriverLock(uint32_t n);
+  bool TryDriverLock(uint32_t n) { return locks_.TryDriverLock(n); }
   // The system error of the last refused lock or failed call, for logs.
   int lastSystemError() const { return file_->last_errno(); }
-  void ReleaseDriverLock(uint32_t n);
+  void ReleaseDriverLock(uint32_t n) { locks_.ReleaseDriverLock(n); }
 
   // Walks the whole tree and the area table; the first failed invariant is
   // returned as a consistency failure and described in *detail.
@@ -174,7 +225,7 @@ class PageStore {
   size_t cachedPages() const { return cache_.size(); }
   // Reads that had to start over (see BeginOperation).
   uint64_t restarts() const { return restarts_; }
-  int readerSlot() const { return reader_slot_; }
+  int readerSlot() const { return locks_.readerSlot(); }
   // Set when a consistency failure was met; Close then commits nothing.
   bool failed() const { return failed_; }
 
@@ -195,19 +246,13 @@ class PageStore {
   Outcome Recover(const Header& at0, Header* effective);
   Outcome DecideByTransactionLink(bool* apply);
   void AdoptHeader(const Header& h);
-  bool UsesReaderLocks() const;
-  void TakeReaderSlot();
-  void ReleaseReaderSlot();
-  void TakeWriterByte();
-  void ReleaseWriterByte();
-  void ExcludeReaders();
-  void ReleaseReaders();
+  bool UsesReaderLocks() const { return shared_; }
+  bool headerCurrent() const {
+    return state_ == State::kReading || state_ == State::kReadingUnlocked || state_ == State::kWriting ||
+           state_ == State::kPhase1Done;
+  }
   void EndWriteCycle();
   Outcome Fail(Outcome o);
-
-  // Reads `n` bytes and unscrambles the whole blocks read (page_io.cc).
-  int ReadPlain(uint64_t at, char* buf, size_t n, size_t* got);
-  void ScrambleBuffer(std::string* bytes) const;
 
   // Pages (page_io.cc).
   Outcome GetPage(int32_t ref, CachedPage** out);
@@ -241,23 +286,20 @@ class PageStore {
   Outcome RequireWrite();
   Outcome PrepareWrite(const Record& record);
 
-  // Space areas (space_areas.cc).
-  int64_t AreaFloor(int i) const;
-  uint32_t AreaPages(int i) const;
+  // Places of pages in the size areas (places.cc); areas_ keeps the table.
   Outcome TakePlace(CachedPage* page, int units);
   Outcome FreePlace(CachedPage* page, bool keep);
-  Outcome MovePage(int32_t from, int32_t to);
+  Outcome MovePage(int32_t from, int32_t to) override;
   Outcome UpdateParentRef(CachedPage* page, int32_t old_ref);
-  Outcome MakeRoomBelow(int i, int64_t n, bool* done);
-  Outcome MakeRoomAbove(int i, int64_t n);
-  Outcome Compact();
+
+  // Long write cycles (spill.cc).
+  Outcome SpillNewPages();
 
   // Commit and discard (commit.cc).
   Outcome PreparePages();
   Status MeasurePage(CachedPage* page, bool keep_image = false);
   Outcome AppendFinalImage(CachedPage* page, Page* lent, std::string* out);
   Outcome WriteNewPages(std::vector<CachedPage*>& pages, int* first_error);
-  Outcome WriteHeader(const Header& h, uint64_t at);
   void FinishCommit();
   void Log(const std::string& line) const {
     if (lock_log_) lock_log_(line);
@@ -272,29 +314,25 @@ class PageStore {
   bool shared_;      // deny none: reader slots, writer byte, exclusion
   bool deny_write_;  // writer byte for recovery, exclusion during commits
 
+  State state_ = State::kIdle;
+  LockSet locks_;
+  Journal journal_{file_.get(), &cipher_};
+
   Header header_;       // current header (with this write cycle's changes)
   Header disk_header_;  // header as read at the start of the write cycle
-  bool header_valid_ = false;
-  bool header_current_ = false;
-  bool header_changed_ = false;
-  bool write_mode_ = false;
-  bool in_transaction_ = false;
-  bool readers_excluded_ = false;
-  bool holds_writer_ = false;
-  bool phase1_done_ = false;
+  SpaceAreas areas_{&header_, this};
+  bool header_valid_ = false;    // the cache was built from header_
+  bool header_changed_ = false;  // this write cycle changed records, pages or the id counter
+  bool in_transaction_ = false;  // commits are the transaction's
   bool unlocked_reads_allowed_ = false;  // asked for by this operation
-  bool reading_unlocked_ = false;        // header checked without the reader slot
   uint64_t restarts_ = 0;
   bool failed_ = false;
   bool unsettled_ = false;
   uint64_t changes_ = 0;
-  bool closed_ = false;
-  int held_slot_ = -1;
-  int reader_slot_ = 0;
   uint64_t committed_end_ = kHeaderSize;
-  std::vector<std::pair<uint32_t, int>> driver_locks_;
+  size_t spill_dirty_pages_ = 0;
+  uint64_t spilled_pages_ = 0;
   std::function<void(const std::string&)> lock_log_;
-  std::function<void(int)> LockFailureLogger() const;
 
   int32_t root_ = -1;  // -1: no root yet
   int32_t next_temp_ = -2;

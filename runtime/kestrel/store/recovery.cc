@@ -11,12 +11,6 @@ namespace kestrel {
 
 namespace {
 
-struct JournalImage {
-  uint64_t own;
-  uint64_t at;
-  size_t size;
-};
-
 constexpr char kDefaultTcfMarker[] = "C:\\kEstreL.TCF";
 constexpr char kDefaultTcfName[] = "kestrel.tcf";
 
@@ -39,47 +33,17 @@ bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
 // either reads through it (read mode) or applies/discards it and resets
 // the bounds (write mode). *effective is the header to use afterwards.
 Outcome PageStore::Recover(const Header& at0, Header* effective) {
-  std::vector<JournalImage> images;
-  std::unordered_map<uint64_t, uint64_t> map;
-  Header journaled = at0;
-  bool complete = at0.journal_end > at0.journal_start;
-  uint64_t file_size = 0;
-  if (file_->Size(&file_size) != 0) complete = false;
-  for (uint64_t pos = at0.journal_start; complete && pos < at0.journal_end;) {
-    char head[kCipherBlockSize];
-    size_t got = 0;
-    if (ReadPlain(pos, head, sizeof head, &got) != 0 || got < sizeof head) {
-      complete = false;
-      break;
-    }
-    uint64_t own = Get32LE(head);
-    size_t size = UnitsFor(Get16LE(head + 4)) * kUnitSize;
-    if (size == 0 || pos + size > at0.journal_end || pos + size > file_size) {
-      complete = false;
-      break;
-    }
-    if (own == 0) {
-      std::string buf(kHeaderSize, '\0');
-      if (ReadPlain(pos, buf.data(), buf.size(), &got) != 0 || got < kHeaderSize ||
-          !Header::Decode(buf, &journaled).ok()) {
-        complete = false;
-        break;
-      }
-    } else {
-      map[own] = pos;
-    }
-    images.push_back({own, pos, size});
-    pos += size;
-  }
+  Journal::Contents journal;
+  KESTREL_RETURN_IF_FAILED(journal_.Read(at0, &journal));
 
   bool apply = false;
-  if (complete) {
+  if (journal.complete) {
     // Look for the transaction link record in the journaled state.
     DropAllPages();
     insert_cursor_.Reset();
-    header_ = journaled;
-    root_ = journaled.root == kNoRoot ? -1 : static_cast<int32_t>(journaled.root);
-    journal_map_ = map;
+    header_ = journal.header;
+    root_ = journal.header.root == kNoRoot ? -1 : static_cast<int32_t>(journal.header.root);
+    journal_map_ = journal.copies;
     Outcome o = DecideByTransactionLink(&apply);
     DropAllPages();
     header_valid_ = false;
@@ -91,34 +55,20 @@ Outcome PageStore::Recover(const Header& at0, Header* effective) {
   DropAllPages();
   header_valid_ = false;
 
-  if (!write_mode_) {
-    *effective = apply ? journaled : at0;
+  if (!writeMode()) {
+    *effective = apply ? journal.header : at0;
     if (!apply) journal_map_.clear();
     return Outcome::OK();
   }
 
   journal_map_.clear();
   bool took = false;
-  if (deny_write_ && !holds_writer_) {
-    TakeWriterByte();
+  if (deny_write_ && !locks_.holdsWriter()) {
+    locks_.TakeWriterByte();
     took = true;
   }
   Outcome result;
-  if (apply) {
-    std::string buf;
-    for (const JournalImage& im : images) {
-      buf.assign(im.size, '\0');
-      size_t got = 0;
-      int rc = file_->Read(im.at, buf.data(), im.size, &got);
-      if (rc == 0 && got < im.size) rc = rt::Error_AccessDenied;
-      if (rc == 0) rc = file_->Write(im.own, buf.data(), im.size);
-      if (rc != 0) {
-        result = Outcome::Code(rc);
-        break;
-      }
-    }
-    if (result.ok()) result = Outcome::Code(file_->Flush());
-  }
+  if (apply) result = journal_.Apply(journal);
   if (result.ok()) {
     Header h;
     bool empty = false;
@@ -126,12 +76,12 @@ Outcome PageStore::Recover(const Header& at0, Header* effective) {
     if (result.ok()) {
       h.journal_start = h.journal_end = static_cast<uint32_t>(h.EndOfData());
       ++h.change_counter;
-      result = WriteHeader(h, 0);
+      result = journal_.WriteHeader(h, 0);
       if (result.ok()) result = Outcome::Code(file_->Flush());
       if (result.ok()) *effective = h;
     }
   }
-  if (took) ReleaseWriterByte();
+  if (took) locks_.ReleaseWriterByte();
   return result;
 }
 

@@ -33,7 +33,7 @@ Outcome PageStore::Descend(std::string_view key, int stop_level, std::vector<Pat
   if (has_upper) *has_upper = false;
   CachedPage* page = nullptr;
   KESTREL_RETURN_IF_FAILED(GetPage(root_, &page));
-  PackForReads(page, write_mode_);
+  PackForReads(page, writeMode());
   while (page->level > stop_level) {
     if (path->size() >= kMaxDepth || page->records.empty()) return Fail(Status::Corruption(Check::kTreeShape));
     ptrdiff_t floor = page->records.Floor(key);
@@ -46,7 +46,7 @@ Outcome PageStore::Descend(std::string_view key, int stop_level, std::vector<Pat
     CachedPage* child = nullptr;
     KESTREL_RETURN_IF_FAILED(GetPage(static_cast<int32_t>(page->records.At(pos).child), &child));
     if (child->level + 1 != page->level) return Fail(Status::Corruption(Check::kTreeShape));
-    PackForReads(child, write_mode_);
+    PackForReads(child, writeMode());
     page = child;
   }
   if (page->level != stop_level) return Fail(Status::Corruption(Check::kTreeShape));

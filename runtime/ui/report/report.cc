@@ -68,6 +68,8 @@ std::string rtrim(std::string s) {
 
 }  // namespace
 
+std::string recordTextToUtf8(const std::string& text) { return toUtf8(text); }
+
 Report::Report(ReportDef def) : def_(std::move(def)) {
   double right = def_.formX + def_.formWidth, bottom = def_.formY + def_.formHeight;
   bool across = right > bottom;

@@ -115,6 +115,9 @@ class Report {
 
 // Prints the page files through the print back-end: true when printed.
 bool printPages(const std::string& title, const std::vector<std::string>& files);
+// Record text (Windows-1252) as UTF-8, as the pages show it; text that is
+// already valid UTF-8 stays as it is.
+std::string recordTextToUtf8(const std::string& text);
 // Writes the page files as one PDF document.
 bool writePdf(const std::string& title, const std::vector<std::string>& files, const std::string& path);
 

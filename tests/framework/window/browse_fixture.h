@@ -6,7 +6,7 @@
 // key 0 STU:K_NUM primary on NUM; key 1 STU:K_SUBJ_NAME duplicates, no case,
 // on SUBJ, NAME; key 2 STU:K_NAME_DESC duplicates on -NAME.
 // Window: 1 the list (immediate, scroll bar), 2 insert, 3 change, 4 delete,
-// 5 an entry the locator shows in.
+// 5 an entry the locator shows in, 6 select (only with Options::selectButton).
 #pragma once
 
 #include <QApplication>
@@ -28,7 +28,7 @@
 
 namespace fwwin {
 
-enum BrowseCtl { kList = 1, kInsert, kChange, kDelete, kLocEntry };
+enum BrowseCtl { kList = 1, kInsert, kChange, kDelete, kLocEntry, kSelect };
 enum StudentField { kStuNum = 0, kStuSubj = 1, kStuName = 2 };
 enum StudentKey { kByNum = 0, kBySubjName = 1, kByNameDesc = 2 };
 
@@ -67,6 +67,13 @@ class StudentsAccess : public fw::FileManager {
     }
     return FileManager::UseFile(kind);
   }
+  // Sees every operation on the file before the driver does (the browse's
+  // reads, read brackets and commands).
+  bool FunctionCalled(rt::FileControlBlock& f, rt::FileNotice& n) override {
+    if (onCall) onCall(n);
+    return FileManager::FunctionCalled(f, n);
+  }
+  std::function<void(const rt::FileNotice&)> onCall;
   rt::FieldRef ref(int field) { return rt::FieldRef{&Block(), field, 0}; }
   std::string text(int field) { return rt::getValueText(ref(field)).value_or("?"); }
   void set(int field, const std::string& v) { rt::setValueText(ref(field), v); }
@@ -95,11 +102,12 @@ class StudentBrowse : public fw::WindowManager {
     int32_t askProcedure = 1;
     bool toolbar = false;       // toolbar buttons 3007 (page down) and 3009 (next row)
     std::function<void(fw::BrowseClass&)> beforeAlerts;  // the program's own set-up of the list
+    bool selectButton = false;  // a select button (kSelect), the browse's SelectControl
   };
 
   StudentBrowse(StudentsAccess& access, fw::RelationManager& relate, fw::ErrorClass& errors, Options o)
       : options(o), access_(access), relate_(relate), errors_(errors), queue(RowDecl()),
-        view(access.Block()), window(Definition(o.listHeight, o.toolbar)) {}
+        view(access.Block()), window(Definition(o.listHeight, o.toolbar, o.selectButton)) {}
 
   fw::Level Init() override {
     fw::Level r = WindowManager::Init();
@@ -126,6 +134,7 @@ class StudentBrowse : public fw::WindowManager {
     brw.ChangeControl = kChange;
     brw.DeleteControl = kDelete;
     brw.AskProcedure = options.askProcedure;
+    if (options.selectButton) brw.SelectControl = kSelect;
     if (options.toolbar) {
       AddItem(&toolbar);
       brw.AddToolbarTarget(&toolbar);
@@ -150,7 +159,7 @@ class StudentBrowse : public fw::WindowManager {
     return r;
   }
 
-  static ui::WindowDef Definition(int listHeight, bool toolbar = false) {
+  static ui::WindowDef Definition(int listHeight, bool toolbar = false, bool select = false) {
     ui::WindowDef d;
     d.title = "Students";
     d.name = "StudentBrowse";
@@ -178,6 +187,7 @@ class StudentBrowse : public fw::WindowManager {
     e.text = "@s20";
     e.x = 4, e.y = listHeight + 10, e.width = 80, e.height = 12;
     d.controls.push_back(e);
+    if (select) button("&Select", 84);
     if (toolbar) {
       button("Page down", 52);
       d.controls.back().number = fw::Toolbar_PageDown;

@@ -56,6 +56,9 @@ void paintPage(QPainter& painter, const PageImage& page, const QRectF& target) {
         font.setBold(op.bold);
         font.setItalic(op.italic);
         font.setHintingPreference(QFont::PreferNoHinting);
+        // No ligatures: a PDF reader must give back "ti" and "fi" in names
+        // as the letters typed, not as one glyph it cannot map.
+        font.setStyleStrategy(QFont::PreferNoShaping);
         painter.setFont(font);
         painter.setPen(colour(op.color, Qt::black));
         int flags = Qt::AlignTop | (op.align == 'R'   ? Qt::AlignRight

@@ -110,6 +110,33 @@ TEST_F(PdfTest, PdfHasThePagesTheirSizeAndTheTextsInOrder) {
   report.close();
 }
 
+TEST_F(PdfTest, NamesComeBackAsTypedInAFontWithLigatures) {
+  // The sheets ask for Calibri; its metric twin has "ti" and "fi" ligatures,
+  // which a reader cannot map back to letters when they are drawn as one glyph.
+  ui::ReportDef def = report_test::sheetDef();
+  def.bands[1].items[1].font = {"Calibri", 10, false, false};
+  std::string name, grade;
+  ui::StringVar nv(&name), gv(&grade);
+  ui::Report report(def);
+  report.bind("?NAME", &nv);
+  report.bind("?GRADE", &gv);
+  std::vector<std::string> pages;
+  report.open();
+  report.setPreview(&pages);
+  for (const char* n : {"ALVAREZ, Martina", "FERREYRA, Sof\xED" "a", "Figueroa, Santiago"}) {
+    name = n;
+    grade = "7";
+    report.print(2);
+  }
+  report.endPage();
+  std::string pdf = (dir_ / "names.pdf").string();
+  ASSERT_TRUE(ui::writePdf("Planilla", pages, pdf));
+  std::string text = run("pdftotext -layout '" + pdf + "' -");
+  for (const char* w : {"ALVAREZ, Martina", "FERREYRA, Sof\xC3\xAD" "a", "Figueroa, Santiago"})
+    EXPECT_NE(text.find(w), std::string::npos) << w << " in:\n" << text;
+  report.close();
+}
+
 TEST_F(PdfTest, PrintingGoesThroughThePrintDialogAndCanBeCancelled) {
   std::string name, grade;
   ui::StringVar nv(&name), gv(&grade);

@@ -1,0 +1,75 @@
+#include "app/sheets/this_window.h"
+
+#include "app/dictionary/globals.h"
+#include "app/sheets/progress_window.h"
+#include "app/sheets/sheet_printer.h"
+#include "app/sheets/sheet_procedure.h"
+#include "app/sheets/this_report.h"
+#include "framework/report/print_preview_class.h"
+#include "framework/window/request_codes.h"
+#include "framework/window/window_placement.h"
+#include "runtime/core/file_field.h"
+#include "runtime/ui/property_ids.h"
+#include "runtime/ui/window.h"
+
+namespace app::sheets {
+
+fw::Level ThisWindow::Init() {
+  const SheetWalk& walk = WalkOf(p_.sheet);
+  GlobalErrors.SetProcedureName(walk.procedure);
+  Request = GlobalRequest;
+  fw::Level r = WindowManager::Init();
+  if (r != fw::Level::Benign) return r;
+  FirstField = Progress_Thermometer;
+  VCRRequest = &app::VCRRequest;
+  Errors = &GlobalErrors;
+  GlobalRequest = 0;
+  GlobalResponse = 0;
+  fw::RelationManager* walked = p_.Walked();
+  // The progress sheet opens the grade book first, the contents sheet the
+  // subjects first.
+  fw::RelationManager* first = p_.sheet == Sheet::Progress ? walked : Relate_QVMATERIAS;
+  fw::RelationManager* second = p_.sheet == Sheet::Progress ? Relate_QVMATERIAS : walked;
+  r = first->Open();
+  if (r != fw::Level::Benign) return r;
+  r = second->Open();
+  if (r != fw::Level::Benign) {
+    first->Close();
+    return r;
+  }
+  FilesOpened = 1;
+  Open(p_.window);
+  fw::RestoreWindowPosition(INIMgr, walk.procedure, p_.window);
+  p_.window.setProp(0, ui::Prop_Timer, 10);
+  p_.step.Init(5, 3);
+  rt::FileControlBlock& block = walked->Me->Block();
+  p_.process->Init(p_.view.get(), walked, Progress_PctText, &p_.percent, &p_.step,
+                   rt::findFieldRef(block, walk.stepField));
+  p_.process->AddSortOrder(block.decl().findKey(walk.key));
+  p_.process->AddRange(rt::findFieldRef(block, walk.rangeField));
+  AddItem(Progress_Cancel, fw::Response_Cancelled);
+  ReportManager::Init(p_.process.get(), &p_.printer->report(), p_.preview);
+  p_.window.setProp(Progress_UserString, ui::Prop_Text, std::string());
+  walked->SetQuickScan(true, 1);
+  SkipPreview = 0;
+  if (p_.preview) {
+    p_.preview->SetINIManager(&INIMgr);
+    p_.preview->AllowUserZoom = 1;
+  }
+  SetAlerts();
+  return fw::Level::Benign;
+}
+
+fw::Level ThisWindow::Kill() {
+  if (ReportManager::Kill() != fw::Level::Benign) return fw::Level::Notify;
+  if (FilesOpened) {
+    p_.Walked()->Close();
+    Relate_QVMATERIAS->Close();
+  }
+  if (Opened) fw::SaveWindowPosition(INIMgr, WalkOf(p_.sheet).procedure, p_.window);
+  p_.step.Kill();
+  GlobalErrors.SetProcedureName();
+  return fw::Level::Benign;
+}
+
+}  // namespace app::sheets
