@@ -240,6 +240,12 @@ void WindowView::createControl(Control& c) {
           placeEditors(*lc);
         }
       });
+      // A cell's editor follows its column when columns are resized or scrolled sideways.
+      auto followColumns = [this, n] {
+        if (Control* lc = window_->control(n)) placeEditors(*lc);
+      };
+      connect(t->horizontalHeader(), &QHeaderView::sectionResized, this, followColumns);
+      connect(t->horizontalScrollBar(), &QScrollBar::valueChanged, this, followColumns);
       w = t;
       break;
     }

@@ -55,6 +55,41 @@ TEST_F(EipTest, TabAndShiftTabSkipColumnsWithoutEditorOrNotEditableAndTheRowIsSa
   EXPECT_TRUE(errors.ids.empty());
 }
 
+TEST_F(EipTest, TheEntryStaysOnItsCellWhenAColumnToItsLeftIsResized) {
+  Seed(3);
+  GradeBrowse b(*access, relate, errors);
+  Script s;
+  s.act(StartChange(b))
+      .act(Key(b, Qt::Key_Tab))
+      .act([&] {
+        QTableView* t = List(b);
+        t->horizontalHeader()->resizeSection(1, t->horizontalHeader()->sectionSize(1) + 40);
+      })
+      .act([&] {
+        QTableView* t = List(b);
+        EXPECT_EQ(Focused(b)->geometry(), t->visualRect(t->model()->index(0, 2)));
+      })
+      .act(Key(b, Qt::Key_Escape))
+      .act(Close(b));
+  RunBrowse(b, s);
+}
+
+TEST_F(EipTest, TheSameRowSavedTwiceKeepsTheSecondValue) {
+  Seed(3);
+  GradeBrowse b(*access, relate, errors);
+  Script s;
+  s.act(StartChange(b))
+      .act(Type(b, "FIRST"))
+      .act(Key(b, Qt::Key_Return))
+      .act(StartChange(b))
+      .act(Type(b, "SECOND"))
+      .act(Key(b, Qt::Key_Return))
+      .act([&] { EXPECT_EQ(Row(b, 1), "1|SECOND|1|0"); })
+      .act(Close(b));
+  RunBrowse(b, s);
+  EXPECT_EQ(Stored(1), "SECOND/1/0");
+}
+
 // TabAction in the last editable column: 1 saves and ends, 9 saves and opens
 // the next row, 0 asks (No writes nothing, Yes saves).
 struct TabCase {
@@ -420,6 +455,87 @@ TEST_F(EipTest, AValueThePictureCannotHoldIsRefusedAtTheCellAndNothingIsWritten)
   EXPECT_NE(shown[0].find("99999999999"), std::string::npos) << shown[0];
   EXPECT_NE(shown[0].find("@n12"), std::string::npos);
   EXPECT_EQ(Stored(1), "R01/1/0");
+}
+
+// Keys typed faster than rows are saved and cells opened: all posted to the
+// window at once, they must land in the cells they were typed for.
+TEST_F(EipTest, ABurstOfKeysAcrossCellsAndRowsArrivesIntact) {
+  Seed(5);
+  GradeBrowse b(*access, relate, errors);
+  auto burst = [&b] {
+    QWindow* target = ui::qt::QtBackend::windowWidget(b.window)->windowHandle();
+    ASSERT_NE(target, nullptr);
+    const std::pair<int, const char*> keys[] = {
+        {Qt::Key_X, "X"}, {Qt::Key_Y, "Y"}, {Qt::Key_Tab, ""}, {Qt::Key_3, "3"}, {Qt::Key_1, "1"},
+        {Qt::Key_Down, ""}, {Qt::Key_4, "4"}, {Qt::Key_Down, ""}, {Qt::Key_5, "5"}, {Qt::Key_Return, ""}};
+    for (const auto& [key, text] : keys) {
+      QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier, text));
+      QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyRelease, key, Qt::NoModifier, text));
+    }
+  };
+  Script s;
+  s.act(StartChange(b))
+      .act(burst)
+      .then([&] { return Editor(b) == 0 && b.brw.CurrentChoice == 3; })
+      .act([&] {
+        EXPECT_EQ(Row(b, 1), "1|XY|31|62");
+        EXPECT_EQ(Row(b, 2), "2|R02|4|8");
+        EXPECT_EQ(Row(b, 3), "3|R03|5|10");
+      })
+      .act(Close(b));
+  RunBrowse(b, s);
+  EXPECT_EQ(Stored(1), "XY/31/62");
+  EXPECT_EQ(Stored(2), "R02/4/8");
+  EXPECT_EQ(Stored(3), "R03/5/10");
+  EXPECT_EQ(Stored(4), "R04/4/0");
+}
+
+// Another process changes the edited record: the write is refused with the
+// managers' message, the stored record keeps the other version and the
+// typed row stays on screen, still being edited.
+TEST_F(EipTest, RecordChangedByAnotherProcessWhileEditedIsNotOverwritten) {
+  kestrel::testing::ChildProcess child([this](kestrel::testing::ChildProcess& self) {
+    if (!self.Await()) return 10;
+    bool ok = false;
+    std::thread([&] {
+      GradesAccess other(file.get(), nullptr);
+      if (other.Open() != fw::Level::Benign) return;
+      other.set(kGNum, "1");
+      if (other.TryFetch(0) == fw::Level::Benign) {
+        other.set(kGName, "THEIRS");
+        ok = other.TryUpdate() == fw::Level::Benign;
+      }
+      other.Close();
+    }).join();
+    self.Signal();
+    return ok ? 0 : 11;
+  });
+  ASSERT_TRUE(child.started());
+  Seed(3);
+  GradeBrowse b(*access, relate, errors);
+  Script s;
+  s.act(StartChange(b))
+      .act(Type(b, "MINE"))
+      .act([&] {
+        child.Signal();
+        ASSERT_TRUE(child.Await());
+      })
+      .act(Key(b, Qt::Key_Return))
+      .then(Answer(rt::Button_Ok))
+      .act([&] {
+        EXPECT_EQ(EditColumn(b), 2);
+        EXPECT_EQ(b.window.focus(), Editor(b));
+        EXPECT_EQ(Row(b, 1), "1|MINE|1|0");
+        EXPECT_EQ(b.brw.EIP->Again, 1);
+      })
+      .act(Key(b, Qt::Key_Escape))
+      .act([&] { EXPECT_EQ(Row(b, 1), "1|THEIRS|1|0"); })
+      .act(Close(b));
+  RunBrowse(b, s);
+  EXPECT_EQ(child.Join(), 0);
+  EXPECT_EQ(Stored(1), "THEIRS/1/0");
+  ASSERT_FALSE(errors.ids.empty());
+  EXPECT_EQ(errors.ids[0], 7);
 }
 
 }  // namespace
