@@ -152,7 +152,9 @@ void BrowseEIPManager::TakeCompleted(uint8_t choice) {
       BC->UpdateBuffer();
       Level r = Level::Fatal;
       if (Req == Request_Insert && me) r = me->Insert();
-      else if (Req == Request_Change && BC->Primary) r = BC->Primary->Update(false);
+      // The row is on screen: a record changed by another process is
+      // reported as message 8, with the other version read into the buffer.
+      else if (Req == Request_Change && BC->Primary) r = BC->Primary->Update(true);
       if (r != Level::Benign) {
         Again = 1;  // the manager has told the user why
       } else {

@@ -6,8 +6,10 @@
 //
 // The browse makes one on its first AddEditControl or AskRecord
 // (BrowseClass::CheckEIP), or takes one the application assigned to EIP.
-// A write refused by the managers (they show their message) leaves the
-// typed row on screen and editable and the record buffer as it was.
+// A write refused by the managers (they show their message: a duplicate
+// key, or message 8 for a record another process changed since it was read)
+// leaves the typed row on screen and editable, the stored record untouched
+// and the record buffer as it was.
 #pragma once
 
 #include <cstdint>

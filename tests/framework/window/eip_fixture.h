@@ -1,7 +1,8 @@
 // Edit in place over a real Kestrel table of grades, shown through the Qt
 // back-end offscreen and driven with real keys and clicks.
 //
-// Table GRADES: 0 GRD:NUM LONG (auto-numbered), 1 GRD:NAME STRING(20),
+// Table GRADES: 0 GRD:NUM LONG (auto-numbered unless the test turns it
+// off), 1 GRD:NAME STRING(20),
 // 2 GRD:E1 LONG, 3 GRD:E2 LONG; key 0 GRD:K_NUM primary on NUM.
 // Window: 1 the list (columns Num @n5, Name @s20, E1 @n12, E2 @n3),
 // 2 insert, 3 change, 4 delete, 5 an entry outside the list, 6 a button.
@@ -57,11 +58,19 @@ class GradesAccess : public fw::FileManager {
       ++InUseFile;
       FileManager::Init(File, Errors);
       Create = true;
-      AddKey(0, "GRD:K_NUM", 1);
+      AddKey(0, "GRD:K_NUM", autoNumber ? 1 : 0);
       --InUseFile;
     }
     return FileManager::UseFile(kind);
   }
+  fw::Level PrimeFields() override {
+    if (primeE1) set(kGE1, std::to_string(primeE1));
+    return fw::Level::Benign;
+  }
+  // Set before the first open: the key numbers new records.
+  bool autoNumber = true;
+  // Non-zero: a new record starts with this E1.
+  int primeE1 = 0;
   rt::FieldRef ref(int field) { return rt::FieldRef{&Block(), field, 0}; }
   std::string text(int field) { return rt::getValueText(ref(field)).value_or("?"); }
   void set(int field, const std::string& v) { rt::setValueText(ref(field), v); }

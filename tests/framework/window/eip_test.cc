@@ -490,9 +490,95 @@ TEST_F(EipTest, ABurstOfKeysAcrossCellsAndRowsArrivesIntact) {
   EXPECT_EQ(Stored(4), "R04/4/0");
 }
 
-// Another process changes the edited record: the write is refused with the
-// managers' message, the stored record keeps the other version and the
-// typed row stays on screen, still being edited.
+// An insert on a page of three rows, completed with Enter. The cases differ
+// only in data: where the new row goes (Insert 0 after the highlighted row,
+// 9 in its place, 10 after the last row), whether the new record holds
+// values before anything is typed (a number from the file, a primed E1:
+// WasPrimed, so an untouched row is still saved), and a required E1
+// (EditClass::Req) left zero, which keeps the edit in that cell.
+struct InsertCase {
+  const char* name;
+  uint8_t insert;
+  bool autoNumber;
+  int primeE1;
+  bool reqE1;
+  int highlight;      // row highlighted before the insert
+  const char* typed;  // into the Name cell, "" for none
+  const char* e1;     // typed into the E1 cell after a Tab, nullptr for none
+  const char* order;  // the page's numbers during the edit
+  int refusedColumn;  // 0: Enter ends the edit
+  uint8_t response;
+  int key;             // stored record to look at afterwards
+  const char* stored;  // as Stored(key)
+};
+void PrintTo(const InsertCase& c, std::ostream* os) { *os << c.name; }
+class EipInsert : public EipTest, public ::testing::WithParamInterface<InsertCase> {};
+
+TEST_P(EipInsert, EnterOnANewRow) {
+  const InsertCase c = GetParam();
+  access->autoNumber = c.autoNumber;
+  Seed(3);
+  access->primeE1 = c.primeE1;
+  GradeBrowse b(*access, relate, errors);
+  auto num = [&b](int row) {
+    const std::string r = Row(b, row);
+    return r.substr(0, r.find('|'));
+  };
+  Script s;
+  s.act(ClickCell(b, c.highlight, 2))
+      .act([&] {
+        ASSERT_EQ(b.brw.CurrentChoice, c.highlight);
+        b.brw.CheckEIP();
+        b.brw.EIP->Insert = c.insert;
+        b.e1.Req = c.reqE1;
+      })
+      .act(EipTest::Click(b, kGInsert))
+      .act([&] {
+        std::string order;
+        for (int r = 1; r <= b.queue.rowCount(); ++r) order += (r > 1 ? "," : "") + num(r);
+        EXPECT_EQ(order, c.order);
+        EXPECT_EQ(num(b.brw.CurrentChoice), c.autoNumber ? "4" : "0");  // the new row is the edited one
+        EXPECT_EQ(b.window.prop(kGList, ui::Prop_Choice).toInt(), b.brw.CurrentChoice);
+        EXPECT_EQ(EditColumn(b), 2);
+      });
+  if (*c.typed) s.act(Type(b, c.typed));
+  if (c.e1) s.act(Key(b, Qt::Key_Tab)).act(Type(b, c.e1));
+  s.act(Key(b, Qt::Key_Return)).act([&] {
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);  // nothing asked, nothing refused aloud
+    EXPECT_EQ(EditColumn(b), c.refusedColumn);
+    if (c.refusedColumn) {
+      EXPECT_EQ(b.window.focus(), Editor(b));
+    }
+  });
+  if (c.refusedColumn) s.act(Key(b, Qt::Key_Escape));
+  s.act([&] { EXPECT_EQ(b.brw.EIP->Response, c.response); }).act(Close(b));
+  RunBrowse(b, s);
+  EXPECT_EQ(Stored(c.key), c.stored);
+  EXPECT_EQ(Stored(3), "R03/3/0");
+  EXPECT_TRUE(errors.ids.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Insert, EipInsert,
+    ::testing::Values(
+        InsertCase{"After", 0, true, 0, false, 2, "NEW", nullptr, "1,2,4,3", 0, fw::Response_Completed, 4, "NEW/0/0"},
+        InsertCase{"InPlace", 9, true, 0, false, 2, "NEW", nullptr, "1,4,2,3", 0, fw::Response_Completed, 4, "NEW/0/0"},
+        InsertCase{"AtEnd", 10, true, 0, false, 1, "NEW", nullptr, "1,2,3,4", 0, fw::Response_Completed, 4, "NEW/0/0"},
+        InsertCase{"NumberedUntouched", 0, true, 0, false, 3, "", nullptr, "1,2,3,4", 0, fw::Response_Completed, 4,
+                   "/0/0"},
+        InsertCase{"PrimedUntouched", 0, false, 5, false, 3, "", nullptr, "1,2,3,0", 0, fw::Response_Completed, 0,
+                   "/5/0"},
+        InsertCase{"BlankUntouched", 0, false, 0, false, 3, "", nullptr, "1,2,3,0", 0, fw::Response_Cancelled, 0,
+                   "(none)"},
+        InsertCase{"RequiredLeftZero", 0, true, 0, true, 1, "X", nullptr, "1,4,2,3", 3, fw::Response_Cancelled, 4,
+                   "(none)"},
+        InsertCase{"RequiredGiven", 0, true, 0, true, 1, "X", "6", "1,4,2,3", 0, fw::Response_Completed, 4,
+                   "X/6/12"}),
+    [](const ::testing::TestParamInfo<InsertCase>& i) { return std::string(i.param.name); });
+
+// Another process changes the edited record: the write is refused with
+// message 8 (the other version is read in), the stored record keeps the
+// other version and the typed row stays on screen, still being edited.
 TEST_F(EipTest, RecordChangedByAnotherProcessWhileEditedIsNotOverwritten) {
   kestrel::testing::ChildProcess child([this](kestrel::testing::ChildProcess& self) {
     if (!self.Await()) return 10;
@@ -527,6 +613,8 @@ TEST_F(EipTest, RecordChangedByAnotherProcessWhileEditedIsNotOverwritten) {
         EXPECT_EQ(b.window.focus(), Editor(b));
         EXPECT_EQ(Row(b, 1), "1|MINE|1|0");
         EXPECT_EQ(b.brw.EIP->Again, 1);
+        EXPECT_EQ(b.brw.EIP->Response, fw::Response_Cancelled);
+        EXPECT_EQ(Stored(1), "THEIRS/1/0");
       })
       .act(Key(b, Qt::Key_Escape))
       .act([&] { EXPECT_EQ(Row(b, 1), "1|THEIRS|1|0"); })
@@ -534,8 +622,7 @@ TEST_F(EipTest, RecordChangedByAnotherProcessWhileEditedIsNotOverwritten) {
   RunBrowse(b, s);
   EXPECT_EQ(child.Join(), 0);
   EXPECT_EQ(Stored(1), "THEIRS/1/0");
-  ASSERT_FALSE(errors.ids.empty());
-  EXPECT_EQ(errors.ids[0], 7);
+  EXPECT_EQ(errors.ids, std::vector<int>{8});
 }
 
 }  // namespace
