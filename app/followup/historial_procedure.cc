@@ -50,7 +50,8 @@ void HistorialProcedure::Read() {
     int32_t rc = history.OpenForReading();
     if (rc == 0) rc = history.Read(subject_, student_, &entries);
     if (rc != 0) {
-      const std::string why = rt::Error();
+      std::string why = rt::Error();
+      why.erase(why.find_last_not_of(' ') + 1);
       Note = "No se pudo leer el historial de notas (" + (why.empty() ? std::string("error") : why) + ", " +
              std::to_string(rc) + ").";
       entries.clear();
@@ -59,7 +60,7 @@ void HistorialProcedure::Read() {
   for (const GradeHistoryEntry& e : entries) {
     Rows.rows.push_back({
         rt::Format(e.date, "@d06"),
-        rt::Format(e.time, "@t4"),
+        rt::Format(e.time, "@t04"),
         std::string(GradeFieldHeader(e.field)),
         Shown(e.before),
         Shown(e.after),

@@ -2,6 +2,7 @@
 // back-end: what the four lists show for the signed-in teacher, a change of
 // subject, the buttons, the contents tab switch and "Salir".
 #include <algorithm>
+#include <fstream>
 #include <functional>
 #include <set>
 
@@ -64,6 +65,37 @@ class FollowUpHeadless : public FollowUpSchool {
     ASSERT_GT(rows, 0u);
     EXPECT_EQ(size_t(p_->Queue2.rowCount()), std::min(rows, size_t(p_->BRW2.LastItems)));
     for (const std::string& s : Column(p_->Queue2, 16)) EXPECT_EQ(Num(s), subject);
+  }
+
+  // What a "Historial" window showed.
+  struct HistoryShown {
+    std::vector<std::vector<std::string>> rows;
+    std::string student, note;
+  };
+  // Right button on grade-book `row`, "Historial" (the menu's first item),
+  // then what the window it opens shows, then "Cerrar".
+  void ChooseHistorial(int row, std::vector<HistoryShown>* out) {
+    then([this, row] {
+      hb_.answerPopup(1);
+      p_->window.inputClick(ctl::LIST_2, ui::Mouse_RightUp, row);
+    });
+    then([out] {
+      ui::Window* w = nullptr;
+      for (ui::Window* o : ui::Engine::current().windows())
+        if (o->isOpen() && o->def().name == "Historial_Notas") w = o;
+      ASSERT_NE(w, nullptr) << "the history window is open";
+      HistoryShown s;
+      ui::RowSource* src = w->control(followup::HISTORIAL_LIST)->list.source;
+      for (int r = 1; r <= src->rowCount(); ++r) {
+        std::vector<std::string> cells;
+        for (int c = followup::HistCol_Date; c <= followup::HistCol_Who; ++c) cells.push_back(src->value(r, c));
+        s.rows.push_back(cells);
+      }
+      s.student = w->prop(followup::HISTORIAL_ALUMNO, ui::Prop_ScreenText).toString();
+      s.note = w->prop(0, ui::Prop_StatusText, 1).toString();
+      out->push_back(s);
+      w->inputClick(followup::HISTORIAL_CERRAR, ui::Mouse_Left);
+    });
   }
 
   ui::HeadlessBackend hb_;
@@ -368,36 +400,7 @@ TEST_F(FollowUpHeadless, TheStatusLineFollowsTheRowAsGradesAreTyped) {
 // student whose grades were not saved.
 TEST_F(FollowUpHeadless, HistorialListsTheRowsGradeChangesOldestFirst) {
   std::filesystem::remove(GradeHistory::kFileName);
-  struct Shown {
-    std::vector<std::vector<std::string>> rows;
-    std::string student, note;
-  };
-  std::vector<Shown> shown;  // one per "Historial" chosen
-  // Right button on `row`, "Historial" (the menu's first item), read the
-  // window it opens, "Cerrar".
-  auto historial = [&](int row) {
-    then([this, row] {
-      hb_.answerPopup(1);
-      p_->window.inputClick(ctl::LIST_2, ui::Mouse_RightUp, row);
-    });
-    then([&] {
-      ui::Window* w = nullptr;
-      for (ui::Window* o : ui::Engine::current().windows())
-        if (o->isOpen() && o->def().name == "Historial_Notas") w = o;
-      ASSERT_NE(w, nullptr) << "the history window is open";
-      Shown s;
-      ui::RowSource* src = w->control(followup::HISTORIAL_LIST)->list.source;
-      for (int r = 1; r <= src->rowCount(); ++r) {
-        std::vector<std::string> cells;
-        for (int c = followup::HistCol_Date; c <= followup::HistCol_Who; ++c) cells.push_back(src->value(r, c));
-        s.rows.push_back(cells);
-      }
-      s.student = w->prop(followup::HISTORIAL_ALUMNO, ui::Prop_ScreenText).toString();
-      s.note = w->prop(0, ui::Prop_StatusText, 1).toString();
-      shown.push_back(s);
-      w->inputClick(followup::HISTORIAL_CERRAR, ui::Mouse_Left);
-    });
-  };
+  std::vector<HistoryShown> shown;  // one per "Historial" chosen
   auto saveFirstGrade = [this](const char* grade) {
     click(ctl::CHANGE);
     then([this, grade] {
@@ -408,11 +411,11 @@ TEST_F(FollowUpHeadless, HistorialListsTheRowsGradeChangesOldestFirst) {
   };
   int32_t legajo = 0;
   then([&] { legajo = Num(p_->Queue2.value(1, 1)); });
-  historial(1);
+  ChooseHistorial(1, &shown);
   saveFirstGrade("6");
   saveFirstGrade("8");
-  historial(1);
-  historial(2);
+  ChooseHistorial(1, &shown);
+  ChooseHistorial(2, &shown);
   then([this] { p_->window.inputCloseRequest(); });
   run();
   EXPECT_TRUE(presenter_.shown.empty());
@@ -430,7 +433,8 @@ TEST_F(FollowUpHeadless, HistorialListsTheRowsGradeChangesOldestFirst) {
   std::vector<std::pair<std::string, std::string>> eval1;
   for (const auto& r : rows) {
     EXPECT_EQ(r[followup::HistCol_Who - 1], "DNI " + std::to_string(teacher_));
-    EXPECT_EQ(r[followup::HistCol_Date - 1].size(), 10u) << r[0];
+    EXPECT_EQ(r[followup::HistCol_Date - 1].size(), 10u) << r[0];  // dd/mm/yyyy
+    EXPECT_EQ(r[followup::HistCol_Time - 1].find(' '), std::string::npos) << r[1];  // hh:mm:ss
     if (r[followup::HistCol_Field - 1] == "Eval. 1")
       eval1.emplace_back(r[followup::HistCol_Before - 1], r[followup::HistCol_After - 1]);
   }
@@ -454,6 +458,24 @@ TEST_F(FollowUpHeadless, HistorialListsTheRowsGradeChangesOldestFirst) {
   // Another student of the subject: nothing recorded.
   EXPECT_TRUE(shown[2].rows.empty());
   EXPECT_EQ(shown[2].student.rfind(std::to_string(legajo) + " ", 0), std::string::npos);
+}
+
+// A history file that cannot be read leaves the list empty and says so in
+// the window's status bar, no message box.
+TEST_F(FollowUpHeadless, AnUnreadableHistoryIsReportedInTheHistorialWindow) {
+  {
+    std::ofstream junk(GradeHistory::kFileName, std::ios::binary | std::ios::trunc);
+    junk << std::string(4096, 'x');
+  }
+  std::vector<HistoryShown> shown;
+  ChooseHistorial(1, &shown);
+  then([this] { p_->window.inputCloseRequest(); });
+  run();
+  std::filesystem::remove(GradeHistory::kFileName);
+  EXPECT_TRUE(presenter_.shown.empty());
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_TRUE(shown[0].rows.empty());
+  EXPECT_EQ(shown[0].note.rfind("No se pudo leer el historial", 0), 0u) << shown[0].note;
 }
 
 TEST_F(FollowUpHeadless, ARowChangedByAnotherStationIsReportedAndNotOverwritten) {
