@@ -24,7 +24,8 @@ namespace app::followup {
 
 class FollowUpProcedure;
 
-// Posted to the grade book when its popup's "Historial" is chosen.
+// Posted to the grade book when its popup's "Historial" is chosen: a field
+// event code (below 256) that the engine itself does not use.
 inline constexpr int Event_ShowHistory = 0xF0;
 
 class ThisWindow : public fw::WindowManager {

@@ -346,7 +346,8 @@ TEST_F(FollowUpHeadless, GradesTypedInPlaceRunTheRuleAndSaveTheRow) {
 
 // The status line follows the row as it is typed: each cell left runs the
 // rule and shows the new reason at once, without waiting for a save or a
-// new selection; Esc brings back the stored row's reason.
+// new selection; Esc brings back the stored row's reason, and an edit that
+// moves on to the next row shows that row's.
 TEST_F(FollowUpHeadless, TheStatusLineFollowsTheRowAsGradesAreTyped) {
   auto status = [this] { return p_->window.prop(0, ui::Prop_StatusText, 1).toString(); };
   auto typeInCell = [this](const std::string& text, int key) {
@@ -386,10 +387,18 @@ TEST_F(FollowUpHeadless, TheStatusLineFollowsTheRowAsGradesAreTyped) {
     EXPECT_EQ(afterFix, followup::GradeRowFields(p_->Queue2.Buffer()).Explanation());
   });
   then([this] { p_->window.inputKey(p_->window.focus(), ui::Key_Esc); });
+  then([&] { EXPECT_EQ(status(), stored); });
+  // Down leaves the untouched row for the next one: its reason, as stored.
+  click(ctl::CHANGE);
+  then([this] { p_->window.inputKey(p_->window.focus(), ui::Key_Down); });
   then([&] {
-    EXPECT_EQ(status(), stored);
-    p_->window.inputCloseRequest();
+    EXPECT_GT(p_->window.focus(), ctl::DELETE) << "editing the next row";
+    EXPECT_EQ(p_->BRW2.CurrentChoice, 2);
+    p_->Queue2.Get(2);
+    EXPECT_EQ(status(), followup::GradeRowFields(p_->Queue2.Buffer()).Explanation());
+    p_->window.inputKey(p_->window.focus(), ui::Key_Esc);
   });
+  then([this] { p_->window.inputCloseRequest(); });
   run();
   EXPECT_NE(afterBlock, stored);
 }
@@ -401,19 +410,24 @@ TEST_F(FollowUpHeadless, TheStatusLineFollowsTheRowAsGradesAreTyped) {
 TEST_F(FollowUpHeadless, HistorialListsTheRowsGradeChangesOldestFirst) {
   std::filesystem::remove(GradeHistory::kFileName);
   std::vector<HistoryShown> shown;  // one per "Historial" chosen
-  auto saveFirstGrade = [this](const char* grade) {
+  auto saveFirstGrade = [this](const std::string* grade) {
     click(ctl::CHANGE);
     then([this, grade] {
       const int f = p_->window.focus();
-      p_->window.inputText(f, grade);
+      p_->window.inputText(f, grade ? *grade : "8");
       p_->window.inputKey(f, ui::Key_Enter);
     });
   };
   int32_t legajo = 0;
-  then([&] { legajo = Num(p_->Queue2.value(1, 1)); });
+  std::string first = "6";  // a grade the row does not hold, so that the first save changes it
+  then([&] {
+    legajo = Num(p_->Queue2.value(1, 1));
+    p_->Queue2.Get(1);
+    if (Trim(rt::getValueText(p_->Queue2.Field("QVL:ETAPA1")).value_or("")) == "6.00") first = "5";
+  });
   ChooseHistorial(1, &shown);
-  saveFirstGrade("6");
-  saveFirstGrade("8");
+  saveFirstGrade(&first);
+  saveFirstGrade(nullptr);  // 8
   ChooseHistorial(1, &shown);
   ChooseHistorial(2, &shown);
   then([this] { p_->window.inputCloseRequest(); });
@@ -439,12 +453,12 @@ TEST_F(FollowUpHeadless, HistorialListsTheRowsGradeChangesOldestFirst) {
       eval1.emplace_back(r[followup::HistCol_Before - 1], r[followup::HistCol_After - 1]);
   }
   ASSERT_EQ(eval1.size(), 2u);
-  EXPECT_EQ(eval1[0].second, "6,00");
-  EXPECT_EQ(eval1[1], std::make_pair(std::string("6,00"), std::string("8,00")));
-  // Eval. 1 = 6 blocks the pass: the rule's status after that save.
+  EXPECT_EQ(eval1[0].second, first + ",00");
+  EXPECT_EQ(eval1[1], std::make_pair(first + ",00", std::string("8,00")));
+  // A first grade below 7 blocks the pass: the rule's status after that save.
   bool recupera = false;
   for (const auto& r : rows)
-    if (r[followup::HistCol_Field - 1] == "Eval. 1" && r[followup::HistCol_After - 1] == "6,00")
+    if (r[followup::HistCol_Field - 1] == "Eval. 1" && r[followup::HistCol_After - 1] == first + ",00")
       recupera = r[followup::HistCol_Status - 1] == "RECUPERA";
   EXPECT_TRUE(recupera);
   // Exactly what the file holds for this student, nothing of the others.
