@@ -7,6 +7,7 @@
 #include "app/dictionary/app_messages.h"
 #include "app/dictionary/file_decls.h"
 #include "app/dictionary/globals.h"
+#include "app/followup/shown_text.h"
 #include "app/followup/this_window.h"
 #include "app/followup/ventana_seguimiento_notas.h"
 #include "app/followup/ventana_seguimiento_notas_window.h"
@@ -20,24 +21,6 @@ namespace app::followup {
 namespace {
 
 constexpr size_t kMemoColumnChars = 255;
-
-// Windows-1252 text of the record files, shown as UTF-8 (the Latin-1 part,
-// which holds the letters of Spanish names; the rest shows as '?').
-std::string ShowText(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (unsigned char c : text) {
-    if (c < 0x80) {
-      out += char(c);
-    } else if (c < 0xA0) {
-      out += '?';
-    } else {
-      out += char(0xC0 | (c >> 6));
-      out += char(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
 
 // A variable text showing a record field or a program text; the window
 // never writes these back.

@@ -67,18 +67,21 @@ class FollowUpProcedure {
   // BRW2's primary: saves a row with its grade history.
   GradeBookSave BookSave{&Teacher};
 
+  // Why the grade-book row the teacher is on has its status (the status bar).
+  GradeStatusLine StatusLine;
+
   // The edit classes of BRW2 (on the list row's fields) and BRW5.
-  EditInPlace_QVL_ETAPA1 Edit_QVL_ETAPA1{Queue2.Buffer(), Work};
-  EditInPlace_QVL_ETAPA2 Edit_QVL_ETAPA2{Queue2.Buffer(), Work};
-  EditInPlace_QVL_ETAPA3 Edit_QVL_ETAPA3{Queue2.Buffer(), Work};
-  EditInPlace_QVL_ETAPA4 Edit_QVL_ETAPA4{Queue2.Buffer(), Work};
-  EditInPlace_QVL_ETAPA5 Edit_QVL_ETAPA5{Queue2.Buffer(), Work};
-  EditInPlace_QVL_ETAPA6 Edit_QVL_ETAPA6{Queue2.Buffer(), Work};
-  EditInPlace_QVL_ETAPA7 Edit_QVL_ETAPA7{Queue2.Buffer(), Work};
-  EditInPlace_QVL_ETAPA8 Edit_QVL_ETAPA8{Queue2.Buffer(), Work};
-  EditInPlace_QVL_ETAPA9 Edit_QVL_ETAPA9{Queue2.Buffer(), Work};
-  EditInPlace_QVL_ETAPA10 Edit_QVL_ETAPA10{Queue2.Buffer(), Work};
-  EditInPlace_QVL_ETAPA12 Edit_QVL_ETAPA12{Queue2.Buffer(), Work};
+  EditInPlace_QVL_ETAPA1 Edit_QVL_ETAPA1{Queue2.Buffer(), Work, &StatusLine};
+  EditInPlace_QVL_ETAPA2 Edit_QVL_ETAPA2{Queue2.Buffer(), Work, &StatusLine};
+  EditInPlace_QVL_ETAPA3 Edit_QVL_ETAPA3{Queue2.Buffer(), Work, &StatusLine};
+  EditInPlace_QVL_ETAPA4 Edit_QVL_ETAPA4{Queue2.Buffer(), Work, &StatusLine};
+  EditInPlace_QVL_ETAPA5 Edit_QVL_ETAPA5{Queue2.Buffer(), Work, &StatusLine};
+  EditInPlace_QVL_ETAPA6 Edit_QVL_ETAPA6{Queue2.Buffer(), Work, &StatusLine};
+  EditInPlace_QVL_ETAPA7 Edit_QVL_ETAPA7{Queue2.Buffer(), Work, &StatusLine};
+  EditInPlace_QVL_ETAPA8 Edit_QVL_ETAPA8{Queue2.Buffer(), Work, &StatusLine};
+  EditInPlace_QVL_ETAPA9 Edit_QVL_ETAPA9{Queue2.Buffer(), Work, &StatusLine};
+  EditInPlace_QVL_ETAPA10 Edit_QVL_ETAPA10{Queue2.Buffer(), Work, &StatusLine};
+  EditInPlace_QVL_ETAPA12 Edit_QVL_ETAPA12{Queue2.Buffer(), Work, &StatusLine};
   EditInPlace_QVG_LOGRADO Edit_QVG_LOGRADO;
   EditInPlace_QVG_PENDIENTE Edit_QVG_PENDIENTE;
   EditInPlace_QVG_VALORACION_FINAL Edit_QVG_VALORACION_FINAL;

@@ -10,9 +10,23 @@
 
 namespace app::followup {
 
+void GradeEditClass::Init(int32_t column, int32_t listControl, const rt::FieldRef& rowField) {
+  EditEntryClass::Init(column, listControl, rowField);
+  // An edit that moved on to another row (Up, Down) starts with that row's reason.
+  ShowWhy();
+}
+
 uint8_t GradeEditClass::TakeEvent(int event) {
   const uint8_t action = EditEntryClass::TakeEvent(event);
-  return GradeCellStep(action, [&] { return MoveScreenValue(action); }, &rule_, &work_);
+  const uint8_t result = GradeCellStep(action, [&] { return MoveScreenValue(action); }, &rule_, &work_);
+  // The rule ran on the typed row: the status line follows it.
+  if (result != EditAction_None && result != EditAction_Cancel) ShowWhy();
+  return result;
+}
+
+void GradeEditClass::ShowWhy() {
+  ui::Window* w = ListWindow();
+  if (status_ && w) status_->Show(*w, rule_.Explanation());
 }
 
 bool GradeEditClass::MoveScreenValue(uint8_t action) {

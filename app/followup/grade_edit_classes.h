@@ -6,7 +6,8 @@
 // moves it into the row and, on Tab, Shift+Tab, Enter, Up and Down (never
 // on Esc), recomputes the row's "Prom. OLE", final grade and status with
 // the grade rule. The computed fields are the row's, so they are saved with
-// the typed grade.
+// the typed grade. Each rule run, and the start of each row's edit, puts
+// the row's explanation as typed in the window's status line.
 //
 // FollowUpEditClass edits a follow-up mark (LOGRADO, PENDIENTE,
 // VALORACION_FINAL): a plain entry that moves the typed value into the row.
@@ -18,6 +19,7 @@
 #include <cstdint>
 
 #include "app/followup/grade_row_fields.h"
+#include "app/followup/grade_status_line.h"
 #include "app/graderules/grade_rules.h"
 #include "framework/window/edit_entry_class.h"
 
@@ -26,15 +28,20 @@ namespace app::followup {
 class GradeEditClass : public fw::EditEntryClass {
  public:
   // `row` is the grade-book list's row buffer; `work` the procedure's
-  // working variables of the rule.
-  GradeEditClass(rt::FileControlBlock& row, GradeRuleWork& work) : rule_(row), work_(work) {}
+  // working variables of the rule; `status` the window's status line
+  // (nullptr: none).
+  GradeEditClass(rt::FileControlBlock& row, GradeRuleWork& work, GradeStatusLine* status = nullptr)
+      : rule_(row), work_(work), status_(status) {}
+  void Init(int32_t column, int32_t listControl, const rt::FieldRef& rowField) override;
   uint8_t TakeEvent(int event) override;
 
  private:
   bool MoveScreenValue(uint8_t action);
+  void ShowWhy();
 
   GradeRowFields rule_;
   GradeRuleWork& work_;
+  GradeStatusLine* status_;
 };
 
 class FollowUpEditClass : public fw::EditEntryClass {

@@ -6,7 +6,9 @@
 #include "app/dictionary/globals.h"
 #include "app/followup/follow_up_procedure.h"
 #include "app/followup/grade_row_fields.h"
+#include "app/followup/historial_procedure.h"
 #include "app/followup/recalculate_subject.h"
+#include "app/followup/shown_text.h"
 #include "app/followup/sync_follow_up.h"
 #include "app/followup/ventana_seguimiento_notas_window.h"
 #include "framework/window/request_codes.h"
@@ -60,6 +62,8 @@ fw::Level ThisWindow::Init() {
   p_.BRW2.AddToolbarTarget(&toolbar_);
   p_.BRW4.AddToolbarTarget(&toolbar_);
   p_.BRW5.AddToolbarTarget(&toolbar_);
+  // Before SetAlerts, so that the browse's own entries come after it.
+  p_.BRW2.Popup->AddItemEvent("Historial", Event_ShowHistory, LIST_2);
   SetAlerts();
   return fw::Level::Benign;
 }
@@ -212,11 +216,30 @@ fw::Level ThisWindow::TakeEvent() {
   // The record buffer holds the highlighted row as stored.
   std::string text;
   if (p_.BRW2.Records() > 0) text = GradeRowFields(Access_QVLIBRETA->Block()).Explanation();
-  if (text != explained_) {
-    explained_ = text;
-    p_.window.setProp(0, ui::Prop_StatusText, ui::PropValue(text), 1);
-  }
+  p_.StatusLine.Show(p_.window, text);
   return r;
+}
+
+fw::Level ThisWindow::TakeFieldEvent() {
+  ui::Engine& e = ui::Engine::current();
+  if (e.event() == Event_ShowHistory && e.field() == LIST_2) {
+    ShowHistory();
+    return fw::Level::Notify;
+  }
+  return WindowManager::TakeFieldEvent();
+}
+
+void ThisWindow::ShowHistory() {
+  fw::BrowseClass& b = p_.BRW2;
+  if (b.Records() == 0 || b.CurrentChoice < 1 || b.CurrentChoice > p_.Queue2.rowCount()) return;
+  // The row as the list shows it: its subject and student are its key.
+  const int row = b.CurrentChoice;
+  const int32_t student = int32_t(std::atol(p_.Queue2.value(row, 1).c_str()));
+  const int32_t subject = int32_t(std::atol(p_.Queue2.value(row, 16).c_str()));
+  std::string name = ShowText(p_.Queue2.value(row, 2));
+  while (!name.empty() && name.back() == ' ') name.pop_back();
+  HistorialProcedure history(subject, student, std::to_string(student) + "  " + name);
+  history.Run(&p_.window);
 }
 
 void ThisWindow::Recalculate() {

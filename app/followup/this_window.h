@@ -8,6 +8,9 @@
 // reset reloads them; choosing a student in BRW4 does the same for BRW5,
 // whose filter also requires the current subject.
 //
+// The grade book's popup menu has "Historial": the highlighted row's grade
+// history in a small window of its own (HistorialProcedure).
+//
 // "Salir" recalculates and saves every grade-book row of the subject (with
 // its grade history) and ends the window; closing it any other way does not.
 #pragma once
@@ -21,6 +24,10 @@ namespace app::followup {
 
 class FollowUpProcedure;
 
+// Posted to the grade book when its popup's "Historial" is chosen: a field
+// event code (below 256) that the engine itself does not use.
+inline constexpr int Event_ShowHistory = 0xF0;
+
 class ThisWindow : public fw::WindowManager {
  public:
   explicit ThisWindow(FollowUpProcedure& procedure) : p_(procedure) {}
@@ -30,17 +37,18 @@ class ThisWindow : public fw::WindowManager {
   fw::Level TakeAccepted() override;
   // Then shows why the highlighted grade-book row has its status.
   fw::Level TakeEvent() override;
+  fw::Level TakeFieldEvent() override;
   // The components' update, then the screen's values into the variables.
   void Update() override;
 
  private:
   void SetUpLists();
   void Recalculate();
+  void ShowHistory();
 
   FollowUpProcedure& p_;
   fw::ToolbarClass toolbar_;
   int opened_ = 0;  // relation managers opened, in the order of Init
-  std::string explained_;  // the status bar's text
 };
 
 }  // namespace app::followup

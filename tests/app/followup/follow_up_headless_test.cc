@@ -2,15 +2,18 @@
 // back-end: what the four lists show for the signed-in teacher, a change of
 // subject, the buttons, the contents tab switch and "Salir".
 #include <algorithm>
+#include <fstream>
 #include <functional>
 #include <set>
 
 #include "app/followup/follow_up_procedure.h"
+#include "app/followup/historial_window.h"
 #include "app/followup/ventana_seguimiento_notas_window.h"
 #include "app/gradebook/grade_history.h"
 #include "follow_up_school.h"
 #include "runtime/core/message_presenter.h"
 #include "runtime/ui/backend.h"
+#include "runtime/ui/engine.h"
 #include "runtime/ui/headless_backend.h"
 #include "runtime/ui/key_codes.h"
 #include "runtime/ui/scripted_presenter.h"
@@ -62,6 +65,37 @@ class FollowUpHeadless : public FollowUpSchool {
     ASSERT_GT(rows, 0u);
     EXPECT_EQ(size_t(p_->Queue2.rowCount()), std::min(rows, size_t(p_->BRW2.LastItems)));
     for (const std::string& s : Column(p_->Queue2, 16)) EXPECT_EQ(Num(s), subject);
+  }
+
+  // What a "Historial" window showed.
+  struct HistoryShown {
+    std::vector<std::vector<std::string>> rows;
+    std::string student, note;
+  };
+  // Right button on grade-book `row`, "Historial" (the menu's first item),
+  // then what the window it opens shows, then "Cerrar".
+  void ChooseHistorial(int row, std::vector<HistoryShown>* out) {
+    then([this, row] {
+      hb_.answerPopup(1);
+      p_->window.inputClick(ctl::LIST_2, ui::Mouse_RightUp, row);
+    });
+    then([out] {
+      ui::Window* w = nullptr;
+      for (ui::Window* o : ui::Engine::current().windows())
+        if (o->isOpen() && o->def().name == "Historial_Notas") w = o;
+      ASSERT_NE(w, nullptr) << "the history window is open";
+      HistoryShown s;
+      ui::RowSource* src = w->control(followup::HISTORIAL_LIST)->list.source;
+      for (int r = 1; r <= src->rowCount(); ++r) {
+        std::vector<std::string> cells;
+        for (int c = followup::HistCol_Date; c <= followup::HistCol_Who; ++c) cells.push_back(src->value(r, c));
+        s.rows.push_back(cells);
+      }
+      s.student = w->prop(followup::HISTORIAL_ALUMNO, ui::Prop_ScreenText).toString();
+      s.note = w->prop(0, ui::Prop_StatusText, 1).toString();
+      out->push_back(s);
+      w->inputClick(followup::HISTORIAL_CERRAR, ui::Mouse_Left);
+    });
   }
 
   ui::HeadlessBackend hb_;
@@ -308,6 +342,154 @@ TEST_F(FollowUpHeadless, GradesTypedInPlaceRunTheRuleAndSaveTheRow) {
     EXPECT_EQ(e.dni, teacher_);
   }
   for (const char* f : {"QVL:ETAPA1", "QVL:ETAPA9", "QVL:ETADO"}) EXPECT_TRUE(fields.count(f)) << f;
+}
+
+// The status line follows the row as it is typed: each cell left runs the
+// rule and shows the new reason at once, without waiting for a save or a
+// new selection; Esc brings back the stored row's reason, and an edit that
+// moves on to the next row shows that row's.
+TEST_F(FollowUpHeadless, TheStatusLineFollowsTheRowAsGradesAreTyped) {
+  auto status = [this] { return p_->window.prop(0, ui::Prop_StatusText, 1).toString(); };
+  auto typeInCell = [this](const std::string& text, int key) {
+    then([this, text, key] {
+      const int f = p_->window.focus();
+      p_->window.inputText(f, text);
+      p_->window.inputKey(f, key);
+    });
+  };
+  std::string stored, afterBlock, afterFix, blocking;
+  then([&] {
+    stored = status();
+    // A grade below 7 in Eval. 1 blocks the pass; one the row does not hold already.
+    p_->Queue2.Get(1);
+    blocking = Trim(rt::getValueText(p_->Queue2.Field("QVL:ETAPA1")).value_or("")) == "5.00" ? "4" : "5";
+  });
+  click(ctl::CHANGE);
+  then([&] {
+    const int f = p_->window.focus();
+    p_->window.inputText(f, blocking);
+    p_->window.inputKey(f, ui::Key_Tab);
+  });
+  then([&] {
+    EXPECT_GT(p_->window.focus(), ctl::DELETE) << "still editing the row";
+    afterBlock = status();
+    p_->Queue2.Get(1);
+    EXPECT_EQ(afterBlock, followup::GradeRowFields(p_->Queue2.Buffer()).Explanation());
+    EXPECT_NE(afterBlock.find("RECUPERA: Eval. 1 = " + blocking + ",00"), std::string::npos) << afterBlock;
+  });
+  // Back to Eval. 1 and 9 instead: the reason moves on again.
+  then([this] { p_->window.inputKey(p_->window.focus(), ui::Key_ShiftTab); });
+  typeInCell("9", ui::Key_Tab);
+  then([&] {
+    afterFix = status();
+    EXPECT_EQ(afterFix.find("Eval. 1 = " + blocking + ",00"), std::string::npos) << afterFix;
+    p_->Queue2.Get(1);
+    EXPECT_EQ(afterFix, followup::GradeRowFields(p_->Queue2.Buffer()).Explanation());
+  });
+  then([this] { p_->window.inputKey(p_->window.focus(), ui::Key_Esc); });
+  then([&] { EXPECT_EQ(status(), stored); });
+  // Down leaves the untouched row for the next one: its reason, as stored.
+  click(ctl::CHANGE);
+  then([this] { p_->window.inputKey(p_->window.focus(), ui::Key_Down); });
+  then([&] {
+    EXPECT_GT(p_->window.focus(), ctl::DELETE) << "editing the next row";
+    EXPECT_EQ(p_->BRW2.CurrentChoice, 2);
+    p_->Queue2.Get(2);
+    EXPECT_EQ(status(), followup::GradeRowFields(p_->Queue2.Buffer()).Explanation());
+    p_->window.inputKey(p_->window.focus(), ui::Key_Esc);
+  });
+  then([this] { p_->window.inputCloseRequest(); });
+  run();
+  EXPECT_NE(afterBlock, stored);
+}
+
+// "Historial" in the grade book's popup menu lists the row's recorded
+// changes, oldest first, and only that row's: nothing before the school has
+// a history file, the two saves typed here afterwards, nothing for a
+// student whose grades were not saved.
+TEST_F(FollowUpHeadless, HistorialListsTheRowsGradeChangesOldestFirst) {
+  std::filesystem::remove(GradeHistory::kFileName);
+  std::vector<HistoryShown> shown;  // one per "Historial" chosen
+  auto saveFirstGrade = [this](const std::string* grade) {
+    click(ctl::CHANGE);
+    then([this, grade] {
+      const int f = p_->window.focus();
+      p_->window.inputText(f, grade ? *grade : "8");
+      p_->window.inputKey(f, ui::Key_Enter);
+    });
+  };
+  int32_t legajo = 0;
+  std::string first = "6";  // a grade the row does not hold, so that the first save changes it
+  then([&] {
+    legajo = Num(p_->Queue2.value(1, 1));
+    p_->Queue2.Get(1);
+    if (Trim(rt::getValueText(p_->Queue2.Field("QVL:ETAPA1")).value_or("")) == "6.00") first = "5";
+  });
+  ChooseHistorial(1, &shown);
+  saveFirstGrade(&first);
+  saveFirstGrade(nullptr);  // 8
+  ChooseHistorial(1, &shown);
+  ChooseHistorial(2, &shown);
+  then([this] { p_->window.inputCloseRequest(); });
+  run();
+  EXPECT_TRUE(presenter_.shown.empty());
+  ASSERT_EQ(shown.size(), 3u);
+  ASSERT_FALSE(hb_.popupsShown.empty());
+  EXPECT_EQ(hb_.popupsShown[0], "Historial");
+
+  // No history file yet: an empty list, and a word on why.
+  EXPECT_TRUE(shown[0].rows.empty());
+  EXPECT_FALSE(shown[0].note.empty());
+  EXPECT_EQ(shown[0].student.rfind(std::to_string(legajo) + " ", 0), 0u) << shown[0].student;
+
+  // Both saves, in order, each field a row; the teacher signs them all.
+  const std::vector<std::vector<std::string>>& rows = shown[1].rows;
+  std::vector<std::pair<std::string, std::string>> eval1;
+  for (const auto& r : rows) {
+    EXPECT_EQ(r[followup::HistCol_Who - 1], "DNI " + std::to_string(teacher_));
+    EXPECT_EQ(r[followup::HistCol_Date - 1].size(), 10u) << r[0];  // dd/mm/yyyy
+    EXPECT_EQ(r[followup::HistCol_Time - 1].find(' '), std::string::npos) << r[1];  // hh:mm:ss
+    if (r[followup::HistCol_Field - 1] == "Eval. 1")
+      eval1.emplace_back(r[followup::HistCol_Before - 1], r[followup::HistCol_After - 1]);
+  }
+  ASSERT_EQ(eval1.size(), 2u);
+  EXPECT_EQ(eval1[0].second, first + ",00");
+  EXPECT_EQ(eval1[1], std::make_pair(first + ",00", std::string("8,00")));
+  // A first grade below 7 blocks the pass: the rule's status after that save.
+  bool recupera = false;
+  for (const auto& r : rows)
+    if (r[followup::HistCol_Field - 1] == "Eval. 1" && r[followup::HistCol_After - 1] == first + ",00")
+      recupera = r[followup::HistCol_Status - 1] == "RECUPERA";
+  EXPECT_TRUE(recupera);
+  // Exactly what the file holds for this student, nothing of the others.
+  GradeHistory history;
+  ASSERT_EQ(history.OpenForReading(), 0);
+  std::vector<GradeHistoryEntry> entries;
+  ASSERT_EQ(history.Read(subjects_[0], legajo, &entries), 0);
+  EXPECT_EQ(rows.size(), entries.size());
+  EXPECT_TRUE(shown[1].note.empty()) << shown[1].note;
+
+  // Another student of the subject: nothing recorded.
+  EXPECT_TRUE(shown[2].rows.empty());
+  EXPECT_EQ(shown[2].student.rfind(std::to_string(legajo) + " ", 0), std::string::npos);
+}
+
+// A history file that cannot be read leaves the list empty and says so in
+// the window's status bar, no message box.
+TEST_F(FollowUpHeadless, AnUnreadableHistoryIsReportedInTheHistorialWindow) {
+  {
+    std::ofstream junk(GradeHistory::kFileName, std::ios::binary | std::ios::trunc);
+    junk << std::string(4096, 'x');
+  }
+  std::vector<HistoryShown> shown;
+  ChooseHistorial(1, &shown);
+  then([this] { p_->window.inputCloseRequest(); });
+  run();
+  std::filesystem::remove(GradeHistory::kFileName);
+  EXPECT_TRUE(presenter_.shown.empty());
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_TRUE(shown[0].rows.empty());
+  EXPECT_EQ(shown[0].note.rfind("No se pudo leer el historial", 0), 0u) << shown[0].note;
 }
 
 TEST_F(FollowUpHeadless, ARowChangedByAnotherStationIsReportedAndNotOverwritten) {

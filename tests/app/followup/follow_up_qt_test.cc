@@ -6,6 +6,7 @@
 // cell, "Salir", the files, and the same values when the window opens again.
 #include <QApplication>
 #include <QComboBox>
+#include <QMenu>
 #include <QTableView>
 #include <QTimer>
 #include <QtTest/QTest>
@@ -13,6 +14,8 @@
 #include <set>
 
 #include "app/followup/follow_up_procedure.h"
+#include "app/followup/historial_window.h"
+#include "app/gradebook/grade_history.h"
 #include "app/followup/ventana_seguimiento_notas_window.h"
 #include "app/signin/main_procedure.h"
 #include "app/signin/signin_window.h"
@@ -284,6 +287,77 @@ TEST_F(FollowUpQt, SignInTypeAClassesGradesSalirAndReopen) {
   s2.start();
   again.Run();
   EXPECT_TRUE(s2.finished());
+}
+
+
+// On screen: a grade typed and saved, then the right button on its row,
+// "Historial" from the menu, and the change in the window that opens.
+TEST_F(FollowUpQt, HistorialFromTheRowsMenuShowsTheSavedChange) {
+  int32_t teacher = 0;
+  for (const auto& [dni, s] : TeacherSubjects())
+    if (dni != 0 && teacher == 0) teacher = dni;
+  ASSERT_NE(teacher, 0);
+  SignedIn(teacher);
+  std::filesystem::remove(GradeHistory::kFileName);
+  fu::FollowUpProcedure p;
+  auto focused = [&p] { return ui::qt::QtBackend::controlWidget(p.window, p.window.focus()); };
+  ui::Window* history = nullptr;
+  QStringList menu;
+  std::vector<std::vector<std::string>> listed;
+  std::string grade;  // one the row does not hold, so that the save changes it
+
+  Steps s;
+  s.then([&] { return p.BRW2.Loaded && Book(p.window) && Book(p.window)->isVisible(); });
+  s.act([&] {
+    p.Queue2.Get(1);
+    grade = Trim(rt::getValueText(p.Queue2.Field("QVL:ETAPA1")).value_or("")) == "6.00" ? "4" : "6";
+    QTest::mouseClick(Widget(p.window, fu::CHANGE), Qt::LeftButton);
+  });
+  s.then([&] { return p.window.focus() > fu::DELETE && focused(); });
+  s.act([&] {
+    QTest::keyClick(focused(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(focused(), grade.c_str());
+    QTest::keyClick(focused(), Qt::Key_Return);
+  });
+  s.then([&] { return p.window.focus() <= fu::DELETE; });
+  s.act([&] {
+    QTableView* t = Book(p.window);
+    QTest::mouseClick(t->viewport(), Qt::RightButton, Qt::NoModifier, t->visualRect(t->model()->index(0, 1)).center());
+  });
+  s.then([&] {
+    auto* m = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (!m) return false;
+    for (QAction* a : m->actions()) menu << a->text();
+    m->setActiveAction(m->actions().value(0));
+    QTest::keyClick(m, Qt::Key_Return);
+    return true;
+  });
+  s.then([&] {
+    for (ui::Window* w : ui::Engine::current().windows())
+      if (w->isOpen() && w->def().name == "Historial_Notas") history = w;
+    auto* list = history ? qobject_cast<QTableView*>(Widget(*history, fu::HISTORIAL_LIST)) : nullptr;
+    if (!list || !list->isVisible()) return false;
+    for (int r = 0; r < list->model()->rowCount(); ++r) {
+      std::vector<std::string> cells;
+      for (int c = 0; c < list->model()->columnCount(); ++c)
+        cells.push_back(list->model()->index(r, c).data().toString().trimmed().toStdString());
+      listed.push_back(cells);
+    }
+    QTest::mouseClick(Widget(*history, fu::HISTORIAL_CERRAR), Qt::LeftButton);
+    return true;
+  });
+  s.then([&] { return !history->isOpen(); });
+  s.act([&] { p.window.inputCloseRequest(); });
+  s.start();
+  p.Run();
+  EXPECT_TRUE(s.finished());
+  EXPECT_EQ(menu, QStringList{"Historial"});
+  ASSERT_FALSE(listed.empty());
+  const std::vector<std::string>& first = listed.front();
+  ASSERT_EQ(first.size(), 8u);
+  EXPECT_EQ(first[fu::HistCol_Field - 1], "Eval. 1");
+  EXPECT_EQ(first[fu::HistCol_After - 1], grade + ",00");
+  EXPECT_EQ(first[fu::HistCol_Who - 1], "DNI " + std::to_string(teacher));
 }
 
 }  // namespace
