@@ -8,7 +8,10 @@
 #   signin-identity.png   at open: "Ingresa tu D.N.I.", the number entry
 #   signin-notfound.png   an unknown number: "No encontrado ....."
 #   signin-password.png   a teacher's number: name, "Clave (Fecha de Nacimiento):"
-#   signin-done.png       the right birth date accepted: what follows the sign-in
+#   followup.png          the follow-up window: the teacher's first subject, its
+#                         grade book with each row's "Prom. OLE", "FINAL" and status
+#   followup-editing.png  grades being typed into a row ("&Editar"), a cell open
+#   followup-saved.png    the row saved: its new average, final grade and status
 #
 # Needs Xvfb, xdotool and ImageMagick's import; builds qvnotas and qvdata and
 # makes the sample school in demo-data/ when missing.
@@ -27,7 +30,7 @@ cmake --build build --target qvnotas qvdata krl >/dev/null
 read -r dni birth < <(./scripts/demo-teacher.sh demo-data)
 
 display=:$(( 90 + RANDOM % 100 ))
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 app=
 cleanup() {
@@ -58,12 +61,30 @@ shot signin-notfound.png
 xdotool key shift+Tab ctrl+a BackSpace; xdotool type --delay 40 "$dni"; xdotool key Tab
 shot signin-password.png
 xdotool key ctrl+a; xdotool type --delay 40 "$birth"; xdotool key Tab space
-box=
-for _ in $(seq 50); do
-  box=$(xdotool search --onlyvisible --name "Ventana no disponible" 2>/dev/null | head -n 1 || true)
-  [ -n "$box" ] && break
+# The sign-in window closes and the follow-up window opens.
+follow=
+for _ in $(seq 100); do
+  for w in $(xdotool search --onlyvisible --pid "$app" 2>/dev/null || true); do
+    [ "$w" != "$win" ] && follow=$w
+  done
+  [ -n "$follow" ] && break
   sleep 0.1
 done
-if [ -n "$box" ]; then win=$box; shot signin-done.png; else echo "demo-shots: the sign-in did not go through" >&2; exit 1; fi
+[ -n "$follow" ] || { echo "demo-shots: the follow-up window did not open" >&2; exit 1; }
+win=$follow
+xdotool windowactivate --sync "$win" 2>/dev/null || true
+sleep 1
+shot followup.png
+# "&Editar" opens the highlighted row's first grade cell; Tab runs the rule.
+xdotool key alt+e
+sleep 0.5
+xdotool type --delay 60 "9"; xdotool key Tab
+xdotool type --delay 60 "8"; xdotool key Tab
+xdotool type --delay 60 "6"
+shot followup-editing.png
 xdotool key Return
-wait "$app" && app=
+sleep 1
+shot followup-saved.png
+kill "$app" 2>/dev/null || true
+wait "$app" 2>/dev/null || true
+app=

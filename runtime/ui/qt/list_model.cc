@@ -7,6 +7,7 @@
 
 #include "runtime/ui/control.h"
 #include "runtime/ui/picture_codec.h"
+#include "runtime/ui/qt/view_util.h"
 #include "runtime/ui/row_source.h"
 
 namespace ui::qt {
@@ -54,7 +55,9 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
       ++cellsRead;
       int field = col.field ? col.field : c + 1;
       std::string text = pictureCodec().format(l.source->value(r + 1, field), col.picture);
-      return QString::fromStdString(text);
+      // The picture pads to its width; the column aligns the text itself,
+      // and padding would only make a narrow column cut the value short.
+      return qs(text).trimmed();
     }
     case Qt::TextAlignmentRole: return int(alignment(col.align));
     case Qt::ForegroundRole: {
@@ -71,7 +74,7 @@ QVariant ListModel::headerData(int section, Qt::Orientation orientation, int rol
   if (orientation != Qt::Horizontal || section < 0 || section >= int(l.columns.size()))
     return QVariant();
   const ListColumn& col = l.columns[size_t(section)];
-  if (role == Qt::DisplayRole) return QString::fromStdString(col.header);
+  if (role == Qt::DisplayRole) return qs(col.header);
   if (role == Qt::TextAlignmentRole)
     return int(alignment(col.headerAlign ? col.headerAlign : col.align));
   return QVariant();

@@ -6,6 +6,7 @@
 #include <QThread>
 #include <map>
 
+#include "runtime/ui/qt/view_util.h"
 #include "runtime/ui/scripted_presenter.h"
 
 namespace ui::qt {
@@ -47,8 +48,8 @@ QMessageBox::ButtonRole role(uint32_t b) {
 }
 
 uint32_t run(const rt::MessageRequest& r) {
-  QMessageBox box(boxIcon(r.icon), QString::fromStdString(r.caption),
-                  QString::fromStdString(messageLines(r.text)), QMessageBox::NoButton,
+  QMessageBox box(boxIcon(r.icon), qs(r.caption),
+                  qs(messageLines(r.text)), QMessageBox::NoButton,
                   QApplication::activeWindow());
   box.setObjectName("qv_message_box");
   box.setTextFormat(Qt::PlainText);

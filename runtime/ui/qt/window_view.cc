@@ -384,7 +384,11 @@ void WindowView::applyText(Control& c, QWidget* w) {
   switch (c.type()) {
     case Ctl_Text:
     case Ctl_Prompt: static_cast<QLabel*>(w)->setText(qs(stripAmpersands(text))); break;
-    case Ctl_VarText: static_cast<QLabel*>(w)->setText(qs(c.screen)); break;
+    case Ctl_VarText:
+      static_cast<QLabel*>(w)->setText(qs(c.screen));
+      // An automatic size follows the value shown, not the one at open.
+      if (c.def.width == Auto || c.def.height == Auto) applyGeometry(c, w);
+      break;
     case Ctl_Entry: {
       auto* e = static_cast<QLineEdit*>(w);
       // No more characters than the picture shows.
