@@ -60,7 +60,7 @@ namespace kestrel {
 // faults stand beside the state and outlive it until the file is opened
 // again: a consistency failure (failed()) and a flush that failed past a
 // commit point (unsettled()).
-class PageStore : private SpaceAreas::Mover {
+class PageStore final : private SpaceAreas::Mover {
  public:
   enum class State : uint8_t {
     kClosed,
