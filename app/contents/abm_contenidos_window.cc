@@ -12,17 +12,7 @@ ui::WindowDef AbmContenidosWindow() {
   d.height = 360;
   d.fontName = "Consolas";
   d.background = ui::rgb(230, 230, 230);
-  auto add = [&](ui::ControlType type, std::string label, std::string text, int x, int y, int w,
-                 int h) -> ui::ControlDef& {
-    ui::ControlDef c;
-    c.type = type;
-    c.label = std::move(label);
-    c.text = std::move(text);
-    c.x = x, c.y = y, c.width = w, c.height = h;
-    d.controls.push_back(std::move(c));
-    return d.controls.back();
-  };
-  ui::ControlDef& materia = add(ui::Ctl_VarText, "?QVM:MATERIA", "@s60", 4, 4, 448, 16);
+  ui::ControlDef& materia = d.add(ui::Ctl_VarText, "?QVM:MATERIA", "@s60", 4, 4, 448, 16);
   materia.bold = true;
   materia.fontSize = 14;
   materia.color = ui::rgb(0, 128, 255);
@@ -32,11 +22,11 @@ ui::WindowDef AbmContenidosWindow() {
     int x;
   } course[] = {{"?QVM:CICLO", "@s10", 4}, {"?QVM:CURSO", "@n2", 84}, {"?QVM:DIVISION", "@s2", 108}};
   for (const auto& f : course) {
-    ui::ControlDef& c = add(ui::Ctl_VarText, f.label, f.picture, f.x, 24, ui::Auto, ui::Auto);
+    ui::ControlDef& c = d.add(ui::Ctl_VarText, f.label, f.picture, f.x, 24, ui::Auto, ui::Auto);
     c.bold = true;
     c.fontSize = 12;
   }
-  ui::ControlDef& list = add(ui::Ctl_List, "?LIST", "", 4, 44, 692, 284);
+  ui::ControlDef& list = d.add(ui::Ctl_List, "?LIST", "", 4, 44, 692, 284);
   list.immediate = true;
   list.vscroll = true;
   auto column = [](const char* header, int width, char align, const char* picture, int field) {
@@ -57,10 +47,10 @@ ui::WindowDef AbmContenidosWindow() {
                   column("COD_CURSO", 56, ui::Align_Right, "@n-14", 7),
                   column("COD_MATERIA", 56, ui::Align_Right, "@n-14", 8),
                   column("NRO_REGISTRO", 56, ui::Align_Right, "@n-14", 9)};
-  add(ui::Ctl_Button, "?BUTTON1", "Salir", 604, 332, 92, 24).icon = "C:\\ICONOS\\SALIR.ico";
-  add(ui::Ctl_Button, "?INSERT", "&Agregar", 4, 332, 92, 24).icon = "C:\\ICONOS\\AGREGAR.ICO";
-  add(ui::Ctl_Button, "?CHANGE", "&Modificar", 104, 332, 92, 24).icon = "C:\\ICONOS\\EDITAR.ICO";
-  add(ui::Ctl_Button, "?DELETE", "&Borrar", 204, 332, 92, 24).icon = "C:\\ICONOS\\BORRAR.ICO";
+  d.add(ui::Ctl_Button, "?BUTTON1", "Salir", 604, 332, 92, 24).icon = "C:\\ICONOS\\SALIR.ico";
+  d.add(ui::Ctl_Button, "?INSERT", "&Agregar", 4, 332, 92, 24).icon = "C:\\ICONOS\\AGREGAR.ICO";
+  d.add(ui::Ctl_Button, "?CHANGE", "&Modificar", 104, 332, 92, 24).icon = "C:\\ICONOS\\EDITAR.ICO";
+  d.add(ui::Ctl_Button, "?DELETE", "&Borrar", 204, 332, 92, 24).icon = "C:\\ICONOS\\BORRAR.ICO";
   return d;
 }
 

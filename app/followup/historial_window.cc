@@ -29,18 +29,8 @@ ui::WindowDef HistorialWindow() {
   d.fontSize = 8;
   d.background = ui::rgb(230, 230, 230);
   d.statusZones = {-1};
-  auto add = [&](ui::ControlType type, std::string label, std::string text, int x, int y, int w,
-                 int h) -> ui::ControlDef& {
-    ui::ControlDef c;
-    c.type = type;
-    c.label = std::move(label);
-    c.text = std::move(text);
-    c.x = x, c.y = y, c.width = w, c.height = h;
-    d.controls.push_back(std::move(c));
-    return d.controls.back();
-  };
-  add(ui::Ctl_VarText, "?ALUMNO", "@s80", 8, 8, 320, 12).bold = true;
-  ui::ControlDef& list = add(ui::Ctl_List, "?LIST", "", 4, 24, 412, 144);
+  d.add(ui::Ctl_VarText, "?ALUMNO", "@s80", 8, 8, 320, 12).bold = true;
+  ui::ControlDef& list = d.add(ui::Ctl_List, "?LIST", "", 4, 24, 412, 144);
   list.vscroll = true;
   list.columns = {
       Column("Fecha", 44, ui::Align_Left, "@s10"),     Column("Hora", 36, ui::Align_Left, "@s8"),
@@ -48,7 +38,7 @@ ui::WindowDef HistorialWindow() {
       Column("Nuevo", 40, ui::Align_Right, "@s10"),    Column("FINAL", 36, ui::Align_Right, "@s6"),
       Column("Estado", 64, ui::Align_Left, "@s20"),    Column("Usuario", 64, ui::Align_Left, "@s30"),
   };
-  ui::ControlDef& close = add(ui::Ctl_Button, "?CERRAR", "Cerrar", 336, 172, 80, 24);
+  ui::ControlDef& close = d.add(ui::Ctl_Button, "?CERRAR", "Cerrar", 336, 172, 80, 24);
   close.icon = "C:\\ICONOS\\SALIR.ico";
   close.isDefault = true;
   return d;

@@ -97,61 +97,50 @@ ui::WindowDef FollowUpWindow() {
   d.background = kGrey;
   // Why the highlighted student has their status, in one line at the bottom.
   d.statusZones = {-1};
-  auto add = [&](ui::ControlType type, std::string label, std::string text, int x, int y, int w, int h,
-                 int parent = 0) -> ui::ControlDef& {
-    ui::ControlDef c;
-    c.type = type;
-    c.label = std::move(label);
-    c.text = std::move(text);
-    c.x = x, c.y = y, c.width = w, c.height = h;
-    c.parent = parent;
-    d.controls.push_back(std::move(c));
-    return d.controls.back();
-  };
   auto button = [&](std::string label, std::string text, const char* icon, int x, int y, int w, int h,
                     int parent = 0) -> ui::ControlDef& {
-    ui::ControlDef& b = add(ui::Ctl_Button, std::move(label), std::move(text), x, y, w, h, parent);
+    ui::ControlDef& b = d.add(ui::Ctl_Button, std::move(label), std::move(text), x, y, w, h, parent);
     if (icon) b.icon = icon;
     return b;
   };
   auto list = [&](std::string label, int x, int y, int w, int h, int parent,
                   std::vector<ui::ListColumn> columns) -> ui::ControlDef& {
-    ui::ControlDef& l = add(ui::Ctl_List, std::move(label), "", x, y, w, h, parent);
+    ui::ControlDef& l = d.add(ui::Ctl_List, std::move(label), "", x, y, w, h, parent);
     l.immediate = true;
     l.vscroll = true;
     l.columns = std::move(columns);
     return l;
   };
 
-  ui::ControlDef& name = add(ui::Ctl_VarText, "?AUXILIAR_DOCENTE", "@s80", 48, 8, 372, 16);
+  ui::ControlDef& name = d.add(ui::Ctl_VarText, "?AUXILIAR_DOCENTE", "@s80", 48, 8, 372, 16);
   name.bold = true;
   name.fontSize = 10;
   name.color = ui::rgb(0, 128, 255);
-  add(ui::Ctl_Text, "?STRING2", "Docente", 8, 8, ui::Auto, ui::Auto).bold = true;
-  ui::ControlDef& subjects = add(ui::Ctl_DropList, "?LIST", "", 8, 20, 432, 12);
+  d.add(ui::Ctl_Text, "?STRING2", "Docente", 8, 8, ui::Auto, ui::Auto).bold = true;
+  ui::ControlDef& subjects = d.add(ui::Ctl_DropList, "?LIST", "", 8, 20, 432, 12);
   subjects.dropRows = 20;
   subjects.immediate = true;
   subjects.columns = SubjectColumns();
-  add(ui::Ctl_VarText, "?QVM:CICLO", "@s11", 8, 36, ui::Auto, ui::Auto);
-  add(ui::Ctl_VarText, "?QVM:CURSO", "@n3", 68, 36, ui::Auto, ui::Auto);
-  add(ui::Ctl_VarText, "?QVM:DIVISION", "@s4", 92, 36, ui::Auto, ui::Auto);
-  add(ui::Ctl_VarText, "?QVM:ESPECIALIDAD", "@s40", 120, 36, ui::Auto, ui::Auto);
-  add(ui::Ctl_VarText, "?QVM:MATERIA", "@s60", 8, 52, 360, 12);
-  add(ui::Ctl_Sheet, "?SHEET1", "", 0, 72, d.width, d.height - 72);
-  add(ui::Ctl_Tab, "?TAB1", "Informe de Progreso", 0, 0, ui::Auto, ui::Auto, SHEET1);
+  d.add(ui::Ctl_VarText, "?QVM:CICLO", "@s11", 8, 36, ui::Auto, ui::Auto);
+  d.add(ui::Ctl_VarText, "?QVM:CURSO", "@n3", 68, 36, ui::Auto, ui::Auto);
+  d.add(ui::Ctl_VarText, "?QVM:DIVISION", "@s4", 92, 36, ui::Auto, ui::Auto);
+  d.add(ui::Ctl_VarText, "?QVM:ESPECIALIDAD", "@s40", 120, 36, ui::Auto, ui::Auto);
+  d.add(ui::Ctl_VarText, "?QVM:MATERIA", "@s60", 8, 52, 360, 12);
+  d.add(ui::Ctl_Sheet, "?SHEET1", "", 0, 72, d.width, d.height - 72);
+  d.add(ui::Ctl_Tab, "?TAB1", "Informe de Progreso", 0, 0, ui::Auto, ui::Auto, SHEET1);
   list("?LIST:2", 4, 88, 892, 356, TAB1, GradeBookColumns());
   button("?BUTTON10", "Planilla", "C:\\ICONOS\\IMPPREV.ICO", 724, 8, 80, 24, TAB1);
-  add(ui::Ctl_Tab, "?TAB2", "Contenidos", 0, 0, ui::Auto, ui::Auto, SHEET1).hidden = true;
+  d.add(ui::Ctl_Tab, "?TAB2", "Contenidos", 0, 0, ui::Auto, ui::Auto, SHEET1).hidden = true;
   list("?LIST:3", 4, 88, 248, 356, TAB2, StudentColumns());
   list("?LIST:4", 256, 120, 640, 324, TAB2, FollowUpColumns());
   button("?BUTTON9", "Planilla", "C:\\ICONOS\\IMPPREV.ICO", 724, 40, 80, 24, TAB2);
-  add(ui::Ctl_Text, "?STRING11", "Logrado, Pendiente: Colocar X done corresponda", 460, 8, ui::Auto, ui::Auto,
+  d.add(ui::Ctl_Text, "?STRING11", "Logrado, Pendiente: Colocar X done corresponda", 460, 8, ui::Auto, ui::Auto,
       TAB2);
   button("?BUTTON5", "Contenidos", "C:\\ICONOS\\Biblioteca.ico", 256, 92, 80, 24, TAB2);
   button("?INSERT:2", "&Agregar", "C:\\ICONOS\\AGREGAR.ICO", 520, 92, 80, 24, TAB2).hidden = true;
   button("?CHANGE:2", "&Modificar", "C:\\ICONOS\\EDITAR.ICO", 344, 92, 80, 24, TAB2);
   button("?DELETE:2", "&Borrar", "C:\\ICONOS\\BORRAR.ICO", 432, 92, 80, 24, TAB2).hidden = true;
-  add(ui::Ctl_Text, "?STRING12", "Valoración: Calificación provisoria (Numérica o Letra)", 460, 24, ui::Auto,
+  d.add(ui::Ctl_Text, "?STRING12", "Valoración: Calificación provisoria (Numérica o Letra)", 460, 24, ui::Auto,
       ui::Auto, TAB2);
   button("?BUTTON3", "Salir", "C:\\ICONOS\\SALIR.ico", 812, 40, 80, 24);
   button("?INSERT", "&Insert", nullptr, 392, 40, 44, 24).hidden = true;

@@ -10,18 +10,10 @@ ui::WindowDef ProgressWindow(const std::string& procedure) {
   d.height = 59;
   d.timer = 10;
   d.resizable = false;
-  auto add = [&](ui::ControlType type, std::string label, std::string text, int x, int y, int w, int h) {
-    ui::ControlDef c;
-    c.type = type;
-    c.label = std::move(label);
-    c.text = std::move(text);
-    c.x = x, c.y = y, c.width = w, c.height = h;
-    d.controls.push_back(std::move(c));
-  };
-  add(ui::Ctl_Progress, "?Progress:Thermometer", "", 15, 15, 111, 12);
-  add(ui::Ctl_Text, "?Progress:UserString", "", 0, 3, 141, 10);
-  add(ui::Ctl_Text, "?Progress:PctText", "", 0, 30, 141, 10);
-  add(ui::Ctl_Button, "?Progress:Cancel", "Cancel", 45, 42, 50, 15);
+  d.add(ui::Ctl_Progress, "?Progress:Thermometer", "", 15, 15, 111, 12);
+  d.add(ui::Ctl_Text, "?Progress:UserString", "", 0, 3, 141, 10);
+  d.add(ui::Ctl_Text, "?Progress:PctText", "", 0, 30, 141, 10);
+  d.add(ui::Ctl_Button, "?Progress:Cancel", "Cancel", 45, 42, 50, 15);
   return d;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "runtime/ui/property_ids.h"
@@ -94,6 +95,20 @@ struct WindowDef {
   std::vector<ControlDef> controls;
   std::vector<int> alerts;        // keys alerted on the window
   std::vector<int> statusZones;   // status bar zone widths in dialog units (-1: the rest); none: no bar
+
+  // Appends a control at (x, y), w x h dialog units (Auto: the size follows
+  // the content), and returns it for the fields that differ.
+  ControlDef& add(ControlType type, std::string label, std::string text, int x, int y, int w, int h,
+                  int parent = 0) {
+    ControlDef c;
+    c.type = type;
+    c.label = std::move(label);
+    c.text = std::move(text);
+    c.x = x, c.y = y, c.width = w, c.height = h;
+    c.parent = parent;
+    controls.push_back(std::move(c));
+    return controls.back();
+  }
 };
 
 }  // namespace ui
