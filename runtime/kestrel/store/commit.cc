@@ -282,18 +282,21 @@ Outcome PageStore::CommitPhase1(bool commit_point) {
 
 Outcome PageStore::CommitPhase2() {
   if (state_ != State::kPhase1Done) return Outcome::OK();
+  // Only the pages go home here. The header at 0 keeps the bounds until
+  // they are durable, and whoever finds it so takes the new header from
+  // the journal: writing it at 0 now as well would cost a write and a
+  // block to flush, and protect nothing.
   std::vector<Journal::Piece> pieces;
   for (CachedPage* p : cache_.dirty()) {
     const uint64_t position = PagePosition(static_cast<uint32_t>(p->ref));
     if (position < committed_end_) pieces.push_back({position, p->image});
   }
-  std::string new_header = header_.Encode();
-  journal_.Scramble(&new_header);
-  pieces.push_back({0, new_header});
+  const bool pages_home = !pieces.empty();
   int rc = journal_.Write(pieces);
   bool flush_failed = false;
-  // The pages must be on disk before the header stops pointing at the journal.
-  if (rc == rt::Error_NoError) {
+  // The pages must be on disk before the header stops pointing at the
+  // journal. A commit of new pages alone wrote nothing here to wait for.
+  if (rc == rt::Error_NoError && pages_home) {
     rc = file_->Flush();
     flush_failed = rc != rt::Error_NoError;
   }

@@ -183,5 +183,27 @@ TEST_F(CommitTest, JournaledPagesAreWrittenFromTheirMeasuredImages) {
   }
 }
 
+// What a commit costs in writes and flushes. A record changed in place in
+// one page: the journal (page and header image in one write), the bounds
+// at 0, the page home, the bounds cleared, each followed by a flush; the
+// header is not written at 0 a third time. Nothing written past the last
+// flush, nothing flushed twice.
+TEST_F(CommitTest, OnePageChangedInPlaceTakesFourWritesAndFourFlushes) {
+  auto s = Open();
+  ASSERT_TRUE(InsertRecords(*s, 0, 20, 100).ok());
+  fault::Arm({});
+  bool found = false;
+  ASSERT_TRUE(Write(*s, [&] { return s->Update(Rec(7, 100, 9), &found); }).ok());
+  ASSERT_TRUE(found);
+  EXPECT_EQ(fault::FlushesSeen(), 4);
+  EXPECT_EQ(fault::OperationsSeen(), 8);
+  fault::Disarm();
+  Contents model = ReadAll(*s);
+  EXPECT_EQ(model[Key(7)], std::string(Rec(7, 100, 9).value()));
+  s = Open();
+  EXPECT_TRUE(Same(ReadAll(*s), model));
+  ExpectSound(*s);
+}
+
 }  // namespace
 }  // namespace kestrel::testing

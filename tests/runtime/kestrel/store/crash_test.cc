@@ -462,5 +462,58 @@ TEST_F(PowerLossTest, EveryFlushOfACommitIsNeeded) {
   }
 }
 
+// A commit that changes the id counter alone sends no page home: its
+// second phase has nothing to wait for before the bounds are cleared. The
+// machine stopping at any of its writes and flushes, with any fate of what
+// was not flushed, leaves the old or the new counter, and the new one once
+// the commit answered.
+TEST_F(PowerLossTest, CommitOfTheIdCounterAloneLeavesTheOldOrTheNewId) {
+  uint32_t old_id = 0;
+  {
+    auto s = Open();
+    ASSERT_TRUE(Write(*s, [&] { return s->NextId(&old_id); }).ok());
+  }
+  const std::string work = dir_ + "/work.krl";
+  int64_t total = 0;
+  {
+    fs::copy_file(path_, work, fs::copy_options::overwrite_existing);
+    auto s = OpenAt(work);
+    uint32_t id = 0;
+    fault::Arm({.power_loss = true});
+    ASSERT_TRUE(Write(*s, [&] { return s->NextId(&id); }).ok());
+    total = fault::OperationsSeen();
+    EXPECT_EQ(fault::FlushesSeen(), 3);  // journal, bounds, bounds cleared
+    fault::Disarm();
+  }
+  for (int64_t stop = 0; stop <= total; ++stop) {
+    for (uint32_t seed = 0; seed < 4; ++seed) {
+      SCOPED_TRACE(::testing::Message() << "stop " << stop << " of " << total << " seed " << seed);
+      fs::copy_file(path_, work, fs::copy_options::overwrite_existing);
+      bool answered = false;
+      {
+        auto s = OpenAt(work);
+        uint32_t id = 0;
+        fault::Arm({.stop_from = stop, .power_loss = true});
+        Outcome o = Write(*s, [&] { return s->NextId(&id); });
+        answered = o.ok() && fault::OperationsSeen() <= stop;
+      }
+      fault::PowerLoss(seed * 13 + static_cast<uint32_t>(stop));
+      fault::Arm({.power_loss = true});
+      auto s = OpenAt(work, 0x42, false);
+      uint32_t next = 0;
+      ASSERT_TRUE(Write(*s, [&] { return s->NextId(&next); }).ok());
+      fault::Disarm();
+      // The id after recovery tells which counter the file held.
+      if (answered) {
+        EXPECT_EQ(next, old_id + 2);
+      } else {
+        EXPECT_TRUE(next == old_id + 1 || next == old_id + 2) << next;
+      }
+      EXPECT_TRUE(Same(ReadAll(*s), base_));
+      ExpectSound(*s);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace kestrel::testing
