@@ -53,8 +53,12 @@ Outcome PageStore::LoadPage(int32_t ref, CachedPage** out) {
     bytes.resize(length);
     size_t got = 0;
     int rc = journal_.ReadPlain(from, bytes.data(), length, &got);
-    // Even a failed or short read may only be a commit elsewhere.
-    if (state_ == State::kReadingUnlocked) KESTREL_RETURN_IF_FAILED(CheckUnlockedRead());
+    if (state_ == State::kReadingUnlocked) {
+      // Believed once the search confirms its reads (Confirmed). Even a
+      // failed or short read may only be a commit elsewhere.
+      unconfirmed_ = true;
+      if (rc != rt::Error_NoError || got < at - from + page_bytes) KESTREL_RETURN_IF_FAILED(ConfirmUnlockedReads());
+    }
     if (rc != rt::Error_NoError) return Outcome::Code(rc);
     if (got < at - from + page_bytes) return Fail(Status::Corruption(Check::kShortPageRead));
     bytes.resize(got);

@@ -40,6 +40,12 @@ Outcome PageStore::Open(const std::string& name, const OpenOptions& options, std
 PageStore::~PageStore() { Close(); }
 
 Outcome PageStore::Fail(Outcome o) {
+  // Pages read without the slot may be torn by a commit elsewhere: their
+  // faults count only if the file did not change.
+  if (o.isCorruption() && unconfirmed_) {
+    Outcome c = ConfirmUnlockedReads();
+    if (!c.ok()) return c;
+  }
   if (o.isCorruption()) {
     failed_ = true;
     Status s = o.status();
@@ -103,6 +109,8 @@ Outcome PageStore::EndOperation(bool defer_commit) {
       EndWriteCycle();
     }
   } else {
+    // Every search confirms its own reads; nothing unconfirmed may stay cached.
+    if (unconfirmed_) ConfirmUnlockedReads();
     locks_.ReleaseReaderSlot();
   }
   UnpinAll();
@@ -214,15 +222,21 @@ bool PageStore::HeaderStillCached() {
   return !h.journalPending() && h.change_counter == header_.change_counter;
 }
 
-// Called after a page was read without the reader slot, before anything is
-// believed of its bytes. A writer changes nothing below the committed end
-// of the data before it writes the journal bounds at 0, and every commit
+// Called after pages were read without the reader slot, before a search
+// answers with anything found through them (and before a failure they may
+// have caused counts). A writer changes nothing below the committed end of
+// the data before it writes the journal bounds at 0, and every commit
 // raises the change counter: a header still equal to the one read at the
 // start of the operation means no commit touched the file in between, so
-// the bytes read are the committed ones. Otherwise the operation starts
-// over under the reader slot.
-Outcome PageStore::CheckUnlockedRead() {
+// every byte read until now is committed. One check after the last page a
+// search loads so covers all its loads, where a check after each load cost
+// a read of the header per page. Otherwise the pages read may be torn or
+// stale: they go, with the read windows, and the operation starts over
+// under the reader slot.
+Outcome PageStore::ConfirmUnlockedReads() {
+  unconfirmed_ = false;
   if (HeaderStillCached()) return Outcome::OK();
+  DropAllPages();
   state_ = State::kIdle;  // the header is read again, and adopted, when the operation starts over
   ++restarts_;
   return Outcome::Retry();

@@ -235,7 +235,15 @@ class PageStore final : private SpaceAreas::Mover {
   Outcome ReadHeaderAt0(Header* out, bool* empty_file, bool* unchanged = nullptr);
   bool TryUnlockedHeader();
   bool HeaderStillCached();
-  Outcome CheckUnlockedRead();
+  Outcome ConfirmUnlockedReads();
+  // `o`, unless pages were read without the reader slot and the file has
+  // changed since: then Retry. Every search that may load pages answers
+  // through it.
+  Outcome Confirmed(Outcome o) {
+    if (!unconfirmed_) return o;
+    Outcome c = ConfirmUnlockedReads();
+    return c.ok() ? o : c;
+  }
   Outcome Recover(const Header& at0, Header* effective);
   Outcome DecideByTransactionLink(bool* apply);
   void AdoptHeader(const Header& h);
@@ -315,6 +323,7 @@ class PageStore final : private SpaceAreas::Mover {
   bool header_changed_ = false;  // this write cycle changed records, pages or the id counter
   bool in_transaction_ = false;  // commits are the transaction's
   bool unlocked_reads_allowed_ = false;  // asked for by this operation
+  bool unconfirmed_ = false;  // pages were read without the slot since the header was last checked
   uint64_t restarts_ = 0;
   bool failed_ = false;
   bool unsettled_ = false;

@@ -17,10 +17,10 @@ Outcome PageStore::ReadValue(std::string_view key, std::string* value, bool* fou
   } else if (hint) {
     // The hint moves to the leaf found: reads of neighbouring keys, rows of
     // ascending ids above all, then skip the descent.
-    KESTREL_RETURN_IF_FAILED(DescendPlacingHint(key, hint, &seek_path_, &leaf));
+    KESTREL_RETURN_IF_FAILED(Confirmed(DescendPlacingHint(key, hint, &seek_path_, &leaf)));
     hint->first_version = leaf->version;
   } else {
-    KESTREL_RETURN_IF_FAILED(Descend(key, 0, &seek_path_, &leaf));
+    KESTREL_RETURN_IF_FAILED(Confirmed(Descend(key, 0, &seek_path_, &leaf)));
   }
   const size_t pos = leaf->records.LowerBound(key);
   if (pos >= leaf->records.size()) return Outcome::OK();

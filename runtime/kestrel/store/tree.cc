@@ -165,7 +165,7 @@ Outcome PageStore::Find(std::string_view key, Cursor* cursor, bool* found) {
     cursor->Reset();
     return Outcome::OK();
   }
-  KESTREL_RETURN_IF_FAILED(SeekGreater(key, true, cursor, found));
+  KESTREL_RETURN_IF_FAILED(Confirmed(SeekGreater(key, true, cursor, found)));
   if (*found && cursor->key() != key) {
     cursor->Reset();
     *found = false;
@@ -182,7 +182,7 @@ Outcome PageStore::FindAtLeast(std::string_view key, Cursor* cursor, bool* found
     return Outcome::OK();
   }
   // The sentinel is never a result: an empty key asks for the first record.
-  return SeekGreater(key, !key.empty(), cursor, found);
+  return Confirmed(SeekGreater(key, !key.empty(), cursor, found));
 }
 
 Outcome PageStore::FindAtMost(std::string_view key, Cursor* cursor, bool* found) {
@@ -193,7 +193,7 @@ Outcome PageStore::FindAtMost(std::string_view key, Cursor* cursor, bool* found)
     cursor->Reset();
     return Outcome::OK();
   }
-  return SeekLess(key, true, cursor, found);
+  return Confirmed(SeekLess(key, true, cursor, found));
 }
 
 Outcome PageStore::Next(Cursor* cursor, bool* found) {
@@ -214,7 +214,7 @@ Outcome PageStore::Next(Cursor* cursor, bool* found) {
     }
   }
   std::string key(cursor->key());
-  return SeekGreater(key, false, cursor, found);
+  return Confirmed(SeekGreater(key, false, cursor, found));
 }
 
 Outcome PageStore::Previous(Cursor* cursor, bool* found) {
@@ -235,7 +235,7 @@ Outcome PageStore::Previous(Cursor* cursor, bool* found) {
     }
   }
   std::string key(cursor->key());
-  return SeekLess(key, false, cursor, found);
+  return Confirmed(SeekLess(key, false, cursor, found));
 }
 
 // --- Insertion -------------------------------------------------------------

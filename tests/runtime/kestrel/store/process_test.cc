@@ -215,12 +215,12 @@ TEST_F(ProcessTest, PagesReadAroundALoadNeverOutliveTheirState) {
 }
 
 // A read that may skip the reader slot never takes it while the file is
-// unchanged, not even to load pages: it checks the header again after every
-// load. A commit made elsewhere before a load, and one stopped right after
+// unchanged, not even to load pages: it checks the header again after the
+// pages each search loads. A commit made elsewhere before a load, and one stopped right after
 // its commit point (its new pages only in the journal), make the read start
 // over instead of mixing two states; the read that starts over sees the new
 // state.
-TEST_F(ProcessTest, UnlockedReadsCheckTheHeaderAfterEveryLoad) {
+TEST_F(ProcessTest, UnlockedReadsCheckTheHeaderAfterTheirLoads) {
   auto reader = Open();
   ASSERT_TRUE(InsertRecords(*reader, 0, 3000, 200).ok());
   reader = Open();  // nothing cached
@@ -336,6 +336,75 @@ TEST_F(ProcessTest, ACommitBetweenAnUnlockedLoadAndItsCheckRestartsTheRead) {
   ASSERT_TRUE(reader->Find(Key(2900), &c, &found).ok() && found);
   EXPECT_EQ(c.value(), changed.value());
   reader->EndOperation();
+}
+
+// A search without the reader slot checks the header once, after the last
+// page it loads, and that one check covers every load: a commit elsewhere
+// that rebuilds the tree after the search read its first page leaves it
+// descending through stale and rewritten pages. Whatever those pages make
+// it meet, torn images or a broken tree, the search answers Retry, reports
+// no fault and keeps none of them; under the slot it then finds the new
+// state.
+TEST_F(ProcessTest, AnUnlockedSearchChecksTheHeaderOnceAndRestartsWhenTheTreeWasRebuilt) {
+  // Enough leaves for an index level between them and the root.
+  constexpr uint32_t kRecords = 12000;
+  auto reader = Open();
+  ASSERT_TRUE(InsertRecords(*reader, 0, kRecords, 600).ok());
+  reader = Open();  // nothing cached
+  Cursor c;
+  bool found = false;
+  int header_reads = 0, loads = 0;
+  fault::SetReadHook([&](const std::string&, uint64_t offset) { (offset == 0 ? header_reads : loads) += 1; });
+  reader->BeginOperation(true);
+  ASSERT_TRUE(reader->Find(Key(10), &c, &found).ok() && found);
+  reader->EndOperation();
+  header_reads = loads = 0;
+  // The root stays cached; the leaf of the last key and the page above it load.
+  reader->BeginOperation(true);
+  ASSERT_TRUE(reader->Find(Key(kRecords - 1), &c, &found).ok() && found);
+  reader->EndOperation();
+  fault::SetReadHook(nullptr);
+  ASSERT_GE(loads, 2);
+  EXPECT_EQ(header_reads, 2);  // at the start and after the last load
+  reader = Open();
+
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    reader->BeginOperation(true);
+    ASSERT_TRUE(reader->Find(Key(10), &c, &found).ok() && found);
+    reader->EndOperation();
+    auto writer = Open();
+    // Every record goes and comes back at another size: pages change size
+    // class, move, and the tree gets another shape.
+    const size_t length = round == 0 ? 3000 : 40;
+    bool committed = false;
+    Outcome commit;
+    fault::SetReadHook([&](const std::string&, uint64_t offset) {
+      if (committed || offset == 0) return;
+      committed = true;
+      commit = Write(*writer, [&]() -> Outcome {
+        for (uint32_t k = 0; k < kRecords; ++k) {
+          bool gone = false;
+          KESTREL_RETURN_IF_FAILED(writer->Remove(Key(k), &gone));
+        }
+        for (uint32_t k = 0; k < kRecords; ++k) KESTREL_RETURN_IF_FAILED(writer->Insert(Rec(k, length, 7)));
+        return Outcome::OK();
+      });
+    });
+    reader->BeginOperation(true);
+    Outcome o = reader->Find(Key(kRecords - 1), &c, &found);
+    fault::SetReadHook(nullptr);
+    ASSERT_TRUE(committed);
+    ASSERT_TRUE(commit.ok()) << commit.ToString();
+    EXPECT_TRUE(o.isRetry()) << o.ToString();
+    EXPECT_FALSE(reader->failed());
+    reader->EndOperation();
+    reader->BeginOperation(true);
+    ASSERT_TRUE(reader->Find(Key(kRecords - 1), &c, &found).ok() && found);
+    EXPECT_EQ(c.value(), Rec(kRecords - 1, length, 7).value());
+    reader->EndOperation();
+    ExpectSound(*reader);
+  }
 }
 
 // A client of a network file system may see a fresh page beside a stale
