@@ -160,7 +160,7 @@ Outcome PageStore::WriteNewPages(std::vector<CachedPage*>& pages, int* first_err
 
 Outcome PageStore::Commit() {
   if (in_transaction_ || !header_changed_) return Outcome::OK();
-  KESTREL_RETURN_IF_FAILED(CommitPhase1());
+  KESTREL_RETURN_IF_FAILED(WriteJournal(true, true));
   return CommitPhase2();
 }
 
@@ -187,7 +187,12 @@ Outcome PageStore::RestoreOldHeader(const Header& old) {
   return Outcome::Code(rc);
 }
 
-Outcome PageStore::CommitPhase1(bool commit_point) {
+Outcome PageStore::CommitPhase1(bool commit_point) { return WriteJournal(commit_point, false); }
+
+// Phase 1. With `alone` (a commit of this file by itself), a commit that
+// overwrites nothing of the committed state is finished at once instead
+// (CommitHeaderAlone).
+Outcome PageStore::WriteJournal(bool commit_point, bool alone) {
   if (!header_changed_ || state_ == State::kPhase1Done) return Outcome::OK();
   if (failed_) {
     Discard();
@@ -228,6 +233,7 @@ Outcome PageStore::CommitPhase1(bool commit_point) {
     pieces.push_back({journal_end, p->image});
     journal_end += p->image.size();
   }
+  if (alone && pieces.empty()) return CommitHeaderAlone(old, new_pages);
   // Header fields hold 32-bit positions.
   if (journal_end + kHeaderSize > UINT32_MAX) {
     Discard();
@@ -277,6 +283,48 @@ Outcome PageStore::CommitPhase1(bool commit_point) {
   // the disk.
   Unsettle(rc);
   Discard();
+  return Outcome::OK();
+}
+
+// A commit that rewrites no page of the committed state (its pages all lie
+// beyond the committed end, or only the header changed) needs no journal:
+// the new pages are made durable first, then the new header written at 0
+// is the commit point by itself. The header is one 512-byte sector written
+// whole or not at all, as the protocol assumes of every header write at 0.
+// Two flushes, or one with no new page, where the journal took three.
+Outcome PageStore::CommitHeaderAlone(const Header& old, std::vector<CachedPage*>& new_pages) {
+  if (header_.EndOfData() + kHeaderSize > UINT32_MAX) {
+    Discard();
+    return Fail(Status::Corruption(kCheckNoPlace));
+  }
+  header_.journal_start = header_.journal_end = static_cast<uint32_t>(header_.EndOfData());
+  int rc = rt::Error_NoError;
+  Outcome o = WriteNewPages(new_pages, &rc);
+  if (!o.ok()) {
+    Discard();
+    return o;
+  }
+  // The pages must be durable before the header at 0 points at them.
+  if (rc == rt::Error_NoError && !new_pages.empty()) rc = file_->Flush();
+  if (rc != rt::Error_NoError) {
+    Discard();
+    return Outcome::Code(rc);
+  }
+  rc = journal_.WriteHeader(header_, 0).code();
+  if (rc != rt::Error_NoError) {
+    RestoreOldHeader(old);
+    Discard();
+    return Outcome::Code(rc);
+  }
+  rc = file_->Flush();
+  if (rc != rt::Error_NoError) {
+    // Other processes already read the new header: the commit stands, but
+    // nobody can tell whether it is durable.
+    Unsettle(rc);
+    Discard();
+    return Outcome::OK();
+  }
+  FinishCommit();
   return Outcome::OK();
 }
 

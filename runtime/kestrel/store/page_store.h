@@ -172,6 +172,8 @@ class PageStore final : private SpaceAreas::Mover {
   // access, and the failure is logged. A flush that fails from the commit
   // point on leaves the outcome on disk unknown: the store then refuses
   // every write (Refusal()) until the file is opened again and recovered.
+  // A commit that rewrites no page of the committed state writes no
+  // journal: its commit point is the new header at 0.
   Outcome Commit();
   // Multi-file transactions commit in steps: phase 1 up to the file's
   // journal, phase 2 after the transaction's commit point; AbortPhase1
@@ -298,6 +300,8 @@ class PageStore final : private SpaceAreas::Mover {
   Status MeasurePage(CachedPage* page, bool keep_image = false);
   Outcome AppendFinalImage(CachedPage* page, Page* lent, std::string* out);
   Outcome WriteNewPages(std::vector<CachedPage*>& pages, int* first_error);
+  Outcome WriteJournal(bool commit_point, bool alone);
+  Outcome CommitHeaderAlone(const Header& old, std::vector<CachedPage*>& new_pages);
   void FinishCommit();
   void Log(const std::string& line) const {
     if (lock_log_) lock_log_(line);

@@ -462,55 +462,103 @@ TEST_F(PowerLossTest, EveryFlushOfACommitIsNeeded) {
   }
 }
 
-// A commit that changes the id counter alone sends no page home: its
-// second phase has nothing to wait for before the bounds are cleared. The
-// machine stopping at any of its writes and flushes, with any fate of what
-// was not flushed, leaves the old or the new counter, and the new one once
-// the commit answered.
-TEST_F(PowerLossTest, CommitOfTheIdCounterAloneLeavesTheOldOrTheNewId) {
-  uint32_t old_id = 0;
-  {
-    auto s = Open();
-    ASSERT_TRUE(Write(*s, [&] { return s->NextId(&old_id); }).ok());
-  }
-  const std::string work = dir_ + "/work.krl";
-  int64_t total = 0;
-  {
-    fs::copy_file(path_, work, fs::copy_options::overwrite_existing);
-    auto s = OpenAt(work);
-    uint32_t id = 0;
-    fault::Arm({.power_loss = true});
-    ASSERT_TRUE(Write(*s, [&] { return s->NextId(&id); }).ok());
-    total = fault::OperationsSeen();
-    EXPECT_EQ(fault::FlushesSeen(), 3);  // journal, bounds, bounds cleared
-    fault::Disarm();
-  }
-  for (int64_t stop = 0; stop <= total; ++stop) {
-    for (uint32_t seed = 0; seed < 4; ++seed) {
-      SCOPED_TRACE(::testing::Message() << "stop " << stop << " of " << total << " seed " << seed);
-      fs::copy_file(path_, work, fs::copy_options::overwrite_existing);
-      bool answered = false;
-      {
-        auto s = OpenAt(work);
+// Commits that overwrite nothing of the committed state: the id counter
+// alone, and the first records of an empty file (new pages only). They
+// write no journal: new pages, a flush, the header at 0, a flush. The
+// machine stopping at any of their writes and flushes, with any fate of
+// what was not flushed, leaves the old or the new state, the new one once
+// the commit answered; a failed write or flush answers what the file holds.
+TEST_F(CrashTest, CommitsThatOverwriteNothingAreSafeWithoutAJournal) {
+  struct Case {
+    const char* name;
+    bool empty_file;      // else the file holds a few records
+    int64_t operations;   // writes and flushes of the commit
+  };
+  const Case cases[] = {{"id counter alone", false, 2}, {"first records of an empty file", true, 4}};
+  const std::vector<Change> first_records = {{false, Rec(1, 300)}, {false, Rec(2, 5000)}, {false, Rec(3, 40)}};
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    fs::remove(path_);
+    Contents model;
+    uint32_t old_id = 0;
+    {
+      auto s = Open();
+      ASSERT_TRUE(Write(*s, [&] { return s->NextId(&old_id); }).ok());
+      if (!k.empty_file) {
+        auto plan = PlanCommit(5, model);
+        ASSERT_TRUE(RunPlan(*s, plan).ok());
+        model = Apply(plan, model);
+      }
+    }
+    const Contents next = k.empty_file ? Apply(first_records, model) : model;
+    auto commit = [&](PageStore& s) {
+      if (k.empty_file) return RunPlan(s, first_records);
+      return Write(s, [&] {
         uint32_t id = 0;
-        fault::Arm({.stop_from = stop, .power_loss = true});
-        Outcome o = Write(*s, [&] { return s->NextId(&id); });
-        answered = o.ok() && fault::OperationsSeen() <= stop;
-      }
-      fault::PowerLoss(seed * 13 + static_cast<uint32_t>(stop));
-      fault::Arm({.power_loss = true});
-      auto s = OpenAt(work, 0x42, false);
-      uint32_t next = 0;
-      ASSERT_TRUE(Write(*s, [&] { return s->NextId(&next); }).ok());
-      fault::Disarm();
-      // The id after recovery tells which counter the file held.
-      if (answered) {
-        EXPECT_EQ(next, old_id + 2);
-      } else {
-        EXPECT_TRUE(next == old_id + 1 || next == old_id + 2) << next;
-      }
-      EXPECT_TRUE(Same(ReadAll(*s), base_));
+        return s.NextId(&id);
+      });
+    };
+    // What a fresh process finds: the old state, the new one, or (false) neither.
+    auto survey = [&](const std::string& path, bool* is_new) {
+      auto s = OpenAt(path, 0x42, false);
+      uint32_t id = 0;
+      EXPECT_TRUE(Write(*s, [&] { return s->NextId(&id); }).ok());
       ExpectSound(*s);
+      const Contents seen = ReadAll(*s);
+      if (k.empty_file) {
+        *is_new = static_cast<bool>(Same(seen, next));
+        return id == old_id + 1 && (*is_new || Same(seen, model));
+      }
+      *is_new = id == old_id + 2;
+      return Same(seen, model) && (*is_new || id == old_id + 1);
+    };
+    const std::string work = dir_ + "/work.krl";
+    int64_t total = 0;
+    {
+      fs::copy_file(path_, work, fs::copy_options::overwrite_existing);
+      auto s = OpenAt(work);
+      fault::Arm({});
+      ASSERT_TRUE(commit(*s).ok());
+      total = fault::OperationsSeen();
+      fault::Disarm();
+    }
+    EXPECT_EQ(total, k.operations);
+    for (int64_t stop = 0; stop <= total; ++stop) {
+      for (uint32_t seed = 0; seed < 4; ++seed) {
+        SCOPED_TRACE(::testing::Message() << "stop " << stop << " of " << total << " seed " << seed);
+        fs::copy_file(path_, work, fs::copy_options::overwrite_existing);
+        bool answered = false;
+        {
+          auto s = OpenAt(work);
+          fault::Arm({.stop_from = stop, .power_loss = true});
+          Outcome o = commit(*s);
+          answered = o.ok() && fault::OperationsSeen() <= stop;
+        }
+        fault::PowerLoss(seed * 13 + static_cast<uint32_t>(stop));
+        fault::Arm({.power_loss = true});
+        bool is_new = false;
+        ASSERT_TRUE(survey(work, &is_new));
+        fault::Disarm();
+        if (answered) {
+          EXPECT_TRUE(is_new);
+        }
+      }
+    }
+    for (int flush = 0; flush < 2; ++flush) {
+      for (int64_t n = 0; n < total; ++n) {
+        SCOPED_TRACE(::testing::Message() << (flush ? "failed flush " : "failed write ") << n);
+        fs::copy_file(path_, work, fs::copy_options::overwrite_existing);
+        Outcome o;
+        {
+          auto s = OpenAt(work);
+          fault::Arm(flush ? fault::Plan{.fail_flush = n} : fault::Plan{.fail_write = n});
+          o = commit(*s);
+          fault::Disarm();
+        }
+        bool is_new = false;
+        ASSERT_TRUE(survey(work, &is_new));
+        EXPECT_EQ(is_new, o.ok()) << o.ToString();
+      }
     }
   }
 }
