@@ -141,14 +141,14 @@ void WindowView::createControl(Control& c) {
     case Ctl_Entry: {
       auto* e = new QLineEdit(this);
       connect(e, &QLineEdit::textEdited, this,
-              [this, n](const QString& t) { window_->inputText(n, t.toStdString()); });
+              [this, n](const QString& t) { window_->inputText(n, toWindows1252(t)); });
       w = e;
       break;
     }
     case Ctl_MultiLine: {
       auto* e = new QPlainTextEdit(this);
       connect(e, &QPlainTextEdit::textChanged, this, [this, n, e] {
-        if (!syncing_) window_->inputText(n, e->toPlainText().toStdString());
+        if (!syncing_) window_->inputText(n, toWindows1252(e->toPlainText()));
       });
       w = e;
       break;
@@ -261,7 +261,7 @@ void WindowView::createControl(Control& c) {
         cb->lineEdit()->installEventFilter(this);
         cb->lineEdit()->setProperty(kControlProp, n);
         connect(cb->lineEdit(), &QLineEdit::textEdited, this,
-                [this, n](const QString& t) { window_->inputText(n, t.toStdString()); });
+                [this, n](const QString& t) { window_->inputText(n, toWindows1252(t)); });
       }
       cb->setMaxVisibleItems(c.def.dropRows > 0 ? c.def.dropRows : 10);
       connect(cb, qOverload<int>(&QComboBox::activated), this,
