@@ -274,6 +274,8 @@ void WindowView::createControl(Control& c) {
       frame->setFrameShape(QFrame::StyledPanel);
       auto* bar = new QTabBar(frame);
       bar->setObjectName("tabs");
+      bar->setExpanding(false);  // tabs as wide as their captions, from the left
+      bar->setDrawBase(true);
       bar->setProperty(kControlProp, n);
       bar->installEventFilter(this);
       connect(bar, &QTabBar::currentChanged, this, [this, n](int i) {
@@ -487,6 +489,10 @@ void WindowView::rebuildTabs(Control& sheet) {
     map.push_back(index);
     if (sheet.choice == index) bar->setCurrentIndex(bar->count() - 1);
   }
+  // The bar's height follows its tabs: laid out before its first tab, it
+  // had none.
+  bar->resize(frame->width(), bar->sizeHint().height());
+  bar->setVisible(bar->count() > 0);
   syncing_ = false;
 }
 
