@@ -150,6 +150,7 @@ int File::Read(uint64_t offset, void* buf, size_t n, size_t* got) {
 }
 
 int File::Write(uint64_t offset, const void* buf, size_t n) {
+  unflushed_ = true;
   bool fail = false;
   if (fault::OnWrite(&fail)) return rt::Error_NoError;
   if (fail) return Fail(EIO);
@@ -171,6 +172,7 @@ int File::Write(uint64_t offset, const void* buf, size_t n) {
 }
 
 int File::WriteGather(uint64_t offset, const std::vector<std::string_view>& pieces) {
+  unflushed_ = true;
   bool fail = false;
   if (fault::OnWrite(&fail)) return rt::Error_NoError;
   if (fail) return Fail(EIO);
@@ -213,10 +215,12 @@ int File::Flush() {
   if (fault::OnFlush(path_, &fail)) return rt::Error_NoError;
   if (fail) return Fail(EIO);
   if (::fdatasync(fd_) != 0) return Fail(errno);
+  unflushed_ = false;
   return rt::Error_NoError;
 }
 
 int File::Truncate(uint64_t length) {
+  unflushed_ = true;
   if (fault::Stopped()) return rt::Error_NoError;
   fault::NoteTruncate(fd_, path_, length);
   if (::ftruncate(fd_, static_cast<off_t>(length)) != 0) return Fail(errno);

@@ -45,6 +45,9 @@ class File {
   // write (one write as far as fault injection counts).
   int WriteGather(uint64_t offset, const std::vector<std::string_view>& pieces);
   int Flush();
+  // Set from a write or truncation until the next successful Flush: a
+  // flush with nothing of this File's to make durable can be left out.
+  bool unflushed() const { return unflushed_; }
   int Truncate(uint64_t length);
   int Size(uint64_t* size);
 
@@ -75,6 +78,7 @@ class File {
   std::string path_;
   bool writable_;
   bool network_ = false;
+  bool unflushed_ = false;
   int last_errno_ = 0;
 };
 

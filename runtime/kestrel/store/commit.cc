@@ -304,8 +304,9 @@ Outcome PageStore::CommitHeaderAlone(const Header& old, std::vector<CachedPage*>
     Discard();
     return o;
   }
-  // The pages must be durable before the header at 0 points at them.
-  if (rc == rt::Error_NoError && !new_pages.empty()) rc = file_->Flush();
+  // The pages must be durable before the header at 0 points at them (those
+  // written before the commit too).
+  if (rc == rt::Error_NoError && file_->unflushed()) rc = file_->Flush();
   if (rc != rt::Error_NoError) {
     Discard();
     return Outcome::Code(rc);
@@ -339,12 +340,11 @@ Outcome PageStore::CommitPhase2() {
     const uint64_t position = PagePosition(static_cast<uint32_t>(p->ref));
     if (position < committed_end_) pieces.push_back({position, p->image});
   }
-  const bool pages_home = !pieces.empty();
   int rc = journal_.Write(pieces);
   bool flush_failed = false;
   // The pages must be on disk before the header stops pointing at the
   // journal. A commit of new pages alone wrote nothing here to wait for.
-  if (rc == rt::Error_NoError && pages_home) {
+  if (rc == rt::Error_NoError && file_->unflushed()) {
     rc = file_->Flush();
     flush_failed = rc != rt::Error_NoError;
   }

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "runtime/kestrel/os/fault_injection.h"
@@ -157,6 +158,31 @@ TEST_F(FileTest, FaultInjectionFailsOrStopsWrites) {
 // The power-loss model at its worst: what a flush made durable stays,
 // unflushed writes and truncations go, and a new file stays only once its
 // directory was flushed (as Open does for the files it creates).
+// What a file wrote stays unflushed until a flush succeeds: a write, a
+// gathered write or a truncation sets it; a failed or skipped flush keeps it.
+TEST_F(FileTest, UnflushedUntilAFlushSucceeds) {
+  auto f = OpenOk(kAccessReadWrite | kDenyNone, true);
+  EXPECT_FALSE(f->unflushed());
+  const std::function<int()> changes[] = {
+      [&] { return f->Write(0, "abcd", 4); },
+      [&] { return f->WriteGather(8, {"ef", "gh"}); },
+      [&] { return f->Truncate(6); },
+  };
+  for (const auto& change : changes) {
+    ASSERT_EQ(change(), rt::Error_NoError);
+    EXPECT_TRUE(f->unflushed());
+    fault::Arm({.fail_flush = 0});
+    EXPECT_NE(f->Flush(), rt::Error_NoError);
+    EXPECT_TRUE(f->unflushed());
+    fault::Arm({.skip_flush = 0});
+    EXPECT_EQ(f->Flush(), rt::Error_NoError);
+    EXPECT_TRUE(f->unflushed());
+    fault::Disarm();
+    EXPECT_EQ(f->Flush(), rt::Error_NoError);
+    EXPECT_FALSE(f->unflushed());
+  }
+}
+
 TEST_F(FileTest, PowerLossKeepsOnlyWhatWasFlushed) {
   auto read_all = [](const std::string& path) {
     std::unique_ptr<File> f;
