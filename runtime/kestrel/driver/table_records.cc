@@ -313,15 +313,18 @@ int KestrelTable::GetByKey(int key) {
       if (!entry) return Outcome::Code(rt::Error_RecordNotFound);
       Cursor c;
       bool found = false;
+      PageStore* store = file_->store.get();
+      // The entry only leads to the row: reading the row checks the file
+      // for both, and an answer given before that checks it here.
       if (!def_.keys[key].duplicates()) {
-        KESTREL_RETURN_IF_FAILED(file_->store->Find(entry->key(), &c, &found));
+        KESTREL_RETURN_IF_FAILED(store->Find(entry->key(), &c, &found, false));
       } else {
         const std::string_view prefix = entry->key().substr(0, entry->key().size() - 4);
-        KESTREL_RETURN_IF_FAILED(file_->store->FindAtLeast(prefix, &c, &found));
+        KESTREL_RETURN_IF_FAILED(store->FindAtLeast(prefix, &c, &found, false));
         found = found && StartsWith(c.key(), prefix);
       }
-      if (!found) return Outcome::Code(rt::Error_RecordNotFound);
-      if (c.value().size() != 4) return Status::Corruption(kCheckEntryValue, file_->name);
+      if (!found) return store->Confirm(Outcome::Code(rt::Error_RecordNotFound));
+      if (c.value().size() != 4) return store->Confirm(Status::Corruption(kCheckEntryValue, file_->name));
       id = Get32BE(c.value().data());
     }
     bool found = false;

@@ -121,8 +121,17 @@ class PageStore final : private SpaceAreas::Mover {
 
   // Searches. *found is false when there is no such record (the low
   // sentinel never counts). On success the cursor holds a copy of the record.
-  Outcome Find(std::string_view key, Cursor* cursor, bool* found);
-  Outcome FindAtLeast(std::string_view key, Cursor* cursor, bool* found);
+  // A read without the reader slot (see BeginOperation) checks the file
+  // before it answers. With `confirm` unset, a Find or FindAtLeast that
+  // succeeds leaves that check to the next search of the operation, which
+  // then covers both: for a caller that only searches on with what it found
+  // (an index entry leading to its row) and answers through Confirm if it
+  // stops there.
+  Outcome Find(std::string_view key, Cursor* cursor, bool* found, bool confirm = true);
+  Outcome FindAtLeast(std::string_view key, Cursor* cursor, bool* found, bool confirm = true);
+  // `o`, or Retry when pages were read without the reader slot and the
+  // file has changed since.
+  Outcome Confirm(Outcome o) { return Confirmed(o); }
   Outcome FindAtMost(std::string_view key, Cursor* cursor, bool* found);
   Outcome Next(Cursor* cursor, bool* found);
   Outcome Previous(Cursor* cursor, bool* found);

@@ -10,7 +10,7 @@ Outcome PageStore::ReadValue(std::string_view key, std::string* value, bool* fou
   UnpinAll();
   *found = false;
   KESTREL_RETURN_IF_FAILED(EnsureHeader());
-  if (root_ == -1 || key.empty()) return Outcome::OK();
+  if (root_ == -1 || key.empty()) return Confirmed(Outcome::OK());
   CachedPage* leaf = hint ? HintedLeaf(key, hint) : nullptr;
   if (leaf) {
     cache_.Use(leaf);
@@ -22,6 +22,9 @@ Outcome PageStore::ReadValue(std::string_view key, std::string* value, bool* fou
   } else {
     KESTREL_RETURN_IF_FAILED(Confirmed(Descend(key, 0, &seek_path_, &leaf)));
   }
+  // A cached leaf loads nothing, but a search before may have left its
+  // reads to this one (Find with `confirm` unset).
+  KESTREL_RETURN_IF_FAILED(Confirmed(Outcome::OK()));
   const size_t pos = leaf->records.LowerBound(key);
   if (pos >= leaf->records.size()) return Outcome::OK();
   const RecordView r = leaf->records.At(pos);

@@ -157,7 +157,7 @@ Outcome PageStore::SeekLess(std::string_view key, bool or_equal, Cursor* cursor,
   return Outcome::OK();
 }
 
-Outcome PageStore::Find(std::string_view key, Cursor* cursor, bool* found) {
+Outcome PageStore::Find(std::string_view key, Cursor* cursor, bool* found, bool confirm) {
   UnpinAll();
   *found = false;
   KESTREL_RETURN_IF_FAILED(EnsureHeader());
@@ -165,7 +165,8 @@ Outcome PageStore::Find(std::string_view key, Cursor* cursor, bool* found) {
     cursor->Reset();
     return Outcome::OK();
   }
-  KESTREL_RETURN_IF_FAILED(Confirmed(SeekGreater(key, true, cursor, found)));
+  Outcome o = SeekGreater(key, true, cursor, found);
+  KESTREL_RETURN_IF_FAILED(confirm || !o.ok() ? Confirmed(o) : o);
   if (*found && cursor->key() != key) {
     cursor->Reset();
     *found = false;
@@ -173,7 +174,7 @@ Outcome PageStore::Find(std::string_view key, Cursor* cursor, bool* found) {
   return Outcome::OK();
 }
 
-Outcome PageStore::FindAtLeast(std::string_view key, Cursor* cursor, bool* found) {
+Outcome PageStore::FindAtLeast(std::string_view key, Cursor* cursor, bool* found, bool confirm) {
   UnpinAll();
   *found = false;
   KESTREL_RETURN_IF_FAILED(EnsureHeader());
@@ -182,7 +183,8 @@ Outcome PageStore::FindAtLeast(std::string_view key, Cursor* cursor, bool* found
     return Outcome::OK();
   }
   // The sentinel is never a result: an empty key asks for the first record.
-  return Confirmed(SeekGreater(key, !key.empty(), cursor, found));
+  Outcome o = SeekGreater(key, !key.empty(), cursor, found);
+  return confirm || !o.ok() ? Confirmed(o) : o;
 }
 
 Outcome PageStore::FindAtMost(std::string_view key, Cursor* cursor, bool* found) {

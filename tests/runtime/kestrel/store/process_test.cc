@@ -407,6 +407,53 @@ TEST_F(ProcessTest, AnUnlockedSearchChecksTheHeaderOnceAndRestartsWhenTheTreeWas
   }
 }
 
+// A search told not to check leaves its unlocked reads to the next search
+// of the operation, even one that loads nothing, or to Confirm: a commit
+// made while it loaded makes that next answer Retry.
+TEST_F(ProcessTest, AnUncheckedSearchIsCheckedByTheNextOne) {
+  constexpr uint32_t kRecords = 3000;
+  ASSERT_TRUE(InsertRecords(*Open(), 0, kRecords, 200).ok());
+  const Record changed = Rec(kRecords - 1, 200, 9);  // same size: rewritten in place
+  enum class Then { kCachedRead, kConfirm };
+  for (Then then : {Then::kCachedRead, Then::kConfirm}) {
+    SCOPED_TRACE(then == Then::kCachedRead ? "cached read" : "confirm");
+    auto reader = Open();
+    Cursor c;
+    bool found = false;
+    std::string value;
+    reader->BeginOperation(true);
+    ASSERT_TRUE(reader->Find(Key(10), &c, &found).ok() && found);
+    reader->EndOperation();
+    auto writer = Open();
+    bool committed = false;
+    Outcome commit;
+    fault::SetReadHook([&](const std::string&, uint64_t offset) {
+      if (committed || offset == 0) return;
+      committed = true;
+      commit = Write(*writer, [&] { return writer->Update(changed, &found); });
+    });
+    reader->BeginOperation(true);
+    Outcome o = reader->Find(Key(kRecords - 1), &c, &found, false);
+    fault::SetReadHook(nullptr);
+    ASSERT_TRUE(committed);
+    ASSERT_TRUE(commit.ok()) << commit.ToString();
+    ASSERT_TRUE(o.ok()) << o.ToString();  // not checked yet
+    if (then == Then::kCachedRead) {
+      o = reader->ReadValue(Key(10), &value, &found);  // its leaf is cached
+    } else {
+      o = reader->Confirm(Outcome::OK());
+    }
+    EXPECT_TRUE(o.isRetry()) << o.ToString();
+    reader->EndOperation();
+    reader->BeginOperation(true);
+    ASSERT_TRUE(reader->Find(Key(kRecords - 1), &c, &found).ok() && found);
+    EXPECT_EQ(c.value(), changed.value());
+    reader->EndOperation();
+    // Back to the old value for the next round.
+    ASSERT_TRUE(Write(*writer, [&] { return writer->Update(Rec(kRecords - 1, 200), &found); }).ok());
+  }
+}
+
 // A client of a network file system may see a fresh page beside a stale
 // header, so the check proves nothing there: every read takes the slot.
 TEST_F(ProcessTest, ReadsOnANetworkFileSystemAlwaysTakeTheReaderSlot) {
