@@ -365,5 +365,81 @@ TEST_F(ProcessTest, ReadsOnANetworkFileSystemAlwaysTakeTheReaderSlot) {
   EXPECT_TRUE(slots_free());
 }
 
+
+// A writer of long cycles (one record per operation, the commit after 30)
+// that writes pages before its commits: readers meanwhile see whole cycles
+// only, and a kill leaves the cycles reported, or one more, whole.
+constexpr uint32_t kCycle = 30;
+
+[[noreturn]] void LongCycleLoop(const std::string& path, uint32_t first, int report_fd) {
+  std::unique_ptr<PageStore> s;
+  PageStore::OpenOptions o;
+  o.spill_dirty_pages = 4;
+  if (!PageStore::Open(path, o, &s).ok()) _exit(10);
+  for (uint32_t c = first;; ++c) {
+    s->BeginOperation();
+    s->BeginWriteCycle();
+    for (uint32_t j = 0; j < kCycle; ++j) {
+      if (!s->Insert(Rec(c * kCycle + j, 1500 + (j * 97) % 2000, 3)).ok()) _exit(11);
+      if (!s->EndOperation(true).ok()) _exit(12);
+      s->BeginOperation();
+    }
+    bool found = false;
+    Record counter(Key(kCounterKey), Key(c));
+    if (!s->Update(counter, &found).ok()) _exit(13);
+    if (!found && !s->Insert(counter).ok()) _exit(14);
+    if (!s->EndOperation().ok()) _exit(15);
+    if (write(report_fd, &c, sizeof c) != sizeof c) _exit(16);
+  }
+}
+
+TEST_F(ProcessTest, KilledWriterOfLongCyclesLeavesWholeCyclesAndReadersSeeNoOther) {
+  Open();
+  std::mt19937 rng(7);
+  uint32_t next = 0;
+  for (int round = 0; round < 6; ++round) {
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      close(fds[0]);
+      LongCycleLoop(path_, next, fds[1]);
+    }
+    close(fds[1]);
+    {
+      auto reader = OpenAt(path_, 0x40, false);
+      const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(40 + rng() % 200);
+      while (std::chrono::steady_clock::now() < until) {
+        Contents seen = ReadAll(*reader);
+        seen.erase(Key(kCounterKey));
+        ASSERT_EQ(seen.size() % kCycle, 0u) << "a reader saw part of a cycle";
+      }
+    }
+    kill(pid, SIGKILL);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "child failed with " << WEXITSTATUS(status);
+    int64_t reported = static_cast<int64_t>(next) - 1;
+    uint32_t c;
+    while (read(fds[0], &c, sizeof c) == sizeof c) reported = c;
+    close(fds[0]);
+
+    auto s = Open();
+    ExpectSound(*s);
+    Contents all = ReadAll(*s);
+    const bool counted = all.erase(Key(kCounterKey)) > 0;
+    ASSERT_EQ(all.size() % kCycle, 0u);
+    const uint32_t n = static_cast<uint32_t>(all.size() / kCycle);
+    ASSERT_TRUE(n == reported + 1 || n == reported + 2) << n << " cycles, " << reported << " reported";
+    if (n > 0) {
+      ASSERT_TRUE(counted);
+      EXPECT_EQ(all.rbegin()->first, Key(n * kCycle - 1));
+    }
+    next = n;
+  }
+  EXPECT_GT(next, 6u);
+}
+
 }  // namespace
 }  // namespace kestrel::testing
