@@ -296,6 +296,7 @@ class PageStore final : private SpaceAreas::Mover {
 
   // Long write cycles (spill.cc).
   Outcome SpillNewPages();
+  Outcome WriteHeaderOfNewFile();
 
   // Commit and discard (commit.cc).
   Outcome PreparePages();

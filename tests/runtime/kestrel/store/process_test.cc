@@ -151,6 +151,74 @@ TEST_F(ProcessTest, OpenerWaitsForItsReaderSlotUntilTheCommitEnds) {
   EXPECT_EQ(seen.count(Key(7)), 1u);
 }
 
+// A commit cut off after its commit point leaves its journal beyond the end
+// of the data, and a reader that finds it reads the changed pages from
+// there for the rest of its operation. The next writer applies the journal
+// and then writes a long cycle's pages early, beyond the end, where that
+// journal lies: it must wait until such readers are done.
+TEST_F(ProcessTest, ReaderInsideAJournalIsWaitedForBeforePagesAreWrittenWhereItLies) {
+  constexpr uint32_t kRecords = 300;
+  Contents committed;
+  {
+    auto w = Open();
+    ASSERT_TRUE(InsertRecords(*w, 0, kRecords, 200).ok());
+    // Every leaf changes, so every leaf is read from the journal.
+    w->BeginOperation();
+    w->BeginWriteCycle();
+    for (uint32_t k = 0; k < kRecords; k += 3) {
+      bool found = false;
+      ASSERT_TRUE(w->Update(Rec(k, 200, 1), &found).ok());
+      ASSERT_TRUE(found);
+    }
+    ASSERT_TRUE(w->CommitPhase1().ok());
+    fault::Arm({.stop_from = 0});  // the process dies: phase 2 never reaches the disk
+    w.reset();
+    fault::Disarm();
+  }
+  for (uint32_t k = 0; k < kRecords; ++k) {
+    Record r = Rec(k, 200, k % 3 == 0 ? 1 : 0);
+    committed[std::string(r.key())] = std::string(r.value());
+  }
+  auto reader = OpenAt(path_, 0x40, false);
+  reader->BeginOperation();
+  Cursor c;
+  bool found = false;
+  ASSERT_TRUE(reader->FindAtLeast("", &c, &found).ok());
+  std::atomic<bool> writer_done{false};
+  std::thread writer([&] {
+    std::unique_ptr<PageStore> s;
+    PageStore::OpenOptions o;
+    o.spill_dirty_pages = 4;
+    ASSERT_TRUE(PageStore::Open(path_, o, &s).ok());
+    s->BeginOperation();
+    s->BeginWriteCycle();
+    for (uint32_t k = 0; k < 60; ++k) {
+      ASSERT_TRUE(s->Insert(Rec(10000 + k, 3000, 2)).ok());
+      ASSERT_TRUE(s->EndOperation(true).ok());
+      s->BeginOperation();
+    }
+    EXPECT_GT(s->spilledPages(), 0u);
+    ASSERT_TRUE(s->EndOperation().ok());
+    writer_done = true;
+  });
+  // Time for a writer that does not wait to apply the journal and write
+  // over it.
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_FALSE(writer_done);
+  Contents seen;
+  Outcome o = Outcome::OK();
+  while (o.ok() && found) {
+    seen[std::string(c.key())] = std::string(c.value());
+    o = reader->Next(&c, &found);
+  }
+  EXPECT_TRUE(o.ok()) << o.ToString();
+  reader->EndOperation();
+  writer.join();
+  EXPECT_TRUE(Same(seen, committed));
+  EXPECT_EQ(ReadAll(*reader).size(), kRecords + 60);
+  ExpectSound(*reader);
+}
+
 }  // namespace
 }  // namespace kestrel::testing
 
