@@ -12,6 +12,7 @@
 #                         grade book with each row's "Prom. OLE", "FINAL" and status
 #   followup-editing.png  grades being typed into a row ("&Editar"), a cell open
 #   followup-saved.png    the row saved: its new average, final grade and status
+#   preview.png           "Planilla": the print preview of the subject's sheet
 #
 # Needs Xvfb, xdotool and ImageMagick's import; builds qvnotas and qvdata and
 # makes the sample school in demo-data/ when missing.
@@ -85,6 +86,23 @@ shot followup-editing.png
 xdotool key Return
 sleep 1
 shot followup-saved.png
+# "Planilla" (the button left of "&Editar") previews the subject's sheet.
+xdotool mousemove --window "$win" 1262 32 click 1
+preview=
+for _ in $(seq 100); do
+  for w in $(xdotool search --onlyvisible --pid "$app" 2>/dev/null || true); do
+    [ "$w" != "$win" ] && preview=$w
+  done
+  [ -n "$preview" ] && break
+  sleep 0.1
+done
+if [ -n "$preview" ]; then
+  win=$preview
+  sleep 1.5
+  shot preview.png
+else
+  echo "demo-shots: the print preview did not open" >&2
+fi
 kill "$app" 2>/dev/null || true
 wait "$app" 2>/dev/null || true
 app=

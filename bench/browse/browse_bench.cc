@@ -24,6 +24,7 @@
 #include "framework/data/error_class.h"
 #include "framework/data/error_status.h"
 #include "framework/data/file_manager.h"
+#include "tests/framework/data/keyed_access.h"
 #include "framework/data/relation_manager.h"
 #include "framework/window/browse_class.h"
 #include "framework/window/record_queue.h"
@@ -90,41 +91,17 @@ void Generate(const std::string& path, int rows) {
 }
 
 // The grade book's file manager; counts the records read for views.
-class GradeAccess : public fw::FileManager {
+class GradeAccess : public fwtest::KeyedAccess {
  public:
-  GradeAccess(rt::DeclaredFile* file, fw::ErrorClass* errors) : file_(file), errors_(errors) { Init(); }
-  ~GradeAccess() override { Kill(); }
-  void Init() override {
-    Initialized = false;
-    FileNameValue = "QVLIBRETA";
-    SetErrors(errors_);
-    File = file_;
-    FileManager::Init();
-  }
-  using FileManager::Init;
-  fw::Level UseFile(uint8_t kind) override {
-    if (kind != fw::kUseInit) {
-      UseFile(fw::kUseInit);
-    } else if (!Initialized) {
-      ++InUseFile;
-      FileManager::Init(File, Errors);
-      AddKey(kPrimary, "QVL:CLAVE_PRIMARIA", 0);
-      AddKey(kMateria, "QVL:CLAVE_MATERIA");
-      AddKey(kMateriaAlumno, "QVL:CLAVE_CODMATERIA_ALUALFA");
-      --InUseFile;
-    }
-    return FileManager::UseFile(kind);
-  }
+  GradeAccess(rt::DeclaredFile* file, fw::ErrorClass* errors)
+      : KeyedAccess(file, errors,
+                    {{kPrimary, "QVL:CLAVE_PRIMARIA", 0}, {kMateria, "QVL:CLAVE_MATERIA", 0},
+                     {kMateriaAlumno, "QVL:CLAVE_CODMATERIA_ALUALFA", 0}}) {}
   bool FunctionDone(rt::FileControlBlock& file, rt::FileNotice& n) override {
     if (n.kind == rt::FileOpKind::kRead && n.by_view) ++reads;
     return FileManager::FunctionDone(file, n);
   }
-  rt::FieldRef ref(int field) { return rt::FieldRef{&Block(), field, 0}; }
   long long reads = 0;
-
- private:
-  rt::DeclaredFile* file_;
-  fw::ErrorClass* errors_;
 };
 
 ui::WindowDef BrowseWindow() {

@@ -28,6 +28,7 @@
 #include "framework/data/error_class.h"
 #include "framework/data/error_status.h"
 #include "framework/data/file_manager.h"
+#include "tests/framework/data/keyed_access.h"
 #include "framework/data/relation_manager.h"
 #include "framework/window/browse_class.h"
 #include "framework/window/browse_eip_manager.h"
@@ -85,35 +86,10 @@ void Generate(const std::string& path) {
   rt::Close(f);
 }
 
-class GradeAccess : public fw::FileManager {
+class GradeAccess : public fwtest::KeyedAccess {
  public:
-  GradeAccess(rt::DeclaredFile* file, fw::ErrorClass* errors) : file_(file), errors_(errors) { Init(); }
-  ~GradeAccess() override { Kill(); }
-  void Init() override {
-    Initialized = false;
-    FileNameValue = "QVLIBRETA";
-    SetErrors(errors_);
-    File = file_;
-    FileManager::Init();
-  }
-  using FileManager::Init;
-  fw::Level UseFile(uint8_t kind) override {
-    if (kind != fw::kUseInit) {
-      UseFile(fw::kUseInit);
-    } else if (!Initialized) {
-      ++InUseFile;
-      FileManager::Init(File, Errors);
-      AddKey(0, "QVL:CLAVE_PRIMARIA", 0);
-      AddKey(1, "QVL:CLAVE_MATERIA");
-      --InUseFile;
-    }
-    return FileManager::UseFile(kind);
-  }
-  rt::FieldRef ref(int field) { return rt::FieldRef{&Block(), field, 0}; }
-
- private:
-  rt::DeclaredFile* file_;
-  fw::ErrorClass* errors_;
+  GradeAccess(rt::DeclaredFile* file, fw::ErrorClass* errors)
+      : KeyedAccess(file, errors, {{0, "QVL:CLAVE_PRIMARIA", 0}, {1, "QVL:CLAVE_MATERIA", 0}}) {}
 };
 
 ui::WindowDef BrowseWindow() {

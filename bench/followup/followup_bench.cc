@@ -1,7 +1,8 @@
 // The "Contenidos" synchronisation (SyncFollowUp) beside the nested walks it
-// replaces (the reference below: for every content and student a walk of
-// the whole follow-up file, for every follow-up record a walk of the whole
-// contents file), on the same files in the same run.
+// replaces (the reference in tests/app/followup/nested_walk_sync.h: for
+// every content and student a walk of the whole follow-up file, for every
+// follow-up record a walk of the whole contents file), on the same files in
+// the same run.
 //
 //   Course: one subject with 10 contents whose course has 1,000 students;
 //           First: no follow-up records yet (10,000 are made);
@@ -32,94 +33,18 @@
 #include "runtime/core/file_records.h"
 #include "runtime/core/file_sequence.h"
 #include "runtime/kestrel/driver/kestrel_driver.h"
+#include "tests/app/followup/nested_walk_sync.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string Trim(std::string s) {
-  while (!s.empty() && s.back() == ' ') s.pop_back();
-  return s;
-}
 void Set(rt::FileControlBlock& f, const char* label, int64_t v) { rt::setInteger(f, f.decl().findField(label), v); }
 void Set(rt::FileControlBlock& f, const char* label, const std::string& v) {
   rt::setText(f, f.decl().findField(label), v);
 }
 void SetMemo(rt::FileControlBlock& f, const char* label, const std::string& v) {
   rt::setMemo(f, f.decl().findMemo(label), v);
-}
-
-// The reference: the two passes as nested walks over whole files.
-app::SyncFollowUpResult NestedWalks() {
-  using app::Access_QVAPRENDE, app::Access_QVALUAP, app::Access_QVSEGUIR, app::Access_QVMATERIAS;
-  app::SyncFollowUpResult r;
-  fw::FileManager *ap = Access_QVAPRENDE, *al = Access_QVALUAP, *sg = Access_QVSEGUIR, *ma = Access_QVMATERIAS;
-  for (fw::RelationManager* m : {app::Relate_QVAPRENDE, app::Relate_QVALUAP, app::Relate_QVSEGUIR,
-                                 app::Relate_QVMATERIAS})
-    m->Open();
-  for (fw::FileManager* m : {ap, al, sg, ma}) rt::Stream(m->Block());
-  rt::FileControlBlock &P = ap->Block(), &A = al->Block(), &G = sg->Block(), &M = ma->Block();
-  auto num = [](rt::FileControlBlock& f, const char* l) {
-    return rt::getInteger(f, f.decl().findField(l)).value_or(0);
-  };
-  auto text = [](rt::FileControlBlock& f, const char* l) {
-    return Trim(rt::getText(f, f.decl().findField(l)).value_or(""));
-  };
-  auto memo = [](rt::FileControlBlock& f, const char* l) {
-    return Trim(rt::getMemo(f, f.decl().findMemo(l)).value_or(""));
-  };
-  const int64_t subject = num(M, "QVM:NRO_REGISTRO"), course = num(M, "QVM:COD_CURSO");
-  rt::SetFile(P);
-  while (ap->Next() == fw::Level::Benign) {
-    if (num(P, "QVAP:COD_MATERIA") != subject) continue;
-    rt::SetKey(A, A.decl().findKey("QVA:CLAVE_ALFA"));
-    while (al->Next() == fw::Level::Benign) {
-      if (num(A, "QVA:COD_CURSO") != course) continue;
-      bool found = false;
-      rt::SetFile(G);
-      while (!found && sg->Next() == fw::Level::Benign) {
-        found = num(G, "QVG:NRO_LEGAJO") == num(A, "QVA:LEGAJO") && num(G, "QVG:COD_MATERIA") == subject &&
-                text(G, "QVG:CONTENIDO_PRIORIZADO") == text(P, "QVAP:CONTENIDO_PRIORIZADO") &&
-                memo(G, "QVG:APRENDIZAJE_TRABAJO") == memo(P, "QVAP:APRENDIZAJE_TRABAJO");
-      }
-      if (found || sg->Insert() != fw::Level::Benign) continue;
-      const int64_t registro = num(P, "QVAP:NRO_REGISTRO");
-      Set(G, "QVG:NRO_LEGAJO", num(A, "QVA:LEGAJO"));
-      Set(G, "QVG:COD_MATERIA", num(P, "QVAP:COD_MATERIA"));
-      Set(G, "QVG:NRO_ORDEN", int16_t(registro & 0xFFFF));
-      Set(G, "QVG:ALUMNO", text(A, "QVA:APELLIDO_NOMBRE"));
-      Set(G, "QVG:MATERIAS", text(P, "QVAP:MATERIAS"));
-      Set(G, "QVG:CONTENIDO_PRIORIZADO", text(P, "QVAP:CONTENIDO_PRIORIZADO"));
-      SetMemo(G, "QVG:APRENDIZAJE_TRABAJO", memo(P, "QVAP:APRENDIZAJE_TRABAJO"));
-      Set(G, "QVG:LOGRADO", std::string());
-      Set(G, "QVG:PENDIENTE", std::string());
-      Set(G, "QVG:VALORACION_FINAL", std::string());
-      Set(G, "QVG:COD_CURSO", num(P, "QVAP:COD_CURSO"));
-      Set(G, "QVG:INGRESO", std::to_string(registro));
-      Set(G, "QVG:OPERADOR", text(P, "QVAP:DOCENTE").substr(0, 20));
-      Set(G, "QVG:DOCENTE", text(P, "QVAP:DOCENTE"));
-      Set(G, "QVG:COD_DOCENTE", num(P, "QVAP:COD_DOCENTE"));
-      if (sg->Update() == fw::Level::Benign) ++r.created;
-    }
-  }
-  rt::SetFile(G);
-  while (sg->Next() == fw::Level::Benign) {
-    bool orphan = true;
-    rt::SetFile(P);
-    while (ap->Next() == fw::Level::Benign) {
-      if (num(P, "QVAP:COD_MATERIA") == num(G, "QVG:COD_MATERIA") &&
-          text(P, "QVAP:CONTENIDO_PRIORIZADO") == text(G, "QVG:CONTENIDO_PRIORIZADO") &&
-          memo(P, "QVAP:APRENDIZAJE_TRABAJO") == memo(G, "QVG:APRENDIZAJE_TRABAJO"))
-        orphan = false;
-    }
-    if (orphan && rt::Delete(G) == 0) ++r.deleted;
-  }
-  r.packed = rt::Pack(G) == 0;
-  for (fw::FileManager* m : {ap, al, sg, ma}) rt::Flush(m->Block());
-  for (fw::RelationManager* m : {app::Relate_QVMATERIAS, app::Relate_QVSEGUIR, app::Relate_QVALUAP,
-                                 app::Relate_QVAPRENDE})
-    m->Close();
-  return r;
 }
 
 // A school's files in a folder of its own, made once per shape.
@@ -254,7 +179,7 @@ const Shape kShapes[] = {
 };
 
 void BM_SyncFollowUp(benchmark::State& state) { Run(state, kShapes[state.range(0)], app::SyncFollowUp); }
-void BM_NestedWalks(benchmark::State& state) { Run(state, kShapes[state.range(0)], NestedWalks); }
+void BM_NestedWalks(benchmark::State& state) { Run(state, kShapes[state.range(0)], app::testing::NestedWalkSync); }
 
 BENCHMARK(BM_SyncFollowUp)->ArgName("shape")->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_NestedWalks)->ArgName("shape")->DenseRange(0, 2)->Iterations(1)->Unit(benchmark::kMillisecond);

@@ -141,14 +141,14 @@ void WindowView::createControl(Control& c) {
     case Ctl_Entry: {
       auto* e = new QLineEdit(this);
       connect(e, &QLineEdit::textEdited, this,
-              [this, n](const QString& t) { window_->inputText(n, t.toStdString()); });
+              [this, n](const QString& t) { window_->inputText(n, toWindows1252(t)); });
       w = e;
       break;
     }
     case Ctl_MultiLine: {
       auto* e = new QPlainTextEdit(this);
       connect(e, &QPlainTextEdit::textChanged, this, [this, n, e] {
-        if (!syncing_) window_->inputText(n, e->toPlainText().toStdString());
+        if (!syncing_) window_->inputText(n, toWindows1252(e->toPlainText()));
       });
       w = e;
       break;
@@ -261,7 +261,7 @@ void WindowView::createControl(Control& c) {
         cb->lineEdit()->installEventFilter(this);
         cb->lineEdit()->setProperty(kControlProp, n);
         connect(cb->lineEdit(), &QLineEdit::textEdited, this,
-                [this, n](const QString& t) { window_->inputText(n, t.toStdString()); });
+                [this, n](const QString& t) { window_->inputText(n, toWindows1252(t)); });
       }
       cb->setMaxVisibleItems(c.def.dropRows > 0 ? c.def.dropRows : 10);
       connect(cb, qOverload<int>(&QComboBox::activated), this,
@@ -274,6 +274,8 @@ void WindowView::createControl(Control& c) {
       frame->setFrameShape(QFrame::StyledPanel);
       auto* bar = new QTabBar(frame);
       bar->setObjectName("tabs");
+      bar->setExpanding(false);  // tabs as wide as their captions, from the left
+      bar->setDrawBase(true);
       bar->setProperty(kControlProp, n);
       bar->installEventFilter(this);
       connect(bar, &QTabBar::currentChanged, this, [this, n](int i) {
@@ -487,6 +489,10 @@ void WindowView::rebuildTabs(Control& sheet) {
     map.push_back(index);
     if (sheet.choice == index) bar->setCurrentIndex(bar->count() - 1);
   }
+  // The bar's height follows its tabs: laid out before its first tab, it
+  // had none.
+  bar->resize(frame->width(), bar->sizeHint().height());
+  bar->setVisible(bar->count() > 0);
   syncing_ = false;
 }
 

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QMenu>
+#include <QTabBar>
 #include <QTableView>
 #include <QTimer>
 #include <QtTest/QTest>
@@ -192,6 +193,15 @@ TEST_F(FollowUpQt, SignInTypeAClassesGradesSalirAndReopen) {
     QTest::mouseClick(Widget(sw, si::BUTTON2), Qt::LeftButton);
   });
   s.then([&] { return open && open->BRW2.Loaded && Book(open->window) && Book(open->window)->isVisible(); });
+  // The sheet shows its one visible tab, captioned, above the grade book.
+  s.act([&] {
+    auto* bar = Widget(open->window, fu::SHEET1)->findChild<QTabBar*>();
+    ASSERT_NE(bar, nullptr);
+    ASSERT_EQ(bar->count(), 1);
+    EXPECT_EQ(bar->tabText(0), "Informe de Progreso");
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_GT(bar->height(), 0);
+  });
   // The teacher's second subject, chosen with the keyboard.
   s.act([&] {
     QWidget* combo = Widget(open->window, fu::LIST);

@@ -23,6 +23,7 @@
 #include "runtime/core/file_instance.h"
 #include "runtime/core/message_presenter.h"
 #include "runtime/kestrel/driver/kestrel_driver.h"
+#include "keyed_access.h"
 #include "temp_dir.h"
 
 namespace fwtest {
@@ -61,41 +62,11 @@ class RecordingErrors : public fw::ErrorClass {
   std::vector<std::string> texts;
 };
 
-// A file manager as the dictionary derives it: initialises itself and
-// describes its keys on first use.
-class TestAccess : public fw::FileManager {
+// A file manager as the dictionary derives it, with the deletions logged
+// and refused on request.
+class TestAccess : public KeyedAccess {
  public:
-  // Keys: (declared index, description, numbered component).
-  using KeyList = std::vector<std::tuple<int, std::string, int>>;
-
-  TestAccess(rt::DeclaredFile* file, fw::ErrorClass* errors, KeyList keys, bool create = true)
-      : file_(file), errors_(errors), keys_(std::move(keys)), create_(create) {
-    Init();
-  }
-  ~TestAccess() override { Kill(); }
-
-  void Init() override {
-    Initialized = false;
-    FileNameValue = file_->decl().label;
-    SetErrors(errors_);
-    File = file_;
-    FileManager::Init();
-  }
-  using FileManager::Init;
-
-  fw::Level UseFile(uint8_t kind) override {
-    if (kind != fw::kUseInit) {
-      UseFile(fw::kUseInit);
-    } else if (!Initialized) {
-      ++InUseFile;
-      FileManager::Init(File, Errors);
-      Create = create_;
-      LockRecover = 10;
-      for (const auto& [key, description, autoInc] : keys_) AddKey(key, description, uint8_t(autoInc));
-      --InUseFile;
-    }
-    return FileManager::UseFile(kind);
-  }
+  using KeyedAccess::KeyedAccess;
 
   // Deletions as "label:id", in the order the runtime was asked for them.
   // The next `refuseDeletes` deletes are refused with "Access Denied".
@@ -110,20 +81,15 @@ class TestAccess : public fw::FileManager {
     return FileManager::PreDelete(code, message);
   }
 
-  // Field access by position.
-  std::string text(int field) { return rt::getValueText(rt::FieldRef{&Block(), field, 0}).value_or("?"); }
-  void set(int field, const std::string& value) { rt::setValueText(rt::FieldRef{&Block(), field, 0}, value); }
-  rt::FieldRef ref(int field) { return rt::FieldRef{&Block(), field, 0}; }
-
   std::vector<std::string>* deleteLog = nullptr;
   std::vector<bool>* cursorLog = nullptr;  // the wait cursor at each delete
   int refuseDeletes = 0;
 
- private:
-  rt::DeclaredFile* file_;
-  fw::ErrorClass* errors_;
-  KeyList keys_;
-  bool create_;
+ protected:
+  void DescribeKeys() override {
+    KeyedAccess::DescribeKeys();
+    LockRecover = 10;
+  }
 };
 
 inline bool Exists(const std::string& path) {

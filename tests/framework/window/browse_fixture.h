@@ -41,32 +41,11 @@ inline std::shared_ptr<const rt::FileDecl> StudentsDecl(const std::string& path)
   return b.Build();
 }
 
-class StudentsAccess : public fw::FileManager {
+class StudentsAccess : public fwtest::KeyedAccess {
  public:
-  StudentsAccess(rt::DeclaredFile* file, fw::ErrorClass* errors) : file_(file), errors_(errors) { Init(); }
-  ~StudentsAccess() override { Kill(); }
-  void Init() override {
-    Initialized = false;
-    FileNameValue = "STUDENTS";
-    SetErrors(errors_);
-    File = file_;
-    FileManager::Init();
-  }
-  using FileManager::Init;
-  fw::Level UseFile(uint8_t kind) override {
-    if (kind != fw::kUseInit) {
-      UseFile(fw::kUseInit);
-    } else if (!Initialized) {
-      ++InUseFile;
-      FileManager::Init(File, Errors);
-      Create = true;
-      AddKey(kByNum, "STU:K_NUM", 0);
-      AddKey(kBySubjName, "STU:K_SUBJ_NAME");
-      AddKey(kByNameDesc, "STU:K_NAME_DESC");
-      --InUseFile;
-    }
-    return FileManager::UseFile(kind);
-  }
+  StudentsAccess(rt::DeclaredFile* file, fw::ErrorClass* errors)
+      : KeyedAccess(file, errors, {{kByNum, "STU:K_NUM", 0}, {kBySubjName, "STU:K_SUBJ_NAME", 0},
+                                   {kByNameDesc, "STU:K_NAME_DESC", 0}}) {}
   // Sees every operation on the file before the driver does (the browse's
   // reads, read brackets and commands).
   bool FunctionCalled(rt::FileControlBlock& f, rt::FileNotice& n) override {
@@ -74,13 +53,6 @@ class StudentsAccess : public fw::FileManager {
     return FileManager::FunctionCalled(f, n);
   }
   std::function<void(const rt::FileNotice&)> onCall;
-  rt::FieldRef ref(int field) { return rt::FieldRef{&Block(), field, 0}; }
-  std::string text(int field) { return rt::getValueText(ref(field)).value_or("?"); }
-  void set(int field, const std::string& v) { rt::setValueText(ref(field), v); }
-
- private:
-  rt::DeclaredFile* file_;
-  fw::ErrorClass* errors_;
 };
 
 // The queue's rows: the number and the name.
@@ -218,28 +190,9 @@ class StudentBrowse : public fw::WindowManager {
   fw::ToolbarClass toolbar;
 };
 
-class BrowseTest : public ::testing::Test {
+class BrowseTest : public TableWindowTest<StudentsAccess> {
  protected:
-  BrowseTest() {
-    kestrel::RegisterKestrelDriver();
-    fw::ThreadErrorStatus() = fw::ErrorStatusClass{};
-    rt::clearError();
-    errors.Init(fw::ThreadErrorStatus);
-    char tmpl[] = "/tmp/fwbrw.XXXXXX";
-    dir_ = ::mkdtemp(tmpl);
-    file = std::make_unique<rt::DeclaredFile>(StudentsDecl(dir_ + "/STUDENTS.KRL"));
-    access = std::make_unique<StudentsAccess>(file.get(), &errors);
-    relate.Init(access.get(), false);
-    backend_ = std::make_unique<ui::qt::QtBackend>();
-  }
-  ~BrowseTest() override {
-    backend_.reset();
-    relate.Kill();
-    access.reset();
-    file.reset();
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
-  }
+  BrowseTest() : TableWindowTest(StudentsDecl, "STUDENTS.KRL") {}
 
   // Adds students (number, subject, name).
   void Seed(const std::vector<std::tuple<int, int, std::string>>& rows) {
@@ -328,15 +281,6 @@ class BrowseTest : public ::testing::Test {
                   Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(t->viewport(), &e);
   }
-
-  RecordingErrors errors;
-  std::unique_ptr<rt::DeclaredFile> file;
-  std::unique_ptr<StudentsAccess> access;
-  fw::RelationManager relate;
-  std::string dir_;
-
- private:
-  std::unique_ptr<ui::qt::QtBackend> backend_;
 };
 
 }  // namespace fwwin

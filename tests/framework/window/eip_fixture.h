@@ -39,30 +39,9 @@ inline std::shared_ptr<const rt::FileDecl> GradesDecl(const std::string& path) {
   return b.Build();
 }
 
-class GradesAccess : public fw::FileManager {
+class GradesAccess : public fwtest::KeyedAccess {
  public:
-  GradesAccess(rt::DeclaredFile* file, fw::ErrorClass* errors) : file_(file), errors_(errors) { Init(); }
-  ~GradesAccess() override { Kill(); }
-  void Init() override {
-    Initialized = false;
-    FileNameValue = "GRADES";
-    SetErrors(errors_);
-    File = file_;
-    FileManager::Init();
-  }
-  using FileManager::Init;
-  fw::Level UseFile(uint8_t kind) override {
-    if (kind != fw::kUseInit) {
-      UseFile(fw::kUseInit);
-    } else if (!Initialized) {
-      ++InUseFile;
-      FileManager::Init(File, Errors);
-      Create = true;
-      AddKey(0, "GRD:K_NUM", autoNumber ? 1 : 0);
-      --InUseFile;
-    }
-    return FileManager::UseFile(kind);
-  }
+  GradesAccess(rt::DeclaredFile* file, fw::ErrorClass* errors) : KeyedAccess(file, errors, {}) {}
   fw::Level PrimeFields() override {
     if (primeE1) set(kGE1, std::to_string(primeE1));
     return fw::Level::Benign;
@@ -71,13 +50,9 @@ class GradesAccess : public fw::FileManager {
   bool autoNumber = true;
   // Non-zero: a new record starts with this E1.
   int primeE1 = 0;
-  rt::FieldRef ref(int field) { return rt::FieldRef{&Block(), field, 0}; }
-  std::string text(int field) { return rt::getValueText(ref(field)).value_or("?"); }
-  void set(int field, const std::string& v) { rt::setValueText(ref(field), v); }
 
- private:
-  rt::DeclaredFile* file_;
-  fw::ErrorClass* errors_;
+ protected:
+  void DescribeKeys() override { AddKey(0, "GRD:K_NUM", autoNumber ? 1 : 0); }
 };
 
 inline std::shared_ptr<const rt::FileDecl> GradeRowDecl() {
@@ -209,28 +184,9 @@ class GradeBrowse : public fw::WindowManager {
   EditE1 e1;
 };
 
-class EipTest : public ::testing::Test {
+class EipTest : public TableWindowTest<GradesAccess> {
  protected:
-  EipTest() {
-    kestrel::RegisterKestrelDriver();
-    fw::ThreadErrorStatus() = fw::ErrorStatusClass{};
-    rt::clearError();
-    errors.Init(fw::ThreadErrorStatus);
-    char tmpl[] = "/tmp/fweip.XXXXXX";
-    dir_ = ::mkdtemp(tmpl);
-    file = std::make_unique<rt::DeclaredFile>(GradesDecl(dir_ + "/GRADES.KRL"));
-    access = std::make_unique<GradesAccess>(file.get(), &errors);
-    relate.Init(access.get(), false);
-    backend_ = std::make_unique<ui::qt::QtBackend>();
-  }
-  ~EipTest() override {
-    backend_.reset();
-    relate.Kill();
-    access.reset();
-    file.reset();
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
-  }
+  EipTest() : TableWindowTest(GradesDecl, "GRADES.KRL") {}
 
   // Rows numbered 1..n named "R01".. with E1 = number, E2 = 0.
   void Seed(int n) {
@@ -340,15 +296,6 @@ class EipTest : public ::testing::Test {
   static std::string Cell(GradeBrowse& b, int row, int column) {
     return List(b)->model()->index(row - 1, column - 1).data().toString().trimmed().toStdString();
   }
-
-  RecordingErrors errors;
-  std::unique_ptr<rt::DeclaredFile> file;
-  std::unique_ptr<GradesAccess> access;
-  fw::RelationManager relate;
-  std::string dir_;
-
- private:
-  std::unique_ptr<ui::qt::QtBackend> backend_;
 };
 
 }  // namespace fwwin

@@ -33,6 +33,7 @@
 #include "framework/data/relation_manager.h"
 #include "framework/window/field_var.h"
 #include "framework/window/window_manager.h"
+#include "tests/framework/data/keyed_access.h"
 #include "runtime/core/error_state.h"
 #include "runtime/core/file_decl_builder.h"
 #include "runtime/core/file_field.h"
@@ -70,38 +71,10 @@ inline std::shared_ptr<const rt::FileDecl> ItemsDecl(const std::string& path) {
 }
 
 // The file manager as the dictionary derives it.
-class ItemsAccess : public fw::FileManager {
+class ItemsAccess : public fwtest::KeyedAccess {
  public:
-  ItemsAccess(rt::DeclaredFile* file, fw::ErrorClass* errors) : file_(file), errors_(errors) { Init(); }
-  ~ItemsAccess() override { Kill(); }
-  void Init() override {
-    Initialized = false;
-    FileNameValue = "ITEMS";
-    SetErrors(errors_);
-    File = file_;
-    FileManager::Init();
-  }
-  using FileManager::Init;
-  fw::Level UseFile(uint8_t kind) override {
-    if (kind != fw::kUseInit) {
-      UseFile(fw::kUseInit);
-    } else if (!Initialized) {
-      ++InUseFile;
-      FileManager::Init(File, Errors);
-      Create = true;
-      AddKey(0, "ITM:K_NUM", 1);
-      AddKey(1, "ITM:K_NAME");
-      --InUseFile;
-    }
-    return FileManager::UseFile(kind);
-  }
-  rt::FieldRef ref(int field) { return rt::FieldRef{&Block(), field, 0}; }
-  std::string text(int field) { return rt::getValueText(ref(field)).value_or("?"); }
-  void set(int field, const std::string& v) { rt::setValueText(ref(field), v); }
-
- private:
-  rt::DeclaredFile* file_;
-  fw::ErrorClass* errors_;
+  ItemsAccess(rt::DeclaredFile* file, fw::ErrorClass* errors)
+      : KeyedAccess(file, errors, {{0, "ITM:K_NUM", 1}, {1, "ITM:K_NAME", 0}}) {}
 };
 
 // The form procedure's window manager, as an application writes it.
@@ -266,21 +239,25 @@ class Script {
   QObject context_;
 };
 
-class FormTest : public ::testing::Test {
+// A table in a scratch folder with its file and relation managers, shown
+// through the Qt back-end: what every window test of this folder starts
+// from. `Access` is the table's file manager.
+template <typename Access>
+class TableWindowTest : public ::testing::Test {
  protected:
-  FormTest() {
+  TableWindowTest(std::shared_ptr<const rt::FileDecl> (*decl)(const std::string&), const std::string& fileName) {
     kestrel::RegisterKestrelDriver();
     fw::ThreadErrorStatus() = fw::ErrorStatusClass{};
     rt::clearError();
     errors.Init(fw::ThreadErrorStatus);
     char tmpl[] = "/tmp/fwwin.XXXXXX";
     dir_ = ::mkdtemp(tmpl);
-    file = std::make_unique<rt::DeclaredFile>(ItemsDecl(dir_ + "/ITEMS.KRL"));
-    access = std::make_unique<ItemsAccess>(file.get(), &errors);
+    file = std::make_unique<rt::DeclaredFile>(decl(dir_ + "/" + fileName));
+    access = std::make_unique<Access>(file.get(), &errors);
     relate.Init(access.get(), false);
     backend_ = std::make_unique<ui::qt::QtBackend>();
   }
-  ~FormTest() override {
+  ~TableWindowTest() override {
     backend_.reset();
     relate.Kill();
     access.reset();
@@ -288,6 +265,20 @@ class FormTest : public ::testing::Test {
     std::error_code ec;
     std::filesystem::remove_all(dir_, ec);
   }
+
+  RecordingErrors errors;
+  std::unique_ptr<rt::DeclaredFile> file;
+  std::unique_ptr<Access> access;
+  fw::RelationManager relate;
+  std::string dir_;
+
+ private:
+  std::unique_ptr<ui::qt::QtBackend> backend_;
+};
+
+class FormTest : public TableWindowTest<ItemsAccess> {
+ protected:
+  FormTest() : TableWindowTest(ItemsDecl, "ITEMS.KRL") {}
 
   // Adds records with these names, numbered 1, 2, ...
   void Seed(const std::vector<std::string>& names) {
@@ -416,15 +407,6 @@ class FormTest : public ::testing::Test {
     auto* e = qobject_cast<QLineEdit*>(Widget(f, control));
     return e ? e->text().trimmed().toStdString() : "?";
   }
-
-  RecordingErrors errors;
-  std::unique_ptr<rt::DeclaredFile> file;
-  std::unique_ptr<ItemsAccess> access;
-  fw::RelationManager relate;
-
- private:
-  std::string dir_;
-  std::unique_ptr<ui::qt::QtBackend> backend_;
 };
 
 }  // namespace fwwin

@@ -338,6 +338,40 @@ TEST_F(QtControls, MenuBarItemsAreControlsAndTheClientAreaStartsBelowIt) {
 
 namespace {
 
+// Key presses of characters beyond ASCII, which QTest::keyClicks refuses.
+void typeText(QWidget* target, const QString& text) {
+  for (QChar c : text) {
+    QTest::sendKeyEvent(QTest::Press, target, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    QTest::sendKeyEvent(QTest::Release, target, Qt::Key_unknown, QString(c), Qt::NoModifier);
+  }
+}
+
+// The school's files hold text in Windows-1252: what a teacher types reaches
+// the program in that set, and comes back on screen as typed.
+TEST_F(QtControls, TypedTextReachesTheProgramInTheFilesCharacterSet) {
+  WindowDef d;
+  d.controls = {def(Ctl_Entry, "@s30", 4, 4, 120, 12), def(Ctl_MultiLine, "@s30", 4, 20, 120, 30)};
+  Window w(d);
+  std::string line, text;
+  StringVar lineVar(&line), textVar(&text);
+  w.bind(1, &lineVar);
+  w.bind(2, &textVar);
+  w.open();
+  auto* entry = widget<QLineEdit>(w, 1);
+  entry->setFocus();
+  typeText(entry, QString::fromUtf8("Evaluación Año 5€ ω"));
+  auto* memo = widget<QPlainTextEdit>(w, 2);
+  memo->setFocus();
+  typeText(memo, QString::fromUtf8("Señor “Ñandú”"));
+  EXPECT_TRUE(w.update());
+  EXPECT_EQ(line, "Evaluaci\xF3n A\xF1o 5\x80 ?");  // no Windows-1252 byte for omega
+  EXPECT_EQ(text.substr(0, text.find_last_not_of(' ') + 1), "Se\xF1or \x93\xD1\x61nd\xFA\x94");
+  line = "Matem\xE1tica";
+  w.display(1);
+  EXPECT_EQ(entry->text(), QString::fromUtf8("Matemática"));
+  w.close();
+}
+
 TEST_F(QtControls, ComboTakesTypedTextOrChosenRow) {
   WindowDef d;
   d.controls = {def(Ctl_Combo, "@s16", 4, 4, 80, 12), def(Ctl_Button, "OK", 90, 4, 40, 14)};
