@@ -626,6 +626,38 @@ TEST_F(LongCycleTest, AStopAnywhereInALongCycleLeavesTheOldOrTheNewState) {
   }
 }
 
+// A file in a transaction over several files commits in two steps, an
+// operation ending between them: pages written early are the new state's,
+// none is written once phase 1 is done, and a phase 1 given back leaves the
+// old state whole.
+TEST_F(LongCycleTest, ALongCycleCommitsOrIsGivenBackInTwoPhases) {
+  const auto plan = PlanLongCycle(14, base_);
+  for (const bool give_back : {false, true}) {
+    SCOPED_TRACE(give_back ? "given back" : "committed");
+    const std::string path = dir_ + (give_back ? "/back.krl" : "/on.krl");
+    fs::copy_file(path_, path);
+    auto s = OpenSpilling(path);
+    s->setInTransaction(true);
+    s->BeginOperation();
+    s->BeginWriteCycle();
+    for (const Change& c : plan) {
+      bool found = false;
+      ASSERT_TRUE((c.remove ? s->Remove(c.record.key(), &found) : s->Insert(c.record)).ok());
+      ASSERT_TRUE(s->EndOperation().ok());
+      s->BeginOperation();
+    }
+    const uint64_t spilled = s->spilledPages();
+    ASSERT_GT(spilled, 0u);
+    ASSERT_TRUE(s->CommitPhase1(false).ok());
+    ASSERT_TRUE(s->EndOperation(true).ok());
+    EXPECT_EQ(s->spilledPages(), spilled);
+    ASSERT_TRUE((give_back ? s->AbortPhase1() : s->CommitPhase2()).ok());
+    s->setInTransaction(false);
+    s.reset();
+    EXPECT_TRUE(Same(Reopened(path), give_back ? base_ : Apply(plan, base_)));
+  }
+}
+
 // Other processes read a new file while its first cycle writes pages early:
 // they find it empty (not damaged), and whole once it commits.
 TEST_F(LongCycleTest, ANewFileReadsEmptyWhileItsFirstCycleWritesPagesEarly) {
