@@ -82,9 +82,9 @@ class PageStore final : private SpaceAreas::Mover {
     // A write cycle that goes on past an operation with this many changed
     // pages writes the older half of its new ones beyond the committed end
     // of the data (see SpillNewPages); 0 never does. 4096 keeps a load of
-    // 200,000 grade-book rows in one transaction near 43 MB of resident
-    // memory; lower values save memory but re-read and re-write more spilled
-    // key pages (2048: about 23 MB, several times slower).
+    // 20,000 or 200,000 grade-book rows in one transaction near 43 MB of
+    // resident memory; lower values save memory but read back and write
+    // again more of the key pages written early.
     size_t spill_dirty_pages = 4096;
   };
   static Outcome Open(const std::string& name, const OpenOptions& options, std::unique_ptr<PageStore>* out);
