@@ -203,9 +203,15 @@ Outcome PageStore::WriteJournal(bool commit_point, bool alone) {
     return Refusal();
   }
   if (shared_ || deny_write_) locks_.ExcludeReaders();
+  // A new file's header goes first, before anything lands beyond it (spill.cc).
+  Outcome o = WriteHeaderOfNewFile();
+  if (!o.ok()) {
+    Discard();
+    return o;
+  }
   const Header old = disk_header_;
   committed_end_ = old.EndOfData();
-  Outcome o = PreparePages();
+  o = PreparePages();
   if (!o.ok()) {
     Discard();
     return o;

@@ -157,6 +157,18 @@ void PageCache::CleanAll() {
   dirty_.clear();
 }
 
+void PageCache::MarkClean(CachedPage* p) {
+  if (!p->dirty) return;
+  CachedPage* last = dirty_.back();
+  dirty_[p->dirty_index] = last;
+  last->dirty_index = p->dirty_index;
+  dirty_.pop_back();
+  p->dirty = false;
+  p->image_valid = false;
+  std::string().swap(p->image);
+  LruPushBack(p);
+}
+
 void PageCache::Unlink(CachedPage* p) {
   if (recent_[RecentSlot(p->ref)].page == p) recent_[RecentSlot(p->ref)] = Recent();
   index_.Erase(p->ref);

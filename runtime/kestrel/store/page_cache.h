@@ -44,6 +44,8 @@ class PageCache {
   void MarkDirty(CachedPage* page);
   // Pages of the dirty list become clean (after a commit).
   void CleanAll();
+  // One page of the dirty list becomes clean (its image is on disk).
+  void MarkClean(CachedPage* page);
   // Removes one page (cursors on it lose their page).
   void Drop(CachedPage* page);
   void DropAll();

@@ -22,6 +22,7 @@ Outcome PageStore::Open(const std::string& name, const OpenOptions& options, std
   if (rc != rt::Error_NoError) return Outcome::Code(rc);
   std::unique_ptr<PageStore> store(new PageStore(std::move(file), name, options.mode));
   if (!options.owner_password.empty()) store->cipher_ = MakeCipherKey(options.owner_password);
+  store->spill_dirty_pages_ = options.spill_dirty_pages;
   Header h;
   bool empty = false;
   // Under a reader slot: a commit in another process (the first one of a
@@ -107,6 +108,9 @@ Outcome PageStore::EndOperation(bool defer_commit) {
     if (!in_transaction_ && !defer_commit) {
       result = Commit();
       EndWriteCycle();
+    } else {
+      UnpinAll();
+      result = SpillNewPages();
     }
   } else {
     // Every search confirms its own reads; nothing unconfirmed may stay cached.

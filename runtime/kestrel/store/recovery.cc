@@ -67,6 +67,12 @@ Outcome PageStore::Recover(const Header& at0, Header* effective) {
     locks_.TakeWriterByte();
     took = true;
   }
+  // Readers that found the bounds read the changed pages from the journal
+  // until their operation ends, and the journal lies beyond the end of the
+  // data, where this writer may write before its commit (spill.cc): they
+  // finish first, and later ones find the bounds reset.
+  const bool excluded = locks_.readersExcluded();
+  if (!excluded && (shared_ || deny_write_)) locks_.ExcludeReaders();
   Outcome result;
   if (apply) result = journal_.Apply(journal);
   if (result.ok()) {
@@ -81,6 +87,7 @@ Outcome PageStore::Recover(const Header& at0, Header* effective) {
       if (result.ok()) *effective = h;
     }
   }
+  if (!excluded) locks_.ReleaseReaders();
   if (took) locks_.ReleaseWriterByte();
   return result;
 }

@@ -563,5 +563,287 @@ TEST_F(CrashTest, CommitsThatOverwriteNothingAreSafeWithoutAJournal) {
   }
 }
 
+// A long write cycle: one change per operation and the commit at the end,
+// by a store that writes its new pages before the commit once a few pages
+// changed. Records are large, so the cycle makes many pages, and some of
+// them are changed again (by removals) after they went to disk.
+class LongCycleTest : public PowerLossTest {
+ protected:
+  static constexpr size_t kSpillAt = 6;
+
+  static std::vector<Change> PlanLongCycle(uint32_t seed, const Contents& model) {
+    std::mt19937 rng(seed);
+    std::vector<Change> plan;
+    Contents after = model;
+    for (uint32_t i = 0; i < 150; ++i) {
+      if (rng() % 4 == 0 && !after.empty()) {
+        auto it = after.begin();
+        std::advance(it, rng() % after.size());
+        plan.push_back({true, Record(it->first, "")});
+        after.erase(it);
+      } else {
+        plan.push_back({false, Rec(1000 + (i * 7919) % 5000, 800 + rng() % 3000, seed)});
+        if (after.count(std::string(plan.back().record.key()))) {
+          plan.pop_back();
+          continue;
+        }
+        after[std::string(plan.back().record.key())] = std::string(plan.back().record.value());
+      }
+    }
+    return plan;
+  }
+
+  static std::unique_ptr<PageStore> OpenSpilling(const std::string& path, size_t spill_at = kSpillAt) {
+    std::unique_ptr<PageStore> s;
+    PageStore::OpenOptions o;
+    o.spill_dirty_pages = spill_at;
+    Outcome r = PageStore::Open(path, o, &s);
+    EXPECT_TRUE(r.ok()) << r.ToString();
+    return s;
+  }
+
+  // Runs the plan; *max_dirty is the most pages held changed between operations.
+  static Outcome RunLongCycle(PageStore& s, const std::vector<Change>& plan, size_t* max_dirty = nullptr) {
+    s.BeginOperation();
+    s.BeginWriteCycle();
+    for (const Change& c : plan) {
+      bool found = false;
+      Outcome o = c.remove ? s.Remove(c.record.key(), &found) : s.Insert(c.record);
+      if (o.ok()) o = s.EndOperation(true);
+      if (!o.ok()) {
+        s.Discard();
+        s.EndOperation();
+        return o;
+      }
+      if (max_dirty) *max_dirty = std::max(*max_dirty, s.dirtyPages());
+      s.BeginOperation();
+    }
+    return s.EndOperation();
+  }
+};
+
+TEST_F(LongCycleTest, PagesWrittenBeforeTheCommitAreTheCommittedState) {
+  const auto plan = PlanLongCycle(7, base_);
+  const Contents expected = Apply(plan, base_);
+  auto s = OpenSpilling(path_);
+  size_t max_dirty = 0;
+  ASSERT_TRUE(RunLongCycle(*s, plan, &max_dirty).ok());
+  EXPECT_GT(s->spilledPages(), 40u);
+  // Bounded by the pages that must stay (the committed ones changed and
+  // those changed recently), not by the length of the cycle.
+  EXPECT_LT(max_dirty, 4 * kSpillAt + 10);
+  EXPECT_TRUE(Same(ReadAll(*s), expected));
+  ExpectSound(*s);
+  s.reset();
+  EXPECT_TRUE(Same(Reopened(path_), expected));
+}
+
+TEST_F(LongCycleTest, ADiscardedCycleLeavesTheOldStateAndItsPagesUnused) {
+  const auto plan = PlanLongCycle(8, base_);
+  auto s = OpenSpilling(path_);
+  s->BeginOperation();
+  s->BeginWriteCycle();
+  for (size_t i = 0; i + 1 < plan.size(); ++i) {
+    bool found = false;
+    ASSERT_TRUE((plan[i].remove ? s->Remove(plan[i].record.key(), &found) : s->Insert(plan[i].record)).ok());
+    ASSERT_TRUE(s->EndOperation(true).ok());
+    s->BeginOperation();
+  }
+  ASSERT_GT(s->spilledPages(), 0u);
+  s->Discard();
+  s->EndOperation();
+  EXPECT_TRUE(Same(ReadAll(*s), base_));
+  // The next cycle overwrites what the discarded one left beyond the end.
+  const auto again = PlanLongCycle(9, base_);
+  ASSERT_TRUE(RunLongCycle(*s, again).ok());
+  s.reset();
+  EXPECT_TRUE(Same(Reopened(path_), Apply(again, base_)));
+}
+
+// The machine stops at every write or flush of a long cycle in turn (its
+// pages written early among them), and what was not flushed meets a few
+// fates: the file holds the old state or the new one, nothing else. A new
+// file (no header on disk yet, length 0) must come out empty or whole too,
+// whether its first cycle writes pages early or only at its commit.
+TEST_F(LongCycleTest, AStopAnywhereInALongCycleLeavesTheOldOrTheNewState) {
+  const std::string empty = dir_ + "/new.krl";
+  OpenAt(empty).reset();
+  ASSERT_EQ(fs::file_size(empty), 0u);
+  struct Case {
+    const char* what;
+    std::string from;
+    Contents before;
+    size_t spill_at;
+  };
+  const Case cases[] = {
+      {"spilling, on a file with records", path_, base_, kSpillAt},
+      {"spilling, on a new file", empty, {}, kSpillAt},
+      {"the first commit of a new file", empty, {}, 0},
+  };
+  const std::string work = dir_ + "/work.krl";
+  const int seeds = std::max(1, PowerLossRuns(3000) / 1000);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const auto plan = PlanLongCycle(10, c.before);
+    const Contents next = Apply(plan, c.before);
+    int64_t total = 0;
+    {
+      const std::string probe = dir_ + "/probe.krl";
+      fs::copy_file(c.from, probe, fs::copy_options::overwrite_existing);
+      auto s = OpenSpilling(probe, c.spill_at);
+      fault::Arm({.power_loss = true});
+      ASSERT_TRUE(RunLongCycle(*s, plan).ok());
+      total = fault::OperationsSeen();
+      fault::Disarm();
+      ASSERT_EQ(s->spilledPages() > 0, c.spill_at > 0);
+    }
+    ASSERT_GT(total, c.spill_at > 0 ? 20 : 4);
+    int news = 0;
+    for (int64_t stop = 0; stop <= total; ++stop) {
+      for (int seed = 0; seed < seeds; ++seed) {
+        SCOPED_TRACE(::testing::Message() << "stop " << stop << " of " << total << " seed " << seed);
+        fs::copy_file(c.from, work, fs::copy_options::overwrite_existing);
+        {
+          auto s = OpenSpilling(work, c.spill_at);
+          fault::Arm({.stop_from = stop, .power_loss = true});
+          RunLongCycle(*s, plan);
+        }
+        fault::PowerLoss(static_cast<uint32_t>(stop * 13 + seed),
+                         seed == 0 ? fault::Fate::kDropAll : fault::Fate::kRandom);
+        fault::Arm({.power_loss = true});
+        std::optional<Contents> seen = Survey(work);
+        fault::Disarm();
+        ASSERT_TRUE(seen.has_value());
+        const bool is_new = Same(*seen, next);
+        ASSERT_TRUE(is_new || Same(*seen, c.before));
+        if (stop == total) {
+          EXPECT_TRUE(is_new);
+        }
+        news += is_new;
+      }
+    }
+    EXPECT_GT(news, 0);
+  }
+}
+
+// A file in a transaction over several files commits in two steps, an
+// operation ending between them: pages written early are the new state's,
+// none is written once phase 1 is done, and a phase 1 given back leaves the
+// old state whole.
+TEST_F(LongCycleTest, ALongCycleCommitsOrIsGivenBackInTwoPhases) {
+  const auto plan = PlanLongCycle(14, base_);
+  for (const bool give_back : {false, true}) {
+    SCOPED_TRACE(give_back ? "given back" : "committed");
+    const std::string path = dir_ + (give_back ? "/back.krl" : "/on.krl");
+    fs::copy_file(path_, path);
+    auto s = OpenSpilling(path);
+    s->setInTransaction(true);
+    s->BeginOperation();
+    s->BeginWriteCycle();
+    for (const Change& c : plan) {
+      bool found = false;
+      ASSERT_TRUE((c.remove ? s->Remove(c.record.key(), &found) : s->Insert(c.record)).ok());
+      ASSERT_TRUE(s->EndOperation().ok());
+      s->BeginOperation();
+    }
+    const uint64_t spilled = s->spilledPages();
+    ASSERT_GT(spilled, 0u);
+    ASSERT_TRUE(s->CommitPhase1(false).ok());
+    ASSERT_TRUE(s->EndOperation(true).ok());
+    EXPECT_EQ(s->spilledPages(), spilled);
+    ASSERT_TRUE((give_back ? s->AbortPhase1() : s->CommitPhase2()).ok());
+    s->setInTransaction(false);
+    s.reset();
+    EXPECT_TRUE(Same(Reopened(path), give_back ? base_ : Apply(plan, base_)));
+  }
+}
+
+// Other processes read a new file while its first cycle writes pages early:
+// they find it empty (not damaged), and whole once it commits.
+TEST_F(LongCycleTest, ANewFileReadsEmptyWhileItsFirstCycleWritesPagesEarly) {
+  const std::string path = dir_ + "/new.krl";
+  const auto plan = PlanLongCycle(12, {});
+  OpenAt(path).reset();
+  auto s = OpenSpilling(path);
+  s->BeginOperation();
+  s->BeginWriteCycle();
+  for (const Change& c : plan) {
+    bool found = false;
+    ASSERT_TRUE((c.remove ? s->Remove(c.record.key(), &found) : s->Insert(c.record)).ok());
+    ASSERT_TRUE(s->EndOperation(true).ok());
+    s->BeginOperation();
+  }
+  ASSERT_GT(s->spilledPages(), 0u);
+  {
+    auto reader = OpenAt(path, 0x40, false);
+    ASSERT_TRUE(reader);
+    EXPECT_TRUE(ReadAll(*reader).empty());
+  }
+  ASSERT_TRUE(s->EndOperation().ok());
+  s.reset();
+  EXPECT_TRUE(Same(Reopened(path), Apply(plan, {})));
+}
+
+// A commit stopped after its commit point leaves its journal beyond the end
+// of the data, where the next long cycle writes its pages early. A stop
+// anywhere in that cycle, whatever became of its unflushed writes (the
+// reset journal bounds among them), leaves the committed or the new state:
+// no recovery takes early-written pages lying where the journal was for
+// journal images that change anything.
+TEST_F(LongCycleTest, ALongCycleAfterAnUnfinishedCommitNeverLeavesItsPagesReadAsAJournal) {
+  // The first stop of a plain commit that leaves a journal pending at 0.
+  const auto commit = PlanCommit(31, base_);
+  const Contents committed = Apply(commit, base_);
+  const std::string pending = dir_ + "/pending.krl";
+  bool found = false;
+  for (int64_t stop = 1; stop < 100 && !found; ++stop) {
+    fs::copy_file(path_, pending, fs::copy_options::overwrite_existing);
+    {
+      auto s = OpenAt(pending);
+      fault::Arm({.stop_from = stop});
+      RunPlan(*s, commit);
+    }
+    fault::Disarm();
+    std::ifstream in(pending, std::ios::binary);
+    std::string head(512, '\0');
+    in.read(head.data(), 512);
+    Header h;
+    ASSERT_TRUE(Header::Decode(head, &h).ok());
+    found = h.journalPending();
+  }
+  ASSERT_TRUE(found);
+  const auto plan = PlanLongCycle(32, committed);
+  const Contents next = Apply(plan, committed);
+  int64_t total = 0;
+  {
+    const std::string probe = dir_ + "/probe.krl";
+    fs::copy_file(pending, probe, fs::copy_options::overwrite_existing);
+    auto s = OpenSpilling(probe);
+    fault::Arm({.power_loss = true});
+    ASSERT_TRUE(RunLongCycle(*s, plan).ok());
+    total = fault::OperationsSeen();
+    fault::Disarm();
+    ASSERT_GT(s->spilledPages(), 0u);
+  }
+  const std::string work = dir_ + "/work.krl";
+  for (int64_t stop = 0; stop <= total; ++stop) {
+    for (uint32_t seed = 0; seed < 2; ++seed) {
+      SCOPED_TRACE(::testing::Message() << "stop " << stop << " of " << total << " seed " << seed);
+      fs::copy_file(pending, work, fs::copy_options::overwrite_existing);
+      {
+        auto s = OpenSpilling(work);
+        fault::Arm({.stop_from = stop, .power_loss = true});
+        RunLongCycle(*s, plan);
+      }
+      fault::PowerLoss(static_cast<uint32_t>(stop) * 5 + seed, seed == 0 ? fault::Fate::kRandom : fault::Fate::kDropAll);
+      fault::Arm({.power_loss = true});
+      std::optional<Contents> seen = Survey(work);
+      fault::Disarm();
+      ASSERT_TRUE(seen.has_value());
+      ASSERT_TRUE(Same(*seen, committed) || Same(*seen, next));
+    }
+  }
+}
+
 }  // namespace
 }  // namespace kestrel::testing

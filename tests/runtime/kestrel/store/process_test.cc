@@ -151,6 +151,74 @@ TEST_F(ProcessTest, OpenerWaitsForItsReaderSlotUntilTheCommitEnds) {
   EXPECT_EQ(seen.count(Key(7)), 1u);
 }
 
+// A commit cut off after its commit point leaves its journal beyond the end
+// of the data, and a reader that finds it reads the changed pages from
+// there for the rest of its operation. The next writer applies the journal
+// and then writes a long cycle's pages early, beyond the end, where that
+// journal lies: it must wait until such readers are done.
+TEST_F(ProcessTest, ReaderInsideAJournalIsWaitedForBeforePagesAreWrittenWhereItLies) {
+  constexpr uint32_t kRecords = 300;
+  Contents committed;
+  {
+    auto w = Open();
+    ASSERT_TRUE(InsertRecords(*w, 0, kRecords, 200).ok());
+    // Every leaf changes, so every leaf is read from the journal.
+    w->BeginOperation();
+    w->BeginWriteCycle();
+    for (uint32_t k = 0; k < kRecords; k += 3) {
+      bool found = false;
+      ASSERT_TRUE(w->Update(Rec(k, 200, 1), &found).ok());
+      ASSERT_TRUE(found);
+    }
+    ASSERT_TRUE(w->CommitPhase1().ok());
+    fault::Arm({.stop_from = 0});  // the process dies: phase 2 never reaches the disk
+    w.reset();
+    fault::Disarm();
+  }
+  for (uint32_t k = 0; k < kRecords; ++k) {
+    Record r = Rec(k, 200, k % 3 == 0 ? 1 : 0);
+    committed[std::string(r.key())] = std::string(r.value());
+  }
+  auto reader = OpenAt(path_, 0x40, false);
+  reader->BeginOperation();
+  Cursor c;
+  bool found = false;
+  ASSERT_TRUE(reader->FindAtLeast("", &c, &found).ok());
+  std::atomic<bool> writer_done{false};
+  std::thread writer([&] {
+    std::unique_ptr<PageStore> s;
+    PageStore::OpenOptions o;
+    o.spill_dirty_pages = 4;
+    ASSERT_TRUE(PageStore::Open(path_, o, &s).ok());
+    s->BeginOperation();
+    s->BeginWriteCycle();
+    for (uint32_t k = 0; k < 60; ++k) {
+      ASSERT_TRUE(s->Insert(Rec(10000 + k, 3000, 2)).ok());
+      ASSERT_TRUE(s->EndOperation(true).ok());
+      s->BeginOperation();
+    }
+    EXPECT_GT(s->spilledPages(), 0u);
+    ASSERT_TRUE(s->EndOperation().ok());
+    writer_done = true;
+  });
+  // Time for a writer that does not wait to apply the journal and write
+  // over it.
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_FALSE(writer_done);
+  Contents seen;
+  Outcome o = Outcome::OK();
+  while (o.ok() && found) {
+    seen[std::string(c.key())] = std::string(c.value());
+    o = reader->Next(&c, &found);
+  }
+  EXPECT_TRUE(o.ok()) << o.ToString();
+  reader->EndOperation();
+  writer.join();
+  EXPECT_TRUE(Same(seen, committed));
+  EXPECT_EQ(ReadAll(*reader).size(), kRecords + 60);
+  ExpectSound(*reader);
+}
+
 }  // namespace
 }  // namespace kestrel::testing
 
@@ -479,6 +547,82 @@ TEST_F(ProcessTest, ReadsOnANetworkFileSystemAlwaysTakeTheReaderSlot) {
     reader->EndOperation();
   }
   EXPECT_TRUE(slots_free());
+}
+
+
+// A writer of long cycles (one record per operation, the commit after 30)
+// that writes pages before its commits: readers meanwhile see whole cycles
+// only, and a kill leaves the cycles reported, or one more, whole.
+constexpr uint32_t kCycle = 30;
+
+[[noreturn]] void LongCycleLoop(const std::string& path, uint32_t first, int report_fd) {
+  std::unique_ptr<PageStore> s;
+  PageStore::OpenOptions o;
+  o.spill_dirty_pages = 4;
+  if (!PageStore::Open(path, o, &s).ok()) _exit(10);
+  for (uint32_t c = first;; ++c) {
+    s->BeginOperation();
+    s->BeginWriteCycle();
+    for (uint32_t j = 0; j < kCycle; ++j) {
+      if (!s->Insert(Rec(c * kCycle + j, 1500 + (j * 97) % 2000, 3)).ok()) _exit(11);
+      if (!s->EndOperation(true).ok()) _exit(12);
+      s->BeginOperation();
+    }
+    bool found = false;
+    Record counter(Key(kCounterKey), Key(c));
+    if (!s->Update(counter, &found).ok()) _exit(13);
+    if (!found && !s->Insert(counter).ok()) _exit(14);
+    if (!s->EndOperation().ok()) _exit(15);
+    if (write(report_fd, &c, sizeof c) != sizeof c) _exit(16);
+  }
+}
+
+TEST_F(ProcessTest, KilledWriterOfLongCyclesLeavesWholeCyclesAndReadersSeeNoOther) {
+  Open();
+  std::mt19937 rng(7);
+  uint32_t next = 0;
+  for (int round = 0; round < 6; ++round) {
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      close(fds[0]);
+      LongCycleLoop(path_, next, fds[1]);
+    }
+    close(fds[1]);
+    {
+      auto reader = OpenAt(path_, 0x40, false);
+      const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(40 + rng() % 200);
+      while (std::chrono::steady_clock::now() < until) {
+        Contents seen = ReadAll(*reader);
+        seen.erase(Key(kCounterKey));
+        ASSERT_EQ(seen.size() % kCycle, 0u) << "a reader saw part of a cycle";
+      }
+    }
+    kill(pid, SIGKILL);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "child failed with " << WEXITSTATUS(status);
+    int64_t reported = static_cast<int64_t>(next) - 1;
+    uint32_t c;
+    while (read(fds[0], &c, sizeof c) == sizeof c) reported = c;
+    close(fds[0]);
+
+    auto s = Open();
+    ExpectSound(*s);
+    Contents all = ReadAll(*s);
+    const bool counted = all.erase(Key(kCounterKey)) > 0;
+    ASSERT_EQ(all.size() % kCycle, 0u);
+    const uint32_t n = static_cast<uint32_t>(all.size() / kCycle);
+    ASSERT_TRUE(n == reported + 1 || n == reported + 2) << n << " cycles, " << reported << " reported";
+    if (n > 0) {
+      ASSERT_TRUE(counted);
+      EXPECT_EQ(all.rbegin()->first, Key(n * kCycle - 1));
+    }
+    next = n;
+  }
+  EXPECT_GT(next, 6u);
 }
 
 }  // namespace
