@@ -39,29 +39,67 @@ constexpr uint32_t kCounterKey = 0xF0000000u;
   }
 }
 
+// A writer in a process of its own that reports each commit (a 32-bit
+// number) through a pipe; the test kills it at a moment of its choice.
+class ReportingWriter {
+ public:
+  // `loop` runs in the child with the pipe's write end and never returns.
+  template <typename Loop>
+  explicit ReportingWriter(Loop loop) {
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      close(fds[0]);
+      loop(fds[1]);
+    }
+    close(fds[1]);
+    if (pid_ < 0) {
+      close(fds[0]);
+      return;
+    }
+    fd_ = fds[0];
+  }
+  // A test that stops early leaves no writer running.
+  ~ReportingWriter() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+    close(fd_);
+  }
+  ReportingWriter(const ReportingWriter&) = delete;
+  ReportingWriter& operator=(const ReportingWriter&) = delete;
+  bool started() const { return pid_ > 0 && fd_ >= 0; }
+  // Kills the child and answers the last number it reported (`none` when
+  // it reported nothing); false when it had ended on its own.
+  bool KillAndLastReport(int64_t none, int64_t* last) {
+    kill(pid_, SIGKILL);
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    *last = none;
+    uint32_t i;
+    while (read(fd_, &i, sizeof i) == sizeof i) *last = i;
+    close(fd_);
+    pid_ = -1;
+    if (!WIFSIGNALED(status)) ADD_FAILURE() << "child failed with " << WEXITSTATUS(status);
+    return WIFSIGNALED(status);
+  }
+
+ private:
+  pid_t pid_ = -1;
+  int fd_ = -1;
+};
+
 TEST_F(ProcessTest, KilledWriterLeavesExactlyTheReportedCommitsPlusOneAtMost) {
   Open();  // creates the file
   std::mt19937 rng(99);
   uint32_t next = 0;
   for (int round = 0; round < 12; ++round) {
-    int fds[2];
-    ASSERT_EQ(pipe(fds), 0);
-    pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      close(fds[0]);
-      CommitLoop(path_, next, fds[1]);
-    }
-    close(fds[1]);
+    ReportingWriter writer([&](int fd) { CommitLoop(path_, next, fd); });
+    ASSERT_TRUE(writer.started());
     std::this_thread::sleep_for(std::chrono::milliseconds(20 + rng() % 120));
-    kill(pid, SIGKILL);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    ASSERT_TRUE(WIFSIGNALED(status)) << "child failed with " << WEXITSTATUS(status);
-    int64_t reported = static_cast<int64_t>(next) - 1;
-    uint32_t i;
-    while (read(fds[0], &i, sizeof i) == sizeof i) reported = i;
-    close(fds[0]);
+    int64_t reported = 0;
+    ASSERT_TRUE(writer.KillAndLastReport(static_cast<int64_t>(next) - 1, &reported));
 
     auto s = Open();
     ExpectSound(*s);
@@ -582,15 +620,8 @@ TEST_F(ProcessTest, KilledWriterOfLongCyclesLeavesWholeCyclesAndReadersSeeNoOthe
   std::mt19937 rng(7);
   uint32_t next = 0;
   for (int round = 0; round < 6; ++round) {
-    int fds[2];
-    ASSERT_EQ(pipe(fds), 0);
-    pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      close(fds[0]);
-      LongCycleLoop(path_, next, fds[1]);
-    }
-    close(fds[1]);
+    ReportingWriter writer([&](int fd) { LongCycleLoop(path_, next, fd); });
+    ASSERT_TRUE(writer.started());
     {
       auto reader = OpenAt(path_, 0x40, false);
       const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(40 + rng() % 200);
@@ -600,14 +631,8 @@ TEST_F(ProcessTest, KilledWriterOfLongCyclesLeavesWholeCyclesAndReadersSeeNoOthe
         ASSERT_EQ(seen.size() % kCycle, 0u) << "a reader saw part of a cycle";
       }
     }
-    kill(pid, SIGKILL);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    ASSERT_TRUE(WIFSIGNALED(status)) << "child failed with " << WEXITSTATUS(status);
-    int64_t reported = static_cast<int64_t>(next) - 1;
-    uint32_t c;
-    while (read(fds[0], &c, sizeof c) == sizeof c) reported = c;
-    close(fds[0]);
+    int64_t reported = 0;
+    ASSERT_TRUE(writer.KillAndLastReport(static_cast<int64_t>(next) - 1, &reported));
 
     auto s = Open();
     ExpectSound(*s);
