@@ -29,24 +29,15 @@ ui::WindowDef AbmContenidosWindow() {
   ui::ControlDef& list = d.add(ui::Ctl_List, "?LIST", "", 4, 44, 692, 284);
   list.immediate = true;
   list.vscroll = true;
-  auto column = [](const char* header, int width, char align, const char* picture, int field) {
-    ui::ListColumn c;
-    c.header = header;
-    c.width = width;
-    c.align = align;
-    c.picture = picture;
-    c.field = field;
-    return c;
-  };
-  list.columns = {column("CONTENIDO_PRIORIZADO", 200, ui::Align_Left, "@s255", 1),
-                  column("", 1020, ui::Align_Left, "@s255", 2),
-                  column("DOCENTE", 240, ui::Align_Left, "@s60", 3),
-                  column("MATERIAS", 240, ui::Align_Left, "@s60", 4),
-                  column("NRO_ORDEN", 28, ui::Align_Right, "@n-7", 5),
-                  column("COD_DOCENTE", 56, ui::Align_Right, "@n-14", 6),
-                  column("COD_CURSO", 56, ui::Align_Right, "@n-14", 7),
-                  column("COD_MATERIA", 56, ui::Align_Right, "@n-14", 8),
-                  column("NRO_REGISTRO", 56, ui::Align_Right, "@n-14", 9)};
+  list.columns = {ui::column("CONTENIDO_PRIORIZADO", 200, ui::Align_Left, "@s255"),
+                  ui::column("", 1020, ui::Align_Left, "@s255"),
+                  ui::column("DOCENTE", 240, ui::Align_Left, "@s60"),
+                  ui::column("MATERIAS", 240, ui::Align_Left, "@s60"),
+                  ui::column("NRO_ORDEN", 28, ui::Align_Right, "@n-7"),
+                  ui::column("COD_DOCENTE", 56, ui::Align_Right, "@n-14"),
+                  ui::column("COD_CURSO", 56, ui::Align_Right, "@n-14"),
+                  ui::column("COD_MATERIA", 56, ui::Align_Right, "@n-14"),
+                  ui::column("NRO_REGISTRO", 56, ui::Align_Right, "@n-14")};
   d.add(ui::Ctl_Button, "?BUTTON1", "Salir", 604, 332, 92, 24).icon = "C:\\ICONOS\\SALIR.ico";
   d.add(ui::Ctl_Button, "?INSERT", "&Agregar", 4, 332, 92, 24).icon = "C:\\ICONOS\\AGREGAR.ICO";
   d.add(ui::Ctl_Button, "?CHANGE", "&Modificar", 104, 332, 92, 24).icon = "C:\\ICONOS\\EDITAR.ICO";

@@ -1,23 +1,8 @@
 #include "app/followup/historial_window.h"
 
 #include <string>
-#include <utility>
 
 namespace app::followup {
-
-namespace {
-
-ui::ListColumn Column(std::string header, int width, char align, std::string picture) {
-  ui::ListColumn c;
-  c.header = std::move(header);
-  c.width = width;
-  c.align = align;
-  c.picture = std::move(picture);
-  c.resizable = true;
-  return c;
-}
-
-}  // namespace
 
 ui::WindowDef HistorialWindow() {
   ui::WindowDef d;
@@ -33,11 +18,12 @@ ui::WindowDef HistorialWindow() {
   ui::ControlDef& list = d.add(ui::Ctl_List, "?LIST", "", 4, 24, 412, 144);
   list.vscroll = true;
   list.columns = {
-      Column("Fecha", 44, ui::Align_Left, "@s10"),     Column("Hora", 36, ui::Align_Left, "@s8"),
-      Column("Campo", 44, ui::Align_Left, "@s12"),     Column("Anterior", 40, ui::Align_Right, "@s10"),
-      Column("Nuevo", 40, ui::Align_Right, "@s10"),    Column("FINAL", 36, ui::Align_Right, "@s6"),
-      Column("Estado", 64, ui::Align_Left, "@s20"),    Column("Usuario", 64, ui::Align_Left, "@s30"),
+      ui::column("Fecha", 44, ui::Align_Left, "@s10"),     ui::column("Hora", 36, ui::Align_Left, "@s8"),
+      ui::column("Campo", 44, ui::Align_Left, "@s12"),     ui::column("Anterior", 40, ui::Align_Right, "@s10"),
+      ui::column("Nuevo", 40, ui::Align_Right, "@s10"),    ui::column("FINAL", 36, ui::Align_Right, "@s6"),
+      ui::column("Estado", 64, ui::Align_Left, "@s20"),    ui::column("Usuario", 64, ui::Align_Left, "@s30"),
   };
+  for (ui::ListColumn& c : list.columns) c.resizable = true;
   ui::ControlDef& close = d.add(ui::Ctl_Button, "?CERRAR", "Cerrar", 336, 172, 80, 24);
   close.icon = "C:\\ICONOS\\SALIR.ico";
   close.isDefault = true;

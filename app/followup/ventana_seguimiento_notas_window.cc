@@ -10,28 +10,17 @@ namespace {
 constexpr long long kGrey = ui::rgb(230, 230, 230);
 constexpr long long kLightGrey = ui::rgb(242, 242, 242);
 
-ui::ListColumn Column(std::string header, int width, char align, std::string picture,
-                      long long background = ui::Color_None) {
-  ui::ListColumn c;
-  c.header = std::move(header);
-  c.width = width;
-  c.align = align;
-  c.picture = std::move(picture);
-  c.background = background;
-  return c;
-}
-
 std::vector<ui::ListColumn> SubjectColumns() {
   std::vector<ui::ListColumn> c = {
-      Column("MATERIA", 200, ui::Align_Left, "@s60", kGrey),
-      Column("CICLO", 100, ui::Align_Left, "@s30"),
-      Column("CURSO", 40, ui::Align_Center, "@n3", kGrey),
-      Column("", 40, ui::Align_Center, "@s4", kGrey),
-      Column("ESPECIALIDAD", 275, ui::Align_Left, "@s40"),
-      Column("DNI_DOCENTE", 56, ui::Align_Right, "@n-14"),
-      Column("NRO_REGISTRO", 56, ui::Align_Right, "@n-14"),
-      Column("COD_CURSO", 56, ui::Align_Right, "@n-14"),
-      Column("NRO_ORDEN", 28, ui::Align_Right, "@n-7"),
+      ui::column("MATERIA", 200, ui::Align_Left, "@s60", kGrey),
+      ui::column("CICLO", 100, ui::Align_Left, "@s30"),
+      ui::column("CURSO", 40, ui::Align_Center, "@n3", kGrey),
+      ui::column("", 40, ui::Align_Center, "@s4", kGrey),
+      ui::column("ESPECIALIDAD", 275, ui::Align_Left, "@s40"),
+      ui::column("DNI_DOCENTE", 56, ui::Align_Right, "@n-14"),
+      ui::column("NRO_REGISTRO", 56, ui::Align_Right, "@n-14"),
+      ui::column("COD_CURSO", 56, ui::Align_Right, "@n-14"),
+      ui::column("NRO_ORDEN", 28, ui::Align_Right, "@n-7"),
   };
   c[2].rightBorder = false;
   return c;
@@ -39,47 +28,47 @@ std::vector<ui::ListColumn> SubjectColumns() {
 
 std::vector<ui::ListColumn> GradeBookColumns() {
   std::vector<ui::ListColumn> c = {
-      Column("NRO_LEGAJO", 55, ui::Align_Right, "@n-14"),
-      Column("ALUMNO", 294, ui::Align_Left, "@s60", kLightGrey),
+      ui::column("NRO_LEGAJO", 55, ui::Align_Right, "@n-14"),
+      ui::column("ALUMNO", 294, ui::Align_Left, "@s60", kLightGrey),
   };
   for (const char* header : {"Eval. 1", "Eval. 2", "Eval. 3", "OLE 1", "JIS 1", "Eval. 4", "Eval. 5", "Eval. 6",
                              "OLE 2", "JIS 2", "Prom. OLE", "Recupera"})
-    c.push_back(Column(header, 40, ui::Align_Center, "@n2B"));
-  c.push_back(Column("FINAL", 40, ui::Align_Center, "@n5.2B", kLightGrey));
-  c.push_back(Column("COD_MATERIA", 56, ui::Align_Right, "@n-14"));
-  c.push_back(Column("NRO_REGISTRO", 56, ui::Align_Right, "@n-14"));
-  c.push_back(Column("DICIEMBRE", 40, ui::Align_Decimal, "@n-10.2"));
-  c.push_back(Column("MARZO", 40, ui::Align_Decimal, "@n-10.2"));
-  c.push_back(Column("ETADO", 80, ui::Align_Left, "@s20"));
-  c.push_back(Column("AC", 40, ui::Align_Left, "@s10"));
-  c.push_back(Column("AM", 40, ui::Align_Left, "@s10"));
+    c.push_back(ui::column(header, 40, ui::Align_Center, "@n2B"));
+  c.push_back(ui::column("FINAL", 40, ui::Align_Center, "@n5.2B", kLightGrey));
+  c.push_back(ui::column("COD_MATERIA", 56, ui::Align_Right, "@n-14"));
+  c.push_back(ui::column("NRO_REGISTRO", 56, ui::Align_Right, "@n-14"));
+  c.push_back(ui::column("DICIEMBRE", 40, ui::Align_Decimal, "@n-10.2"));
+  c.push_back(ui::column("MARZO", 40, ui::Align_Decimal, "@n-10.2"));
+  c.push_back(ui::column("ETADO", 80, ui::Align_Left, "@s20"));
+  c.push_back(ui::column("AC", 40, ui::Align_Left, "@s10"));
+  c.push_back(ui::column("AM", 40, ui::Align_Left, "@s10"));
   for (ui::ListColumn& col : c) col.resizable = true;
   return c;
 }
 
 std::vector<ui::ListColumn> StudentColumns() {
   return {
-      Column("APELLIDO_NOMBRE", 184, ui::Align_Left, "@s50", kGrey),
-      Column("LEGAJO", 50, ui::Align_Right, "@n_10"),
-      Column("DNI", 56, ui::Align_Right, "@n-14"),
-      Column("SEXO", 80, ui::Align_Right, "@s20"),
-      Column("COD_CURSO", 56, ui::Align_Right, "@n-14"),
+      ui::column("APELLIDO_NOMBRE", 184, ui::Align_Left, "@s50", kGrey),
+      ui::column("LEGAJO", 50, ui::Align_Right, "@n_10"),
+      ui::column("DNI", 56, ui::Align_Right, "@n-14"),
+      ui::column("SEXO", 80, ui::Align_Right, "@s20"),
+      ui::column("COD_CURSO", 56, ui::Align_Right, "@n-14"),
   };
 }
 
 std::vector<ui::ListColumn> FollowUpColumns() {
   std::vector<ui::ListColumn> c = {
-      Column("CONTENIDO PRIORIZADO", 234, ui::Align_Left, "@s255"),
-      Column("APRENDIZAJE", 240, ui::Align_Left, "@s255"),
-      Column("LOGRADO", 50, ui::Align_Center, "@s10"),
-      Column("PENDIENTE", 50, ui::Align_Center, "@s10"),
-      Column("VALORACION", 50, ui::Align_Center, "@s10"),
-      Column("NRO_ORDEN", 28, ui::Align_Right, "@n-7"),
-      Column("ALUMNO", 240, ui::Align_Right, "@s60"),
-      Column("NRO_LEGAJO", 56, ui::Align_Right, "@n-14"),
-      Column("COD_MATERIA", 56, ui::Align_Right, "@n-14"),
-      Column("NRO_ORDEN", 28, ui::Align_Right, "@n-7"),
-      Column("NRO_REGISTRO", 56, ui::Align_Right, "@n-14"),
+      ui::column("CONTENIDO PRIORIZADO", 234, ui::Align_Left, "@s255"),
+      ui::column("APRENDIZAJE", 240, ui::Align_Left, "@s255"),
+      ui::column("LOGRADO", 50, ui::Align_Center, "@s10"),
+      ui::column("PENDIENTE", 50, ui::Align_Center, "@s10"),
+      ui::column("VALORACION", 50, ui::Align_Center, "@s10"),
+      ui::column("NRO_ORDEN", 28, ui::Align_Right, "@n-7"),
+      ui::column("ALUMNO", 240, ui::Align_Right, "@s60"),
+      ui::column("NRO_LEGAJO", 56, ui::Align_Right, "@n-14"),
+      ui::column("COD_MATERIA", 56, ui::Align_Right, "@n-14"),
+      ui::column("NRO_ORDEN", 28, ui::Align_Right, "@n-7"),
+      ui::column("NRO_REGISTRO", 56, ui::Align_Right, "@n-14"),
   };
   for (int i : {2, 3, 4}) c[i].underline = false;
   return c;

@@ -24,6 +24,7 @@
 #include "framework/data/error_class.h"
 #include "framework/data/error_status.h"
 #include "framework/data/file_manager.h"
+#include "bench/qt_bench_main.h"
 #include "tests/framework/data/keyed_access.h"
 #include "framework/data/relation_manager.h"
 #include "framework/window/browse_class.h"
@@ -283,13 +284,4 @@ BENCHMARK(BM_LocateLetter) SIZES;
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  kestrel::RegisterKestrelDriver();
-  ui::qt::QtBackend backend;
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return qvbench::RunWindowBenchmarks(argc, argv); }

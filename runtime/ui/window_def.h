@@ -53,6 +53,19 @@ struct ListColumn {
   bool resizable = false;
 };
 
+// A column by its header, width (dialog units), alignment, picture and
+// background; the rest keeps its defaults, the field is the column's number.
+inline ListColumn column(std::string header, int width, char align, std::string picture,
+                         long long background = Color_None) {
+  ListColumn c;
+  c.header = std::move(header);
+  c.width = width;
+  c.align = align;
+  c.picture = std::move(picture);
+  c.background = background;
+  return c;
+}
+
 struct ControlDef {
   ControlType type = Ctl_Text;
   int number = 0;                 // 0: next number in creation order
