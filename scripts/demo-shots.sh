@@ -12,6 +12,9 @@
 #                         grade book with each row's "Prom. OLE", "FINAL" and status
 #   followup-editing.png  grades being typed into a row ("&Editar"), a cell open
 #   followup-saved.png    the row saved: its new average, final grade and status
+#   followup-fast.png     five more rows typed as one burst of keys (about 33
+#                         keys a second), each grade in its cell
+#   followup-refused.png  "8,5" typed into a grade cell: the message refusing it
 #   preview.png           "Planilla": the print preview of the subject's sheet
 #
 # Needs Xvfb, xdotool and ImageMagick's import; builds qvnotas and qvdata and
@@ -86,6 +89,26 @@ shot followup-editing.png
 xdotool key Return
 sleep 1
 shot followup-saved.png
+# Five rows typed fast, row by row: Down to the next row, "&Editar", eleven
+# grades with Tab between them, Enter.
+keys=()
+for row in 1 2 3 4 5; do
+  keys+=(Down alt+e)
+  for cell in $(seq 11); do
+    keys+=($(( (row + cell) % 4 + 7 )))
+    [ "$cell" -lt 11 ] && keys+=(Tab)
+  done
+  keys+=(Return)
+done
+xdotool key --delay 30 "${keys[@]}"
+sleep 3
+shot followup-fast.png
+# A grade the cell cannot hold: refused with a message, nothing saved.
+xdotool key alt+e; xdotool type --delay 60 "8,5"; xdotool key Tab
+sleep 1
+sleep 0.4; import -window root "$out/followup-refused.png"; echo "$out/followup-refused.png"
+xdotool key Return; sleep 0.3; xdotool key Escape
+sleep 0.5
 # "Planilla" (the button left of "&Editar") previews the subject's sheet.
 xdotool mousemove --window "$win" 1262 32 click 1
 preview=

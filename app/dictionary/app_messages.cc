@@ -16,7 +16,7 @@ void AddAppMessages(fw::ErrorClass& errors) {
                   "La fila de la libreta no se guardó.",
                   "Historial de notas", fw::Level::Notify);
   errors.AddError(Msg_GradeRefused,
-                  "La nota \"%Message\" no es válida: escriba un número de 0 a 10 (0: sin nota).|"
+                  "La nota \"%Message\" no es válida: escriba un número entero de 0 a 10 (0: sin nota).|"
                   "No se guardó nada.",
                   "Nota no válida", fw::Level::Notify);
 }

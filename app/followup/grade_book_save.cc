@@ -63,8 +63,9 @@ fw::Level GradeBookSave::Update(bool /*fromForm*/) {
   fw::Level r = Me->TryUpdate();
   if (r != fw::Level::Benign) {
     rt::Rollback();
-    // The row was edited on screen: the user is shown the other version (8).
-    if (Me->LastError == 7) Me->LastError = 8;
+    // The list keeps no field history to recall the typed values from:
+    // the plain "changed by another station" message (7), and the list
+    // then shows the other station's version.
     if (r == fw::Level::Notify) Me->Throw();
     return Me->LastError == 7 || Me->LastError == 8 ? fw::Level::Notify : fw::Level::User;
   }

@@ -5,10 +5,19 @@
 #include "app/dictionary/app_messages.h"
 #include "app/dictionary/globals.h"
 #include "app/followup/grade_edit_step.h"
+#include "runtime/ui/picture_codec.h"
 #include "runtime/ui/property_ids.h"
 #include "runtime/ui/window.h"
 
 namespace app::followup {
+
+namespace {
+std::string Trimmed(std::string s) {
+  s.erase(0, s.find_first_not_of(' '));
+  s.erase(s.find_last_not_of(' ') + 1);
+  return s;
+}
+}  // namespace
 
 void GradeEditClass::Init(int32_t column, int32_t listControl, const rt::FieldRef& rowField) {
   EditEntryClass::Init(column, listControl, rowField);
@@ -30,21 +39,27 @@ void GradeEditClass::ShowWhy() {
 }
 
 bool GradeEditClass::MoveScreenValue(uint8_t action) {
+  // A key inside the cell moves nothing yet; Esc throws the value away.
+  if (action == EditAction_None || action == EditAction_Cancel) return true;
+  if (TakeAccepted(action) != EditAction_Cancel) return true;
+  if (ui::Window* w = ListWindow(); w && Feq != 0) w->select(Feq);
+  return false;
+}
+
+uint8_t GradeEditClass::TakeAccepted(uint8_t action) {
   ui::Window* w = ListWindow();
-  if (!w || Feq == 0) return true;
-  const std::string typed = w->prop(Feq, ui::Prop_ScreenText).toString();
+  if (!w || Feq == 0) return EditEntryClass::TakeAccepted(action);
+  const std::string typed = Trimmed(w->prop(Feq, ui::Prop_ScreenText).toString());
   if (!GradeCellAccepts(typed)) {
-    // Only an action that would keep the value is refused; Esc throws it away.
-    if (action == EditAction_None || action == EditAction_Cancel) return action != EditAction_None;
-    std::string shown = typed;
-    while (!shown.empty() && shown.back() == ' ') shown.pop_back();
-    while (!shown.empty() && shown.front() == ' ') shown.erase(shown.begin());
-    GlobalErrors.ThrowMessage(Msg_GradeRefused, shown);
-    w->select(Feq);
-    return false;
+    GlobalErrors.ThrowMessage(Msg_GradeRefused, typed);
+    return EditAction_Cancel;  // refused: every way of completing the row stops here
   }
-  if (action == EditAction_None) return true;  // a key inside the cell: nothing to move yet
-  return TakeAccepted(action) != EditAction_None;
+  // A cell passed through untouched keeps the stored value: the cell shows
+  // whole grades, and a stored 6.50 (imported) shown as "7" is not a 7.
+  const std::string shown = Trimmed(ui::pictureCodec().format(rt::getValueText(UseVar).value_or(""),
+                                                                w->prop(Feq, ui::Prop_Text).toString()));
+  if (typed == shown) return action;
+  return EditEntryClass::TakeAccepted(action);
 }
 
 uint8_t FollowUpEditClass::TakeEvent(int event) {

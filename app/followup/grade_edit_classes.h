@@ -34,6 +34,10 @@ class GradeEditClass : public fw::EditEntryClass {
       : rule_(row), work_(work), status_(status) {}
   void Init(int32_t column, int32_t listControl, const rt::FieldRef& rowField) override;
   uint8_t TakeEvent(int event) override;
+  // The cell's check, on every way a row is completed (the edit-in-place
+  // manager's accept-all pass calls it too): a refused value is reported
+  // and answers EditAction_Cancel, which the manager reads as refused.
+  uint8_t TakeAccepted(uint8_t action) override;
 
  private:
   bool MoveScreenValue(uint8_t action);

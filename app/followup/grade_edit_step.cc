@@ -28,8 +28,10 @@ std::optional<rt::Decimal> GradeCellAccepts(std::string_view text) {
   std::optional<rt::Decimal> d = rt::Decimal::Parse(t);
   if (!d || !d->IsValid()) return std::nullopt;
   if (*d < 0 || *d > 10) return std::nullopt;
-  if (!(d->Round(2) == *d)) return std::nullopt;
-  return d->Round(2);
+  // The cell shows whole grades (picture @n2B): a fraction typed into it
+  // would be stored cut to its whole part.
+  if (!(d->Round(0) == *d)) return std::nullopt;
+  return d->Round(0);
 }
 
 }  // namespace app::followup

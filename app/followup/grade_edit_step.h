@@ -14,8 +14,9 @@
 // rule does not run and the cell stays open (EditAction_None).
 //
 // GradeCellAccepts is the cell's own check before a value is kept: a grade
-// is a number from 0 (no grade) to 10 with at most two places; anything else
-// (85 typed for 8.5, 11, a letter) is refused with kGradeRefusedText.
+// typed into a cell is a whole number from 0 (no grade) to 10, as the cell
+// shows it; anything else (8,5 or 85 typed for 8.5, 11, a letter) is refused
+// with kGradeRefusedText.
 #pragma once
 
 #include <cstdint>
@@ -35,7 +36,7 @@ using fw::EditAction_None, fw::EditAction_Forward, fw::EditAction_Backward, fw::
     fw::EditAction_Cancel, fw::EditAction_Next, fw::EditAction_Previous;
 
 inline constexpr std::string_view kGradeRefusedText =
-    "La nota debe ser un número de 0 a 10 (0: sin nota).";
+    "La nota debe ser un número entero de 0 a 10 (0: sin nota).";
 
 // `row` may be null: the follow-up list's plain entry cells.
 // `work`: the procedure's working variables of the rule (nullptr: private ones).

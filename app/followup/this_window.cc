@@ -31,7 +31,9 @@ fw::Level ThisWindow::Init() {
   Request = GlobalRequest;
   fw::Level r = WindowManager::Init();
   if (r != fw::Level::Benign) return r;
-  FirstField = AUXILIAR_DOCENTE;
+  // The grade list holds the keyboard from the start: arrows and "&Editar"
+  // act on it at once (the teacher's name, the first control, takes no focus).
+  FirstField = LIST_2;
   VCRRequest = &app::VCRRequest;
   Errors = &GlobalErrors;
   AddItem(&toolbar_);

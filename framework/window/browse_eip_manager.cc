@@ -152,9 +152,10 @@ void BrowseEIPManager::TakeCompleted(uint8_t choice) {
       BC->UpdateBuffer();
       Level r = Level::Fatal;
       if (Req == Request_Insert && me) r = me->Insert();
-      // The row is on screen: a record changed by another process is
-      // reported as message 8, with the other version read into the buffer.
-      else if (Req == Request_Change && BC->Primary) r = BC->Primary->Update(true);
+      // A record changed by another process is reported as message 7, with
+      // the other version read into the buffer: a list keeps no field
+      // history to recall the typed values from (message 8's advice).
+      else if (Req == Request_Change && BC->Primary) r = BC->Primary->Update(false);
       if (r != Level::Benign) {
         Again = 1;  // the manager has told the user why
       } else {

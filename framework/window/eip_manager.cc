@@ -315,13 +315,17 @@ uint8_t EIPManager::TakeAcceptAll() {
     EditQueueEntry& e = (*EQ)[size_t(i - 1)];
     if (!e.Control) continue;
     const int32_t feq = e.Control->GetFeq();
-    // A value the picture cannot hold is refused like a required one left empty.
-    bool refused = feq != 0 && !w->update(feq, feq);
+    // The column's own check first, so that a column that says why it
+    // refuses a value is heard on every way the row is completed (closing
+    // the window included); then a value the picture cannot hold is refused
+    // like a required one left empty.
+    bool refused = e.Control->TakeAccepted(EditAction_Forward) == EditAction_Cancel;
+    if (!refused) refused = feq != 0 && !w->update(feq, feq);
     if (!refused && e.Control->Req) {
       const std::string v = rt::getValueText(e.Control->UseVar).value_or("");
       refused = v.find_first_not_of(" 0.") == std::string::npos;
     }
-    if (refused || e.Control->TakeAccepted(EditAction_Forward) == EditAction_Cancel) {
+    if (refused) {
       ClearColumn();
       Column = i;
       Again = 1;

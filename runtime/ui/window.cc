@@ -136,6 +136,10 @@ void Window::destroy(int first, int last) {
       for (auto it = other->list.editors.begin(); it != other->list.editors.end();) {
         if (it->second == n) {
           it = other->list.editors.erase(it);
+          if (focus_ == n) {  // the list takes the keyboard back from its editor
+            focus_ = other->number();
+            if (open_) backend().focus(*this, *other);
+          }
           if (open_) backend().controlChanged(*this, *other, Aspect_Editor);
         } else {
           ++it;

@@ -94,6 +94,12 @@ class Window {
   // ch is the character the key typed (8-bit), 0 for none. Every event that
   // an input raises carries its key code, character and mouse position.
   bool inputKey(int number, int key, unsigned char ch = 0);
+  // The control whose caption marks the letter of an Alt+letter key with
+  // '&' (a button, check box, prompt or tab that can be used), 0 for none.
+  // inputKey acts on it: a button or check box is pressed without taking
+  // the focus, a tab is chosen, a prompt hands the focus to the control
+  // after it. Mnemonics are taken in turn with the rest of the input.
+  int mnemonicTarget(int key) const;
   void inputText(int number, const std::string& text);
   // The focus moved to a control; mouseKey is the button that moved it (0: a key).
   void inputFocus(int number, int mouseKey = 0);
@@ -147,6 +153,7 @@ class Window {
   void moveFocus(int direction);
   void setFocus(Control& c);
   void press(Control& c, int key);
+  void actOnMnemonic(Control& c, int key);
   bool listKey(Control& c, int key);
   void post(int event, int control, int key = -1);
   void post(EventRecord& r);

@@ -133,12 +133,93 @@ bool Window::listKey(Control& c, int key) {
   return true;
 }
 
+namespace {
+
+// The letter or digit a caption marks with '&' ("&&" is a plain '&'), upper-cased; 0 for none.
+char mnemonicOf(const std::string& caption) {
+  for (size_t i = 0; i + 1 < caption.size(); ++i) {
+    if (caption[i] != '&') continue;
+    const char m = caption[i + 1];
+    if (m == '&') {
+      ++i;
+      continue;
+    }
+    if (m >= 'a' && m <= 'z') return char(m - 'a' + 'A');
+    if ((m >= 'A' && m <= 'Z') || (m >= '0' && m <= '9')) return m;
+    return 0;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int Window::mnemonicTarget(int key) const {
+  if ((key & Key_Alt) == 0 || (key & Key_Ctrl) != 0) return 0;
+  const int base = keyBase(key);
+  if (!((base >= Key_A && base < Key_A + 26) || (base >= Key_0 && base < Key_0 + 10))) return 0;
+  for (const auto& c : controls_) {
+    switch (c->type()) {
+      case Ctl_Button:
+      case Ctl_Check:
+      case Ctl_Prompt:
+      case Ctl_Tab: break;
+      default: continue;
+    }
+    if (isToolbarControl(c->number())) continue;
+    if (mnemonicOf(c->def.text) == char(base) && visible(c->number()) && enabled(c->number()))
+      return c->number();
+  }
+  return 0;
+}
+
+void Window::actOnMnemonic(Control& c, int key) {
+  switch (c.type()) {
+    case Ctl_Button:
+    case Ctl_Check:
+      // As a click on a tool bar button: pressed where it stands, the focus
+      // stays with the control the user is working in.
+      press(c, key);
+      return;
+    case Ctl_Tab: {
+      Control* sheet = control(c.def.parent);
+      if (!sheet) return;
+      int index = 0;
+      for (auto& o : controls_) {
+        if (o->def.parent != sheet->number() || o->type() != Ctl_Tab) continue;
+        ++index;
+        if (o.get() == &c) break;
+      }
+      inputChoice(sheet->number(), index);
+      return;
+    }
+    default: {
+      // A prompt hands the focus to the control after it.
+      if (Control* old = control(focus_); old && !complete(*old, false)) return;
+      bool after = false;
+      for (auto& o : controls_) {
+        if (o.get() == &c) {
+          after = true;
+          continue;
+        }
+        if (after && o->focusable() && visible(o->number()) && enabled(o->number())) {
+          setFocus(*o);
+          return;
+        }
+      }
+    }
+  }
+}
+
 bool Window::inputKey(int number, int key, unsigned char ch) {
   InputScope input(*this, key, ch);
   Control* c = control(number);
   bool windowAlert = std::find(windowAlerts_.begin(), windowAlerts_.end(), key) != windowAlerts_.end();
   if ((c && c->alerted(key)) || (key != 0 && windowAlert)) {
     post(Event_AlertKey, c && c->alerted(key) ? number : 0, key);
+    return true;
+  }
+  if (int m = mnemonicTarget(key)) {
+    actOnMnemonic(*control(m), key);
     return true;
   }
   if (key == Key_Esc) {

@@ -268,14 +268,27 @@ void Window::setProp(int number, int id, const PropValue& v, int index) {
     case Prop_ColWidth:
       if (inCol) { l.columns[ci].width = int(v.toInt()); changed(*c, Aspect_Columns); }
       break;
-    case Prop_Edit:
+    case Prop_Edit: {
       if (!inCol) break;
-      if (int editor = int(v.toInt()); editor != 0 && exists(editor))
+      const auto was = l.editors.find(index);
+      const int before = was == l.editors.end() ? 0 : was->second;
+      int editor = int(v.toInt());
+      if (editor != 0 && exists(editor)) {
         l.editors[index] = editor;
-      else
+      } else {
         l.editors.erase(index);
+        editor = 0;
+      }
+      // An editor taken off its cell while it has the keyboard hands it back
+      // to its list before it goes (the toolkit would give it to the next
+      // control of the window, and the keys after it with it).
+      if (before != 0 && before != editor && focus_ == before) {
+        focus_ = number;
+        if (open_) backend().focus(*this, *c);
+      }
       changed(*c, Aspect_Editor);
       break;
+    }
     default: break;
   }
 }

@@ -2,12 +2,14 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QPointer>
 #include <QWidget>
 #include <QWindow>
 #include <memory>
 
 #include "runtime/ui/engine.h"
+#include "runtime/ui/qt/key_map.h"
 #include "runtime/ui/qt/qt_backend.h"
 #include "runtime/ui/qt/window_view.h"
 #include "runtime/ui/window.h"
@@ -49,6 +51,19 @@ InputQueue::~InputQueue() {
 }
 
 bool InputQueue::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::ShortcutOverride) {
+    // Qt would press a button for its Alt+letter the moment the key
+    // arrives, ahead of the keys typed before it (and a key press it takes
+    // as a shortcut never reaches the queue). Claiming the key makes Qt
+    // deliver it as a plain key press, which waits its turn below; the
+    // engine then presses the button.
+    auto* widget = qobject_cast<QWidget*>(watched);
+    auto* view = widget ? dynamic_cast<WindowView*>(widget->QWidget::window()) : nullptr;
+    if (!view || view->closingByEngine || !view->isEnabled()) return false;
+    if (view->window()->mnemonicTarget(keyCode(*static_cast<QKeyEvent*>(event))) == 0) return false;
+    event->accept();
+    return true;
+  }
   if (!heldType(event->type()) || event == replaying) return false;
   auto* qw = qobject_cast<QWindow*>(watched);
   if (!qw || !qw->isTopLevel()) return false;

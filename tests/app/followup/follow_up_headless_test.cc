@@ -300,7 +300,7 @@ TEST_F(FollowUpHeadless, GradesTypedInPlaceRunTheRuleAndSaveTheRow) {
     EXPECT_EQ(cell("QVL:ETADO"), "RECUPERA");
     EXPECT_EQ(cell("QVL:ETAPA11"), "0.00");
   });
-  // JIS 1 .. Eval. 6 blank (0), then OLE 2 = 85, a slip for 8.5: refused.
+  // JIS 1 .. Eval. 6 blank (0), then OLE 2 = 85, a slip for 8: refused.
   for (int i = 0; i < 4; ++i) type("0", ui::Key_Tab);
   type("85", ui::Key_Tab);
   then([&] {
@@ -342,6 +342,55 @@ TEST_F(FollowUpHeadless, GradesTypedInPlaceRunTheRuleAndSaveTheRow) {
     EXPECT_EQ(e.dni, teacher_);
   }
   for (const char* f : {"QVL:ETAPA1", "QVL:ETAPA9", "QVL:ETADO"}) EXPECT_TRUE(fields.count(f)) << f;
+}
+
+// A value the cell cannot hold ("8,5": the cell shows whole grades; 11) is
+// refused at its cell whichever way the row is completed, and nothing is
+// saved: Tab, Enter, Down, a click on another row, closing the window.
+TEST_F(FollowUpHeadless, AValueTheCellCannotHoldIsRefusedOnEveryWayOfCompletingTheRow) {
+  const int32_t subject = subjects_[0];
+  struct Case {
+    const char* name;
+    const char* typed;
+    std::function<void(ui::Window&)> complete;
+  } cases[] = {
+      {"Tab", "8,5", [](ui::Window& w) { w.inputKey(w.focus(), ui::Key_Tab); }},
+      {"Enter", "11", [](ui::Window& w) { w.inputKey(w.focus(), ui::Key_Enter); }},
+      {"Down", "8.5", [](ui::Window& w) { w.inputKey(w.focus(), ui::Key_Down); }},
+      {"ClickOnAnotherRow", "99", [](ui::Window& w) { w.inputClick(ctl::LIST_2, ui::Mouse_Left, 2, 2); }},
+      {"Close", "10,5", [](ui::Window& w) { w.inputCloseRequest(); }},
+  };
+  const std::vector<BookRow> before = BookOf(subject);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SignedIn(teacher_);
+    p_ = std::make_unique<followup::FollowUpProcedure>();
+    presenter_.shown.clear();
+    click(ctl::CHANGE);
+    then([this, &c] {
+      ASSERT_GT(p_->window.focus(), ctl::DELETE);
+      p_->window.inputText(p_->window.focus(), c.typed);
+      c.complete(p_->window);
+    });
+    // Closing ends the edit whatever the cell held: the window goes.
+    if (std::string(c.name) != "Close") {
+      then([this] {
+        EXPECT_GT(p_->window.focus(), ctl::DELETE) << "the cell stays open";
+        p_->window.inputKey(p_->window.focus(), ui::Key_Esc);
+      });
+      then([this] { p_->window.inputCloseRequest(); });
+    }
+    run();
+    ASSERT_FALSE(presenter_.shown.empty());
+    EXPECT_NE(presenter_.shown[0].text.find(c.typed), std::string::npos) << presenter_.shown[0].text;
+    EXPECT_NE(presenter_.shown[0].text.find("entero de 0 a 10"), std::string::npos);
+    const std::vector<BookRow> after = BookOf(subject);
+    ASSERT_EQ(after.size(), before.size());
+    for (size_t i = 0; i < after.size(); ++i) {
+      EXPECT_EQ(after[i].etado, before[i].etado);
+      EXPECT_EQ(after[i].final_grade, before[i].final_grade);
+    }
+  }
 }
 
 // The status line follows the row as it is typed: each cell left runs the
@@ -516,6 +565,8 @@ TEST_F(FollowUpHeadless, ARowChangedByAnotherStationIsReportedAndNotOverwritten)
   run();
   ASSERT_GE(presenter_.shown.size(), 1u);
   EXPECT_NE(presenter_.shown[0].text.find("changed"), std::string::npos) << presenter_.shown[0].text;
+  // The list has no field history: nothing to recall with Ctrl+H.
+  EXPECT_EQ(presenter_.shown[0].text.find("Ctrl+H"), std::string::npos) << presenter_.shown[0].text;
   std::string etapa1, etapa12;
   Book([&](rt::FileControlBlock& f) {
     if (onRow(f)) {

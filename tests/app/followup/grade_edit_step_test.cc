@@ -67,14 +67,14 @@ TEST(GradeCellStep, ARefusedValueKeepsTheCellOpenAndRunsNoRule) {
   }
 }
 
-TEST(GradeCellAccepts, KeepsGradesFromZeroToTenAndRefusesTheRest) {
+TEST(GradeCellAccepts, KeepsWholeGradesFromZeroToTenAndRefusesTheRest) {
   struct Case {
     const char* text;
     const char* grade;  // nullptr: refused
   } cases[] = {
-      {"", "0"},       {"   ", "0"},    {"7", "7"},     {" 10 ", "10"}, {"8.5", "8.5"}, {"8,5", "8.5"},
-      {"0", "0"},      {"9.75", "9.75"}, {"85", nullptr}, {"11", nullptr}, {"10.01", nullptr},
-      {"-1", nullptr}, {"8.555", nullptr}, {"A", nullptr}, {"7x", nullptr}, {"1.2.3", nullptr},
+      {"", "0"},        {"   ", "0"},    {"7", "7"},      {" 10 ", "10"},  {"8,0", "8"},     {"8.00", "8"},
+      {"0", "0"},       {"8.5", nullptr}, {"8,5", nullptr}, {"9.75", nullptr}, {"85", nullptr}, {"11", nullptr},
+      {"10.01", nullptr}, {"-1", nullptr}, {"A", nullptr},   {"7x", nullptr},   {"1.2.3", nullptr},
   };
   for (const Case& c : cases) {
     std::optional<rt::Decimal> g = GradeCellAccepts(c.text);

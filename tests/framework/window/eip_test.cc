@@ -577,7 +577,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<InsertCase>& i) { return std::string(i.param.name); });
 
 // Another process changes the edited record: the write is refused with
-// message 8 (the other version is read in), the stored record keeps the
+// message 7 (the other version is read in), the stored record keeps the
 // other version and the typed row stays on screen, still being edited.
 TEST_F(EipTest, RecordChangedByAnotherProcessWhileEditedIsNotOverwritten) {
   kestrel::testing::ChildProcess child([this](kestrel::testing::ChildProcess& self) {
@@ -622,7 +622,7 @@ TEST_F(EipTest, RecordChangedByAnotherProcessWhileEditedIsNotOverwritten) {
   RunBrowse(b, s);
   EXPECT_EQ(child.Join(), 0);
   EXPECT_EQ(Stored(1), "THEIRS/1/0");
-  EXPECT_EQ(errors.ids, std::vector<int>{8});
+  EXPECT_EQ(errors.ids, std::vector<int>{7});
 }
 
 }  // namespace

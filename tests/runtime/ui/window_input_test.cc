@@ -1,4 +1,6 @@
-// Keyboard and focus handling, entry completion and the accept-all pass.
+// Keyboard and focus handling, mnemonics, entry completion and the accept-all pass.
+#include <algorithm>
+#include <memory>
 #include <string>
 
 #include "headless_fixture.h"
@@ -195,6 +197,68 @@ TEST_F(WindowInput, ClickOnButtonCompletesEntryFirst) {
                    {Event_Selected, 7},   {Event_Accepted, 7},  {Event_CloseDown, 0}};
   EXPECT_EQ(seen, expected);
   EXPECT_EQ(w_->focus(), 7);
+}
+
+}  // namespace
+
+namespace {
+
+// Alt with a caption's '&' letter, taken in turn with the other input.
+class Mnemonics : public uitest::Headless {
+ protected:
+  void SetUp() override {
+    Headless::SetUp();
+    WindowDef d;
+    d.controls = {ctl(Ctl_Prompt, "&Nombre:"),  // 1
+                  ctl(Ctl_Entry, "@s20"),       // 2
+                  ctl(Ctl_Button, "&Editar"),   // 3
+                  ctl(Ctl_Button, "&Borrar"),   // 4 hidden
+                  ctl(Ctl_Button, "&Salir"),    // 5 disabled
+                  ctl(Ctl_Button, "A && B"),    // 6: a plain '&'
+                  ctl(Ctl_List)};               // 7
+    d.controls[3].hidden = true;
+    d.controls[4].disabled = true;
+    d.controls[6].columns.resize(1);
+    w_ = std::make_unique<Window>(d);
+    w_->open();
+  }
+  std::unique_ptr<Window> w_;
+};
+
+TEST_F(Mnemonics, AltLetterPressesItsButtonWithoutTakingTheFocusAndAPromptFocusesTheNextControl) {
+  struct Case {
+    int key;
+    int target;  // 0: no control answers it
+  } cases[] = {{charKey('E', Key_Alt), 3}, {charKey('e', Key_Alt), 3},  {charKey('B', Key_Alt), 0},
+               {charKey('S', Key_Alt), 0}, {charKey('N', Key_Alt), 1},  {charKey('A', Key_Alt), 0},
+               {charKey('E'), 0},          {charKey('E', Key_Alt | Key_Ctrl), 0}};
+  for (const Case& c : cases) EXPECT_EQ(w_->mnemonicTarget(c.key), c.target) << keyName(c.key);
+
+  hb.then([this] { w_->select(7); });
+  hb.then([this] { w_->inputKey(w_->focus(), charKey('E', Key_Alt)); });
+  hb.then([this] { EXPECT_EQ(w_->focus(), 7) << "the list keeps the keyboard"; });
+  hb.then([this] { w_->inputKey(w_->focus(), charKey('N', Key_Alt)); });
+  hb.then([this] { EXPECT_EQ(w_->focus(), 2); });
+  Seen seen = drain(*w_);
+  EXPECT_NE(std::find(seen.begin(), seen.end(), std::pair<int, int>{Event_Accepted, 3}), seen.end());
+}
+
+// An editor laid over a list cell hands the keyboard back to the list when
+// it is taken off the cell or destroyed, never to the next control.
+TEST_F(Mnemonics, AnEditorLeavingItsCellGivesTheKeyboardBackToItsList) {
+  for (bool destroy : {false, true}) {
+    const int editor = w_->create(Ctl_Entry);
+    w_->setProp(7, Prop_Edit, editor, 1);
+    w_->select(editor);
+    ASSERT_EQ(w_->focus(), editor);
+    if (destroy)
+      w_->destroy(editor, editor);
+    else
+      w_->setProp(7, Prop_Edit, 0, 1);
+    EXPECT_EQ(w_->focus(), 7) << (destroy ? "destroyed" : "taken off");
+    EXPECT_EQ(hb.focusLog.back(), 7);
+    if (!destroy) w_->destroy(editor, editor);
+  }
 }
 
 }  // namespace
