@@ -95,7 +95,8 @@ keys=()
 for row in 1 2 3 4 5; do
   keys+=(Down alt+e)
   for cell in $(seq 11); do
-    keys+=($(( (row + cell) % 4 + 7 )))
+    grade=$(( (row + cell) % 4 + 7 ))
+    keys+=($(echo "$grade" | sed 's/./& /g'))  # one key per digit
     [ "$cell" -lt 11 ] && keys+=(Tab)
   done
   keys+=(Return)

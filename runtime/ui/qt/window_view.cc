@@ -393,12 +393,15 @@ void WindowView::applyText(Control& c, QWidget* w) {
       break;
     case Ctl_Entry: {
       auto* e = static_cast<QLineEdit*>(w);
-      // No more characters than the picture shows.
+      // No more characters than the picture shows. A number may be typed
+      // a little longer: cutting "10,5" to "10" at the keyboard would store
+      // a value the user did not type, where the picture (or the program's
+      // own check) refuses it aloud.
       const rt::Picture pic = rt::Picture::Compile(c.def.text);
-      e->setMaxLength(pic.width() > 0 ? pic.width() : 32767);
+      bool number = pic.type() == rt::PictureType::kNumber || pic.type() == rt::PictureType::kScientific;
+      e->setMaxLength(pic.width() > 0 ? pic.width() + (number ? 8 : 0) : 32767);
       // The picture pads to its width; the edit shows the value without the
       // padding (so there is room to type) and aligns numbers right.
-      bool number = pic.type() == rt::PictureType::kNumber || pic.type() == rt::PictureType::kScientific;
       e->setAlignment(number ? Qt::AlignRight | Qt::AlignVCenter : Qt::AlignLeft | Qt::AlignVCenter);
       bool text = pic.type() == rt::PictureType::kString || pic.empty();
       QString shown = qs(c.screen);

@@ -6,6 +6,7 @@
 // a row (Tab at the row's end, Enter, Down), typed row by row and column by
 // column, and once while another station holds the grade book in a save.
 #include <QApplication>
+#include <QMessageBox>
 #include <QTableView>
 #include <QWindow>
 #include <QtTest/QTest>
@@ -201,6 +202,37 @@ TEST_F(FollowUpBurst, AColumnTypedDownTheClassLandsInThatColumn) {
   ASSERT_EQ(after.size(), before.size());
   for (int i = 0; i < n; ++i)
     EXPECT_EQ(after[size_t(i)], Expected(before[size_t(i)], {{"QVL:ETAPA4", Grade(i, 3)}})) << "row " << i + 1;
+}
+
+// "8,5" typed through the keyboard into a cell that shows whole grades
+// reaches the cell's check whole (it was cut to "8," and stored as 8): it
+// is refused with a message and nothing is saved.
+TEST_F(FollowUpBurst, AFractionTypedIntoAGradeCellIsRefusedAloud) {
+  const std::vector<Row> before = Rows();
+  fu::FollowUpProcedure p;
+  QString shown;
+  Steps s;
+  QWindow* w = nullptr;
+  s.then([&] { return p.BRW2.Loaded && p.Queue2.rowCount() > 0; });
+  s.act([&] {
+    w = ui::qt::QtBackend::windowWidget(p.window)->windowHandle();
+    for (Stroke k : Strokes{{Qt::Key_E, Qt::AltModifier}, {Qt::Key_8}, {Qt::Key_Comma}, {Qt::Key_5}, {Qt::Key_Tab}})
+      QTest::keyClick(w, Qt::Key(k.key), k.mods);
+  });
+  s.then([&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box) return false;
+    shown = box->text();
+    box->accept();
+    return true;
+  });
+  s.act([&] { QTest::keyClick(w, Qt::Key_Escape); });
+  s.act([&] { p.window.inputCloseRequest(); });
+  s.start();
+  p.Run();
+  EXPECT_TRUE(s.finished());
+  EXPECT_TRUE(shown.contains("8,5")) << shown.toStdString();
+  EXPECT_EQ(Rows(), before);
 }
 
 // Another station holds the grade book in a save (its transaction open)
