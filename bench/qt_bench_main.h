@@ -8,11 +8,12 @@
 
 #include "runtime/kestrel/driver/kestrel_driver.h"
 #include "runtime/ui/qt/qt_backend.h"
+#include "bench/offscreen_platform.h"
 
 namespace qvbench {
 
 inline int RunWindowBenchmarks(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  UseOffscreenPlatform();
   QApplication app(argc, argv);
   kestrel::RegisterKestrelDriver();
   ui::qt::QtBackend backend;

@@ -47,7 +47,7 @@ function(qv_test name)
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 120
     PROPERTIES ${props} TIMEOUT 600
-                ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QV_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+                ENVIRONMENT "QT_QPA_PLATFORM=offscreen:configfile=${PROJECT_SOURCE_DIR}/tests/offscreen_screen.json;QV_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
 endfunction()
 
 function(qv_benchmark name)
@@ -56,6 +56,7 @@ function(qv_benchmark name)
   add_executable(${name} ${srcs})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE ${A_DEPS} benchmark::benchmark Threads::Threads)
+  target_compile_definitions(${name} PRIVATE QV_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
 endfunction()
 
 function(qv_fuzzer name)

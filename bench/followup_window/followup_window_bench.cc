@@ -50,6 +50,7 @@
 #include "runtime/ui/engine.h"
 #include "runtime/ui/qt/qt_backend.h"
 #include "tools/qvdata/commands.h"
+#include "bench/offscreen_platform.h"
 
 namespace {
 
@@ -376,7 +377,7 @@ BENCHMARK(BM_RowSaveWithHistory)->UseManualTime()->Unit(benchmark::kMillisecond)
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  UseOffscreenPlatform();
   int qargc = 1;
   QApplication qapp(qargc, argv);
   kestrel::RegisterKestrelDriver();

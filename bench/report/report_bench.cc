@@ -17,6 +17,7 @@
 #include "runtime/ui/report/qt/qt_report_printer.h"
 #include "runtime/ui/report/report.h"
 #include "runtime/ui/use_var.h"
+#include "bench/offscreen_platform.h"
 
 namespace {
 
@@ -132,7 +133,7 @@ BENCHMARK(BM_PreviewPage200)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  UseOffscreenPlatform();
   QApplication app(argc, argv);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();

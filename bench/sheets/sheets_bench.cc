@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "tools/qvdata/commands.h"
+#include "bench/offscreen_platform.h"
 
 extern char** environ;
 
@@ -73,7 +74,7 @@ std::vector<std::string> SheetCommand(const char* which, const std::string& pdf)
 
 void BM_QvdataSheetProcess(benchmark::State& state) {
   const std::string pdf = School() + "/sheet.pdf";
-  ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  UseOffscreenPlatform();
   for (auto _ : state)
     if (Spawn(SheetCommand("--progress", pdf)) != 0) state.SkipWithError("qvdata sheet failed");
   state.SetLabel("40 students, 2 pages");

@@ -18,6 +18,7 @@
 #include "runtime/ui/qt/qt_backend.h"
 #include "runtime/ui/row_source.h"
 #include "runtime/ui/window.h"
+#include "bench/offscreen_platform.h"
 
 namespace {
 
@@ -112,7 +113,7 @@ BENCHMARK(BM_HeldKeyToRedisplayedCell)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  UseOffscreenPlatform();
   int qargc = 1;
   QApplication app(qargc, argv);
   benchmark::Initialize(&argc, argv);

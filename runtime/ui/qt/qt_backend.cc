@@ -82,6 +82,7 @@ void QtBackend::openWindow(Window& w) {
   w.backendData = v;
   for (Control* c : w.controls()) v->createControl(*c);
   v->shown_ = true;
+  v->placeOnScreen(!v->hasPosition());
   if (w.prop(0, Prop_Hide).toInt() == 0) v->show();
   v->activateWindow();
   v->raise();

@@ -6,6 +6,8 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QFrame>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -23,6 +25,7 @@
 #include <QTableView>
 #include <QWindowStateChangeEvent>
 #include <algorithm>
+#include <optional>
 
 #include "runtime/core/picture.h"
 #include "runtime/ui/backend.h"
@@ -55,15 +58,74 @@ WindowView::WindowView(Window* window) : window_(window) {
   setAttribute(Qt::WA_DeleteOnClose, false);
   setObjectName(qs(window->def().name.empty() ? "qv_window" : window->def().name));
   const WindowDef& d = window->def();
-  font_ = QFont(mappedFamily(d.fontName), d.fontSize > 0 ? d.fontSize : 8);
-  if (mappedFamily(d.fontName) == "monospace") font_.setStyleHint(QFont::Monospace);
-  setFont(font_);
-  QFontMetrics fm(font_);
-  double avg =
+  const double points = d.fontSize > 0 ? d.fontSize : 8;
+  const QString family = mappedFamily(d.fontName);
+  font_ = QFont(family);
+  font_.setPointSizeF(points);
+  if (family == "monospace") font_.setStyleHint(QFont::Monospace);
+  QFontMetricsF fm(font_);
+  const double drawnAverage =
       fm.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 52.0;
-  dluX_ = std::max(0.5, avg / 4.0);
+  dluX_ = std::max(0.5, drawnAverage / 4.0);
   dluY_ = std::max(0.5, fm.height() / 8.0);
+  if (std::optional<FontDesign> design = fontDesign(d.fontName);
+      design && !metricCompatible(d.fontName, family.toStdString())) {
+    // The named font is missing and nothing installed has its metrics: the
+    // window keeps the size it was designed for, and the font drawn in its
+    // place is narrowed to the named font's width so that texts fit.
+    const DialogUnits u = dialogUnits(*design, points * logicalDpiY() / 72.0);
+    dluX_ = u.x;
+    dluY_ = u.y;
+    if (drawnAverage > 4 * u.x) fontScale_ = 4 * u.x / drawnAverage;
+  }
+  fitToScreen();
+  font_.setPointSizeF(points * fontScale_);
+  setFont(font_);
   syncWindow();
+}
+
+void WindowView::fitToScreen() {
+  QScreen* s = QGuiApplication::primaryScreen();
+  if (!s) return;
+  const WindowDef& d = window_->def();
+  const QRect a = s->availableGeometry();
+  const double width = d.width * dluX_, height = d.height * dluY_;
+  if (width <= 0 || height <= 0) return;
+  const double f =
+      std::min({1.0, (a.width() - kFrameAllowance.width()) / width, (a.height() - kFrameAllowance.height()) / height});
+  if (f >= 1.0) return;
+  // Larger than the screen: the whole window drawn smaller, every control
+  // in its place and in reach, rather than parts of it out of sight.
+  const double scale = std::max(f, kSmallestFit);
+  dluX_ *= scale;
+  dluY_ *= scale;
+  fontScale_ *= scale;
+}
+
+bool WindowView::hasPosition() const {
+  const WindowDef& d = window_->def();
+  return d.x >= 0 && d.y >= 0 && d.x < 100000 && d.y < 100000;
+}
+
+void WindowView::placeOnScreen(bool centre) {
+  QScreen* s = QGuiApplication::screenAt(pos() + QPoint(width() / 2, height() / 2));
+  if (!s) s = QGuiApplication::primaryScreen();
+  if (!s) return;
+  const QRect a = s->availableGeometry();
+  // Before the window is shown its frame is not known: allow for one.
+  QSize extra = isVisible() ? frameGeometry().size() - size() : kFrameAllowance;
+  // A size saved on a larger screen is cut to this one.
+  const QSize most(std::max(1, a.width() - extra.width()), std::max(1, a.height() - extra.height()));
+  if (size().width() > most.width() || size().height() > most.height()) resize(size().boundedTo(most));
+  const QSize frame = size() + extra;
+  int x = pos().x(), y = pos().y();
+  if (centre) {
+    x = a.x() + (a.width() - frame.width()) / 2;
+    y = a.y() + (a.height() - frame.height()) / 2;
+  }
+  x = std::clamp(x, a.left(), std::max(a.left(), a.left() + a.width() - frame.width()));
+  y = std::clamp(y, a.top(), std::max(a.top(), a.top() + a.height() - frame.height()));
+  if (QPoint(x, y) != pos()) move(x, y);
 }
 
 WindowView::~WindowView() {
@@ -95,7 +157,9 @@ void WindowView::syncWindow() {
   if (menuBar_) menuBar_->setGeometry(0, 0, width(), menuBar_->sizeHint().height());
   placeToolBar();
   if (status_) status_->setGeometry(0, height() - status_->sizeHint().height(), width(), status_->sizeHint().height());
-  if (d.x >= 0 && d.y >= 0 && d.x < 100000 && d.y < 100000) move(px(d.x), py(d.y));
+  if (hasPosition()) move(px(d.x), py(d.y));
+  // A position or size saved on another screen is brought back onto this one.
+  if (hasPosition() || shown_) placeOnScreen(false);
   if (plainColour(d.background)) {
     QPalette p = palette();
     p.setColor(QPalette::Window, qcolor(d.background));
@@ -330,7 +394,7 @@ void WindowView::destroyControl(Control& c) {
 QFont WindowView::fontFor(const Control& c) const {
   QFont f = font_;
   if (!c.def.fontName.empty()) f.setFamily(mappedFamily(c.def.fontName));
-  if (c.def.fontSize > 0) f.setPointSize(c.def.fontSize);
+  if (c.def.fontSize > 0) f.setPointSizeF(c.def.fontSize * fontScale_);
   f.setBold(c.def.bold);
   return f;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QFont>
+#include <QSize>
 #include <QWidget>
 #include <map>
 #include <vector>
@@ -38,6 +39,11 @@ class WindowView : public QWidget {
   void destroyControl(Control& c);
   void sync(Control& c, unsigned aspects);
   void syncWindow();
+  // Keeps the window inside the free area of its screen; `centre` puts a
+  // window without a position of its own in the middle of it.
+  void placeOnScreen(bool centre);
+  // The definition (or a saved setting) gives the window a position.
+  bool hasPosition() const;
   void focusControl(Control& c);
   // The control's message in the first status bar zone while it has the
   // focus; the zone's own text for a control without one.
@@ -62,6 +68,12 @@ class WindowView : public QWidget {
 
  private:
   QFont fontFor(const Control& c) const;
+  // A window larger than the screen's free area is drawn smaller to fit
+  // (dialog units and fonts alike), down to kSmallestFit.
+  void fitToScreen();
+  // What a window manager's frame may add around the window.
+  static constexpr QSize kFrameAllowance{16, 48};
+  static constexpr double kSmallestFit = 0.6;
   void applyLook(Control& c, QWidget* widget);
   void applyGeometry(Control& c, QWidget* widget);
   void applyText(Control& c, QWidget* widget);
@@ -83,6 +95,7 @@ class WindowView : public QWidget {
   Window* window_;
   QFont font_;
   double dluX_ = 1.5, dluY_ = 1.625;
+  double fontScale_ = 1.0;  // of every point size: the fit and a narrowed stand-in font
   std::map<int, QWidget*> widgets_;
   std::map<int, ListModel*> models_;
   std::map<int, QScrollBar*> thumbs_;  // page-loaded lists: thumb 0..100 owned by the engine

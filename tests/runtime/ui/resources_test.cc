@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <set>
 
 #include "runtime/ui/font_map.h"
@@ -58,6 +59,31 @@ TEST(FontMap, MetricCompatibleFirstThenLookAlikeThenGeneric) {
   auto none = [](const std::string&) { return false; };
   EXPECT_EQ(ui::mapFontFamily("Consolas", none), "monospace");
   EXPECT_EQ(ui::mapFontFamily("Calibri", none), "sans-serif");
+}
+
+// Dialog units of the fonts the windows name, as Windows gives them at 96
+// dpi (8 points: a 10.67-pixel em), whatever font draws them here.
+TEST(FontMap, DialogUnitsFollowTheNamedFontsDesignMetrics) {
+  struct Case {
+    const char* font;
+    double points, x, y;
+  } cases[] = {
+      {"Consolas", 8, 1.5, 1.625},       // 6 x 13 pixels: a 900-unit window is 1,350 pixels wide
+      {"consolas", 10, 1.75, 1.875},     // 7 x 15
+      {"MS Sans Serif", 8, 1.5, 1.625},  // the classic 6 x 13 base units
+      {"Calibri", 11, 1.75, 2.25},       // 7 x 18
+  };
+  for (const Case& c : cases) {
+    std::optional<ui::FontDesign> d = ui::fontDesign(c.font);
+    ASSERT_TRUE(d.has_value()) << c.font;
+    ui::DialogUnits u = ui::dialogUnits(*d, c.points * 96 / 72);
+    EXPECT_DOUBLE_EQ(u.x, c.x) << c.font;
+    EXPECT_DOUBLE_EQ(u.y, c.y) << c.font;
+  }
+  EXPECT_FALSE(ui::fontDesign("Comic Sans MS").has_value());
+  EXPECT_TRUE(ui::metricCompatible("Calibri", "Carlito"));
+  EXPECT_TRUE(ui::metricCompatible("Consolas", "consolas"));
+  EXPECT_FALSE(ui::metricCompatible("Consolas", "DejaVu Sans Mono"));
 }
 
 TEST(MessageHelpers, ButtonsInFixedOrderAndScriptedAnswers) {
