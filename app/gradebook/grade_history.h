@@ -92,6 +92,9 @@ class GradeHistory {
                       const GradeAuthor& author, std::int32_t date, std::int32_t time);
   std::int32_t Append(std::span<const std::uint8_t> before, std::span<const std::uint8_t> after,
                       const GradeAuthor& author);
+  // Appends one record as it is given (the marker of a gap, say). Inside
+  // the save's transaction. 0, or the runtime's error code.
+  std::int32_t Add(const GradeHistoryEntry& entry);
   // The history of one subject, or of one student in it (`student` not 0),
   // oldest first, appended to *entries. Needs the file open. 0, or the
   // runtime's error code.

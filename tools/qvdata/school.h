@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -63,9 +64,10 @@ struct Replacement {
   RecordImage image;
 };
 
-// What must be written with each record of a batch (a history of its
-// changes), inside the batch's transaction: the record and what goes with
-// it are saved together or not at all.
+// What writes the records of a batch and what goes with each (the grade
+// rule's results and the history of its changes), inside the batch's
+// transaction: the record and what goes with it are saved together or not
+// at all.
 class WriteCompanion {
  public:
   virtual ~WriteCompanion() = default;
@@ -73,10 +75,14 @@ class WriteCompanion {
   // files to *files, which join the transaction. False, with *error, when
   // it cannot.
   virtual bool Join(std::vector<rt::FileControlBlock*>* files, std::string* error) = 0;
-  // Inside the transaction, after each record of the batch was written:
-  // `before` is the image it replaced (empty for an added record), `after`
-  // the image written. False, with *error, fails the whole write.
-  virtual bool Written(std::span<const uint8_t> before, std::span<const uint8_t> after, std::string* error) = 0;
+  // Inside the transaction, for each record of the batch in `file`'s
+  // buffer: `before` is the image it replaces (empty for an added record),
+  // `write` the driver's write of the buffer. True when written (or left as
+  // it was, being so already). False when the write failed, with *code its
+  // runtime code, or when what goes with it failed, with *code 0 and
+  // *error; either fails the whole write.
+  virtual bool Write(rt::FileControlBlock& file, std::span<const uint8_t> before,
+                     const std::function<int32_t()>& write, int32_t* code, std::string* error) = 0;
   // After the transaction, whether it committed.
   virtual void Finished(bool committed) = 0;
 };

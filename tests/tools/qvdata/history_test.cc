@@ -68,15 +68,23 @@ TEST_F(HistoryTest, ImportedGradeBookRowsLeaveTheirHistoryOldestFirst) {
             kExitOk);
   EXPECT_THAT(Listed(),
               ElementsAre("COD_MATERIA,NRO_LEGAJO,ALUMNO,CAMPO,ANTERIOR,NUEVO,FINAL,ETADO,DNI_DOCENTE,PROGRAMA",
-                          // The new row: every grade it came with.
+                          // The new rows: every grade they came with, and the
+                          // results the rule gave them.
                           "10,1,,ETAPA1,,8.00,8.00,APRUEBA,0,qvdata import",
                           "10,1,,ETAPA4,,9.00,8.00,APRUEBA,0,qvdata import",
                           "10,1,,ETAPA9,,9.00,8.00,APRUEBA,0,qvdata import",
+                          "10,1,,ETAPA11,,9.00,8.00,APRUEBA,0,qvdata import",
+                          "10,1,,FINAL,,8.00,8.00,APRUEBA,0,qvdata import",
+                          "10,1,,ETADO,,APRUEBA,8.00,APRUEBA,0,qvdata import",
+                          "10,2,,ETADO,,RECUPERA,0.00,RECUPERA,0,qvdata import",
                           // The update: only what changed.
                           "10,1,,ETAPA1,8.00,6.50,0.00,RECUPERA,0,qvdata import",
+                          "10,1,,FINAL,8.00,0.00,0.00,RECUPERA,0,qvdata import",
+                          "10,1,,ETADO,APRUEBA,RECUPERA,0.00,RECUPERA,0,qvdata import",
                           "10,1,,AC,,AUSENTE,0.00,RECUPERA,0,qvdata import",
                           "10,2,,ETAPA1,0.00,7.00,0.00,RECUPERA,0,qvdata import"));
   EXPECT_THAT(Listed({"--legajo", "2"}), ElementsAre(::testing::StartsWith("COD_MATERIA"),
+                                                     "10,2,,ETADO,,RECUPERA,0.00,RECUPERA,0,qvdata import",
                                                      "10,2,,ETAPA1,0.00,7.00,0.00,RECUPERA,0,qvdata import"));
 
   // For people: the list's headers, decimal commas and the students' names
@@ -85,20 +93,24 @@ TEST_F(HistoryTest, ImportedGradeBookRowsLeaveTheirHistoryOldestFirst) {
   ASSERT_EQ(r.status, kExitOk) << r.err;
   EXPECT_THAT(r.out, HasSubstr("  1  Eval. 1: - -> 8,00  (FINAL 8,00, APRUEBA)  qvdata import\n"));
   EXPECT_THAT(r.out, HasSubstr("  1  AC: - -> AUSENTE  (FINAL 0,00, RECUPERA)  qvdata import\n"));
-  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 5);
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 10);
 }
 
-TEST_F(HistoryTest, AHistoryThatCannotBeWrittenFailsTheImport) {
+// Another program's file under the history's name: reported, with what to
+// do, and the grades imported all the same; the file is left as it was.
+TEST_F(HistoryTest, AHistoryThatCannotBeOpenedIsReportedAndTheGradesImported) {
   ASSERT_EQ(Import("--gradebook", "COD_MATERIA,NRO_LEGAJO,ETAPA1\n10,1,8\n").status, kExitOk);
-  // Another program's file under the history's name.
   std::filesystem::remove(dir_ + "/QVHISTORIA.KRL");
   std::ofstream(dir_ + "/QVHISTORIA.KRL") << "not a history";
-  const auto before = Snapshot(dir_);
   Result r = Import("--gradebook", "COD_MATERIA,NRO_LEGAJO,ETAPA1\n10,1,9\n10,2,7\n", true);
-  EXPECT_EQ(r.status, kExitFailed);
-  EXPECT_THAT(r.err, HasSubstr("QVHISTORIA.KRL"));
-  EXPECT_THAT(r.err, HasSubstr("nothing imported"));
-  EXPECT_EQ(Snapshot(dir_), before);
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_THAT(r.err, HasSubstr("qvdata import: warning: the history of grade changes " + dir_ + "/QVHISTORIA.KRL"));
+  EXPECT_THAT(r.err, HasSubstr("move it away"));
+  EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1);
+  EXPECT_EQ(testing::ReadFile(dir_ + "/QVHISTORIA.KRL"), "not a history");
+  r = RunTool({"export", dir_, "gradebook"});
+  EXPECT_THAT(r.out, HasSubstr(",9.00,"));
+  EXPECT_THAT(r.out, HasSubstr(",7.00,"));
 
   r = RunTool({"history", dir_, "--subject", "10"});
   EXPECT_EQ(r.status, kExitFailed);
