@@ -356,11 +356,7 @@ int Import(const ImportOptions& o, std::ostream& out, std::ostream& err) {
     batches.push_back(Batch{school.Block(w.table.decl->label), &w.adds, &DescribeRefusal, &w, &w.replacements});
     if (w.table.decl->label == "QVLIBRETA") batches.back().companion = &history;
   }
-  bool written = WriteAll(batches, "importing", &error);
-  // A history that refused its records: reported, and the grades go again
-  // without it.
-  if (!written && history.HistoryFailed()) written = WriteAll(batches, "importing", &error);
-  if (!written) {
+  if (!WriteAll(batches, "importing", &error)) {
     undo();
     err << error << "\nnothing imported\n";
     return kExitFailed;

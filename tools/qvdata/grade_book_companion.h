@@ -6,8 +6,8 @@
 //
 // A history that cannot be opened or written is reported once on `warnings`
 // and the rows are written without it: when it refused its records in the
-// middle of a write, the write fails with HistoryFailed() set and the
-// command does it again (the saver then leaves the history out).
+// middle of a write, the write fails and WriteAll does it again (the saver
+// then leaves the history out).
 #pragma once
 
 #include <cstdint>
@@ -24,7 +24,7 @@ namespace qvdata {
 class GradeBookCompanion : public WriteCompanion {
  public:
   // `program` signs the records ("qvdata import"); they all carry the
-  // moment the companion was made. `command` prefixes the warning.
+  // moment the companion was made, and `program` starts the warning.
   GradeBookCompanion(const std::string& dir, std::string program, app::GradeResults results,
                      std::ostream& warnings);
 
@@ -34,8 +34,8 @@ class GradeBookCompanion : public WriteCompanion {
   // A history this command made and left empty goes again when the write
   // failed, so that a failed command changes nothing in the folder.
   void Finished(bool committed) override;
-
-  bool HistoryFailed() const { return saver_.HistoryFailed(); }
+  // The write failed at the history's records.
+  bool WriteAgain() const override { return saver_.HistoryFailed(); }
   app::GradeRowSaver& saver() { return saver_; }
 
  private:

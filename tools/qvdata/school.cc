@@ -114,7 +114,9 @@ std::string FileFailure(const rt::FileControlBlock& block, int32_t code) {
   return block.name + ": " + rt::errorMessageOf(code) + " (" + std::to_string(code) + ")";
 }
 
-bool WriteAll(const std::vector<Batch>& batches, std::string_view progress_label, std::string* error) {
+namespace {
+
+bool WriteOnce(const std::vector<Batch>& batches, std::string_view progress_label, std::string* error) {
   std::vector<rt::FileControlBlock*> files;
   std::vector<WriteCompanion*> companions;
   auto finish = [&companions](bool committed) {
@@ -191,6 +193,16 @@ bool WriteAll(const std::vector<Batch>& batches, std::string_view progress_label
   }
   finish(true);
   return true;
+}
+
+}  // namespace
+
+bool WriteAll(const std::vector<Batch>& batches, std::string_view progress_label, std::string* error) {
+  if (WriteOnce(batches, progress_label, error)) return true;
+  for (const Batch& b : batches) {
+    if (b.companion && b.companion->WriteAgain()) return WriteOnce(batches, progress_label, error);
+  }
+  return false;
 }
 
 }  // namespace qvdata

@@ -85,6 +85,9 @@ class WriteCompanion {
                      const std::function<int32_t()>& write, int32_t* code, std::string* error) = 0;
   // After the transaction, whether it committed.
   virtual void Finished(bool committed) = 0;
+  // After a failed write: whether to do it once more, as what went with
+  // the records failed and is left out now (a history that refused them).
+  virtual bool WriteAgain() const { return false; }
 };
 
 // Records to add to one open file, and records to replace in it.
@@ -102,7 +105,8 @@ struct Batch {
 
 // Replaces and adds every batch's records inside one transaction over their
 // files, and commits. On the first failure the transaction is rolled back, nothing is
-// written, and false comes back with *error. `progress_label` names the
+// written, and false comes back with *error (unless a companion asks for the
+// write once more: then it is done again, once). `progress_label` names the
 // work on a terminal.
 bool WriteAll(const std::vector<Batch>& batches, std::string_view progress_label, std::string* error);
 

@@ -2,8 +2,16 @@
 // history lists it.
 #include <gmock/gmock.h>
 
+#include "app/dictionary/file_decls.h"
+#include "app/gradebook/grade_book_record.h"
 #include "qvdata_fixture.h"
+#include "runtime/core/error_codes.h"
+#include "runtime/core/file_field.h"
+#include "runtime/core/file_notice.h"
+#include "runtime/core/file_records.h"
+#include "runtime/core/file_sequence.h"
 #include "tests/runtime/kestrel/driver/child_process.h"
+#include "tools/qvdata/grade_book_companion.h"
 
 namespace qvdata {
 namespace {
@@ -115,6 +123,57 @@ TEST_F(HistoryTest, AHistoryThatCannotBeOpenedIsReportedAndTheGradesImported) {
   r = RunTool({"history", dir_, "--subject", "10"});
   EXPECT_EQ(r.status, kExitFailed);
   EXPECT_THAT(r.err, HasSubstr("qvdata history: " + dir_ + "/QVHISTORIA.KRL: "));
+}
+
+// Refuses every record added to the history, as a full disk would.
+class RefuseAdds : public rt::FileCallback {
+ public:
+  bool FunctionCalled(rt::FileControlBlock&, rt::FileNotice& n) override {
+    if (n.kind != rt::FileOpKind::kAdd) return true;
+    n.error_code = rt::Error_FileSystemError;
+    return ++refused, false;
+  }
+  bool FunctionDone(rt::FileControlBlock&, rt::FileNotice&) override { return true; }
+  int refused = 0;
+};
+
+// A history that opens but refuses its records in the middle of a write:
+// reported once, and the write done again without it, every row with the
+// rule's results.
+TEST(GradeBookCompanionTest, AHistoryThatRefusesItsRecordsIsLeftOutAndTheRowsWritten) {
+  ScratchDir dir;
+  School school(dir.path());
+  std::string error;
+  ASSERT_TRUE(school.Open("QVLIBRETA", true, &error)) << error;
+  rt::FileControlBlock& book = *school.Block("QVLIBRETA");
+  std::vector<RecordImage> rows;
+  for (int student = 1; student <= 3; ++student) {
+    rt::FileControlBlock row(app::QVLIBRETADecl());
+    rt::setInteger(row, row.decl().findField("QVL:NRO_REGISTRO"), student);
+    rt::setInteger(row, row.decl().findField("QVL:COD_MATERIA"), 10);
+    rt::setInteger(row, row.decl().findField("QVL:NRO_LEGAJO"), student);
+    rt::setDecimal(row, row.decl().findField("QVL:ETAPA1"), rt::Decimal::Parse("9").value());
+    rows.push_back({row.record, row.memos});
+  }
+  std::ostringstream warnings;
+  GradeBookCompanion companion(dir.path(), "qvdata import", app::GradeResults::ApplyRule, warnings);
+  RefuseAdds refuse;
+  companion.saver().history().Block().callback = &refuse;
+  const std::vector<Replacement> none;
+  Batch batch{&book, &rows, nullptr, nullptr, &none, &companion};
+  ASSERT_TRUE(WriteAll({batch}, "importing", &error)) << error;
+  EXPECT_EQ(refuse.refused, 1);
+  const std::string warned = warnings.str();
+  EXPECT_EQ(std::count(warned.begin(), warned.end(), '\n'), 1) << warned;
+  EXPECT_THAT(warned, HasSubstr(dir / "QVHISTORIA.KRL"));
+  int written = 0;
+  rt::SetFile(book);
+  while (rt::Next(book) == 0) {
+    ++written;
+    EXPECT_EQ(app::GradeBookRecord(book.record).status(), "RECUPERA");  // no OLE grades
+  }
+  EXPECT_EQ(written, 3);
+  companion.saver().history().Block().callback = nullptr;
 }
 
 TEST_F(HistoryTest, AFailedImportLeavesNoHistoryFileBehind) {
