@@ -36,6 +36,7 @@ RecalculationResult RecalculateSubject(int32_t subject, GradeRuleWork& work, con
   if (positions.empty()) return result;
 
   GradeRowSaver saver({}, author, {.work = &work, .report = ReportGradeHistoryProblem});
+  bool transactionReported = false;
   for (const std::string& position : positions) {
     bool readFailed = false, writeFailed = false;
     const GradeSaveResult r = saver.Recalculate(
@@ -62,8 +63,12 @@ RecalculationResult RecalculateSubject(int32_t subject, GradeRuleWork& work, con
       case GradeSaveResult::ChangedElsewhere:  // changed again at every one of the tries
       case GradeSaveResult::Failed:
         ++result.failed;
-        if (writeFailed || r == GradeSaveResult::ChangedElsewhere) libreta.Throw();
-        else if (!readFailed) libreta.Throw(24);  // the row's transaction could not begin or commit
+        if (writeFailed || r == GradeSaveResult::ChangedElsewhere) {
+          libreta.Throw();
+        } else if (!readFailed && !transactionReported) {
+          transactionReported = true;  // once: the next rows most likely fail the same way
+          libreta.Throw(24);           // "Transaction cancelled": it could not begin or commit
+        }
         break;
     }
   }
