@@ -17,14 +17,16 @@
 #   followup-refused.png  "8,5" typed into a grade cell: the message refusing it
 #   preview.png           "Planilla": the print preview of the subject's sheet
 #
-# Needs Xvfb, xdotool and ImageMagick's import; builds qvnotas and qvdata and
-# makes the sample school in demo-data/ when missing.
+# Needs Xvfb, xdotool and ImageMagick's import (scripts/install-deps.sh installs
+# them when missing); builds qvnotas and qvdata and makes the sample school in
+# demo-data/ when missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=${1:-demo-shots}
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
 
+./scripts/install-deps.sh
 for tool in Xvfb xdotool import; do
   command -v "$tool" >/dev/null || { echo "demo-shots: $tool is not installed" >&2; exit 1; }
 done

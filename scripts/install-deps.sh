@@ -14,6 +14,7 @@ packages=(
   clang libclang-rt-dev                  # libFuzzer targets (make fuzz)
   libcli11-dev                           # command-line parsing of every program
   nlohmann-json3-dev                     # JSON lines of krl exec
+  xvfb xdotool imagemagick               # scripts/demo-shots.sh: virtual display, key presses, screenshots
 )
 
 missing=()

@@ -12,8 +12,10 @@ void AddAppMessages(fw::ErrorClass& errors) {
                   "La ventana \"%Message\" todavía no está disponible en esta versión del programa.",
                   "Ventana no disponible", fw::Level::Notify);
   errors.AddError(Msg_GradeHistoryNotWritten,
-                  "No se pudo escribir el historial de cambios de notas (%Message).|"
-                  "La fila de la libreta no se guardó.",
+                  "No se pudo usar el historial de cambios de notas (%Message).|"
+                  "Las notas se guardan igual, sin su historial, hasta que el archivo vuelva a poder "
+                  "escribirse: revise que no esté dañado ni protegido contra escritura, o muévalo a otra "
+                  "carpeta y el programa creará uno nuevo. El historial marcará las filas guardadas sin él.",
                   "Historial de notas", fw::Level::Notify);
   errors.AddError(Msg_GradeRefused,
                   "La nota \"%Message\" no es válida: escriba un número entero de 0 a 10 (0: sin nota).|"

@@ -13,8 +13,8 @@ inline constexpr uint16_t Msg_SettingsNotSaved = 1001;
 // A window of the program that this version does not have yet
 // ("%Message" names it). Notify.
 inline constexpr uint16_t Msg_WindowNotAvailable = 1002;
-// The history of grade changes could not be written ("%Message" says why):
-// the grade-book row was not saved. Notify.
+// The history of grade changes cannot be opened or written ("%Message":
+// the file and why); shown once, and grades are saved without it. Notify.
 inline constexpr uint16_t Msg_GradeHistoryNotWritten = 1010;
 // A grade cell refused what was typed ("%Message"). Notify.
 inline constexpr uint16_t Msg_GradeRefused = 1011;

@@ -6,22 +6,25 @@
 #include "app/dictionary/app_messages.h"
 #include "app/dictionary/file_decls.h"
 #include "app/dictionary/globals.h"
+#include "runtime/core/error_codes.h"
 #include "runtime/core/error_state.h"
 #include "runtime/core/file_access.h"
 #include "runtime/core/file_sequence.h"
-#include "runtime/core/file_transaction.h"
 
 namespace app::followup {
 
 namespace {
-constexpr int32_t kLogoutSeconds = 2;
-
-void HistoryFailed(int32_t code) {
-  std::string t = rt::Error();
-  GlobalErrors.ThrowMessage(Msg_GradeHistoryNotWritten,
-                            (t.empty() ? "error" : t) + " (" + std::to_string(code) + ")");
-}
+// Message 24, "Transaction cancelled": the save's transaction could not
+// begin or commit.
+constexpr uint16_t kTransactionCancelled = 24;
 }  // namespace
+
+void ReportGradeHistoryProblem(const GradeHistoryProblem& problem) {
+  std::string reason = problem.reason;
+  reason.erase(reason.find_last_not_of(' ') + 1);
+  GlobalErrors.ThrowMessage(Msg_GradeHistoryNotWritten,
+                            problem.path + ": " + reason + " (" + std::to_string(problem.code) + ")");
+}
 
 GradeBookSave::GradeBookSave(const int32_t* teacher) : teacher_(teacher) {
   // Not Init: the file's own relation manager stays the registered one.
@@ -52,34 +55,30 @@ fw::Level GradeBookSave::Update(bool /*fromForm*/) {
   if (rt::Reget(*before_, position) == 0) before = before_->record;
   b.record = written;
 
-  if (int32_t rc = history_.IsOpen() ? 0 : history_.Open(); rc != 0) {
-    HistoryFailed(rc);
-    return fw::Level::User;
+  if (!saver_) {
+    saver_ = std::make_unique<GradeRowSaver>(
+        std::string(), GradeAuthor{.dni = teacher_ ? *teacher_ : 0, .program = {}},
+        GradeRowSaver::Options{.report = ReportGradeHistoryProblem});
   }
-  if (int32_t rc = rt::Logout(kLogoutSeconds, {&b, &history_.Block()}); rc != 0) {
-    HistoryFailed(rc);
-    return fw::Level::User;
-  }
-  fw::Level r = Me->TryUpdate();
-  if (r != fw::Level::Benign) {
-    rt::Rollback();
+  fw::Level wrote = fw::Level::Benign;
+  bool tried = false;
+  const GradeSaveResult result = saver_->Save(b, before, [&]() -> int32_t {
+    tried = true;
+    wrote = Me->TryUpdate();
+    if (wrote == fw::Level::Benign) return 0;
+    if (Me->LastError == 7) return rt::Error_RecordChangedByAnotherStation;
+    return rt::ERRORCODE() ? rt::ERRORCODE() : rt::Error_FileSystemError;
+  });
+  if (result == GradeSaveResult::Saved || result == GradeSaveResult::Unchanged) return fw::Level::Benign;
+  if (tried && wrote != fw::Level::Benign) {
     // The list keeps no field history to recall the typed values from:
     // the plain "changed by another station" message (7), and the list
     // then shows the other station's version.
-    if (r == fw::Level::Notify) Me->Throw();
+    if (wrote == fw::Level::Notify) Me->Throw();
     return Me->LastError == 7 || Me->LastError == 8 ? fw::Level::Notify : fw::Level::User;
   }
-  if (int32_t rc = history_.Append(before, b.record, GradeAuthor{.dni = teacher_ ? *teacher_ : 0, .program = {}});
-      rc != 0) {
-    rt::Rollback();
-    HistoryFailed(rc);
-    return fw::Level::User;
-  }
-  if (int32_t rc = rt::Commit(); rc != 0) {
-    HistoryFailed(rc);
-    return fw::Level::User;
-  }
-  return fw::Level::Benign;
+  Me->Throw(kTransactionCancelled);
+  return fw::Level::User;
 }
 
 }  // namespace app::followup

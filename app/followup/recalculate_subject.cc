@@ -3,24 +3,16 @@
 #include <string>
 #include <vector>
 
-#include "app/dictionary/app_messages.h"
 #include "app/dictionary/globals.h"
-#include "app/followup/grade_row_fields.h"
+#include "app/followup/grade_book_save.h"
+#include "app/gradebook/grade_row_saver.h"
+#include "runtime/core/error_codes.h"
 #include "runtime/core/error_state.h"
 #include "runtime/core/file_field.h"
+#include "runtime/core/file_records.h"
 #include "runtime/core/file_sequence.h"
-#include "runtime/core/file_transaction.h"
 
 namespace app::followup {
-
-namespace {
-constexpr int32_t kLogoutSeconds = 2;
-
-std::string FailureText(int32_t code) {
-  std::string t = rt::Error();
-  return t.empty() ? "error " + std::to_string(code) : t + " (" + std::to_string(code) + ")";
-}
-}  // namespace
 
 RecalculationResult RecalculateSubject(int32_t subject, GradeRuleWork& work, const GradeAuthor& author) {
   RecalculationResult result;
@@ -43,46 +35,42 @@ RecalculationResult RecalculateSubject(int32_t subject, GradeRuleWork& work, con
   result.rows = int64_t(positions.size());
   if (positions.empty()) return result;
 
-  GradeHistory history;
-  bool historyReported = false;
-  auto historyFailed = [&](int32_t code) {
-    ++result.failed;
-    if (historyReported) return;
-    historyReported = true;
-    GlobalErrors.ThrowMessage(Msg_GradeHistoryNotWritten, FailureText(code));
-  };
-  const int32_t opened = history.Open();
-  GradeRowFields row(b);
+  GradeRowSaver saver({}, author, {.work = &work, .report = ReportGradeHistoryProblem});
+  bool transactionReported = false;
   for (const std::string& position : positions) {
-    if (opened != 0) {
-      historyFailed(opened);
-      continue;
+    bool readFailed = false, writeFailed = false;
+    const GradeSaveResult r = saver.Recalculate(
+        b,
+        [&]() -> int32_t {
+          rt::Watch(b);
+          if (libreta.TryReget(position) == fw::Level::Benign) return 0;
+          readFailed = true;  // deleted by another station since the walk
+          return rt::ERRORCODE() ? rt::ERRORCODE() : rt::Error_RecordNotFound;
+        },
+        [&]() -> int32_t {
+          if (libreta.TryUpdate() == fw::Level::Benign) return 0;
+          if (libreta.LastError == 7) return rt::Error_RecordChangedByAnotherStation;
+          writeFailed = true;
+          return rt::ERRORCODE() ? rt::ERRORCODE() : rt::Error_FileSystemError;
+        });
+    switch (r) {
+      case GradeSaveResult::Saved:
+        ++result.changed;
+        [[fallthrough]];
+      case GradeSaveResult::Unchanged:
+        ++result.saved;
+        break;
+      case GradeSaveResult::ChangedElsewhere:  // changed again at every one of the tries
+      case GradeSaveResult::Failed:
+        ++result.failed;
+        if (writeFailed || r == GradeSaveResult::ChangedElsewhere) {
+          libreta.Throw();
+        } else if (!readFailed && !transactionReported) {
+          transactionReported = true;  // once: the next rows most likely fail the same way
+          libreta.Throw(24);           // "Transaction cancelled": it could not begin or commit
+        }
+        break;
     }
-    if (libreta.TryReget(position) != fw::Level::Benign) {
-      ++result.failed;  // deleted by another station since the walk
-      continue;
-    }
-    const std::vector<uint8_t> before = b.record;
-    row.Apply(work);
-    if (const int32_t rc = rt::Logout(kLogoutSeconds, {&b, &history.Block()}); rc != 0) {
-      historyFailed(rc);
-      continue;
-    }
-    if (libreta.Update() != fw::Level::Benign) {  // reported by the file manager
-      rt::Rollback();
-      ++result.failed;
-      continue;
-    }
-    if (const int32_t rc = history.Append(before, b.record, author); rc != 0) {
-      rt::Rollback();
-      historyFailed(rc);
-      continue;
-    }
-    if (const int32_t rc = rt::Commit(); rc != 0) {
-      historyFailed(rc);
-      continue;
-    }
-    ++result.saved;
   }
   return result;
 }

@@ -35,6 +35,7 @@ const Layout& TheLayout() {
 constexpr std::size_t kEtado = 15, kAc = 16, kAm = 17;  // kGradeFields positions of the texts
 static_assert(kGradeFields[kEtado] == "QVL:ETADO" && kGradeFields[kAc] == "QVL:AC" && kGradeFields[kAm] == "QVL:AM");
 static_assert(kGradeFields[kDecimalFields - 1] == "QVL:MARZO");
+static_assert(kGradeFields[10] == "QVL:ETAPA11" && kGradeFields[12] == "QVL:FINAL");
 
 // The bytes of a field; empty when the image is too short for it.
 std::span<const std::uint8_t> BytesOf(std::span<const std::uint8_t> image, const rt::FieldDecl& f) {
@@ -114,6 +115,31 @@ std::string GradeBookRecord::ValueText(std::size_t index) const {
   }
   if (index == kEtado) return Trimmed(etado_);
   return Trimmed(index == kAc ? std::span<const char>(ac_) : std::span<const char>(am_));
+}
+
+void GradeBookRecord::StoreResults(std::span<std::uint8_t> image) const {
+  const Layout& l = TheLayout();
+  auto room = [&](const rt::FieldDecl& f) { return image.size() >= static_cast<std::size_t>(f.offset) + f.size; };
+  for (const std::size_t i : {std::size_t{10}, std::size_t{12}}) {  // QVL:ETAPA11, QVL:FINAL
+    const rt::FieldDecl& f = *l.grades[i];
+    if (room(f)) decimals_[i].ToPacked(image.subspan(f.offset, f.size), f.places);
+  }
+  const rt::FieldDecl& f = *l.grades[kEtado];
+  if (room(f)) {
+    auto out = image.subspan(f.offset, f.size);
+    std::fill(out.begin(), out.end(), std::uint8_t{' '});
+    std::copy_n(etado_.begin(), std::min(etado_.size(), out.size()), out.begin());
+  }
+}
+
+void ApplyGradeRulesToRecord(std::span<std::uint8_t> image, GradeRuleWork* work) {
+  GradeBookRecord row(image);
+  if (work) {
+    ApplyGradeRules(row.Row(), *work);
+  } else {
+    ApplyGradeRules(row.Row());
+  }
+  row.StoreResults(image);
 }
 
 std::vector<GradeFieldChange> GradeFieldChanges(std::span<const std::uint8_t> before,

@@ -51,6 +51,11 @@ class GradeBookRecord {
   // trailing blanks.
   std::string ValueText(std::size_t index) const;
 
+  // Writes this object's results (QVL:ETAPA11, QVL:FINAL, QVL:ETADO) into
+  // the record image `image`; nothing else of it changes. An image too
+  // short for a field does not get it.
+  void StoreResults(std::span<std::uint8_t> image) const;
+
  private:
   // kGradeFields order; the texts are kept apart.
   std::array<rt::Decimal, 15> decimals_;
@@ -59,6 +64,12 @@ class GradeBookRecord {
   std::int32_t subject_ = 0, student_ = 0;
   std::string name_;
 };
+
+// ApplyGradeRules on a whole QVLIBRETA record image: its grades and
+// examinations give it its "Prom. OLE", final grade and status, written
+// into the image. `work` gets the rule's working variables (nullptr: none
+// kept).
+void ApplyGradeRulesToRecord(std::span<std::uint8_t> image, GradeRuleWork* work = nullptr);
 
 struct GradeFieldChange {
   std::string_view field;  // one of kGradeFields

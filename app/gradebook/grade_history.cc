@@ -131,25 +131,35 @@ std::int32_t GradeHistory::Append(std::span<const std::uint8_t> before, std::spa
   GradeBookRecord row(after);
   ApplyGradeRules(row.Row());
 
-  const Fields& f = HistoryFields();
-  rt::FileControlBlock& h = *block_;
+  GradeHistoryEntry e{.subject = row.subject(), .student = row.student(), .field = {}, .before = {}, .after = {},
+                      .final_grade = row.final_grade(), .status = row.status(), .dni = author.dni,
+                      .program = author.program, .date = date, .time = time};
   for (const GradeFieldChange& c : changes) {
-    h.clearBuffers();
-    rt::setInteger(h, f.subject, row.subject());
-    rt::setInteger(h, f.student, row.student());
-    rt::setText(h, f.field, c.field);
-    rt::setText(h, f.before, c.before);
-    rt::setText(h, f.after, c.after);
-    rt::setDecimal(h, f.final_grade, row.final_grade());
-    rt::setText(h, f.status, row.status());
-    rt::setInteger(h, f.dni, author.dni);
-    rt::setText(h, f.program, author.program);
-    rt::setDate(h, f.date, date);
-    rt::setInteger(h, f.time, time);
-    if (const std::int32_t rc = rt::Add(h); rc != 0) return rc;
+    e.field = c.field;
+    e.before = c.before;
+    e.after = c.after;
+    if (const std::int32_t rc = Add(e); rc != 0) return rc;
     ++appended_;
   }
   return 0;
+}
+
+std::int32_t GradeHistory::Add(const GradeHistoryEntry& e) {
+  const Fields& f = HistoryFields();
+  rt::FileControlBlock& h = *block_;
+  h.clearBuffers();
+  rt::setInteger(h, f.subject, e.subject);
+  rt::setInteger(h, f.student, e.student);
+  rt::setText(h, f.field, e.field);
+  rt::setText(h, f.before, e.before);
+  rt::setText(h, f.after, e.after);
+  rt::setDecimal(h, f.final_grade, e.final_grade);
+  rt::setText(h, f.status, e.status);
+  rt::setInteger(h, f.dni, e.dni);
+  rt::setText(h, f.program, e.program);
+  rt::setDate(h, f.date, e.date);
+  rt::setInteger(h, f.time, e.time);
+  return rt::Add(h);
 }
 
 std::int32_t GradeHistory::Read(std::int32_t subject, std::int32_t student,

@@ -1,21 +1,21 @@
 // The history of grade changes: the file "QVHISTORIA.KRL" beside the data
 // files, one record per changed grade field of every grade-book row saved.
 //
-// A save writes the row and its history in one transaction, so that no
-// grade is ever saved without its history:
+// Rows are saved through GradeRowSaver (grade_row_saver.h), the one route
+// of the grid, "Salir" and the qvdata tools: inside the row's transaction
+// over the grade book and this file, the history's records are appended
+// first and the row is written after them, so that no grade is saved with
+// a history that refused it:
 //
 //   GradeHistory history(folder);
-//   if (history.Open() != 0) ...                      // made on first use
+//   history.Open();                                   // made on first use
 //   rt::Logout(seconds, {&libreta, &history.Block()});
-//   old = libreta.record;  (the image the save replaces; empty for a new row)
-//   ... change libreta.record; rt::Put(libreta) ...
-//   if (history.Append(old, libreta.record, {.dni = teacher}) != 0) rt::Rollback();
-//   else rt::Commit();
+//   history.Append(before, after, author);            // before: the image replaced
+//   write the row; rt::Commit()                       // or rt::Rollback()
 //
-// Through the framework, the history's control block is enlisted
-// (rt::Enlist(history.Block())) before the relation manager's Update, which
-// then frames both files, and Append runs from the grade-book file
-// manager's PostUpdate, whose error code, when set, fails the update.
+// A history that cannot be opened or written does not stop the save: the
+// saver reports it once and saves the row alone, and marks the gap in the
+// history (Add, a marker record per such row) once it can write it again.
 #pragma once
 
 #include <cstdint>
@@ -82,16 +82,20 @@ class GradeHistory {
   rt::FileControlBlock& Block() { return *block_; }
 
   // Appends one record per changed grade field of a grade-book row:
-  // `before` is the QVLIBRETA record image the save replaced (empty for a
-  // new row), `after` the image it wrote; each record carries the final
+  // `before` is the QVLIBRETA record image the save replaces (empty for a
+  // new row), `after` the image it writes; each record carries the final
   // grade and status the grade rule gives `after`. Date and time are
   // standard ones; without them, now. Call it inside the save's
-  // transaction, after the row was written: a non-zero result (the
-  // runtime's error code) must fail the save. Returns 0 when nothing changed.
+  // transaction: a non-zero result (the runtime's error code) means the
+  // records are not all there, and the transaction must not commit with
+  // them. Returns 0 when nothing changed.
   std::int32_t Append(std::span<const std::uint8_t> before, std::span<const std::uint8_t> after,
                       const GradeAuthor& author, std::int32_t date, std::int32_t time);
   std::int32_t Append(std::span<const std::uint8_t> before, std::span<const std::uint8_t> after,
                       const GradeAuthor& author);
+  // Appends one record as it is given (the marker of a gap, say). Inside
+  // the save's transaction. 0, or the runtime's error code.
+  std::int32_t Add(const GradeHistoryEntry& entry);
   // The history of one subject, or of one student in it (`student` not 0),
   // oldest first, appended to *entries. Needs the file open. 0, or the
   // runtime's error code.

@@ -1,9 +1,11 @@
 // qvdata import DIR [--students F.csv] [--subjects F.csv] [--gradebook F.csv]
-//                   [--contents F.csv] [--update] [--encoding utf-8|windows-1252]
+//                   [--contents F.csv] [--update] [--as-is] [--encoding utf-8|windows-1252]
 //
 // All or nothing: every row is checked first (cells, identities, what the
 // row refers to, unique keys), then everything is written in one
-// transaction.
+// transaction. Grade-book rows are saved as the program saves them
+// (GradeBookCompanion): with the grade rule's results, unless --as-is keeps
+// the file's, and with their history.
 #include <algorithm>
 #include <filesystem>
 #include <map>
@@ -19,7 +21,7 @@
 #include "tools/qvdata/commands.h"
 #include "tools/qvdata/csv_table.h"
 #include "tools/qvdata/field_text.h"
-#include "tools/qvdata/grade_history_companion.h"
+#include "tools/qvdata/grade_book_companion.h"
 #include "tools/qvdata/identity.h"
 #include "tools/qvdata/school.h"
 
@@ -44,6 +46,7 @@ struct ImportOptions {
   std::string dir;
   std::map<std::string, std::string> paths;  // option -> file
   bool update = false;
+  bool as_is = false;
   std::string encoding = "utf-8";
 };
 
@@ -343,7 +346,8 @@ int Import(const ImportOptions& o, std::ostream& out, std::ostream& err) {
     }
   };
   std::vector<Batch> batches;
-  GradeHistoryCompanion history(dir, "qvdata import");
+  GradeBookCompanion history(dir, "qvdata import", o.as_is ? app::GradeResults::AsStored : app::GradeResults::ApplyRule,
+                             err);
   for (Work& w : works) {
     if (!school.Open(w.table.decl->label, true, &error)) {
       undo();
@@ -380,6 +384,10 @@ Runner SetupImport(CLI::App& command) {
         ->type_name("F.csv");
   }
   command.add_flag("--update", o->update, "replace the named fields of rows already filed instead of refusing them");
+  command.add_flag("--as-is", o->as_is,
+                   "keep the stored results (ETAPA11, FINAL, ETADO) of grade-book rows as the file gives them, to "
+                   "restore a backup or an export exactly; without it every grade-book row added or updated gets "
+                   "the grade rule's results, as the program saves them (use that for grades typed elsewhere)");
   command.add_option("--encoding", o->encoding, "character set of the CSV files")
       ->check(CLI::IsMember({"utf-8", "windows-1252"}))
       ->capture_default_str();

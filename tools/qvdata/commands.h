@@ -26,6 +26,7 @@ Runner SetupDemo(CLI::App& command);
 Runner SetupImport(CLI::App& command);
 Runner SetupEnroll(CLI::App& command);
 Runner SetupExport(CLI::App& command);
+Runner SetupRecalc(CLI::App& command);
 Runner SetupExplain(CLI::App& command);
 Runner SetupHistory(CLI::App& command);
 Runner SetupSheet(CLI::App& command);

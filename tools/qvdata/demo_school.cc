@@ -4,7 +4,7 @@
 #include <set>
 
 #include "app/dictionary/file_decls.h"
-#include "app/graderules/grade_rules.h"
+#include "app/gradebook/grade_book_record.h"
 #include "runtime/core/file_field.h"
 #include "runtime/core/std_date.h"
 #include "tools/qvdata/by_label.h"
@@ -60,24 +60,6 @@ const char* Pick(std::mt19937& rng, const char* const (&list)[N]) {
 rt::Decimal Grade(std::mt19937& rng) {
   const int halves = 4 + static_cast<int>(rng() % 9) + static_cast<int>(rng() % 9);  // 4..20
   return rt::Decimal::Divide(halves, 2, 2);
-}
-
-// Applies the grade rules to the grade-book row in the buffer.
-void ApplyRules(rt::FileControlBlock& row) {
-  auto d = [&](const char* label) { return DecimalOf(row, label); };
-  const rt::Decimal e1 = d("QVL:ETAPA1"), e2 = d("QVL:ETAPA2"), e3 = d("QVL:ETAPA3"), e4 = d("QVL:ETAPA4"),
-                    e5 = d("QVL:ETAPA5"), e6 = d("QVL:ETAPA6"), e7 = d("QVL:ETAPA7"), e8 = d("QVL:ETAPA8"),
-                    e9 = d("QVL:ETAPA9"), e10 = d("QVL:ETAPA10"), e12 = d("QVL:ETAPA12"),
-                    dic = d("QVL:DICIEMBRE"), mar = d("QVL:MARZO");
-  rt::Decimal e11 = d("QVL:ETAPA11"), final = d("QVL:FINAL");
-  std::string ac(10, ' '), am(10, ' '), status(20, ' ');
-  app::GradeBookRow r{e1, e2, e3, e4, e5, e6, e7, e8, e9, e10, e12, dic, mar,
-                      std::span<const char, 10>(ac.data(), 10), std::span<const char, 10>(am.data(), 10),
-                      e11, final, std::span<char, 20>(status.data(), 20)};
-  app::ApplyGradeRules(r);
-  PutDecimal(row, "QVL:ETAPA11", e11);
-  PutDecimal(row, "QVL:FINAL", final);
-  PutText(row, "QVL:ETADO", status);
 }
 
 std::string Ascii(const std::string& s) {
@@ -186,7 +168,7 @@ DemoSchool MakeDemoSchool(uint32_t seed, int courses_per_year) {
             PutDecimal(row, "QVL:ETAPA1", Grade(rng));
             PutDecimal(row, "QVL:ETAPA2", Grade(rng));
             if (rng() % 3) PutDecimal(row, "QVL:ETAPA3", Grade(rng));
-            ApplyRules(row);
+            app::ApplyGradeRulesToRecord(row.record);  // as the program saves a graded row
           }
           school.gradebook.push_back(RecordImage{row.record, row.memos});
         }

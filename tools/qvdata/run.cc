@@ -19,6 +19,7 @@ constexpr CommandEntry kCommands[] = {
     {"import", "add or update records from CSV files, all or nothing", &SetupImport},
     {"enroll", "add the missing grade-book rows", &SetupEnroll},
     {"export", "write every record of a table as CSV or JSON", &SetupExport},
+    {"recalc", "give grade-book rows the grade rule's results, with their history", &SetupRecalc},
     {"explain", "why each grade-book row of a subject has its final grade and status", &SetupExplain},
     {"history", "the recorded changes of a subject's grades, oldest first", &SetupHistory},
     {"sheet", "print a subject's progress or contents sheet to PDF", &SetupSheet},

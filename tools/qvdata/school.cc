@@ -114,7 +114,9 @@ std::string FileFailure(const rt::FileControlBlock& block, int32_t code) {
   return block.name + ": " + rt::errorMessageOf(code) + " (" + std::to_string(code) + ")";
 }
 
-bool WriteAll(const std::vector<Batch>& batches, std::string_view progress_label, std::string* error) {
+namespace {
+
+bool WriteOnce(const std::vector<Batch>& batches, std::string_view progress_label, std::string* error) {
   std::vector<rt::FileControlBlock*> files;
   std::vector<WriteCompanion*> companions;
   auto finish = [&companions](bool committed) {
@@ -154,25 +156,31 @@ bool WriteAll(const std::vector<Batch>& batches, std::string_view progress_label
     for (size_t i = 0; b.replacements && i < b.replacements->size(); ++i) {
       const Replacement& r = (*b.replacements)[i];
       rc = rt::GetById(f, r.id);
+      std::string why;
       if (rc == 0) {
         if (b.companion) before = f.record;
         std::copy(r.image.record.begin(), r.image.record.end(), f.record.begin());
         for (size_t m = 0; m < r.image.memos.size() && m < f.memos.size(); ++m) f.memos[m] = r.image.memos[m];
-        rc = rt::Put(f);
+        if (!b.companion) {
+          rc = rt::Put(f);
+        } else if (!b.companion->Write(f, before, [&f] { return rt::Put(f); }, &rc, &why) && rc == 0) {
+          return fail(why);
+        }
       }
       if (rc != 0) return fail(b.describe ? b.describe(b, i, true, rc) : FileFailure(f, rc));
-      std::string why;
-      if (b.companion && !b.companion->Written(before, f.record, &why)) return fail(why);
       progress.Step(++done);
     }
     for (size_t i = 0; i < b.records->size(); ++i) {
       const RecordImage& r = (*b.records)[i];
       std::copy(r.record.begin(), r.record.end(), f.record.begin());
       for (size_t m = 0; m < r.memos.size() && m < f.memos.size(); ++m) f.memos[m] = r.memos[m];
-      rc = rt::Add(f);
-      if (rc != 0) return fail(b.describe ? b.describe(b, i, false, rc) : FileFailure(f, rc));
       std::string why;
-      if (b.companion && !b.companion->Written({}, f.record, &why)) return fail(why);
+      if (!b.companion) {
+        rc = rt::Add(f);
+      } else if (!b.companion->Write(f, {}, [&f] { return rt::Add(f); }, &rc, &why) && rc == 0) {
+        return fail(why);
+      }
+      if (rc != 0) return fail(b.describe ? b.describe(b, i, false, rc) : FileFailure(f, rc));
       progress.Step(++done);
     }
   }
@@ -185,6 +193,16 @@ bool WriteAll(const std::vector<Batch>& batches, std::string_view progress_label
   }
   finish(true);
   return true;
+}
+
+}  // namespace
+
+bool WriteAll(const std::vector<Batch>& batches, std::string_view progress_label, std::string* error) {
+  if (WriteOnce(batches, progress_label, error)) return true;
+  for (const Batch& b : batches) {
+    if (b.companion && b.companion->WriteAgain()) return WriteOnce(batches, progress_label, error);
+  }
+  return false;
 }
 
 }  // namespace qvdata

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -63,9 +64,10 @@ struct Replacement {
   RecordImage image;
 };
 
-// What must be written with each record of a batch (a history of its
-// changes), inside the batch's transaction: the record and what goes with
-// it are saved together or not at all.
+// What writes the records of a batch and what goes with each (the grade
+// rule's results and the history of its changes), inside the batch's
+// transaction: the record and what goes with it are saved together or not
+// at all.
 class WriteCompanion {
  public:
   virtual ~WriteCompanion() = default;
@@ -73,12 +75,19 @@ class WriteCompanion {
   // files to *files, which join the transaction. False, with *error, when
   // it cannot.
   virtual bool Join(std::vector<rt::FileControlBlock*>* files, std::string* error) = 0;
-  // Inside the transaction, after each record of the batch was written:
-  // `before` is the image it replaced (empty for an added record), `after`
-  // the image written. False, with *error, fails the whole write.
-  virtual bool Written(std::span<const uint8_t> before, std::span<const uint8_t> after, std::string* error) = 0;
+  // Inside the transaction, for each record of the batch in `file`'s
+  // buffer: `before` is the image it replaces (empty for an added record),
+  // `write` the driver's write of the buffer. True when written (or left as
+  // it was, being so already). False when the write failed, with *code its
+  // runtime code, or when what goes with it failed, with *code 0 and
+  // *error; either fails the whole write.
+  virtual bool Write(rt::FileControlBlock& file, std::span<const uint8_t> before,
+                     const std::function<int32_t()>& write, int32_t* code, std::string* error) = 0;
   // After the transaction, whether it committed.
   virtual void Finished(bool committed) = 0;
+  // After a failed write: whether to do it once more, as what went with
+  // the records failed and is left out now (a history that refused them).
+  virtual bool WriteAgain() const { return false; }
 };
 
 // Records to add to one open file, and records to replace in it.
@@ -96,7 +105,8 @@ struct Batch {
 
 // Replaces and adds every batch's records inside one transaction over their
 // files, and commits. On the first failure the transaction is rolled back, nothing is
-// written, and false comes back with *error. `progress_label` names the
+// written, and false comes back with *error (unless a companion asks for the
+// write once more: then it is done again, once). `progress_label` names the
 // work on a terminal.
 bool WriteAll(const std::vector<Batch>& batches, std::string_view progress_label, std::string* error);
 

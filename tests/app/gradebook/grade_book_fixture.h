@@ -1,6 +1,7 @@
-// A scratch school folder with a grade book, and the save that the program
-// and the tools make of a grade-book row: the row and its history in one
-// transaction.
+// A scratch school folder with a grade book, and a plain save of a
+// grade-book row over GradeHistory alone (the row and its history in one
+// transaction), for the history's own tests; the program and the tools
+// save through GradeRowSaver.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -83,7 +84,7 @@ class GradeBookFolder {
 };
 
 // Saves record `id` changed by `change`, with its history, in one
-// transaction; a failure rolls both back. 0 or the failing code.
+// transaction; a failure rolls both back. 0 or the failing code. No rule.
 inline int32_t SaveRow(rt::FileControlBlock& book, GradeHistory& history, uint32_t id,
                        const std::function<void(rt::FileControlBlock&)>& change, const GradeAuthor& author,
                        int32_t date = 80000, int32_t time = 3600001) {

@@ -22,7 +22,8 @@ constexpr char kSubjects[] =
     "10,MATEMATICA,101\n"
     "11,HISTORIA,101\n";
 // Ana's row as the program saves it; Luis's written by another program
-// with a pass the rule does not give; Eva's never graded.
+// with a pass the rule does not give; Eva's never graded. Imported as they
+// are (--as-is), as a backup of such a school would be.
 constexpr char kGradebook[] =
     "NRO_REGISTRO,COD_MATERIA,NRO_LEGAJO,ALUMNO,ETAPA1,ETAPA2,ETAPA3,ETAPA4,ETAPA9,ETAPA11,FINAL,ETADO\n"
     "1,10,1,\"N\xC3\xBA\xC3\xB1" "ez, Ana\",7,8,8,8,9,8.5,8,APRUEBA\n"
@@ -34,7 +35,7 @@ class ExplainTest : public ::testing::Test {
  protected:
   void SetUp() override {
     Result r = RunTool({"import", dir_, "--students", csv_.Write("a.csv", kStudents), "--subjects",
-                        csv_.Write("m.csv", kSubjects), "--gradebook", csv_.Write("l.csv", kGradebook)});
+                        csv_.Write("m.csv", kSubjects), "--gradebook", csv_.Write("l.csv", kGradebook), "--as-is"});
     ASSERT_EQ(r.status, kExitOk) << r.err;
   }
   ScratchDir csv_, data_;

@@ -2,8 +2,16 @@
 // history lists it.
 #include <gmock/gmock.h>
 
+#include "app/dictionary/file_decls.h"
+#include "app/gradebook/grade_book_record.h"
 #include "qvdata_fixture.h"
+#include "runtime/core/error_codes.h"
+#include "runtime/core/file_field.h"
+#include "runtime/core/file_notice.h"
+#include "runtime/core/file_records.h"
+#include "runtime/core/file_sequence.h"
 #include "tests/runtime/kestrel/driver/child_process.h"
+#include "tools/qvdata/grade_book_companion.h"
 
 namespace qvdata {
 namespace {
@@ -68,15 +76,23 @@ TEST_F(HistoryTest, ImportedGradeBookRowsLeaveTheirHistoryOldestFirst) {
             kExitOk);
   EXPECT_THAT(Listed(),
               ElementsAre("COD_MATERIA,NRO_LEGAJO,ALUMNO,CAMPO,ANTERIOR,NUEVO,FINAL,ETADO,DNI_DOCENTE,PROGRAMA",
-                          // The new row: every grade it came with.
+                          // The new rows: every grade they came with, and the
+                          // results the rule gave them.
                           "10,1,,ETAPA1,,8.00,8.00,APRUEBA,0,qvdata import",
                           "10,1,,ETAPA4,,9.00,8.00,APRUEBA,0,qvdata import",
                           "10,1,,ETAPA9,,9.00,8.00,APRUEBA,0,qvdata import",
+                          "10,1,,ETAPA11,,9.00,8.00,APRUEBA,0,qvdata import",
+                          "10,1,,FINAL,,8.00,8.00,APRUEBA,0,qvdata import",
+                          "10,1,,ETADO,,APRUEBA,8.00,APRUEBA,0,qvdata import",
+                          "10,2,,ETADO,,RECUPERA,0.00,RECUPERA,0,qvdata import",
                           // The update: only what changed.
                           "10,1,,ETAPA1,8.00,6.50,0.00,RECUPERA,0,qvdata import",
+                          "10,1,,FINAL,8.00,0.00,0.00,RECUPERA,0,qvdata import",
+                          "10,1,,ETADO,APRUEBA,RECUPERA,0.00,RECUPERA,0,qvdata import",
                           "10,1,,AC,,AUSENTE,0.00,RECUPERA,0,qvdata import",
                           "10,2,,ETAPA1,0.00,7.00,0.00,RECUPERA,0,qvdata import"));
   EXPECT_THAT(Listed({"--legajo", "2"}), ElementsAre(::testing::StartsWith("COD_MATERIA"),
+                                                     "10,2,,ETADO,,RECUPERA,0.00,RECUPERA,0,qvdata import",
                                                      "10,2,,ETAPA1,0.00,7.00,0.00,RECUPERA,0,qvdata import"));
 
   // For people: the list's headers, decimal commas and the students' names
@@ -85,24 +101,79 @@ TEST_F(HistoryTest, ImportedGradeBookRowsLeaveTheirHistoryOldestFirst) {
   ASSERT_EQ(r.status, kExitOk) << r.err;
   EXPECT_THAT(r.out, HasSubstr("  1  Eval. 1: - -> 8,00  (FINAL 8,00, APRUEBA)  qvdata import\n"));
   EXPECT_THAT(r.out, HasSubstr("  1  AC: - -> AUSENTE  (FINAL 0,00, RECUPERA)  qvdata import\n"));
-  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 5);
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 10);
 }
 
-TEST_F(HistoryTest, AHistoryThatCannotBeWrittenFailsTheImport) {
+// Another program's file under the history's name: reported, with what to
+// do, and the grades imported all the same; the file is left as it was.
+TEST_F(HistoryTest, AHistoryThatCannotBeOpenedIsReportedAndTheGradesImported) {
   ASSERT_EQ(Import("--gradebook", "COD_MATERIA,NRO_LEGAJO,ETAPA1\n10,1,8\n").status, kExitOk);
-  // Another program's file under the history's name.
   std::filesystem::remove(dir_ + "/QVHISTORIA.KRL");
   std::ofstream(dir_ + "/QVHISTORIA.KRL") << "not a history";
-  const auto before = Snapshot(dir_);
   Result r = Import("--gradebook", "COD_MATERIA,NRO_LEGAJO,ETAPA1\n10,1,9\n10,2,7\n", true);
-  EXPECT_EQ(r.status, kExitFailed);
-  EXPECT_THAT(r.err, HasSubstr("QVHISTORIA.KRL"));
-  EXPECT_THAT(r.err, HasSubstr("nothing imported"));
-  EXPECT_EQ(Snapshot(dir_), before);
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_THAT(r.err, HasSubstr("qvdata import: warning: the history of grade changes " + dir_ + "/QVHISTORIA.KRL"));
+  EXPECT_THAT(r.err, HasSubstr("move it away"));
+  EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1);
+  EXPECT_EQ(testing::ReadFile(dir_ + "/QVHISTORIA.KRL"), "not a history");
+  r = RunTool({"export", dir_, "gradebook"});
+  EXPECT_THAT(r.out, HasSubstr(",9.00,"));
+  EXPECT_THAT(r.out, HasSubstr(",7.00,"));
 
   r = RunTool({"history", dir_, "--subject", "10"});
   EXPECT_EQ(r.status, kExitFailed);
   EXPECT_THAT(r.err, HasSubstr("qvdata history: " + dir_ + "/QVHISTORIA.KRL: "));
+}
+
+// Refuses every record added to the history, as a full disk would.
+class RefuseAdds : public rt::FileCallback {
+ public:
+  bool FunctionCalled(rt::FileControlBlock&, rt::FileNotice& n) override {
+    if (n.kind != rt::FileOpKind::kAdd) return true;
+    n.error_code = rt::Error_FileSystemError;
+    return ++refused, false;
+  }
+  bool FunctionDone(rt::FileControlBlock&, rt::FileNotice&) override { return true; }
+  int refused = 0;
+};
+
+// A history that opens but refuses its records in the middle of a write:
+// reported once, and the write done again without it, every row with the
+// rule's results.
+TEST(GradeBookCompanionTest, AHistoryThatRefusesItsRecordsIsLeftOutAndTheRowsWritten) {
+  ScratchDir dir;
+  School school(dir.path());
+  std::string error;
+  ASSERT_TRUE(school.Open("QVLIBRETA", true, &error)) << error;
+  rt::FileControlBlock& book = *school.Block("QVLIBRETA");
+  std::vector<RecordImage> rows;
+  for (int student = 1; student <= 3; ++student) {
+    rt::FileControlBlock row(app::QVLIBRETADecl());
+    rt::setInteger(row, row.decl().findField("QVL:NRO_REGISTRO"), student);
+    rt::setInteger(row, row.decl().findField("QVL:COD_MATERIA"), 10);
+    rt::setInteger(row, row.decl().findField("QVL:NRO_LEGAJO"), student);
+    rt::setDecimal(row, row.decl().findField("QVL:ETAPA1"), rt::Decimal::Parse("9").value());
+    rows.push_back({row.record, row.memos});
+  }
+  std::ostringstream warnings;
+  GradeBookCompanion companion(dir.path(), "qvdata import", app::GradeResults::ApplyRule, warnings);
+  RefuseAdds refuse;
+  companion.saver().history().Block().callback = &refuse;
+  const std::vector<Replacement> none;
+  Batch batch{&book, &rows, nullptr, nullptr, &none, &companion};
+  ASSERT_TRUE(WriteAll({batch}, "importing", &error)) << error;
+  EXPECT_EQ(refuse.refused, 1);
+  const std::string warned = warnings.str();
+  EXPECT_EQ(std::count(warned.begin(), warned.end(), '\n'), 1) << warned;
+  EXPECT_THAT(warned, HasSubstr(dir / "QVHISTORIA.KRL"));
+  int written = 0;
+  rt::SetFile(book);
+  while (rt::Next(book) == 0) {
+    ++written;
+    EXPECT_EQ(app::GradeBookRecord(book.record).status(), "RECUPERA");  // no OLE grades
+  }
+  EXPECT_EQ(written, 3);
+  companion.saver().history().Block().callback = nullptr;
 }
 
 TEST_F(HistoryTest, AFailedImportLeavesNoHistoryFileBehind) {
