@@ -8,18 +8,10 @@
 #include "runtime/core/error_state.h"
 #include "runtime/core/file_access.h"
 #include "runtime/core/file_state.h"
+#include "runtime/core/trim.h"
 #include "runtime/view/bindings.h"
 
 namespace fw {
-
-namespace {
-
-std::string ClipRight(std::string_view s) {
-  size_t end = s.find_last_not_of(' ');
-  return std::string(end == std::string_view::npos ? std::string_view() : s.substr(0, end + 1));
-}
-
-}  // namespace
 
 FileManager::~FileManager() {
   if (!Killed) FileManager::Kill();
@@ -127,7 +119,7 @@ void FileManager::BindMemo(std::string_view label) {
   rt::threadBindings().BindMemo(label, b, memo);
 }
 
-std::string FileManager::GetName() const { return ClipRight(FileName ? *FileName : FileNameValue); }
+std::string FileManager::GetName() const { return std::string(rt::trimRight(FileName ? *FileName : FileNameValue)); }
 
 Level FileManager::UseFile(uint8_t kind) {
   ++InUseFile;
