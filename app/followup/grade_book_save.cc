@@ -6,6 +6,7 @@
 #include "app/dictionary/app_messages.h"
 #include "app/dictionary/file_decls.h"
 #include "app/dictionary/globals.h"
+#include "framework/data/message_ids.h"
 #include "runtime/core/error_state.h"
 #include "runtime/core/file_access.h"
 #include "runtime/core/file_sequence.h"
@@ -42,7 +43,7 @@ fw::Level GradeBookSave::Update(bool /*fromForm*/) {
     before_->name = b.name;
   }
   if (!before_->open && rt::Open(*before_, rt::kAccessRead | rt::kShareDenyNone) != 0) {
-    Me->SetError(28);
+    Me->SetError(fw::Msg_RecordNotUpdated);
     Me->Throw();
     return fw::Level::User;
   }
@@ -64,9 +65,11 @@ fw::Level GradeBookSave::Update(bool /*fromForm*/) {
   if (r != fw::Level::Benign) {
     rt::Rollback();
     // The row was edited on screen: the user is shown the other version (8).
-    if (Me->LastError == 7) Me->LastError = 8;
+    if (Me->LastError == fw::Msg_RecordNotUpdatedChanged) Me->LastError = fw::Msg_RecordNotUpdatedShown;
     if (r == fw::Level::Notify) Me->Throw();
-    return Me->LastError == 7 || Me->LastError == 8 ? fw::Level::Notify : fw::Level::User;
+    return Me->LastError == fw::Msg_RecordNotUpdatedChanged || Me->LastError == fw::Msg_RecordNotUpdatedShown
+               ? fw::Level::Notify
+               : fw::Level::User;
   }
   if (int32_t rc = history_.Append(before, b.record, GradeAuthor{.dni = teacher_ ? *teacher_ : 0, .program = {}});
       rc != 0) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/dictionary/globals.h"
+#include "framework/data/message_ids.h"
 #include "runtime/core/file_access.h"
 #include "runtime/core/file_field.h"
 #include "runtime/core/file_records.h"
@@ -211,7 +212,7 @@ void CreateFollowUps(const std::vector<Content>& contents, const std::vector<Stu
         result->created += int64_t(made.size());
         continue;
       }
-      Access_QVSEGUIR->Throw(4);  // "Record Insert Error" with the commit's error
+      Access_QVSEGUIR->Throw(fw::Msg_RecordInsertError);  // "Record Insert Error" with the commit's error
     } else {
       rt::Rollback();
     }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "framework/data/files_manager.h"
+#include "framework/data/message_ids.h"
 #include "runtime/core/error_assert.h"
 #include "runtime/core/error_state.h"
 #include "runtime/core/file_access.h"
@@ -130,7 +131,7 @@ Level FileManager::UseFile(uint8_t kind) {
     }
     if (LazyOpen && !Used) {
       if (Opened < 1) {
-        result = Throw(42);
+        result = Throw(Msg_FileUsageError);
       } else {
         uint16_t saved = SaveBuffer();
         result = OpenFile(true);
@@ -181,12 +182,12 @@ Level FileManager::OpenFile(bool handleError) {
     }
     if (code == rt::Error_AccessDenied && (OpenMode & 0x03) != 0) {
       OpenMode &= 0xF0;  // read only, same sharing
-      Throw(2);
+      Throw(Msg_AccessDenied);
       continue;
     }
     if (code == rt::Error_FileNotFound && Create) {
       if (rt::Create(Block()) != 0) {
-        SetError(12);
+        SetError(Msg_FileCreationError);
         return handleError ? Throw() : Level::Notify;
       }
       // Whether a create leaves the file open differs between drivers; the
@@ -197,15 +198,15 @@ Level FileManager::OpenFile(bool handleError) {
       continue;
     }
     if (code == rt::Error_KeyFileMustBeRebuilt) {
-      SetError(30);
+      SetError(Msg_InvalidKey);
       if (!handleError) return Level::Notify;
-      Throw(30);
-      if (rt::Build(Block()) != 0) return Throw(29);
+      Throw(Msg_InvalidKey);
+      if (rt::Build(Block()) != 0) return Throw(Msg_KeyNotBuilt);
       continue;
     }
     hard = true;
   }
-  SetError(26);
+  SetError(Msg_FileOpenError);
   return handleError ? Throw() : Level::Notify;
 }
 

@@ -13,6 +13,7 @@
 
 #include "app/dictionary/file_decls.h"
 #include "runtime/core/file_field.h"
+#include "runtime/core/error_codes.h"
 #include "runtime/core/file_records.h"
 #include "runtime/core/file_sequence.h"
 #include "tools/qvdata/by_label.h"
@@ -84,8 +85,7 @@ bool ReadKnown(School& school, const char* label, Known* known, std::string* err
   rt::FileControlBlock& f = *school.Block(label);
   int32_t rc = rt::SetFile(f);
   while (rc == 0 && (rc = rt::Next(f)) == 0) NoteReferences(f, known);
-  constexpr int32_t kEndOfFile = 33;
-  if (rc == kEndOfFile) return true;
+  if (rc == rt::Error_RecordNotAvailable) return true;
   *error = FileFailure(f, rc);
   return false;
 }
