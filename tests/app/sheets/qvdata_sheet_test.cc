@@ -167,10 +167,18 @@ TEST_F(QvdataSheet, DemoSchoolPrintsTheContentsSheet) {
   ASSERT_EQ(made.status, 0) << made.err;
   EXPECT_NE(made.out.find(" follow-up records"), std::string::npos) << made.out;
   const std::string pdf = Pdf("demo-contenidos.pdf");
-  Ran r = RunCommand("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + Quoted(QVDATA_PROGRAM) + " sheet " +
-                         Quoted(demo) + " --subject 1 --contents --pdf " + Quoted(pdf),
+  // Run as from cron or sudo, without a session's runtime folder: Qt's
+  // complaint about it must not reach the terminal, and the private folder
+  // made in its place is gone afterwards.
+  const std::string tmp = dir_ + "/tmp";
+  std::filesystem::create_directory(tmp);
+  Ran r = RunCommand("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u XDG_RUNTIME_DIR TMPDIR=" + Quoted(tmp) +
+                         " " + Quoted(QVDATA_PROGRAM) + " sheet " + Quoted(demo) + " --subject 1 --contents --pdf " +
+                         Quoted(pdf),
                      dir_ + "/run");
   ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err.find("XDG_RUNTIME_DIR"), std::string::npos) << r.err;
+  EXPECT_TRUE(std::filesystem::is_empty(tmp));
   Keep(pdf);
   const std::string text = PdfText(pdf);
   // Both contents of the subject, once per student of the course (28 to 32).
