@@ -7,7 +7,6 @@
 #include "app/dictionary/app_messages.h"
 #include "app/dictionary/file_decls.h"
 #include "app/dictionary/globals.h"
-#include "app/followup/shown_text.h"
 #include "app/followup/this_window.h"
 #include "app/followup/ventana_seguimiento_notas.h"
 #include "app/followup/ventana_seguimiento_notas_window.h"
@@ -15,6 +14,7 @@
 #include "framework/window/field_var.h"
 #include "runtime/core/file_decl_builder.h"
 #include "runtime/core/file_field.h"
+#include "runtime/core/windows1252.h"
 
 namespace app::followup {
 
@@ -27,7 +27,7 @@ constexpr size_t kMemoColumnChars = 255;
 class ShownField : public ui::UseVar {
  public:
   explicit ShownField(rt::FieldRef field) : field_(field) {}
-  std::string get() const override { return ShowText(rt::getValueText(field_).value_or("")); }
+  std::string get() const override { return rt::windows1252ToUtf8(rt::getValueText(field_).value_or("")); }
   bool set(const std::string&) override { return true; }
 
  private:
@@ -37,7 +37,7 @@ class ShownField : public ui::UseVar {
 class ShownText : public ui::UseVar {
  public:
   explicit ShownText(const std::string* text) : text_(text) {}
-  std::string get() const override { return ShowText(*text_); }
+  std::string get() const override { return rt::windows1252ToUtf8(*text_); }
   bool set(const std::string&) override { return true; }
 
  private:

@@ -6,6 +6,7 @@
 #include "app/dictionary/app_messages.h"
 #include "app/dictionary/file_decls.h"
 #include "app/dictionary/globals.h"
+#include "framework/data/message_ids.h"
 #include "runtime/core/error_codes.h"
 #include "runtime/core/error_state.h"
 #include "runtime/core/file_access.h"
@@ -45,7 +46,7 @@ fw::Level GradeBookSave::Update(bool /*fromForm*/) {
     before_->name = b.name;
   }
   if (!before_->open && rt::Open(*before_, rt::kAccessRead | rt::kShareDenyNone) != 0) {
-    Me->SetError(28);
+    Me->SetError(fw::Msg_RecordNotUpdated);
     Me->Throw();
     return fw::Level::User;
   }
@@ -66,7 +67,7 @@ fw::Level GradeBookSave::Update(bool /*fromForm*/) {
     tried = true;
     wrote = Me->TryUpdate();
     if (wrote == fw::Level::Benign) return 0;
-    if (Me->LastError == 7) return rt::Error_RecordChangedByAnotherStation;
+    if (Me->LastError == fw::Msg_RecordNotUpdatedChanged) return rt::Error_RecordChangedByAnotherStation;
     return rt::ERRORCODE() ? rt::ERRORCODE() : rt::Error_FileSystemError;
   });
   if (result == GradeSaveResult::Saved || result == GradeSaveResult::Unchanged) return fw::Level::Benign;
@@ -75,7 +76,9 @@ fw::Level GradeBookSave::Update(bool /*fromForm*/) {
     // the plain "changed by another station" message (7), and the list
     // then shows the other station's version.
     if (wrote == fw::Level::Notify) Me->Throw();
-    return Me->LastError == 7 || Me->LastError == 8 ? fw::Level::Notify : fw::Level::User;
+    return Me->LastError == fw::Msg_RecordNotUpdatedChanged || Me->LastError == fw::Msg_RecordNotUpdatedShown
+               ? fw::Level::Notify
+               : fw::Level::User;
   }
   Me->Throw(kTransactionCancelled);
   return fw::Level::User;

@@ -5,19 +5,12 @@
 #include "app/dictionary/app_messages.h"
 #include "app/dictionary/globals.h"
 #include "app/followup/grade_edit_step.h"
+#include "runtime/core/trim.h"
 #include "runtime/ui/picture_codec.h"
 #include "runtime/ui/property_ids.h"
 #include "runtime/ui/window.h"
 
 namespace app::followup {
-
-namespace {
-std::string Trimmed(std::string s) {
-  s.erase(0, s.find_first_not_of(' '));
-  s.erase(s.find_last_not_of(' ') + 1);
-  return s;
-}
-}  // namespace
 
 void GradeEditClass::Init(int32_t column, int32_t listControl, const rt::FieldRef& rowField) {
   EditEntryClass::Init(column, listControl, rowField);
@@ -49,15 +42,15 @@ bool GradeEditClass::MoveScreenValue(uint8_t action) {
 uint8_t GradeEditClass::TakeAccepted(uint8_t action) {
   ui::Window* w = ListWindow();
   if (!w || Feq == 0) return EditEntryClass::TakeAccepted(action);
-  const std::string typed = Trimmed(w->prop(Feq, ui::Prop_ScreenText).toString());
+  const std::string typed = std::string(rt::trim(w->prop(Feq, ui::Prop_ScreenText).toString()));
   if (!GradeCellAccepts(typed)) {
     GlobalErrors.ThrowMessage(Msg_GradeRefused, typed);
     return EditAction_Cancel;  // refused: every way of completing the row stops here
   }
   // A cell passed through untouched keeps the stored value: the cell shows
   // whole grades, and a stored 6.50 (imported) shown as "7" is not a 7.
-  const std::string shown = Trimmed(ui::pictureCodec().format(rt::getValueText(UseVar).value_or(""),
-                                                                w->prop(Feq, ui::Prop_Text).toString()));
+  const std::string shown = std::string(rt::trim(ui::pictureCodec().format(rt::getValueText(UseVar).value_or(""),
+                                                                w->prop(Feq, ui::Prop_Text).toString())));
   if (typed == shown) return action;
   return EditEntryClass::TakeAccepted(action);
 }

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/followup/grade_row_fields.h"
+#include "runtime/core/trim.h"
 
 namespace app::followup {
 
@@ -17,10 +18,8 @@ uint8_t GradeCellStep(uint8_t action, const std::function<bool()>& moveScreenVal
 }
 
 std::optional<rt::Decimal> GradeCellAccepts(std::string_view text) {
-  size_t b = text.find_first_not_of(' ');
-  if (b == std::string_view::npos) return rt::Decimal();
-  size_t e = text.find_last_not_of(' ');
-  std::string t(text.substr(b, e - b + 1));
+  std::string t(rt::trim(text));
+  if (t.empty()) return rt::Decimal();
   for (char& c : t)
     if (c == ',') c = '.';  // the decimal comma of a Spanish keyboard
   for (char c : t)

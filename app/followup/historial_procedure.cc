@@ -4,13 +4,14 @@
 #include <vector>
 
 #include "app/followup/historial_window.h"
-#include "app/followup/shown_text.h"
 #include "app/gradebook/grade_book_record.h"
 #include "app/gradebook/grade_history.h"
 #include "app/graderules/grade_explanation.h"
 #include "runtime/core/decimal.h"
 #include "runtime/core/error_state.h"
 #include "runtime/core/picture.h"
+#include "runtime/core/trim.h"
+#include "runtime/core/windows1252.h"
 #include "runtime/ui/accept_loop.h"
 #include "runtime/ui/engine.h"
 #include "runtime/ui/event_codes.h"
@@ -24,11 +25,11 @@ namespace {
 std::string Shown(const std::string& value) {
   if (value.empty()) return "-";
   if (auto d = rt::Decimal::Parse(value); d && d->IsValid()) return GradeText(*d);
-  return ShowText(value);
+  return rt::windows1252ToUtf8(value);
 }
 
 std::string Who(const GradeHistoryEntry& e) {
-  if (!e.program.empty()) return ShowText(e.program);
+  if (!e.program.empty()) return rt::windows1252ToUtf8(e.program);
   return "DNI " + std::to_string(e.dni);
 }
 
@@ -50,8 +51,7 @@ void HistorialProcedure::Read() {
     int32_t rc = history.OpenForReading();
     if (rc == 0) rc = history.Read(subject_, student_, &entries);
     if (rc != 0) {
-      std::string why = rt::Error();
-      why.erase(why.find_last_not_of(' ') + 1);
+      const std::string why(rt::trimRight(rt::Error()));
       Note = "No se pudo leer el historial de notas (" + (why.empty() ? std::string("error") : why) + ", " +
              std::to_string(rc) + ").";
       entries.clear();
@@ -65,7 +65,7 @@ void HistorialProcedure::Read() {
         Shown(e.before),
         Shown(e.after),
         e.final_grade.IsValid() ? GradeText(e.final_grade) : "-",
-        e.status.empty() ? "-" : ShowText(e.status),
+        e.status.empty() ? "-" : rt::windows1252ToUtf8(e.status),
         Who(e),
     });
   }

@@ -7,11 +7,13 @@
 #include <vector>
 
 #include "app/dictionary/globals.h"
+#include "framework/data/message_ids.h"
 #include "runtime/core/file_access.h"
 #include "runtime/core/file_field.h"
 #include "runtime/core/file_records.h"
 #include "runtime/core/file_sequence.h"
 #include "runtime/core/file_transaction.h"
+#include "runtime/core/trim.h"
 
 namespace app {
 
@@ -21,12 +23,6 @@ namespace {
 // relation managers' transactions do.
 constexpr int32_t kTransactionSeconds = 2;
 
-// Texts compare as the language compares them: trailing blanks ignored.
-std::string_view TrimRight(std::string_view s) {
-  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-  return s;
-}
-
 // Field and memo numbers of a file, looked up once by label.
 int Field(rt::FileControlBlock& f, std::string_view label) { return f.decl().findField(label); }
 int Memo(rt::FileControlBlock& f, std::string_view label) { return f.decl().findMemo(label); }
@@ -34,10 +30,10 @@ int Key(rt::FileControlBlock& f, std::string_view label) { return f.decl().findK
 
 int64_t Int(const rt::FileControlBlock& f, int field) { return rt::getInteger(f, field).value_or(0); }
 std::string Text(const rt::FileControlBlock& f, int field) {
-  return std::string(TrimRight(rt::getText(f, field).value_or("")));
+  return std::string(rt::trimRight(rt::getText(f, field).value_or("")));
 }
 std::string MemoText(const rt::FileControlBlock& f, int memo) {
-  return std::string(TrimRight(rt::getMemo(f, memo).value_or("")));
+  return std::string(rt::trimRight(rt::getMemo(f, memo).value_or("")));
 }
 
 // What identifies a content: its subject (or, for a student's follow-up,
@@ -101,7 +97,7 @@ void ReadContents(int32_t subject, ContentSet* all, std::vector<Content>* ofSubj
   rt::SetFile(f);
   while (m->Next() == fw::Level::Benign) {
     std::string raw = rt::getMemo(f, memo).value_or("");
-    std::string trimmed(TrimRight(raw));
+    std::string trimmed(rt::trimRight(raw));
     Content c{int32_t(Int(f, registro)), int32_t(Int(f, materia)), int32_t(Int(f, curso)),
               int32_t(Int(f, codDocente)), Text(f, materias), Text(f, text), std::move(trimmed),
               std::move(raw), Text(f, docente)};
@@ -216,7 +212,7 @@ void CreateFollowUps(const std::vector<Content>& contents, const std::vector<Stu
         result->created += int64_t(made.size());
         continue;
       }
-      Access_QVSEGUIR->Throw(4);  // "Record Insert Error" with the commit's error
+      Access_QVSEGUIR->Throw(fw::Msg_RecordInsertError);  // "Record Insert Error" with the commit's error
     } else {
       rt::Rollback();
     }

@@ -8,12 +8,12 @@
 #include "app/followup/grade_row_fields.h"
 #include "app/followup/historial_procedure.h"
 #include "app/followup/recalculate_subject.h"
-#include "app/followup/shown_text.h"
 #include "app/followup/sync_follow_up.h"
 #include "app/followup/ventana_seguimiento_notas_window.h"
 #include "framework/window/request_codes.h"
 #include "framework/window/window_placement.h"
 #include "runtime/core/file_field.h"
+#include "runtime/core/windows1252.h"
 #include "runtime/ui/engine.h"
 #include "runtime/ui/window.h"
 
@@ -238,7 +238,7 @@ void ThisWindow::ShowHistory() {
   const int row = b.CurrentChoice;
   const int32_t student = int32_t(std::atol(p_.Queue2.value(row, 1).c_str()));
   const int32_t subject = int32_t(std::atol(p_.Queue2.value(row, 16).c_str()));
-  std::string name = ShowText(p_.Queue2.value(row, 2));
+  std::string name = rt::windows1252ToUtf8(p_.Queue2.value(row, 2));
   while (!name.empty() && name.back() == ' ') name.pop_back();
   HistorialProcedure history(subject, student, std::to_string(student) + "  " + name);
   history.Run(&p_.window);

@@ -4,6 +4,7 @@
 
 #include "app/dictionary/file_decls.h"
 #include "runtime/core/file_control.h"
+#include "runtime/core/trim.h"
 
 namespace app {
 
@@ -58,9 +59,7 @@ std::int32_t LongOf(std::span<const std::uint8_t> image, const rt::FieldDecl& f)
 }
 
 std::string Trimmed(std::span<const char> text) {
-  std::string s(text.data(), text.size());
-  s.erase(s.find_last_not_of(' ') + 1);
-  return s;
+  return std::string(rt::trimRight(std::string_view(text.data(), text.size())));
 }
 
 // A new grade-book row as the runtime clears one: zero grades, blank texts.

@@ -17,6 +17,7 @@
 #include "runtime/core/file_sequence.h"
 #include "runtime/core/std_date.h"
 #include "runtime/core/std_time.h"
+#include "runtime/core/trim.h"
 #include "runtime/kestrel/driver/kestrel_driver.h"
 
 namespace app {
@@ -167,9 +168,7 @@ std::int32_t GradeHistory::Read(std::int32_t subject, std::int32_t student,
   const Fields& f = HistoryFields();
   rt::FileControlBlock& h = *block_;
   auto text = [&h](int field) {
-    std::string s = rt::getText(h, field).value_or("");
-    s.erase(s.find_last_not_of(' ') + 1);
-    return s;
+    return std::string(rt::trimRight(rt::getText(h, field).value_or("")));
   };
   auto integer = [&h](int field) { return static_cast<std::int32_t>(rt::getInteger(h, field).value_or(0)); };
   std::int32_t rc = rt::SetFile(h);

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "runtime/core/decimal.h"
+#include "runtime/core/trim.h"
 
 namespace app::grades {
 
@@ -64,10 +65,7 @@ rt::Decimal Average(const std::array<const rt::Decimal*, N>& grades, std::int16_
 
 // Equal to `word` once trailing blanks are ignored.
 inline bool TextIs(std::span<const char> text, std::string_view word) {
-  std::string_view s(text.data(), text.size());
-  const std::size_t end = s.find_last_not_of(' ');
-  s = end == std::string_view::npos ? std::string_view() : s.substr(0, end + 1);
-  return s == word;
+  return rt::trimRight(std::string_view(text.data(), text.size())) == word;
 }
 
 inline void SetText(std::span<char> text, std::string_view word) {

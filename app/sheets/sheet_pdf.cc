@@ -6,6 +6,7 @@
 #include "app/dictionary/globals.h"
 #include "framework/report/process_class.h"
 #include "runtime/core/file_field.h"
+#include "runtime/core/trim.h"
 #include "runtime/ui/report/report_printer.h"
 #include "runtime/view/view.h"
 
@@ -13,13 +14,8 @@ namespace app::sheets {
 
 namespace {
 
-std::string Trimmed(std::string s) {
-  s.erase(s.find_last_not_of(' ') + 1);
-  return s;
-}
-
 std::string TextOf(const rt::FileControlBlock& b, const char* label) {
-  return Trimmed(rt::getText(b, b.decl().findField(label)).value_or(""));
+  return std::string(rt::trimRight(rt::getText(b, b.decl().findField(label)).value_or("")));
 }
 
 // "Planilla - Matemática - 1 A - Básico - Mañana": the subject as a reader

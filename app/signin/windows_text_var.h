@@ -10,13 +10,10 @@
 
 namespace app::signin {
 
-std::string Cp1252ToUtf8(std::string_view text);
-std::string Utf8ToCp1252(std::string_view text);
-
 class WindowsTextVar : public ui::UseVar {
  public:
   WindowsTextVar(std::string* target, size_t width) : target_(target), width_(width) {}
-  std::string get() const override { return Cp1252ToUtf8(*target_); }
+  std::string get() const override;
   bool set(const std::string& value) override;
 
  private:

@@ -5,6 +5,7 @@
 
 #include "framework/data/error_replace.h"
 #include "runtime/core/error_assert.h"
+#include "runtime/core/trim.h"
 
 namespace fw {
 
@@ -207,7 +208,7 @@ void ErrorClass::SetProcedureName(std::string_view name) {
     rt::assertionFailed(kListsMissing);
     return;
   }
-  ProcNames->push_back({std::this_thread::get_id(), std::string(ClipRight(name))});
+  ProcNames->push_back({std::this_thread::get_id(), std::string(rt::trimRight(name))});
 }
 
 void ErrorClass::SetProcedureName() {

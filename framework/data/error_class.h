@@ -5,7 +5,7 @@
 //   GlobalErrors.Init(fw::ThreadErrorStatus);   // once, at start-up
 //   ...
 //   GlobalErrors.SetFile("QVLIBRETA");           // the names the message needs,
-//   if (failed) return GlobalErrors.Throw(26);   // right after the failed operation
+//   if (failed) return GlobalErrors.Throw(Msg_FileOpenError);   // right after the failed operation
 //
 // The manager looks the identifier up in its message table (the built-in one,
 // overridden by entries added later), fills the placeholders from the calling

@@ -13,6 +13,7 @@
 #include "runtime/core/picture.h"
 #include "runtime/core/std_date.h"
 #include "runtime/core/std_time.h"
+#include "runtime/core/trim.h"
 
 namespace fw {
 
@@ -21,7 +22,7 @@ namespace {
 constexpr char kHaltCaption[] = "Halt";
 constexpr char kFatalSuffix[] = "  Press OK to end this application";
 
-std::string cut(std::string_view s) { return std::string(ClipRight(s).substr(0, kStatusTextMax)); }
+std::string cut(std::string_view s) { return std::string(rt::trimRight(s).substr(0, kStatusTextMax)); }
 
 // Shows the title once more (unless silent) and ends the program the way the
 // runtime ends it after a fatal error: through the window engine's hook when
@@ -50,9 +51,9 @@ std::string cut(std::string_view s) { return std::string(ClipRight(s).substr(0, 
 
 // ---- status ----
 
-void ErrorClass::SetFile(std::string_view name) { Stat().SetFileName(ClipRight(name)); }
-void ErrorClass::SetKey(std::string_view name) { Stat().SetKeyName(ClipRight(name)); }
-void ErrorClass::SetField(std::string_view name) { Stat().SetFieldName(ClipRight(name)); }
+void ErrorClass::SetFile(std::string_view name) { Stat().SetFileName(rt::trimRight(name)); }
+void ErrorClass::SetKey(std::string_view name) { Stat().SetKeyName(rt::trimRight(name)); }
+void ErrorClass::SetField(std::string_view name) { Stat().SetFieldName(rt::trimRight(name)); }
 void ErrorClass::SetMessageText(std::string_view text) { Stat().SetMessageText(text); }
 
 void ErrorClass::SetErrors() {
@@ -76,7 +77,7 @@ Level ErrorClass::ThrowFile(uint16_t id, std::string_view fileName) {
 }
 
 Level ErrorClass::ThrowMessage(uint16_t id, std::string_view text) {
-  SetMessageText(ClipRight(text));
+  SetMessageText(rt::trimRight(text));
   return Throw(id);
 }
 
@@ -104,14 +105,14 @@ std::string ErrorClass::SubsString() {
   const ErrorStatusClass& s = Stat();
   std::string text = s.ErrorBuffer.Message.substr(0, kMessageTextMax);
   const std::string code = std::to_string(s.SaveErrorCode);
-  const std::string_view error = ClipRight(s.SaveError);
-  const std::string_view fileError = ClipRight(s.SaveFileError);
-  const std::string_view fileErrorCode = ClipRight(s.SaveFileErrorCode);
+  const std::string_view error = rt::trimRight(s.SaveError);
+  const std::string_view fileError = rt::trimRight(s.SaveFileError);
+  const std::string_view fileErrorCode = rt::trimRight(s.SaveFileErrorCode);
   // Longer placeholders go before their prefixes.
   Replace("%FileErrorCode", fileErrorCode, text);
   Replace("%FileError", fileError, text);
-  Replace("%File", ClipRight(s.FileName), text);
-  Replace("%Key", ClipRight(s.KeyName), text);
+  Replace("%File", rt::trimRight(s.FileName), text);
+  Replace("%Key", rt::trimRight(s.KeyName), text);
   Replace("%ErrorCode", code, text);
   // Codes 90 and 100 carry the driver's own message and code.
   std::string errorText = s.SaveErrorCode == rt::Error_FileSystemError || s.SaveErrorCode == 100
@@ -119,8 +120,8 @@ std::string ErrorClass::SubsString() {
                               : std::string(error) + " (" + code + ")";
   Replace("%ErrorText", errorText, text);
   Replace("%Error", error, text);
-  Replace("%Message", ClipRight(s.MessageText), text);
-  Replace("%Field", ClipRight(s.FieldName), text);
+  Replace("%Message", rt::trimRight(s.MessageText), text);
+  Replace("%Field", rt::trimRight(s.FieldName), text);
   Replace("%Procedure", GetProcedureName(), text);
   // An empty category is the default one, as everywhere else.
   Replace("%Category",
@@ -170,7 +171,7 @@ Level ErrorClass::TakeOther() { return TakeProgram(); }
 
 std::string ErrorClass::logLine(std::string_view text) {
   if (!ErrorLog) return "Attempt to LogErrors with ErrorLogInterface NULL!";
-  auto failure = [](const char* what) { return what + std::string(ClipRight(rt::Error())); };
+  auto failure = [](const char* what) { return what + std::string(rt::trimRight(rt::Error())); };
   if (ErrorLog->Open(false) != Level::Benign) return failure("Unable to Open error log; ");
   std::string line = rt::Format(rt::Today(), "@D17");
   line += '@';

@@ -32,9 +32,4 @@ void Replace(std::string_view token, std::string_view value, std::string& target
   }
 }
 
-std::string_view ClipRight(std::string_view s) {
-  size_t e = s.find_last_not_of(' ');
-  return e == std::string_view::npos ? std::string_view() : s.substr(0, e + 1);
-}
-
 }  // namespace fw

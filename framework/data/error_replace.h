@@ -15,7 +15,4 @@ constexpr size_t kMessageTextMax = 2000;
 // ignoring case.
 void Replace(std::string_view token, std::string_view value, std::string& target);
 
-// `s` without trailing blanks.
-std::string_view ClipRight(std::string_view s);
-
 }  // namespace fw

@@ -4,22 +4,15 @@
 #include <string>
 
 #include "framework/data/files_manager.h"
+#include "framework/data/message_ids.h"
 #include "runtime/core/error_assert.h"
 #include "runtime/core/error_state.h"
 #include "runtime/core/file_access.h"
 #include "runtime/core/file_state.h"
+#include "runtime/core/trim.h"
 #include "runtime/view/bindings.h"
 
 namespace fw {
-
-namespace {
-
-std::string ClipRight(std::string_view s) {
-  size_t end = s.find_last_not_of(' ');
-  return std::string(end == std::string_view::npos ? std::string_view() : s.substr(0, end + 1));
-}
-
-}  // namespace
 
 FileManager::~FileManager() {
   if (!Killed) FileManager::Kill();
@@ -127,7 +120,7 @@ void FileManager::BindMemo(std::string_view label) {
   rt::threadBindings().BindMemo(label, b, memo);
 }
 
-std::string FileManager::GetName() const { return ClipRight(FileName ? *FileName : FileNameValue); }
+std::string FileManager::GetName() const { return std::string(rt::trimRight(FileName ? *FileName : FileNameValue)); }
 
 Level FileManager::UseFile(uint8_t kind) {
   ++InUseFile;
@@ -138,7 +131,7 @@ Level FileManager::UseFile(uint8_t kind) {
     }
     if (LazyOpen && !Used) {
       if (Opened < 1) {
-        result = Throw(42);
+        result = Throw(Msg_FileUsageError);
       } else {
         uint16_t saved = SaveBuffer();
         result = OpenFile(true);
@@ -189,12 +182,12 @@ Level FileManager::OpenFile(bool handleError) {
     }
     if (code == rt::Error_AccessDenied && (OpenMode & 0x03) != 0) {
       OpenMode &= 0xF0;  // read only, same sharing
-      Throw(2);
+      Throw(Msg_AccessDenied);
       continue;
     }
     if (code == rt::Error_FileNotFound && Create) {
       if (rt::Create(Block()) != 0) {
-        SetError(12);
+        SetError(Msg_FileCreationError);
         return handleError ? Throw() : Level::Notify;
       }
       // Whether a create leaves the file open differs between drivers; the
@@ -205,15 +198,15 @@ Level FileManager::OpenFile(bool handleError) {
       continue;
     }
     if (code == rt::Error_KeyFileMustBeRebuilt) {
-      SetError(30);
+      SetError(Msg_InvalidKey);
       if (!handleError) return Level::Notify;
-      Throw(30);
-      if (rt::Build(Block()) != 0) return Throw(29);
+      Throw(Msg_InvalidKey);
+      if (rt::Build(Block()) != 0) return Throw(Msg_KeyNotBuilt);
       continue;
     }
     hard = true;
   }
-  SetError(26);
+  SetError(Msg_FileOpenError);
   return handleError ? Throw() : Level::Notify;
 }
 

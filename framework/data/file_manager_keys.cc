@@ -4,6 +4,7 @@
 #include "framework/data/file_manager.h"
 #include "runtime/core/error_assert.h"
 #include "runtime/core/file_decl.h"
+#include "runtime/core/trim.h"
 
 namespace fw {
 
@@ -63,8 +64,7 @@ int FileManager::PrimaryKeyIndex() const {
 }
 
 std::string FileManager::KeyName(const KeyEntry& k) const {
-  std::string name = k.Description;
-  name.erase(name.find_last_not_of(' ') + 1);
+  std::string name(rt::trimRight(k.Description));
   if (name.empty() && File && k.Key >= 0 && static_cast<size_t>(k.Key) < File->decl().keys.size()) {
     name = File->decl().keys[k.Key].label;
   }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "framework/data/file_manager.h"
+#include "framework/data/message_ids.h"
 #include "framework/data/relation_manager.h"
 #include "runtime/core/error_assert.h"
 #include "runtime/core/error_codes.h"
@@ -74,10 +75,10 @@ Level FileManager::NextServer(bool handleError, bool backwards) {
           return Level::Notify;
         }
       }
-      SetError(31);
+      SetError(Msg_RecordNotRead);
       return handleError ? Throw() : Level::Notify;
     }
-    SetError(1);
+    SetError(Msg_RecordRetrievalError);
     return handleError ? Throw() : Level::Fatal;
   }
 }
@@ -141,16 +142,16 @@ Level FileManager::InsertServer(bool handleError) {
   }
   if (code == rt::Error_CreatesDuplicateKey) {
     if (!handleError) {
-      SetError(15);
+      SetError(Msg_DuplicateKeyError);
       return Level::Notify;
     }
     if (!NumbersRecords()) ForgetCurrent();
     // A numbered record is already in the file: it is not its own duplicate.
     const KeyEntry* k = NameDuplicateKey(NumbersRecords());
-    ThrowMessage(15, k ? KeyName(*k) : std::string());
+    ThrowMessage(Msg_DuplicateKeyError, k ? KeyName(*k) : std::string());
     return Level::Notify;
   }
-  SetError(4);
+  SetError(Msg_RecordInsertError);
   return handleError ? Throw() : Level::Notify;
 }
 
@@ -207,22 +208,22 @@ Level FileManager::UpdateServer(int handleError) {
   int32_t code = rt::Put(b);
   if (code == 0) return Level::Benign;
   if (code == rt::Error_RecordChangedByAnotherStation) {
-    SetError(handleError == 2 ? 8 : 7);
+    SetError(handleError == 2 ? Msg_RecordNotUpdatedShown : Msg_RecordNotUpdatedChanged);
     if (handleError) Throw();
     // The buffer gets the other station's version.
     rt::Watch(b);
     TryReget(pos);
     return Level::Notify;
   }
-  SetError(28);
+  SetError(Msg_RecordNotUpdated);
   return handleError ? Throw() : Level::Notify;
 }
 
 Level FileManager::DeleteRecord(bool askFirst) {
-  if (askFirst && Throw(11) != Level::Benign) return Level::Cancel;
+  if (askFirst && Throw(Msg_ConfirmDelete) != Level::Benign) return Level::Cancel;
   if (UseFile(kUseRead) != Level::Benign) return Level::Fatal;
   if (rt::Delete(Block()) != 0) {
-    SetError(13);
+    SetError(Msg_RecordNotDeleted);
     return Level::Notify;
   }
   return Level::Benign;
@@ -296,7 +297,7 @@ Level FileManager::PrimeAutoIncServer(bool handleError) {
         return Level::Benign;
       }
       if (attempts < kAutoIncAttempts) continue;
-      SetError(35);
+      SetError(Msg_AutoIncrementError);
       if (code == rt::Error_CreatesDuplicateKey) NameDuplicateKey(false);
       if (handleError && Throw() == Level::Benign) break;  // Yes: number afresh
       return Level::Notify;
@@ -326,7 +327,7 @@ bool FileManager::NextNumber(const KeyEntry& k, bool handleError, Level* failed)
     if (code == 0) next = Prefix(b, k) == prefix ? NumberOf(number) + 1 : 1;
   }
   if (code != 0 && code != rt::Error_RecordNotAvailable) {
-    SetError(1);
+    SetError(Msg_RecordRetrievalError);
     RestoreBuffer(saved, true);
     *failed = handleError ? Throw() : Level::Notify;
     return false;

@@ -92,7 +92,7 @@ class RelationManager {
   Level OpenCloseServer(bool nested, bool opening);
 
  private:
-  // Begins the transaction over the enlisted files; Throw(24) on failure.
+  // Begins the transaction over the enlisted files; Throw(Msg_TransactionCancelled) on failure.
   Level BeginTransaction();
   // Opens the file with its relations and, with UseLogout, enlists the files
   // the operation writes (through `logout`) and begins the transaction.

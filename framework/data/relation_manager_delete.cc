@@ -1,5 +1,6 @@
 // Deleting a record through its relation manager: the delete rules of the
 // relations, applied level by level inside one transaction.
+#include "framework/data/message_ids.h"
 #include "framework/data/relation_manager.h"
 #include "runtime/core/error_assert.h"
 #include "runtime/core/file_transaction.h"
@@ -27,11 +28,11 @@ Level RelationManager::Delete(bool askFirst) {
     rt::assertionFailed("Relation manager incorrectly initialized.");
     return Level::Fatal;
   }
-  if (askFirst && Me->Throw(11) != Level::Benign) return Level::Cancel;
+  if (askFirst && Me->Throw(Msg_ConfirmDelete) != Level::Benign) return Level::Cancel;
   for (;;) {
     bool mayRetry = false;
     Level r = DeleteAttempt(&mayRetry);
-    if (r == Level::Benign || !mayRetry || Me->Throw(36) != Level::Benign) return r;
+    if (r == Level::Benign || !mayRetry || Me->Throw(Msg_RecordDeleteError) != Level::Benign) return r;
   }
 }
 
@@ -77,7 +78,7 @@ Level RelationManager::DeleteSecondary(int hisKey, BufferedPairsClass& pairs, ui
     if (result != Level::Benign) break;
     if (Me->TryReget(pos) != Level::Benign || !pairs.EqualLeftRight() || Me->Deleted()) continue;
     if (mode == kRiRestrict) {
-      Me->SetError(33);
+      Me->SetError(Msg_ReferentialIntegrityDeleteError);
       Rollback();
       Me->Throw();
       result = Level::Notify;

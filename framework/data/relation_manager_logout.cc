@@ -1,6 +1,7 @@
 // Transaction framing of a relation manager's changes.
 #include <vector>
 
+#include "framework/data/message_ids.h"
 #include "framework/data/relation_manager.h"
 #include "runtime/core/error_assert.h"
 #include "runtime/core/error_state.h"
@@ -38,7 +39,7 @@ Level RelationManager::LogoutPrime() {
     rt::assertionFailed("Driver does not support transaction framing.");
     return Level::Benign;
   }
-  Me->Throw(24);
+  Me->Throw(Msg_TransactionCancelled);
   return Level::Notify;
 }
 
@@ -104,7 +105,7 @@ Level RelationManager::BeginTransaction() {
   int32_t code = rt::LogoutEnlisted(LogoutTimeout);
   if (code != 0) {
     DropEnlisted();
-    Me->Throw(24);
+    Me->Throw(Msg_TransactionCancelled);
     return Level::Notify;
   }
   pending.clear();

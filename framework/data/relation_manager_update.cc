@@ -1,5 +1,6 @@
 // Writing a changed record through its relation manager: the update rules
 // of the relations, applied level by level inside one transaction.
+#include "framework/data/message_ids.h"
 #include "framework/data/relation_manager.h"
 #include "runtime/core/error_assert.h"
 #include "runtime/core/file_access.h"
@@ -22,11 +23,12 @@ Level RelationManager::Update(bool fromForm) {
   r = Me->TryUpdate();
   if (r != Level::Benign) {
     Rollback();
-    if (fromForm && Me->LastError == 7) Me->LastError = 8;
+    if (fromForm && Me->LastError == Msg_RecordNotUpdatedChanged) Me->LastError = Msg_RecordNotUpdatedShown;
     if (r == Level::Notify) Me->Throw();
     Close(false);
     // 7 or 8: the buffer holds the other station's version.
-    return Me->LastError == 7 || Me->LastError == 8 ? Level::Notify : Level::User;
+    return Me->LastError == Msg_RecordNotUpdatedChanged || Me->LastError == Msg_RecordNotUpdatedShown ? Level::Notify
+                                                                                                       : Level::User;
   }
   DeferedRelations();
   for (Relation& rel : *Relations) {
@@ -81,7 +83,7 @@ Level RelationManager::UpdateSecondary(int hisKey, BufferedPairsClass& pairs, ui
     if (Me->TryReget(pos) != Level::Benign || !pairs.EqualRightBuffer()) continue;
     Save();  // this record's own linking values, for the next level
     if (mode == kRiRestrict) {
-      Me->SetError(34);
+      Me->SetError(Msg_ReferentialIntegrityUpdateError);
       Rollback();
       Me->Throw();
       pairs.AssignBufferToLeft();

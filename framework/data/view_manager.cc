@@ -5,6 +5,7 @@
 
 #include "framework/data/file_manager.h"
 #include "framework/data/files_manager.h"
+#include "framework/data/message_ids.h"
 #include "framework/data/relation_manager.h"
 #include "runtime/core/error_assert.h"
 #include "runtime/core/error_codes.h"
@@ -111,7 +112,7 @@ void ViewManager::Open() {
     if (!Order || Order->Entries.empty()) rt::Assert(false, "At least 1 view order must be specified");
     int32_t rc = View->Open();
     if (rc == 0) Opened = true;
-    else if (rc != rt::Error_FileAlreadyOpen) Throw(43);
+    else if (rc != rt::Error_FileAlreadyOpen) Throw(Msg_ViewOpenError);
     View->SetBuffer(rt::ViewBuffering{PageSize, PagesBehind, PagesAhead, Timeout});
   }
   ApplyOrder();
@@ -131,7 +132,7 @@ void ViewManager::Reset() { Reset(0); }
 
 void ViewManager::Reset(int locate) {
   Open();
-  if (View && View->Set(locate) != 0) Throw(43);
+  if (View && View->Set(locate) != 0) Throw(Msg_ViewOpenError);
 }
 
 Level ViewManager::Next() { return Read(false); }
@@ -144,7 +145,7 @@ Level ViewManager::Read(bool backwards) {
     int32_t rc = backwards ? View->Previous() : View->Next();
     if (rc == rt::Error_RecordNotAvailable) return Level::Notify;
     if (rc != 0) {
-      Throw(1);
+      Throw(Msg_RecordRetrievalError);
       return Level::Fatal;
     }
     int verdict = ValidateRecord();

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "framework/data/file_manager.h"
+#include "framework/data/message_ids.h"
 #include "framework/data/relation_manager.h"
 #include "framework/data/view_manager.h"
 #include "runtime/core/error_assert.h"
@@ -210,7 +211,7 @@ bool ViewManager::SetSort(size_t number) {
 void ViewManager::ApplyOrder() {
   if (!View) return;
   SortOrder* s = CurrentOrder();
-  if (View->SetOrder(s ? s->Order : std::string()) != 0) Throw(43);
+  if (View->SetOrder(s ? s->Order : std::string()) != 0) Throw(Msg_ViewOpenError);
 }
 
 std::string CasedValue(std::string_view name, const rt::FieldRef& left, const rt::FieldRef& right) {
@@ -263,7 +264,7 @@ void ViewManager::ApplyFilter() {
     }
   }
   if (text.size() > kMaxFilterText) text.resize(kMaxFilterText);
-  if (View->SetFilter(text) != 0) Throw(43);
+  if (View->SetFilter(text) != 0) Throw(Msg_ViewOpenError);
 }
 
 bool ViewManager::ApplyRange() {

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "framework/report/print_preview_class.h"
+#include "runtime/core/trim.h"
 #include "runtime/ui/event_codes.h"
 #include "runtime/ui/key_codes.h"
 #include "runtime/ui/report/page_image.h"
@@ -37,7 +38,7 @@ const PageManagerClass* PageManagerClass::Find(int32_t page) const {
 void PageManagerClass::Init(PrintPreviewClass* pp, int32_t page, uint16_t border, const std::string& fileName) {
   PP = pp;
   PageNo = page;
-  FileName = fileName.substr(0, fileName.find_last_not_of(' ') + 1);
+  FileName = std::string(rt::trimRight(fileName));
   BorderFEQ = border;
   ImageFEQ = uint16_t(border + 1);
   double w = 210, h = 297;

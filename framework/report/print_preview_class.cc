@@ -11,6 +11,7 @@
 #include "framework/window/popup_class.h"
 #include "framework/window/window_placement.h"
 #include "runtime/core/error_assert.h"
+#include "runtime/core/trim.h"
 #include "runtime/ui/accept_loop.h"
 #include "runtime/ui/engine.h"
 #include "runtime/ui/event_codes.h"
@@ -36,14 +37,8 @@ constexpr char kPagesSettings[] = "_PreviewAskPagesWindow_";
 constexpr int kBarHeight = PrintPreviewClass::kToolbarHeight;
 constexpr int kGap = 3;
 
-std::string trim(const std::string& s) {
-  size_t b = s.find_first_not_of(' ');
-  if (b == std::string::npos) return "";
-  return s.substr(b, s.find_last_not_of(' ') - b + 1);
-}
-
 bool readInt(const std::string& s, long long* v) {
-  std::string t = trim(s);
+  std::string t(rt::trim(s));
   if (t.empty()) return false;
   auto r = std::from_chars(t.data(), t.data() + t.size(), *v);
   return r.ec == std::errc() && r.ptr == t.data() + t.size();
@@ -232,7 +227,7 @@ int16_t PrintPreviewClass::Idx2Percentile(size_t index) const {
 void PrintPreviewClass::SetDefaultPages() { PagesToPrint = "1-" + std::to_string(Pages()); }
 
 bool PrintPreviewClass::InPageList(int32_t page) const {
-  std::string list = trim(PagesToPrint);
+  std::string list(rt::trim(PagesToPrint));
   if (list.empty()) return false;
   size_t start = 0;
   for (;;) {
@@ -628,7 +623,7 @@ Level PrintPreviewClass::TakeAccepted() {
       engine().post(ui::Event_CloseWindow, 0, &w);
       break;
     case PRTPREV_ZoomList: {
-      std::string typed = trim(ZoomList);
+      std::string typed(rt::trim(ZoomList));
       for (size_t n = 1; n <= ZoomQueue->size(); ++n) {
         if ((*ZoomQueue)[n - 1].MenuText == typed) {
           engine().post(ui::Event_Accepted, int(PRTPREV_ZoomItem + n), &w);
@@ -777,7 +772,7 @@ bool PrintPreviewClass::AskPrintPages() {
     }
   }
   if (!ok) PagesToPrint = saved;
-  PagesToPrint = trim(PagesToPrint);
+  PagesToPrint = std::string(rt::trim(PagesToPrint));
   if (INIMgr) SaveWindowPosition(*INIMgr, kPagesSettings, d);
   if (d.isOpen()) d.close();
   return ok;

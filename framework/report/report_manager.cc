@@ -1,6 +1,7 @@
 #include "framework/report/report_manager.h"
 
 #include "framework/data/error_class.h"
+#include "framework/data/message_ids.h"
 #include "framework/report/print_preview_class.h"
 #include "framework/report/process_class.h"
 #include "framework/window/request_codes.h"
@@ -9,8 +10,8 @@
 #include "runtime/ui/engine.h"
 #include "runtime/ui/event_codes.h"
 #include "runtime/ui/report/report.h"
-#include "runtime/view/view.h"
 #include "runtime/ui/window.h"
+#include "runtime/view/view.h"
 
 namespace fw {
 
@@ -124,7 +125,7 @@ Level ReportManager::Next() {
 }
 
 void ReportManager::TakeNoRecords() {
-  if (Errors) Errors->Throw(25);
+  if (Errors) Errors->Throw(Msg_NoRecords);
 }
 
 Level ReportManager::TakeRecord() {

@@ -1,9 +1,10 @@
 #include "framework/window/browse_eip_manager.h"
 
+#include "framework/data/error_class.h"
 #include "framework/data/field_pairs.h"
 #include "framework/data/file_manager.h"
+#include "framework/data/message_ids.h"
 #include "framework/data/relation_manager.h"
-#include "framework/data/error_class.h"
 #include "framework/window/browse_class.h"
 #include "framework/window/edit_class.h"
 #include "framework/window/request_codes.h"
@@ -17,10 +18,6 @@
 #include "runtime/view/view.h"
 
 namespace fw {
-
-namespace {
-constexpr uint16_t kMsgSaveRecord = 38;
-}  // namespace
 
 Level BrowseEIPManager::Init() {
   if (!BC || !BC->ILC || !BC->ListQueue) {
@@ -130,7 +127,7 @@ void BrowseEIPManager::TakeCompleted(uint8_t choice) {
   if (Fields->Equal() && !WasPrimed) {
     c = Completion_Abandon;  // nothing was typed
   } else if (choice == Completion_Ask) {
-    c = Errors ? uint8_t(Errors->Message(kMsgSaveRecord, rt::Button_Yes | rt::Button_No | rt::Button_Cancel,
+    c = Errors ? uint8_t(Errors->Message(Msg_SaveRecord, rt::Button_Yes | rt::Button_No | rt::Button_Cancel,
                                          rt::Button_Yes))
                : Completion_Save;
   }

@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "framework/data/file_manager.h"
+#include "framework/data/message_ids.h"
 #include "framework/data/relation_manager.h"
 #include "framework/window/browse_class.h"
 #include "framework/window/locator_class.h"
@@ -10,21 +11,19 @@
 #include "framework/window/step_class.h"
 #include "framework/window/toolbar.h"
 #include "framework/window/window_manager.h"
+#include "runtime/core/error_codes.h"
 #include "runtime/core/error_state.h"
 #include "runtime/ui/engine.h"
 #include "runtime/ui/event_codes.h"
 #include "runtime/ui/key_codes.h"
 #include "runtime/ui/property_ids.h"
-#include "runtime/view/view.h"
 #include "runtime/ui/window.h"
+#include "runtime/view/view.h"
 
 namespace fw {
 
 namespace {
 
-constexpr int32_t kUnsupportedFunction = 80;
-constexpr int32_t kRecordChanged = 89;
-constexpr uint16_t kMsgRecordRetrieval = 9;
 constexpr size_t kMaxFilterText = 2048;
 
 }  // namespace
@@ -208,7 +207,7 @@ void BrowseClass::UpdateViewRecord() {
   ViewMoved();
   View->Watch();
   int32_t rc = View->Reget(position);
-  if (rc == kUnsupportedFunction) {
+  if (rc == rt::Error_UnsupportedFileDriverFunction) {
     std::string before = View->Position();
     View->ResetTo(position);
     View->Watch();
@@ -218,14 +217,14 @@ void BrowseClass::UpdateViewRecord() {
   // Read again, the record must still be what the row shows: anything else
   // was changed by another station since the page was read.
   if (rc == 0 && Fields && Fields->size() && !Fields->EqualLeftRight()) {
-    rt::postError(kRecordChanged);
-    rc = kRecordChanged;
+    rt::postError(rt::Error_RecordChangedByAnotherStation);
+    rc = rt::Error_RecordChangedByAnotherStation;
   }
   if (rc != 0) NeedRefresh = NotifyUpdateError();
 }
 
 bool BrowseClass::NotifyUpdateError() {
-  if (FileManager* me = Me()) me->Throw(kMsgRecordRetrieval);
+  if (FileManager* me = Me()) me->Throw(Msg_RecordChangedOrDeleted);
   return true;
 }
 

@@ -27,9 +27,7 @@
 #include <memory>
 #include <vector>
 
-#include "framework/window/toolbar_list_box_class.h"
 #include "framework/window/toolbar_target.h"
-#include "framework/window/toolbar_update_class.h"
 
 namespace fw {
 

@@ -5,6 +5,7 @@
 
 #include "framework/data/file_manager.h"
 #include "framework/data/relation_manager.h"
+#include "framework/window/toolbar_update_class.h"
 #include "runtime/core/error_assert.h"
 #include "runtime/ui/accept_loop.h"
 #include "runtime/ui/engine.h"

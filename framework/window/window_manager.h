@@ -47,6 +47,7 @@ namespace fw {
 class ErrorClass;
 class FileManager;
 class RelationManager;
+class ToolbarUpdateClass;
 
 // The framework's own resize event, posted after every "EVENT:Sized".
 inline constexpr int Event_Resize = 1023;

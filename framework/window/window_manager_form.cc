@@ -3,6 +3,7 @@
 // after another.
 #include "framework/data/error_class.h"
 #include "framework/data/file_manager.h"
+#include "framework/data/message_ids.h"
 #include "framework/data/relation_manager.h"
 #include "framework/window/window_manager.h"
 #include "runtime/core/error_assert.h"
@@ -115,7 +116,7 @@ Level WindowManager::InsertAction() {
   }
   if (InsertAction_ == 4) {
     ErrorClass* errors = Errors ? Errors : Primary->Me->Errors;
-    if (!errors || errors->Throw(3) != Level::Benign) {
+    if (!errors || errors->Throw(Msg_RecordAdded) != Level::Benign) {
       SetResponse(Response_Completed);
       return Level::Benign;
     }
@@ -262,7 +263,7 @@ Level WindowManager::TakeCloseEvent() {
         return Level::Notify;
       } else {
         ErrorClass* errors = Errors ? Errors : me->Errors;
-        if (errors && errors->Throw(10) == Level::Cancel) {
+        if (errors && errors->Throw(Msg_ChangesWillBeLost) == Level::Cancel) {
           Select(FirstField);
           return Level::Notify;
         }

@@ -7,6 +7,7 @@
 
 #include "runtime/core/error_state.h"
 #include "runtime/core/message_presenter.h"
+#include "runtime/core/trim.h"
 
 namespace rt {
 
@@ -22,11 +23,6 @@ thread_local bool showing = false;
   if (ProgramEnd end = programEnd.load()) end(kFatalExitCode);
   std::fflush(nullptr);
   std::_Exit(kFatalExitCode);
-}
-
-std::string_view clipTrailingBlanks(std::string_view s) {
-  size_t e = s.find_last_not_of(' ');
-  return e == std::string_view::npos ? std::string_view() : s.substr(0, e + 1);
 }
 
 }  // namespace
@@ -52,7 +48,7 @@ void fatalError(int32_t code, std::string_view context) {
   std::string text;
   try {
     if (!context.empty()) text.append(context).append(" : ");
-    text.append(clipTrailingBlanks(Error()));
+    text.append(trimRight(Error()));
   } catch (...) {
   }
   fatalMessage(text);

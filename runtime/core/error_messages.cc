@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "runtime/core/error_replacements.h"
+#include "runtime/core/trim.h"
 
 namespace rt {
 
@@ -216,11 +217,6 @@ size_t append(char* out, size_t len, std::string_view text) {
   return len + take;
 }
 
-std::string_view dropLeadingBlanks(std::string_view text) {
-  size_t i = text.find_first_not_of(' ');
-  return i == std::string_view::npos ? std::string_view() : text.substr(i);
-}
-
 }  // namespace
 
 const char* builtInMessage(int32_t code) {
@@ -233,8 +229,8 @@ size_t assembleErrorMessage(int32_t code, char* out) {
   // Holding the set keeps the replacement text alive while it is copied.
   std::shared_ptr<const MessageReplacements> replacements = messageReplacements();
   if (const std::string* text = replacements->find(code))
-    return append(out, 0, dropLeadingBlanks(*text));
-  if (const char* text = builtInMessage(code)) return append(out, 0, dropLeadingBlanks(text));
+    return append(out, 0, trimLeft(*text));
+  if (const char* text = builtInMessage(code)) return append(out, 0, trimLeft(text));
   size_t len = assembleErrorMessage(Error_UnknownErrorPosted, out);
   len = append(out, len, " : ");
   char digits[16];

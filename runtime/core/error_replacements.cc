@@ -6,19 +6,14 @@
 #include <fstream>
 #include <mutex>
 
+#include "runtime/core/trim.h"
+
 namespace rt {
 
 namespace {
 
-std::string_view trimBlanks(std::string_view s) {
-  size_t b = s.find_first_not_of(" \t");
-  if (b == std::string_view::npos) return {};
-  size_t e = s.find_last_not_of(" \t");
-  return s.substr(b, e - b + 1);
-}
-
 bool parseCode(std::string_view s, int32_t* code) {
-  s = trimBlanks(s);
+  s = trim(s, kBlankOrTab);
   if (!s.empty() && s.front() == '+') s.remove_prefix(1);  // from_chars takes only '-'
   if (s.empty()) return false;
   auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), *code);
@@ -71,7 +66,7 @@ MessageReplacements MessageReplacements::parse(std::string_view contents,
     contents.remove_prefix(nl == std::string_view::npos ? contents.size() : nl + 1);
     ++lineNo;
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    std::string_view head = trimBlanks(line);
+    std::string_view head = trim(line, kBlankOrTab);
     if (head.empty() || head.front() == '#') continue;
     size_t eq = line.find('=');
     int32_t code;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "runtime/core/error_system.h"
+#include "runtime/core/trim.h"
 
 namespace rt {
 
@@ -45,11 +46,6 @@ class KeepErrno {
  private:
   int saved_;
 };
-
-std::string_view dropLeadingBlanks(std::string_view s) {
-  size_t i = s.find_first_not_of(' ');
-  return i == std::string_view::npos ? std::string_view() : s.substr(i);
-}
 
 // Copies `text` into `field`, cut to `cut` characters, and pads with blanks.
 template <size_t N>
@@ -99,9 +95,9 @@ void postFileError(std::string_view fileName, std::string_view message,
                    std::string_view fileErrorCode) noexcept {
   KeepErrno keep;
   ErrorState& s = state;
-  fileName = dropLeadingBlanks(fileName).substr(0, kErrorFileWidth);
+  fileName = trimLeft(fileName).substr(0, kErrorFileWidth);
   setPadded(s.errorFile, fileName, kErrorFileWidth);
-  message = dropLeadingBlanks(message);
+  message = trimLeft(message);
   if (message.empty()) {
     size_t n = assembleErrorMessage(Error_FileSystemError, s.messageBuffer);
     const std::string_view parts[] = {" : ", fileName};

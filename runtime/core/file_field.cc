@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "runtime/core/std_date.h"
+#include "runtime/core/trim.h"
 
 namespace rt {
 
@@ -131,12 +132,6 @@ void fillHighLow(std::span<uint8_t> b, FieldType type, int fill) {
       break;
   }
   std::fill(b.begin(), b.end(), high ? 0xFF : 0x00);
-}
-
-std::string trimRight(std::string s) {
-  size_t end = s.find_last_not_of(' ');
-  s.erase(end == std::string::npos ? 0 : end + 1);
-  return s;
 }
 
 }  // namespace
@@ -323,7 +318,7 @@ std::optional<std::string> getMemo(const FileControlBlock& file, int memo) {
     return std::nullopt;
   const MemoDecl& m = file.decl().memos[memo];
   if (m.blob() || m.binary()) return file.memos[memo];
-  return trimRight(file.memos[memo]);
+  return std::string(trimRight(file.memos[memo]));
 }
 
 bool setMemo(FileControlBlock& file, int memo, std::string_view value) {
@@ -352,7 +347,7 @@ std::optional<std::string> getValueText(const FieldRef& ref) {
     Decimal d = *getDecimal(file, ref.field, ref.element);
     return d.ToString();
   }
-  if (f.type == FieldType::kString) return trimRight(*getText(file, ref.field, ref.element));
+  if (f.type == FieldType::kString) return std::string(trimRight(*getText(file, ref.field, ref.element)));
   if (isTextType(f.type)) return getText(file, ref.field, ref.element);
   if (f.type == FieldType::kDate) return std::to_string(*getDate(file, ref.field, ref.element));
   char buf[64];

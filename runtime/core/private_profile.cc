@@ -10,16 +10,15 @@
 #include <string>
 #include <vector>
 
+#include "runtime/core/trim.h"
+
 namespace rt {
 
 namespace {
 
-std::string_view trim(std::string_view s) {
-  size_t b = 0, e = s.size();
-  while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
-  while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t' || s[e - 1] == '\r')) --e;
-  return s.substr(b, e - b);
-}
+// Blanks and tabs around names and values; a line read from a file with
+// CRLF endings also ends in a carriage return.
+std::string_view trimEntry(std::string_view s) { return trimLeft(trimRight(s, " \t\r"), kBlankOrTab); }
 
 bool equalNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -47,21 +46,21 @@ Line textLine(std::string text) {
 }
 
 void classify(Line& line) {
-  std::string_view t = trim(line.text);
+  std::string_view t = trimEntry(line.text);
   line.kind = Line::Other;
   if (t.empty() || t[0] == ';' || t[0] == '#') return;
   if (t[0] == '[') {
     size_t close = t.find(']');
     if (close == std::string_view::npos) return;
     line.kind = Line::Section;
-    line.name = trim(t.substr(1, close - 1));
+    line.name = trimEntry(t.substr(1, close - 1));
     return;
   }
   size_t eq = t.find('=');
   if (eq == std::string_view::npos) return;
   line.kind = Line::Entry;
-  line.name = trim(t.substr(0, eq));
-  line.value = trim(t.substr(eq + 1));
+  line.name = trimEntry(t.substr(0, eq));
+  line.value = trimEntry(t.substr(eq + 1));
 }
 
 struct Document {
@@ -130,7 +129,7 @@ bool readFile(const std::string& path, std::string& out) {
 // Index of the section's header line, or -1.
 long findSection(const Document& doc, std::string_view section) {
   for (size_t i = 0; i < doc.lines.size(); ++i)
-    if (doc.lines[i].kind == Line::Section && equalNoCase(doc.lines[i].name, trim(section))) return long(i);
+    if (doc.lines[i].kind == Line::Section && equalNoCase(doc.lines[i].name, trimEntry(section))) return long(i);
   return -1;
 }
 
@@ -144,7 +143,7 @@ size_t sectionEnd(const Document& doc, size_t header) {
 long findEntry(const Document& doc, size_t header, std::string_view name) {
   size_t end = sectionEnd(doc, header);
   for (size_t i = header + 1; i < end; ++i)
-    if (doc.lines[i].kind == Line::Entry && equalNoCase(doc.lines[i].name, trim(name))) return long(i);
+    if (doc.lines[i].kind == Line::Entry && equalNoCase(doc.lines[i].name, trimEntry(name))) return long(i);
   return -1;
 }
 
@@ -159,9 +158,9 @@ bool apply(Document& doc, std::string_view section, std::string_view name,
   long header = findSection(doc, section);
   if (header < 0) {
     if (!value) return false;
-    if (!doc.lines.empty() && !trim(doc.lines.back().text).empty()) doc.lines.push_back(Line{});
-    doc.lines.push_back(textLine("[" + std::string(trim(section)) + "]"));
-    doc.lines.push_back(textLine(std::string(trim(name)) + "=" + std::string(*value)));
+    if (!doc.lines.empty() && !trimEntry(doc.lines.back().text).empty()) doc.lines.push_back(Line{});
+    doc.lines.push_back(textLine("[" + std::string(trimEntry(section)) + "]"));
+    doc.lines.push_back(textLine(std::string(trimEntry(name)) + "=" + std::string(*value)));
     doc.finalNewline = true;
     return true;
   }
@@ -179,8 +178,8 @@ bool apply(Document& doc, std::string_view section, std::string_view name,
   }
   // After the section's last non-blank line, so blank separators stay between sections.
   size_t at = sectionEnd(doc, size_t(header));
-  while (at > size_t(header) + 1 && trim(doc.lines[at - 1].text).empty()) --at;
-  doc.lines.insert(doc.lines.begin() + long(at), textLine(std::string(trim(name)) + "=" + std::string(*value)));
+  while (at > size_t(header) + 1 && trimEntry(doc.lines[at - 1].text).empty()) --at;
+  doc.lines.insert(doc.lines.begin() + long(at), textLine(std::string(trimEntry(name)) + "=" + std::string(*value)));
   return true;
 }
 
@@ -213,7 +212,7 @@ std::string getProfileString(std::string_view section, std::string_view name, st
 
 bool writeProfileString(std::string_view section, std::string_view name,
                         std::optional<std::string_view> value, const std::string& path) {
-  if (trim(section).empty() || trim(name).empty()) return false;
+  if (trimEntry(section).empty() || trimEntry(name).empty()) return false;
   for (;;) {
     int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) return false;

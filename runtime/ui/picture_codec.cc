@@ -4,6 +4,7 @@
 #include <map>
 
 #include "runtime/core/picture.h"
+#include "runtime/core/trim.h"
 
 namespace ui {
 
@@ -16,8 +17,7 @@ std::string PlainCodec::format(const std::string& value, const std::string&) con
 }
 
 bool PlainCodec::deformat(const std::string& text, const std::string&, std::string* value) const {
-  size_t end = text.find_last_not_of(' ');
-  *value = end == std::string::npos ? std::string() : text.substr(0, end + 1);
+  *value = std::string(rt::trimRight(text));
   return true;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "runtime/core/std_date.h"
+#include "runtime/core/trim.h"
 
 namespace rt {
 
@@ -49,9 +50,7 @@ Value callFunction(ExprFunc func, std::span<const Value* const> args) {
     case ExprFunc::kUpper: return Value(upperText(arg(0)->text()));
     case ExprFunc::kLower: return Value(lowerText(arg(0)->text()));
     case ExprFunc::kClip: {
-      std::string s = arg(0)->text();
-      s.erase(s.find_last_not_of(' ') + 1);
-      return Value(std::move(s));
+      return Value(std::string(trimRight(arg(0)->text())));
     }
     case ExprFunc::kLeft: {
       std::string s = arg(0)->text();

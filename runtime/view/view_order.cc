@@ -1,17 +1,12 @@
 #include "runtime/view/view_order.h"
 
 #include "runtime/core/error_codes.h"
+#include "runtime/core/trim.h"
 #include "runtime/view/value.h"
 
 namespace rt {
 
 namespace {
-
-std::string_view trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
 
 bool stripCall(std::string_view* s, std::string_view fn) {
   if (s->size() < fn.size() + 2 || upperText(s->substr(0, fn.size())) != fn) return false;
@@ -25,15 +20,16 @@ bool stripCall(std::string_view* s, std::string_view fn) {
 
 int32_t parseOrder(FileControlBlock& file, std::string_view text, std::vector<OrderComponent>* out) {
   out->clear();
-  if (trim(text).empty()) return 0;
+  if (rt::trim(text, rt::kBlankOrTab).empty()) return 0;
   size_t at = 0;
   for (;;) {
     size_t comma = text.find(',', at);
-    std::string_view part = trim(text.substr(at, comma == std::string_view::npos ? text.npos : comma - at));
+    std::string_view part =
+        rt::trim(text.substr(at, comma == std::string_view::npos ? text.npos : comma - at), rt::kBlankOrTab);
     OrderComponent c;
     if (!part.empty() && (part.front() == '+' || part.front() == '-')) {
       c.descending = part.front() == '-';
-      part = trim(part.substr(1));
+      part = rt::trim(part.substr(1), rt::kBlankOrTab);
     }
     if (stripCall(&part, "UPPER")) {
       c.fold = 1;

@@ -1,10 +1,11 @@
 // krl dump FILE [TABLE]: every data record as one JSON object per line.
 #include <ostream>
 
+#include "runtime/core/trim.h"
+#include "runtime/core/windows1252.h"
 #include "runtime/kestrel/format/coding.h"
 #include "runtime/kestrel/format/memo.h"
 #include "tools/krl/command.h"
-#include "tools/krl/cp1252.h"
 #include "tools/krl/json.h"
 #include "tools/krl/kestrel_file.h"
 
@@ -34,7 +35,7 @@ Status ReadMemo(const KestrelFile& file, const TableInfo& t, uint32_t id, size_t
   }
   const size_t declared = memo.blob() ? 0 : memo.size;
   KESTREL_RETURN_IF_ERROR(kestrel::JoinMemo(segments, memo.blob(), declared, text));
-  if (!memo.blob()) text->erase(text->find_last_not_of(' ') + 1);
+  if (!memo.blob()) text->resize(rt::trimRight(*text).size());
   return Status::OK();
 }
 
@@ -54,13 +55,13 @@ Status DumpTable(const KestrelFile& file, const TableInfo& t, std::ostream& out)
     Json fields = Json::object();
     for (const kestrel::FieldDef& f : d.fields) {
       if (f.type == kestrel::FieldType::kGroup) continue;  // its members follow it
-      fields[Cp1252ToUtf8(f.name)] = FieldJson(f, row.substr(f.offset, f.size));
+      fields[rt::windows1252ToUtf8(f.name)] = FieldJson(f, row.substr(f.offset, f.size));
     }
     Json memos = Json::object();
     for (size_t m = 0; m < d.memos.size(); ++m) {
       std::string text;
       KESTREL_RETURN_IF_ERROR(ReadMemo(file, t, k.id, m, &text));
-      memos[Cp1252ToUtf8(d.memos[m].label)] = TextJson(text);
+      memos[rt::windows1252ToUtf8(d.memos[m].label)] = TextJson(text);
     }
     Json line = {{"table", TextJson(t.name)}, {"id", k.id}, {"fields", std::move(fields)}, {"memos", std::move(memos)}};
     out << JsonLine(line) << "\n";

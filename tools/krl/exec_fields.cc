@@ -5,8 +5,8 @@
 #include <limits>
 
 #include "runtime/core/decimal.h"
+#include "runtime/core/windows1252.h"
 #include "runtime/kestrel/format/coding.h"
-#include "tools/krl/cp1252.h"
 #include "tools/krl/json.h"
 
 namespace krl {
@@ -250,7 +250,8 @@ bool SetFieldFromJson(const FieldDef& f, const Json& v, std::string* row, std::s
     case FieldType::kCString:
     case FieldType::kPString: {
       std::string text;
-      if (!v.is_string() || !Utf8ToCp1252(Text(v), &text)) return bad("text in Windows-1252 characters expected");
+      if (!v.is_string() || !rt::utf8ToWindows1252(Text(v), &text))
+        return bad("text in Windows-1252 characters expected");
       const size_t room = f.type == FieldType::kString ? f.size : f.size - 1u;
       if (text.size() > room) return bad("text too long");
       if (f.type == FieldType::kString) {
@@ -276,11 +277,11 @@ Json RecordJson(const std::string& table, uint32_t id, const kestrel::TableDef& 
   Json fields = Json::object();
   for (const FieldDef& f : def.fields) {
     if (f.type == FieldType::kGroup || size_t{f.offset} + f.size > row.size()) continue;
-    fields[Cp1252ToUtf8(f.name)] = FieldJson(f, std::string_view(row).substr(f.offset, f.size));
+    fields[rt::windows1252ToUtf8(f.name)] = FieldJson(f, std::string_view(row).substr(f.offset, f.size));
   }
   Json memo_values = Json::object();
   for (size_t m = 0; m < def.memos.size(); ++m) {
-    memo_values[Cp1252ToUtf8(def.memos[m].label)] = TextJson(m < memos.size() ? memos[m] : std::string());
+    memo_values[rt::windows1252ToUtf8(def.memos[m].label)] = TextJson(m < memos.size() ? memos[m] : std::string());
   }
   return Json{{"table", TextJson(table)}, {"id", id}, {"fields", std::move(fields)}, {"memos", std::move(memo_values)}};
 }

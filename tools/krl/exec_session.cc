@@ -4,11 +4,12 @@
 
 #include "runtime/core/error_messages.h"
 #include "runtime/core/error_state.h"
+#include "runtime/core/trim.h"
+#include "runtime/core/windows1252.h"
 #include "runtime/kestrel/driver/driver_errors.h"
 #include "runtime/kestrel/driver/table_name.h"
 #include "runtime/kestrel/driver/transaction.h"
 #include "runtime/kestrel/os/open_mode.h"
-#include "tools/krl/cp1252.h"
 #include "tools/krl/exec_fields.h"
 #include "tools/krl/json.h"
 
@@ -27,16 +28,11 @@ std::string Ok(const Json& more = Json::object()) {
   return JsonLine(answer);
 }
 
-std::string Trim(std::string s) {
-  s.erase(s.find_last_not_of(' ') + 1);
-  return s;
-}
-
 // The answer to a failed driver operation: its code and text, and the
 // driver's details when it gave some.
 std::string Failure(int code) {
   Json answer = {{"ok", false}, {"error", code}, {"message", TextJson(rt::errorMessageOf(code))}};
-  const std::string detail = Trim(rt::FileError());
+  const std::string detail(rt::trimRight(rt::FileError()));
   if (!detail.empty() && (code == rt::Error_InvalidRecordDeclaration || code == rt::Error_FileSystemError)) answer["detail"] = TextJson(detail);
   return JsonLine(answer);
 }
@@ -194,7 +190,7 @@ bool ExecSession::FillBuffers(const Json& req, KestrelTable* t, std::string* err
         return false;
       }
       std::string text;
-      if (!value.is_string() || !Utf8ToCp1252(value.get_ref<const std::string&>(), &text)) {
+      if (!value.is_string() || !rt::utf8ToWindows1252(value.get_ref<const std::string&>(), &text)) {
         *error = "memo " + label + ": text in Windows-1252 characters expected";
         return false;
       }

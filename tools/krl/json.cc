@@ -4,19 +4,15 @@
 #include <cstdio>
 #include <cstring>
 
+#include "runtime/core/trim.h"
+#include "runtime/core/windows1252.h"
 #include "runtime/kestrel/format/coding.h"
-#include "tools/krl/cp1252.h"
 
 namespace krl {
 
 using kestrel::FieldType;
 
 namespace {
-
-std::string_view TrimRight(std::string_view s) {
-  const size_t end = s.find_last_not_of(' ');
-  return end == std::string_view::npos ? std::string_view() : s.substr(0, end + 1);
-}
 
 Json Number(double v) { return std::isfinite(v) ? Json(v) : Json(nullptr); }
 
@@ -59,17 +55,18 @@ Json ElementJson(const kestrel::FieldDef& f, std::string_view b) {
     case FieldType::kCString:
       return TextJson(b.substr(0, std::min(b.find('\0'), n)));
     case FieldType::kPString:
-      return n == 0 ? Json("") : TextJson(TrimRight(b.substr(1, std::min<size_t>(static_cast<uint8_t>(b[0]), n - 1))));
+      return n == 0 ? Json("")
+                    : TextJson(rt::trimRight(b.substr(1, std::min<size_t>(static_cast<uint8_t>(b[0]), n - 1))));
     case FieldType::kString:
     case FieldType::kGroup:
     default:
-      return TextJson(TrimRight(b));
+      return TextJson(rt::trimRight(b));
   }
 }
 
 }  // namespace
 
-Json TextJson(std::string_view cp1252) { return Cp1252ToUtf8(cp1252); }
+Json TextJson(std::string_view cp1252) { return rt::windows1252ToUtf8(cp1252); }
 
 std::string DecimalText(std::string_view b, int places) {
   if (b.empty()) return "0";

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "runtime/core/file_field.h"
+#include "runtime/core/trim.h"
 
 namespace qvdata {
 
@@ -27,9 +28,7 @@ int64_t IntOf(const rt::FileControlBlock& f, std::string_view label) {
 }
 
 std::string TextOf(const rt::FileControlBlock& f, std::string_view label) {
-  std::string s = rt::getText(f, FieldOf(f, label)).value_or("");
-  s.erase(s.find_last_not_of(' ') + 1);
-  return s;
+  return std::string(rt::trimRight(rt::getText(f, FieldOf(f, label)).value_or("")));
 }
 
 rt::Decimal DecimalOf(const rt::FileControlBlock& f, std::string_view label) {

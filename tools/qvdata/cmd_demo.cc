@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "tools/qvdata/charset.h"
+#include "runtime/core/windows1252.h"
 #include "tools/qvdata/commands.h"
 #include "tools/qvdata/demo_school.h"
 #include "tools/qvdata/field_text.h"
@@ -43,6 +43,7 @@ int Demo(const DemoOptions& o, std::ostream& out, std::ostream& err) {
       {school.Block("QVMATERIAS"), &demo.subjects},
       {school.Block("QVAPRENDE"), &demo.contents},
       {school.Block("QVLIBRETA"), &demo.gradebook},
+      {school.Block("QVSEGUIR"), &demo.followup},
   };
   if (!WriteAll(batches, "writing the demo school", &error)) {
     school.RemoveCreated();
@@ -52,12 +53,12 @@ int Demo(const DemoOptions& o, std::ostream& out, std::ostream& err) {
   school.CloseAll();
   out << "demo school in " << dir << ": " << demo.courses << " courses, " << demo.students.size()
       << " students, " << demo.subjects.size() << " subjects, " << demo.gradebook.size() << " grade-book rows, "
-      << demo.contents.size() << " contents\n";
+      << demo.contents.size() << " contents, " << demo.followup.size() << " follow-up records\n";
   out << "sign in with a teacher's DNI and birth date:\n";
   for (size_t t = 0; t < demo.teachers.size() && t < 4; ++t) {
     const DemoTeacher& teacher = demo.teachers[t];
-    out << "  " << teacher.dni << "  " << FormatDate(teacher.birth_date) << "  " << Cp1252ToUtf8(teacher.name);
-    if (!teacher.subjects.empty()) out << " (" << Cp1252ToUtf8(teacher.subjects[0]) << ", ...)";
+    out << "  " << teacher.dni << "  " << FormatDate(teacher.birth_date) << "  " << rt::windows1252ToUtf8(teacher.name);
+    if (!teacher.subjects.empty()) out << " (" << rt::windows1252ToUtf8(teacher.subjects[0]) << ", ...)";
     out << "\n";
   }
   return kExitOk;

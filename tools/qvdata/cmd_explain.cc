@@ -12,7 +12,7 @@
 
 #include "app/gradebook/grade_book_record.h"
 #include "app/graderules/grade_explanation.h"
-#include "tools/qvdata/charset.h"
+#include "runtime/core/windows1252.h"
 #include "tools/qvdata/commands.h"
 #include "tools/qvdata/field_text.h"
 #include "tools/qvdata/grade_rows.h"
@@ -101,7 +101,7 @@ int Explain(const ExplainOptions& o, std::ostream& out, std::ostream& err) {
     ++rows;
     if (!differ.empty()) ++differing;
     if (!graded) ++ungraded;
-    const std::string name = Cp1252ToUtf8(record.name());
+    const std::string name = rt::windows1252ToUtf8(record.name());
     if (o.json) {
       out << "{\"COD_MATERIA\":" << record.subject() << ",\"NRO_LEGAJO\":" << record.student()
           << ",\"ALUMNO\":" << JsonString(name) << ",\"stored\":" << JsonResults(stored)

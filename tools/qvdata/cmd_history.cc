@@ -15,8 +15,8 @@
 #include "app/gradebook/grade_history.h"
 #include "app/graderules/grade_explanation.h"
 #include "runtime/core/std_time.h"
+#include "runtime/core/windows1252.h"
 #include "tools/qvdata/by_label.h"
-#include "tools/qvdata/charset.h"
 #include "tools/qvdata/commands.h"
 #include "tools/qvdata/csv.h"
 #include "tools/qvdata/field_text.h"
@@ -51,11 +51,11 @@ std::string Unprefixed(const std::string& label) {
 std::string Shown(const std::string& value) {
   if (value.empty()) return "-";
   if (auto d = rt::Decimal::Parse(value)) return app::GradeText(*d);
-  return Cp1252ToUtf8(value);
+  return rt::windows1252ToUtf8(value);
 }
 
 std::string Author(const app::GradeHistoryEntry& e) {
-  if (!e.program.empty()) return Cp1252ToUtf8(e.program);
+  if (!e.program.empty()) return rt::windows1252ToUtf8(e.program);
   return "DNI " + std::to_string(e.dni);
 }
 
@@ -66,7 +66,7 @@ std::map<int32_t, std::string> StudentNames(School& school, const HistoryOptions
   if (!school.Exists("QVLIBRETA") || !school.Open("QVLIBRETA", false, &error)) return names;
   rt::FileControlBlock& book = *school.Block("QVLIBRETA");
   ForEachGradeBookRow(book, o.subject, o.student, [&] {
-    names[static_cast<int32_t>(IntOf(book, "QVL:NRO_LEGAJO"))] = Cp1252ToUtf8(TextOf(book, "QVL:ALUMNO"));
+    names[static_cast<int32_t>(IntOf(book, "QVL:NRO_LEGAJO"))] = rt::windows1252ToUtf8(TextOf(book, "QVL:ALUMNO"));
   }, &error);
   return names;
 }
@@ -98,9 +98,10 @@ int History(const HistoryOptions& o, std::ostream& out, std::ostream& err) {
                     "ETADO", "DNI_DOCENTE", "PROGRAMA"});
     for (const app::GradeHistoryEntry& e : entries) {
       out << CsvLine({FormatDate(e.date), TimeText(e.time), std::to_string(e.subject), std::to_string(e.student),
-                      name_of(e.student), Unprefixed(e.field), Cp1252ToUtf8(e.before), Cp1252ToUtf8(e.after),
-                      e.final_grade.IsValid() ? e.final_grade.ToString(2) : "", Cp1252ToUtf8(e.status),
-                      std::to_string(e.dni), Cp1252ToUtf8(e.program)});
+                      name_of(e.student), Unprefixed(e.field), rt::windows1252ToUtf8(e.before),
+                      rt::windows1252ToUtf8(e.after),
+                      e.final_grade.IsValid() ? e.final_grade.ToString(2) : "", rt::windows1252ToUtf8(e.status),
+                      std::to_string(e.dni), rt::windows1252ToUtf8(e.program)});
     }
     return kExitOk;
   }
@@ -114,7 +115,8 @@ int History(const HistoryOptions& o, std::ostream& out, std::ostream& err) {
     out << FormatDate(e.date) << ' ' << TimeText(e.time) << "  " << e.student;
     if (const std::string name = name_of(e.student); !name.empty()) out << ' ' << name;
     out << "  " << app::GradeFieldHeader(e.field) << ": " << Shown(e.before) << " -> " << Shown(e.after)
-        << "  (FINAL " << app::GradeText(e.final_grade) << ", " << (e.status.empty() ? "-" : Cp1252ToUtf8(e.status))
+        << "  (FINAL " << app::GradeText(e.final_grade) << ", "
+        << (e.status.empty() ? "-" : rt::windows1252ToUtf8(e.status))
         << ")  " << Author(e) << "\n";
   }
   return kExitOk;

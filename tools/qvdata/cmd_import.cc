@@ -15,6 +15,7 @@
 
 #include "app/dictionary/file_decls.h"
 #include "runtime/core/file_field.h"
+#include "runtime/core/error_codes.h"
 #include "runtime/core/file_records.h"
 #include "runtime/core/file_sequence.h"
 #include "tools/qvdata/by_label.h"
@@ -87,23 +88,25 @@ bool ReadKnown(School& school, const char* label, Known* known, std::string* err
   rt::FileControlBlock& f = *school.Block(label);
   int32_t rc = rt::SetFile(f);
   while (rc == 0 && (rc = rt::Next(f)) == 0) NoteReferences(f, known);
-  constexpr int32_t kEndOfFile = 33;
-  if (rc == kEndOfFile) return true;
+  if (rc == rt::Error_RecordNotAvailable) return true;
   *error = FileFailure(f, rc);
   return false;
 }
 
-// A reference from field `label` of a row to something that must exist.
+// A reference from field `label` of a row to something that must exist,
+// which the CSV file `known_from` ("subjects") brings.
 void CheckReference(const Work& w, size_t line, const rt::FileControlBlock& row, const char* label,
-                    const std::set<int64_t>& known, const char* what, bool zero_allowed,
-                    std::vector<Problem>* problems) {
+                    const std::set<int64_t>& known, const char* what, const char* known_from,
+                    bool zero_allowed, std::vector<Problem>* problems) {
   const int64_t value = IntOf(row, label);
   if (value == 0 && zero_allowed) return;
   if (known.count(value)) return;
   const int field = row.decl().findField(label);
+  const std::string source(known_from);
   problems->push_back({w.table.path, line, w.table.ColumnOf(field),
                        ShortLabel(label) + ": no " + what + " " + std::to_string(value) +
-                           " in the folder or in this import"});
+                           " in the folder or in this import",
+                       "import the " + source + " first or in the same run with --" + source});
 }
 
 void CheckReferences(const Work& w, const rt::FileDeclPtr& decl, const Known& known,
@@ -112,12 +115,13 @@ void CheckReferences(const Work& w, const rt::FileDeclPtr& decl, const Known& kn
   auto check = [&](const RecordImage& image, size_t line) {
     row.record = image.record;
     if (decl->label == "QVALUAP") {
-      CheckReference(w, line, row, "QVA:COD_CURSO", known.courses, "course (of any subject)", true, problems);
+      CheckReference(w, line, row, "QVA:COD_CURSO", known.courses, "course (of any subject)", "subjects", true,
+                     problems);
     } else if (decl->label == "QVLIBRETA") {
-      CheckReference(w, line, row, "QVL:COD_MATERIA", known.subjects, "subject", false, problems);
-      CheckReference(w, line, row, "QVL:NRO_LEGAJO", known.students, "student", false, problems);
+      CheckReference(w, line, row, "QVL:COD_MATERIA", known.subjects, "subject", "subjects", false, problems);
+      CheckReference(w, line, row, "QVL:NRO_LEGAJO", known.students, "student", "students", false, problems);
     } else if (decl->label == "QVAPRENDE") {
-      CheckReference(w, line, row, "QVAP:COD_MATERIA", known.subjects, "subject", false, problems);
+      CheckReference(w, line, row, "QVAP:COD_MATERIA", known.subjects, "subject", "subjects", false, problems);
     }
   };
   for (size_t i = 0; i < w.adds.size(); ++i) check(w.adds[i], w.add_lines[i]);

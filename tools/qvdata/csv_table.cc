@@ -6,7 +6,8 @@
 #include <sstream>
 
 #include "runtime/core/file_control.h"
-#include "tools/qvdata/charset.h"
+#include "runtime/core/trim.h"
+#include "runtime/core/windows1252.h"
 #include "tools/qvdata/csv.h"
 #include "tools/qvdata/field_text.h"
 
@@ -14,17 +15,11 @@ namespace qvdata {
 
 namespace {
 
-std::string Trim(const std::string& s) {
-  const size_t b = s.find_first_not_of(" \t");
-  if (b == std::string::npos) return "";
-  return s.substr(b, s.find_last_not_of(" \t") - b + 1);
-}
-
 // Maps the header's names to fields and memos.
 bool MapHeader(CsvTable& t, const CsvRow& header, std::vector<Problem>* problems) {
   bool ok = true;
   for (size_t c = 0; c < header.cells.size(); ++c) {
-    const std::string name = Trim(header.cells[c]);
+    const std::string name(rt::trim(header.cells[c], rt::kBlankOrTab));
     t.header.push_back(name);
     int target = 0;
     const int field = name.empty() ? -1 : t.decl->findField(name);
@@ -93,15 +88,17 @@ CsvTable ReadCsvTable(const std::string& path, const rt::FileDeclPtr& decl, std:
   read << in.rdbuf();
   std::string text = read.str();
   if (encoding == Encoding::kWindows1252) {
-    text = Cp1252ToUtf8(text);
+    text = rt::windows1252ToUtf8(text);
   } else {
     // A file saved in the 8-bit character set fails on its first accented
     // letter; say so once, with the way out.
-    std::string ignored;
-    ConversionError e;
-    if (!Utf8ToCp1252(text, &ignored, &e) && e.code_point == 0) {
-      problems->push_back({path, LineAt(text, e.offset), 0,
-                           "not valid UTF-8 at byte " + std::to_string(e.offset + 1) +
+    size_t at = 0;
+    char32_t cp = 0;
+    while (at < text.size() && rt::decodeUtf8(text, &at, &cp)) {
+    }
+    if (at < text.size()) {
+      problems->push_back({path, LineAt(text, at), 0,
+                           "not valid UTF-8 at byte " + std::to_string(at + 1) +
                                "; for a file saved as Windows-1252 give --encoding windows-1252"});
       return t;
     }

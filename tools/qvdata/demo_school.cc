@@ -1,5 +1,6 @@
 #include "tools/qvdata/demo_school.h"
 
+#include <algorithm>
 #include <random>
 #include <set>
 
@@ -62,6 +63,40 @@ rt::Decimal Grade(std::mt19937& rng) {
   return rt::Decimal::Divide(halves, 2, 2);
 }
 
+// The follow-up record of a content for one student, as the follow-up
+// synchronisation of the program creates it: the student's file number and
+// name, the content's subject, course, texts and teacher, the low 16 bits of
+// the content's number as order number and the number itself as left-aligned
+// text in QVG:INGRESO, the teacher's name cut to 20 characters as operator,
+// and the three marks blank.
+void AddFollowUp(rt::FileControlBlock& content, int32_t legajo, const std::string& name, int32_t number,
+                 rt::FileControlBlock& f) {
+  const int64_t content_number = IntOf(content, "QVAP:NRO_REGISTRO");
+  const std::string teacher = TextOf(content, "QVAP:DOCENTE");
+  f.clearBuffers();
+  PutInt(f, "QVG:NRO_REGISTRO", number);
+  PutInt(f, "QVG:NRO_LEGAJO", legajo);
+  PutInt(f, "QVG:COD_MATERIA", IntOf(content, "QVAP:COD_MATERIA"));
+  PutInt(f, "QVG:NRO_ORDEN", static_cast<int16_t>(static_cast<uint16_t>(content_number & 0xFFFF)));
+  PutText(f, "QVG:ALUMNO", name);
+  PutText(f, "QVG:MATERIAS", TextOf(content, "QVAP:MATERIAS"));
+  PutText(f, "QVG:CONTENIDO_PRIORIZADO", TextOf(content, "QVAP:CONTENIDO_PRIORIZADO"));
+  rt::setMemo(f, f.decl().findMemo("QVG:APRENDIZAJE_TRABAJO"),
+              rt::getMemo(content, content.decl().findMemo("QVAP:APRENDIZAJE_TRABAJO")).value_or(""));
+  PutInt(f, "QVG:COD_CURSO", IntOf(content, "QVAP:COD_CURSO"));
+  PutText(f, "QVG:INGRESO", std::to_string(content_number));
+  PutText(f, "QVG:OPERADOR", teacher.substr(0, 20));
+  PutText(f, "QVG:DOCENTE", teacher);
+  PutInt(f, "QVG:COD_DOCENTE", IntOf(content, "QVAP:COD_DOCENTE"));
+}
+
+// Marks typed by the teacher: achieved or pending, and a provisional valuation.
+void MarkFollowUp(rt::FileControlBlock& f, std::mt19937& rng) {
+  const bool achieved = rng() % 4 != 0;
+  PutText(f, achieved ? "QVG:LOGRADO" : "QVG:PENDIENTE", "X");
+  PutText(f, "QVG:VALORACION_FINAL", std::to_string(achieved ? 7 + rng() % 4 : 4 + rng() % 3));
+}
+
 std::string Ascii(const std::string& s) {
   std::string out;
   for (char c : s) {
@@ -82,9 +117,12 @@ std::string Ascii(const std::string& s) {
 DemoSchool MakeDemoSchool(uint32_t seed, int courses_per_year) {
   if (courses_per_year < 1) courses_per_year = 1;
   std::mt19937 rng(seed);
+  // The follow-up marks draw from their own sequence, so the rest of the
+  // school is the same as without them.
+  std::mt19937 marks(seed ^ 0x6D61726Bu);
   DemoSchool school;
   rt::FileControlBlock student(app::QVALUAPDecl()), subject(app::QVMATERIASDecl()),
-      row(app::QVLIBRETADecl()), content(app::QVAPRENDEDecl());
+      row(app::QVLIBRETADecl()), content(app::QVAPRENDEDecl()), followup(app::QVSEGUIRDecl());
 
   for (size_t t = 0; t < std::size(kTeachers); ++t) {
     DemoTeacher teacher;
@@ -96,7 +134,7 @@ DemoSchool MakeDemoSchool(uint32_t seed, int courses_per_year) {
   }
 
   std::set<int32_t> dnis;
-  int32_t legajo = 1000, subject_number = 0, row_number = 0, content_number = 0;
+  int32_t legajo = 1000, subject_number = 0, row_number = 0, content_number = 0, followup_number = 0;
   for (int year = 1; year <= 5; ++year) {
     for (int division = 0; division < courses_per_year; ++division) {
       ++school.courses;
@@ -108,6 +146,7 @@ DemoSchool MakeDemoSchool(uint32_t seed, int courses_per_year) {
         std::string name, sex;
       };
       std::vector<Enrolled> enrolled;
+      std::vector<const Enrolled*> by_name;  // filled once the course is complete
       const int size = 28 + static_cast<int>(rng() % 5);
       for (int s = 0; s < size; ++s) {
         const bool girl = rng() % 2 == 0;
@@ -127,6 +166,9 @@ DemoSchool MakeDemoSchool(uint32_t seed, int courses_per_year) {
         school.students.push_back(RecordImage{student.record, student.memos});
         enrolled.push_back({legajo, TextOf(student, "QVA:APELLIDO_NOMBRE"), TextOf(student, "QVA:SEXO")});
       }
+      for (const Enrolled& e : enrolled) by_name.push_back(&e);
+      std::stable_sort(by_name.begin(), by_name.end(),
+                       [](const Enrolled* a, const Enrolled* b) { return a->name < b->name; });
       // Subjects of the course, each with its teacher and grade book.
       for (size_t k = 0; k < std::size(kSubjects); ++k) {
         const size_t t = (k * 2 + static_cast<size_t>(year > 3) + static_cast<size_t>(division % 2) * 5) %
@@ -173,21 +215,27 @@ DemoSchool MakeDemoSchool(uint32_t seed, int courses_per_year) {
           school.gradebook.push_back(RecordImage{row.record, row.memos});
         }
 
-        // A few prioritized contents in the first-year subjects.
-        if (year == 1) {
-          for (int c = 1; c <= 2; ++c) {
-            content.clearBuffers();
-            PutInt(content, "QVAP:NRO_REGISTRO", ++content_number);
-            PutInt(content, "QVAP:COD_MATERIA", subject_number);
-            PutInt(content, "QVAP:COD_CURSO", course);
-            PutInt(content, "QVAP:COD_DOCENTE", static_cast<int64_t>(t + 1));
-            PutInt(content, "QVAP:NRO_ORDEN", c);
-            PutText(content, "QVAP:MATERIAS", kSubjects[k]);
-            PutText(content, "QVAP:DOCENTE", teacher.name);
-            PutText(content, "QVAP:CONTENIDO_PRIORIZADO",
-                    std::string(kContents[k]) + (c == 1 ? "" : " (segunda parte)"));
-            rt::setMemo(content, 0, "Trabajo pr\xE1" "ctico " + std::to_string(c) + ": " + kContents[k] + ".");
-            school.contents.push_back(RecordImage{content.record, content.memos});
+        // Two prioritized contents in every subject, each with its
+        // follow-up record for every student of the course.
+        for (int c = 1; c <= 2; ++c) {
+          content.clearBuffers();
+          PutInt(content, "QVAP:NRO_REGISTRO", ++content_number);
+          PutInt(content, "QVAP:COD_MATERIA", subject_number);
+          PutInt(content, "QVAP:COD_CURSO", course);
+          PutInt(content, "QVAP:COD_DOCENTE", static_cast<int64_t>(t + 1));
+          PutInt(content, "QVAP:NRO_ORDEN", c);
+          PutText(content, "QVAP:MATERIAS", kSubjects[k]);
+          PutText(content, "QVAP:DOCENTE", teacher.name);
+          PutText(content, "QVAP:CONTENIDO_PRIORIZADO",
+                  std::string(kContents[k]) + (c == 1 ? "" : " (segunda parte)"));
+          rt::setMemo(content, content.decl().findMemo("QVAP:APRENDIZAJE_TRABAJO"),
+                      "Trabajo pr\xE1" "ctico " + std::to_string(c) + ": " + kContents[k] + ".");
+          school.contents.push_back(RecordImage{content.record, content.memos});
+          for (const Enrolled* e : by_name) {
+            AddFollowUp(content, e->legajo, e->name, ++followup_number, followup);
+            // The teacher has marked the first content in the graded subjects.
+            if (graded && c == 1) MarkFollowUp(followup, marks);
+            school.followup.push_back(RecordImage{followup.record, followup.memos});
           }
         }
       }

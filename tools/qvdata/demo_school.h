@@ -1,8 +1,9 @@
 // A plausible sample school, the same for the same seed: courses of five
 // years in two divisions, about thirty students each with Spanish names,
 // the subjects of each course with their teachers, a grade-book row per
-// student and subject with some grades already typed, and a few
-// prioritized contents.
+// student and subject with some grades already typed, two prioritized
+// contents in every subject and their follow-up records for every student
+// of the course, marked in the subjects already graded.
 #pragma once
 
 #include <cstdint>
@@ -25,6 +26,7 @@ struct DemoSchool {
   std::vector<RecordImage> subjects;   // QVMATERIAS
   std::vector<RecordImage> gradebook;  // QVLIBRETA
   std::vector<RecordImage> contents;   // QVAPRENDE
+  std::vector<RecordImage> followup;   // QVSEGUIR
   std::vector<DemoTeacher> teachers;
   int courses = 0;
 };

@@ -6,16 +6,17 @@
 #include "runtime/core/decimal.h"
 #include "runtime/core/file_field.h"
 #include "runtime/core/std_date.h"
-#include "tools/qvdata/charset.h"
+#include "runtime/core/trim.h"
+#include "runtime/core/windows1252.h"
 
 namespace qvdata {
 
 namespace {
 
 bool ToFileText(std::string_view cell, std::string* out, std::string* reason) {
-  ConversionError e;
-  if (Utf8ToCp1252(cell, out, &e)) return true;
-  *reason = e.code_point ? "character " + CodePointName(e.code_point) + " cannot be stored in Windows-1252"
+  rt::Utf8Fault e;
+  if (rt::utf8ToWindows1252(cell, out, &e)) return true;
+  *reason = e.codePoint ? "character " + rt::codePointName(e.codePoint) + " cannot be stored in Windows-1252"
                          : "not valid UTF-8 at byte " + std::to_string(e.offset + 1);
   return false;
 }
@@ -40,11 +41,6 @@ bool ParseInteger(std::string_view s, int64_t* v) {
 
 std::string RangeOf(rt::FieldType type) {
   return type == rt::FieldType::kShort ? "-32768 to 32767" : "-2147483648 to 2147483647";
-}
-
-std::string TrimRight(std::string s) {
-  s.erase(s.find_last_not_of(' ') + 1);
-  return s;
 }
 
 }  // namespace
@@ -186,7 +182,7 @@ bool SetMemoFromCell(rt::FileControlBlock& file, int memo, std::string_view cell
 
 std::string CellOfField(const rt::FileControlBlock& file, int field, CellStyle style) {
   const rt::FieldDecl& f = file.decl().fields[field];
-  if (rt::isTextType(f.type)) return Cp1252ToUtf8(TrimRight(rt::getText(file, field).value_or("")));
+  if (rt::isTextType(f.type)) return rt::windows1252ToUtf8(rt::trimRight(rt::getText(file, field).value_or("")));
   if (rt::isIntegerType(f.type)) return std::to_string(rt::getInteger(file, field).value_or(0));
   if (rt::isDecimalType(f.type)) {
     std::string text = rt::getDecimal(file, field).value_or(rt::Decimal(0)).ToString(f.places);
@@ -203,7 +199,7 @@ std::string CellOfField(const rt::FileControlBlock& file, int field, CellStyle s
 }
 
 std::string CellOfMemo(const rt::FileControlBlock& file, int memo) {
-  return Cp1252ToUtf8(rt::getMemo(file, memo).value_or(""));
+  return rt::windows1252ToUtf8(rt::getMemo(file, memo).value_or(""));
 }
 
 std::string JsonString(std::string_view utf8) {

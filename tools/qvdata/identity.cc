@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "runtime/core/error_codes.h"
 #include "runtime/core/file_records.h"
 #include "runtime/core/file_sequence.h"
 #include "tools/qvdata/field_text.h"
@@ -10,8 +11,6 @@
 namespace qvdata {
 
 namespace {
-
-constexpr int32_t kEndOfFile = 33;
 
 std::string Unprefixed(const std::string& label) {
   const size_t colon = label.find(':');
@@ -88,7 +87,7 @@ bool ReadFiledRows(rt::FileControlBlock& file, const Identity& identity, std::ma
     if (value.empty()) continue;
     rows->emplace(value, FiledRow{rt::Pointer(file), identity.Caption(file)});
   }
-  if (rc == kEndOfFile) return true;
+  if (rc == rt::Error_RecordNotAvailable) return true;
   *error = FileFailure(file, rc);
   return false;
 }

@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "runtime/core/file_ops.h"
+#include "runtime/core/trim.h"
 #include "runtime/kestrel/driver/driver_errors.h"
 #include "runtime/kestrel/driver/kestrel_driver.h"
 #include "runtime/kestrel/driver/kestrel_table.h"
@@ -57,7 +58,7 @@ void BuffersIn(const rt::FileControlBlock& file, KestrelTable& t) {
   memos.resize(t.def().memos.size());
   for (size_t m = 0; m < memos.size() && m < file.memos.size(); ++m) {
     memos[m] = file.memos[m];
-    if (TextMemo(file.decl(), m)) memos[m].erase(memos[m].find_last_not_of(' ') + 1);
+    if (TextMemo(file.decl(), m)) memos[m].resize(rt::trimRight(memos[m]).size());
   }
 }
 

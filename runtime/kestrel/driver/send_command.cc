@@ -1,26 +1,17 @@
 #include "runtime/kestrel/driver/send_command.h"
 
+#include "runtime/core/trim.h"
 #include "runtime/kestrel/driver/table_name.h"
 
 namespace kestrel {
 
-namespace {
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
-
-}  // namespace
-
 SendCommand ParseSendCommand(std::string_view text) {
   SendCommand c;
   const size_t eq = text.find('=');
-  c.word = UpperName(Trim(text.substr(0, eq)));
+  c.word = UpperName(rt::trim(text.substr(0, eq), rt::kBlankOrTab));
   if (eq != std::string_view::npos) {
     c.has_value = true;
-    c.value = std::string(Trim(text.substr(eq + 1)));
+    c.value = std::string(rt::trim(text.substr(eq + 1), rt::kBlankOrTab));
   }
   return c;
 }
@@ -35,14 +26,14 @@ std::vector<std::string> DriverStringCommands(std::string_view s) {
   std::vector<std::string> out;
   for (size_t k = 0; k < starts.size(); ++k) {
     const size_t end = k + 1 < starts.size() ? starts[k + 1] : s.size();
-    std::string_view part = Trim(s.substr(starts[k] + 1, end - starts[k] - 1));
+    std::string_view part = rt::trim(s.substr(starts[k] + 1, end - starts[k] - 1), rt::kBlankOrTab);
     if (!part.empty()) out.emplace_back(part);
   }
   return out;
 }
 
 bool ParseSwitch(std::string_view value, bool* on) {
-  const std::string v = UpperName(Trim(value));
+  const std::string v = UpperName(rt::trim(value, rt::kBlankOrTab));
   if (v == "ON") {
     *on = true;
     return true;

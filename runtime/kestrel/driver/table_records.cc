@@ -2,6 +2,7 @@
 // operations built on them: add, append, get, put, delete, duplicate checks.
 #include <algorithm>
 
+#include "runtime/core/trim.h"
 #include "runtime/kestrel/driver/driver_errors.h"
 #include "runtime/kestrel/driver/kestrel_table.h"
 #include "runtime/kestrel/driver/oem.h"
@@ -86,7 +87,7 @@ Outcome KestrelTable::LoadMemos(uint32_t id, std::vector<std::string>* memos) {
     std::string text;
     Status s = JoinMemo(segments, md.blob(), md.blob() ? 0 : md.size, &text);
     if (!s.ok()) return s.inFile(file_->name);
-    if (!md.blob()) text.erase(text.find_last_not_of(' ') + 1);
+    if (!md.blob()) text.resize(rt::trimRight(text).size());
     (*memos)[m] = std::move(text);
   }
   return Outcome::OK();

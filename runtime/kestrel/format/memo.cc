@@ -1,15 +1,13 @@
 #include "runtime/kestrel/format/memo.h"
 
+#include "runtime/core/trim.h"
 #include "runtime/kestrel/format/coding.h"
 
 namespace kestrel {
 
 std::vector<std::string> SplitMemo(std::string_view text, bool blob) {
   std::vector<std::string> segments;
-  if (!blob) {
-    const size_t end = text.find_last_not_of(' ');
-    text = end == std::string_view::npos ? std::string_view() : text.substr(0, end + 1);
-  }
+  if (!blob) text = rt::trimRight(text);
   const size_t step = blob ? kBlobSegmentSize : kMemoSegmentSize;
   for (size_t pos = 0; pos < text.size(); pos += step) {
     std::string seg;

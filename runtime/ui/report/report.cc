@@ -8,6 +8,8 @@
 #include <filesystem>
 
 #include "runtime/core/picture.h"
+#include "runtime/core/trim.h"
+#include "runtime/core/windows1252.h"
 #include "runtime/ui/report/report_printer.h"
 #include "runtime/ui/use_var.h"
 
@@ -23,48 +25,9 @@ constexpr Paper kPapers[] = {{210, 297}, {215.9, 279.4}, {215.9, 355.6}, {297, 4
 
 constexpr double kMmPerPoint = 25.4 / 72.0;
 
-bool validUtf8(const std::string& s) {
-  for (size_t i = 0; i < s.size();) {
-    unsigned char c = static_cast<unsigned char>(s[i]);
-    size_t n = c < 0x80 ? 0 : (c >= 0xC2 && c <= 0xDF) ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c >= 0xF0 && c <= 0xF4) ? 3 : 9;
-    if (n == 9 || i + n >= s.size() + (n == 0 ? 1 : 0)) return false;
-    for (size_t k = 1; k <= n; ++k)
-      if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
-    i += n + 1;
-  }
-  return true;
-}
-
 // Record text is Windows-1252; captions written in the program are UTF-8.
 // Text that is not valid UTF-8 is taken as Windows-1252.
-std::string toUtf8(const std::string& s) {
-  if (validUtf8(s)) return s;
-  static const char16_t k80[32] = {0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                   0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x8D,   0x017D, 0x8F,
-                                   0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                   0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
-  std::string out;
-  for (char ch : s) {
-    unsigned c = static_cast<unsigned char>(ch);
-    unsigned u = c >= 0x80 && c < 0xA0 ? k80[c - 0x80] : c;
-    if (u < 0x80) {
-      out += char(u);
-    } else if (u < 0x800) {
-      out += char(0xC0 | (u >> 6));
-      out += char(0x80 | (u & 0x3F));
-    } else {
-      out += char(0xE0 | (u >> 12));
-      out += char(0x80 | ((u >> 6) & 0x3F));
-      out += char(0x80 | (u & 0x3F));
-    }
-  }
-  return out;
-}
-
-std::string rtrim(std::string s) {
-  s.erase(s.find_last_not_of(' ') + 1);
-  return s;
-}
+std::string toUtf8(const std::string& s) { return rt::isValidUtf8(s) ? s : rt::windows1252ToUtf8(s); }
 
 }  // namespace
 
@@ -208,13 +171,14 @@ void Report::placeItem(const ReportItem& item, const ReportBand& band, double x,
       if (item.kind == RItem_Text) {
         op.text = item.text;
       } else if (item.kind == RItem_PageNo) {
-        op.text = rtrim(rt::Format(rt::PictureValue(pageCount_ + 1), item.text));
+        op.text = std::string(rt::trimRight(rt::Format(rt::PictureValue(pageCount_ + 1), item.text)));
       } else {
         std::string value = item.use ? item.use->get() : std::string();
-        op.text = toUtf8(rtrim(item.text.empty() ? value : rt::Format(rt::PictureValue(value), item.text)));
+        const std::string shown = item.text.empty() ? value : rt::Format(rt::PictureValue(value), item.text);
+        op.text = toUtf8(std::string(rt::trimRight(shown)));
       }
       // Nothing to draw: a blank field leaves no trace on the page.
-      if (op.text.find_first_not_of(' ') == std::string::npos) return;
+      if (rt::isBlank(op.text)) return;
       break;
     }
   }

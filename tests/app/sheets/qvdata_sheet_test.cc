@@ -159,6 +159,41 @@ TEST_F(QvdataSheet, ContentsSheetGroupsEachStudentsFollowUpUnderOneHeader) {
   EXPECT_TRUE(std::regex_search(text, std::regex("SUPERIOR +3 +B +TARDE")));
 }
 
+// The sample school prints the contents sheet of its first subject: a
+// group per student of the course, each with the subject's two contents.
+TEST_F(QvdataSheet, DemoSchoolPrintsTheContentsSheet) {
+  const std::string demo = dir_ + "/demo";
+  Ran made = RunCommand(Quoted(QVDATA_PROGRAM) + " demo " + Quoted(demo) + " --divisions 1", dir_ + "/run");
+  ASSERT_EQ(made.status, 0) << made.err;
+  EXPECT_NE(made.out.find(" follow-up records"), std::string::npos) << made.out;
+  const std::string pdf = Pdf("demo-contenidos.pdf");
+  // Run as from cron or sudo, without a session's runtime folder: Qt's
+  // complaint about it must not reach the terminal, and the private folder
+  // made in its place is gone afterwards.
+  const std::string tmp = dir_ + "/tmp";
+  std::filesystem::create_directory(tmp);
+  Ran r = RunCommand("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u XDG_RUNTIME_DIR TMPDIR=" + Quoted(tmp) +
+                         " " + Quoted(QVDATA_PROGRAM) + " sheet " + Quoted(demo) + " --subject 1 --contents --pdf " +
+                         Quoted(pdf),
+                     dir_ + "/run");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err.find("XDG_RUNTIME_DIR"), std::string::npos) << r.err;
+  EXPECT_TRUE(std::filesystem::is_empty(tmp));
+  Keep(pdf);
+  const std::string text = PdfText(pdf);
+  // Both contents of the subject, once per student of the course (28 to 32).
+  auto count = [&](const std::string& what) {
+    int n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+  };
+  const int first = count("práctico 1:");
+  EXPECT_GE(first, 28);
+  EXPECT_LE(first, 32);
+  EXPECT_EQ(count("práctico 2:"), first);
+  EXPECT_NE(text.find("MATEMÁTICA"), std::string::npos);
+}
+
 TEST_F(QvdataSheet, RefusedSubjectsSayWhyAndLeaveNoFile) {
   struct Case {
     const char* args;

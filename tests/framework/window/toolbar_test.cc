@@ -11,6 +11,8 @@
 
 #include "framework/window/request_codes.h"
 #include "framework/window/toolbar.h"
+#include "framework/window/toolbar_list_box_class.h"
+#include "framework/window/toolbar_update_class.h"
 #include "framework/window/toolbar_tips.h"
 #include "framework/window/window_manager.h"
 #include "runtime/core/message_presenter.h"

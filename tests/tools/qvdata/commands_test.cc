@@ -184,7 +184,7 @@ TEST(DemoTest, SampleSchoolIsCompleteAndRepeatable) {
   EXPECT_THAT(a.out, HasSubstr("sign in with"));
   ASSERT_EQ(RunTool({"demo", d / "b", "--seed", "7"}).status, kExitOk);
   ASSERT_EQ(RunTool({"demo", d / "c", "--seed", "8"}).status, kExitOk);
-  for (const char* table : {"students", "subjects", "gradebook", "contents"}) {
+  for (const char* table : {"students", "subjects", "gradebook", "contents", "followup"}) {
     const std::string ea = RunTool({"export", d / "a", table}).out;
     EXPECT_EQ(ea, RunTool({"export", d / "b", table}).out) << table;
     if (std::string(table) != "contents") {

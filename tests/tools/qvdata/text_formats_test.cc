@@ -1,4 +1,4 @@
-// Character set, CSV and field cells.
+// CSV and field cells.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -6,52 +6,12 @@
 
 #include "app/dictionary/file_decls.h"
 #include "runtime/core/file_field.h"
-#include "tools/qvdata/charset.h"
+#include "runtime/core/windows1252.h"
 #include "tools/qvdata/csv.h"
 #include "tools/qvdata/field_text.h"
 
 namespace qvdata {
 namespace {
-
-TEST(CharsetTest, ConvertsWhatWindows1252HasAndNamesWhatItLacks) {
-  struct Case {
-    const char* utf8;
-    const char* cp1252;   // expected bytes when convertible
-    uint32_t code_point;  // expected refusal, else 0
-    size_t offset;
-  };
-  const Case cases[] = {
-      {"Mu\xC3\xB1oz", "Mu\xF1oz", 0, 0},              // ñ
-      {"\xE2\x82\xAC 5", "\x80 5", 0, 0},              // €
-      {"\xC5\xB8", "\x9F", 0, 0},                      // Ÿ from the 0x80-0x9F block
-      {"ab\xE4\xB8\xAD", nullptr, 0x4E2D, 2},          // 中
-      {"\xF0\x9F\x98\x80", nullptr, 0x1F600, 0},       // emoji
-      {"x\x80", nullptr, 0, 1},                        // lone continuation byte
-      {"\xC3", nullptr, 0, 0},                         // cut short
-      {"\xC0\x80", nullptr, 0, 0},                     // overlong
-      {"\xED\xA0\x80", nullptr, 0, 0},                 // surrogate
-  };
-  for (const Case& c : cases) {
-    std::string out;
-    ConversionError e;
-    const bool ok = Utf8ToCp1252(c.utf8, &out, &e);
-    EXPECT_EQ(ok, c.cp1252 != nullptr) << c.utf8;
-    if (ok) {
-      EXPECT_EQ(out, c.cp1252);
-    } else {
-      EXPECT_EQ(e.code_point, c.code_point) << c.utf8;
-      EXPECT_EQ(e.offset, c.offset) << c.utf8;
-    }
-  }
-  // Every byte survives the trip out to UTF-8 and back.
-  std::string all;
-  for (int b = 0; b < 256; ++b) all.push_back(static_cast<char>(b));
-  std::string back;
-  ConversionError e;
-  ASSERT_TRUE(Utf8ToCp1252(Cp1252ToUtf8(all), &back, &e));
-  EXPECT_EQ(back, all);
-  EXPECT_EQ(CodePointName(0x4E2D), "U+4E2D");
-}
 
 TEST(CsvTest, QuotesLineBreaksAndLineNumbers) {
   std::vector<CsvProblem> problems;
@@ -134,8 +94,8 @@ TEST(CsvTest, HostileBytesEndWithinBounds) {
       EXPECT_GE(p.column, 1u);
     }
     std::string out;
-    ConversionError e;
-    if (!Utf8ToCp1252(text, &out, &e)) {
+    rt::Utf8Fault e;
+    if (!rt::utf8ToWindows1252(text, &out, &e)) {
       EXPECT_LT(e.offset, text.size());
     }
   }
