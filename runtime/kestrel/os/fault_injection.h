@@ -22,6 +22,9 @@ struct Plan {
   bool power_loss = false;
   // Every file opened from now on counts as one on a network share.
   bool network_fs = false;
+  // Every flush that reaches the disk waits this long first: a slow disk
+  // (a spinning one takes 5-10 ms to empty its cache) on a fast machine.
+  int64_t flush_delay_us = 0;
 };
 
 void Arm(const Plan& plan);
