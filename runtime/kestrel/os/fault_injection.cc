@@ -189,7 +189,7 @@ bool OnFlush(const std::string& path, bool* fail) {
   }
   bool skip = false;
   if (Count(false, fail, &skip)) return true;
-  if (skip) return true;
+  if (skip || plan.no_flushes) return true;
   if (!*fail && recording) {
     // The model decides what is durable: the disk itself need not be asked.
     // `path` is a file, or a directory whose new entries now stay.

@@ -25,6 +25,9 @@ struct Plan {
   // Every flush that reaches the disk waits this long first: a slow disk
   // (a spinning one takes 5-10 ms to empty its cache) on a fast machine.
   int64_t flush_delay_us = 0;
+  // Every flush answers success at once and makes nothing durable: what
+  // a commit costs beyond its flushes.
+  bool no_flushes = false;
 };
 
 void Arm(const Plan& plan);

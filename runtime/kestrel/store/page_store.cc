@@ -24,6 +24,7 @@ Outcome PageStore::Open(const std::string& name, const OpenOptions& options, std
   if (!options.owner_password.empty()) store->cipher_ = MakeCipherKey(options.owner_password);
   store->spill_dirty_pages_ = options.spill_dirty_pages;
   store->truncate_at_close_ = options.truncate_at_close;
+  store->cache_.setKeepAtMost(options.cache_pages);
   Header h;
   bool empty = false;
   // Under a reader slot: a commit in another process (the first one of a

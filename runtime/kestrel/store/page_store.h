@@ -91,6 +91,8 @@ class PageStore final : private SpaceAreas::Mover {
     // shrink and grow again at every other commit, and a flush that must
     // record a new length costs more; such a file may keep its length.
     bool truncate_at_close = true;
+    // Most pages cached (see PageCache); the defined rule keeps 100.
+    size_t cache_pages = PageCache::kKeepAtMost;
   };
   static Outcome Open(const std::string& name, const OpenOptions& options, std::unique_ptr<PageStore>* out);
   static Outcome Delete(const std::string& name) { return Outcome::Code(File::Delete(name)); }
