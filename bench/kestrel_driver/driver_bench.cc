@@ -7,8 +7,12 @@
 //   subject   one subject's 30 rows in (subject, student name) order
 //   grade     change one grade and commit
 //   delete    delete one row and commit
-//   flushes   the four flushes a commit needs, alone: a small write and a
-//             flush each, in the same folder (the floor of a commit's wall time)
+//             (Kestrel: args cache pages, 0 the defined rule, and flushes,
+//             0 answered at once by the fault-injection seam; SQLite: args
+//             WAL and synchronous, 0 OFF: each commit's CPU beyond its flushes)
+//   flushes   1 and 4 flushes alone (WAL's and Kestrel's per commit): a small
+//             write and a flush each, in the same folder (the floor of a
+//             commit's wall time, and its CPU to subtract)
 //   memory    peak resident memory of a process loading N rows in one
 //             transaction (20,000 and 200,000)
 #include <benchmark/benchmark.h>
@@ -28,8 +32,10 @@
 #include <vector>
 
 #include "runtime/kestrel/driver/kestrel_table.h"
+#include "runtime/kestrel/driver/physical_file.h"
 #include "runtime/kestrel/driver/transaction.h"
 #include "runtime/kestrel/format/coding.h"
+#include "runtime/kestrel/format/header.h"
 #include "runtime/kestrel/os/fault_injection.h"
 
 namespace {
@@ -214,18 +220,29 @@ std::unique_ptr<KestrelTable> KestrelReopen(const std::string& dir) {
   return t;
 }
 
+// `cache_pages`: most pages the file caches (0: the defined rule's 100).
 struct KestrelFixture {
+  explicit KestrelFixture(size_t cache_pages) {
+    PhysicalFileList::SetCachePages(cache_pages);
+    table = KestrelReopen(dir);
+    PhysicalFileList::SetCachePages(0);
+  }
   std::string dir = Scratch();
-  std::unique_ptr<KestrelTable> table = KestrelReopen(dir);
+  std::unique_ptr<KestrelTable> table;
   ~KestrelFixture() {
     table.reset();
     std::filesystem::remove_all(dir);
   }
 };
 
-KestrelFixture& Kestrel() {
-  static KestrelFixture* f = new KestrelFixture();
-  return *f;
+// Arg of the read and change benchmarks: the cache's size, 0 for the
+// defined rule (20 to 100 pages), 1000 for what a larger one buys.
+KestrelFixture& Kestrel(size_t cache_pages = 0) {
+  static KestrelFixture* f = new KestrelFixture(0);
+  static KestrelFixture* large = nullptr;
+  if (cache_pages == 0) return *f;
+  if (!large) large = new KestrelFixture(cache_pages);
+  return *large;
 }
 
 void SetPrimary(KestrelTable& t, int reg) {
@@ -262,6 +279,22 @@ long StatusKilobytes(const char* field) {
   return kb;
 }
 
+// Pages of a committed file: the pages of its size areas.
+uint64_t FilePages(const std::string& path) {
+  std::string bytes(kHeaderSize, '\0');
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return 0;
+  const size_t got = std::fread(bytes.data(), 1, bytes.size(), f);
+  std::fclose(f);
+  Header h;
+  if (got != kHeaderSize || !Header::Decode(bytes, &h).ok()) return 0;
+  uint64_t pages = 0;
+  for (int i = 1; i <= kMaxUnits; ++i) {
+    if (h.area_end[i] > h.area_start[i]) pages += (h.area_end[i] - h.area_start[i]) / static_cast<uint32_t>(i);
+  }
+  return pages;
+}
+
 void BM_KestrelLoadMemory(benchmark::State& state) {
   const int rows = static_cast<int>(state.range(0));
   for (auto _ : state) {
@@ -272,14 +305,17 @@ void BM_KestrelLoadMemory(benchmark::State& state) {
     if (pid < 0) std::abort();
     if (pid == 0) {
       close(fds[0]);
-      long kb[2] = {StatusKilobytes("VmRSS"), 0};
-      { auto t = KestrelLoad(dir, rows); }
+      long kb[3] = {StatusKilobytes("VmRSS"), 0, 0};
+      {
+        auto t = KestrelLoad(dir, rows);
+        kb[2] = static_cast<long>(t->physicalFile()->store->spilledPages());
+      }
       kb[1] = StatusKilobytes("VmHWM");
       if (write(fds[1], kb, sizeof kb) != sizeof kb) _exit(1);
       _exit(0);
     }
     close(fds[1]);
-    long kb[2] = {-1, -1};
+    long kb[3] = {-1, -1, -1};
     const bool reported = read(fds[0], kb, sizeof kb) == sizeof kb;
     close(fds[0]);
     int status = 0;
@@ -289,14 +325,19 @@ void BM_KestrelLoadMemory(benchmark::State& state) {
     state.PauseTiming();
     state.counters["start_rss_MB"] = static_cast<double>(kb[0]) / 1024.0;
     state.counters["peak_rss_MB"] = static_cast<double>(kb[1]) / 1024.0;
-    state.counters["file_MB"] = static_cast<double>(std::filesystem::file_size(dir + "/QVLIBRETA.KRL")) / 1e6;
+    const auto bytes = std::filesystem::file_size(dir + "/QVLIBRETA.KRL");
+    state.counters["file_MB"] = static_cast<double>(bytes) / 1e6;
+    // Pages written before the commit, against the file's size in pages
+    // of the mean size class.
+    state.counters["early_pages"] = static_cast<double>(kb[2]);
+    state.counters["file_pages"] = static_cast<double>(FilePages(dir + "/QVLIBRETA.KRL"));
     std::filesystem::remove_all(dir);
     state.ResumeTiming();
   }
 }
 
 void BM_KestrelGet(benchmark::State& state) {
-  KestrelTable& t = *Kestrel().table;
+  KestrelTable& t = *Kestrel(static_cast<size_t>(state.range(0))).table;
   std::mt19937 rng(1);
   for (auto _ : state) {
     SetPrimary(t, static_cast<int>(rng() % kRows) + 1);
@@ -305,7 +346,7 @@ void BM_KestrelGet(benchmark::State& state) {
 }
 
 void BM_KestrelSubject(benchmark::State& state) {
-  KestrelTable& t = *Kestrel().table;
+  KestrelTable& t = *Kestrel(static_cast<size_t>(state.range(0))).table;
   std::mt19937 rng(2);
   for (auto _ : state) {
     const int mat = static_cast<int>(rng() % (kSubjects - 1)) + 1;
@@ -318,11 +359,15 @@ void BM_KestrelSubject(benchmark::State& state) {
   }
 }
 
+// Second arg 0: flushes answered at once (fault-injection seam), so that
+// the CPU is the commit's beyond its flushes.
 void BM_KestrelChangeGrade(benchmark::State& state) {
-  KestrelTable& t = *Kestrel().table;
+  KestrelTable& t = *Kestrel(static_cast<size_t>(state.range(0))).table;
+  if (state.range(1) == 0) fault::Arm({.no_flushes = true});
   // Kept across repetitions: a repeated run must change grades again and
   // delete rows still there, not repeat the first run's no-ops or misses.
-  static std::mt19937 rng(3);
+  static std::mt19937 rngs[2] = {std::mt19937(3), std::mt19937(3)};
+  std::mt19937& rng = rngs[state.range(0) != 0];
   const size_t etapa = t.def().fields[Layout::ETAPA1].offset;
   double dirty = 0, io = 0;
   for (auto _ : state) {
@@ -337,17 +382,20 @@ void BM_KestrelChangeGrade(benchmark::State& state) {
     Transaction::Global().Commit();
     io += static_cast<double>(fault::OperationsSeen() - before);
   }
+  fault::Disarm();
   state.counters["dirty_pages"] = benchmark::Counter(dirty, benchmark::Counter::kAvgIterations);
   state.counters["writes_and_flushes"] = benchmark::Counter(io, benchmark::Counter::kAvgIterations);
 }
 
 void BM_KestrelDelete(benchmark::State& state) {
-  KestrelTable& t = *Kestrel().table;
-  static int next = kRows;
+  KestrelTable& t = *Kestrel(static_cast<size_t>(state.range(0))).table;
+  if (state.range(1) == 0) fault::Arm({.no_flushes = true});
+  static int next = kRows;  // one file for both cache sizes
   for (auto _ : state) {
     SetPrimary(t, next--);
     if (t.GetByKey(kPrimary) != 0 || t.Delete() != 0) state.SkipWithError("delete failed");
   }
+  fault::Disarm();
 }
 
 void BM_FlushesAlone(benchmark::State& state) {
@@ -495,8 +543,12 @@ void BM_SqliteSubject(benchmark::State& state) {
   sqlite3_finalize(st);
 }
 
+// Second arg 0: synchronous=OFF, the commit without its flushes.
+void SqliteSync(sqlite3* db, bool on) { Exec(db, on ? "PRAGMA synchronous=FULL;" : "PRAGMA synchronous=OFF;"); }
+
 void BM_SqliteChangeGrade(benchmark::State& state) {
   sqlite3* db = Sqlite(state.range(0) != 0).db;
+  SqliteSync(db, state.range(1) != 0);
   sqlite3_stmt* get = nullptr;
   sqlite3_stmt* put = nullptr;
   sqlite3_prepare_v2(db, "SELECT * FROM libreta WHERE reg=?", -1, &get, nullptr);
@@ -516,10 +568,12 @@ void BM_SqliteChangeGrade(benchmark::State& state) {
   }
   sqlite3_finalize(get);
   sqlite3_finalize(put);
+  SqliteSync(db, true);
 }
 
 void BM_SqliteDelete(benchmark::State& state) {
   sqlite3* db = Sqlite(state.range(0) != 0).db;
+  SqliteSync(db, state.range(1) != 0);
   sqlite3_stmt* st = nullptr;
   sqlite3_prepare_v2(db, "DELETE FROM libreta WHERE reg=?", -1, &st, nullptr);
   static int nexts[2] = {kRows, kRows};
@@ -530,21 +584,24 @@ void BM_SqliteDelete(benchmark::State& state) {
     sqlite3_reset(st);
   }
   sqlite3_finalize(st);
+  SqliteSync(db, true);
 }
 
 // First, while this process is still small: a forked child starts with its pages.
 BENCHMARK(BM_KestrelLoadMemory)->Arg(20000)->Arg(200000)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_KestrelLoad)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SqliteLoad)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_KestrelGet)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_KestrelGet)->Arg(0)->Arg(1000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SqliteGet)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_KestrelSubject)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_KestrelSubject)->Arg(0)->Arg(1000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SqliteSubject)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_KestrelChangeGrade)->Iterations(300)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_SqliteChangeGrade)->Arg(0)->Arg(1)->Iterations(300)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_KestrelDelete)->Iterations(300)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_FlushesAlone)->Arg(4)->Iterations(300)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_SqliteDelete)->Arg(0)->Arg(1)->Iterations(300)->Unit(benchmark::kMicrosecond);
+// Each engine's commit beside the CPU of its flushes alone (Kestrel's one-file
+// commit flushes 4 times, WAL's once): what a commit costs beyond them.
+BENCHMARK(BM_FlushesAlone)->Arg(1)->Arg(4)->Iterations(300)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_KestrelChangeGrade)->Args({0, 1})->Args({1000, 1})->Args({0, 0})->Iterations(300)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SqliteChangeGrade)->Args({0, 1})->Args({1, 1})->Args({1, 0})->Iterations(300)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_KestrelDelete)->Args({0, 1})->Args({1000, 1})->Args({0, 0})->Args({1000, 0})->Iterations(300)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SqliteDelete)->Args({0, 1})->Args({1, 1})->Args({1, 0})->Iterations(300)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 #include "runtime/kestrel/driver/physical_file.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "runtime/kestrel/driver/file_log.h"
 #include "runtime/kestrel/driver/table_name.h"
@@ -16,8 +17,11 @@ int MergedMode(int old_mode, int new_mode) {
   return mode;
 }
 
+std::atomic<size_t> g_cache_pages{0};
+
 Outcome OpenStore(const std::string& name, int mode, bool create, std::unique_ptr<PageStore>* out) {
   PageStore::OpenOptions options;
+  if (const size_t pages = g_cache_pages.load()) options.cache_pages = pages;
   options.mode = mode;
   options.create = create;
   Outcome o = PageStore::Open(name, options, out);
@@ -28,6 +32,8 @@ Outcome OpenStore(const std::string& name, int mode, bool create, std::unique_pt
 }
 
 }  // namespace
+
+void PhysicalFileList::SetCachePages(size_t pages) { g_cache_pages = pages; }
 
 PhysicalFileList& PhysicalFileList::Global() {
   static PhysicalFileList* list = new PhysicalFileList();

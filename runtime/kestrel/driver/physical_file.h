@@ -71,6 +71,9 @@ class PhysicalFileList {
   Outcome CloseIfUnused(const std::shared_ptr<PhysicalFile>& file);
 
   size_t OpenCount();
+  // Most pages cached per file opened from now on (0: the defined 100).
+  // Only for measuring what a larger cache buys.
+  static void SetCachePages(size_t pages);
 
  private:
   std::recursive_mutex mutex_;

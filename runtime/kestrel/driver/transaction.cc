@@ -210,6 +210,9 @@ Outcome Transaction::CommitMany(const std::vector<std::shared_ptr<PhysicalFile>>
       PageStore::OpenOptions options;
       options.mode = kAccessReadWrite | kDenyNone;
       options.create = true;
+      // Its one page takes turns between two places: the file keeps the
+      // length of both, so that no flush of it has a new length to record.
+      options.truncate_at_close = false;
       Outcome o = PageStore::Open(name, options, &cf.store);
       bool exists = false;
       if (o.ok()) o = ChangeControl(&cf, id, true, &exists);

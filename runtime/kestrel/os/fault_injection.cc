@@ -4,9 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <map>
 #include <mutex>
 #include <random>
+#include <thread>
 #include <vector>
 
 namespace kestrel::fault {
@@ -178,10 +180,16 @@ bool OnWrite(bool* fail) {
 }
 
 bool OnFlush(const std::string& path, bool* fail) {
-  std::lock_guard<std::mutex> lock(mu);
+  std::unique_lock<std::mutex> lock(mu);
+  if (plan.flush_delay_us > 0 && !stopped) {
+    const int64_t delay = plan.flush_delay_us;
+    lock.unlock();
+    std::this_thread::sleep_for(std::chrono::microseconds(delay));
+    lock.lock();
+  }
   bool skip = false;
   if (Count(false, fail, &skip)) return true;
-  if (skip) return true;
+  if (skip || plan.no_flushes) return true;
   if (!*fail && recording) {
     // The model decides what is durable: the disk itself need not be asked.
     // `path` is a file, or a directory whose new entries now stay.

@@ -22,6 +22,12 @@ struct Plan {
   bool power_loss = false;
   // Every file opened from now on counts as one on a network share.
   bool network_fs = false;
+  // Every flush that reaches the disk waits this long first: a slow disk
+  // (a spinning one takes 5-10 ms to empty its cache) on a fast machine.
+  int64_t flush_delay_us = 0;
+  // Every flush answers success at once and makes nothing durable: what
+  // a commit costs beyond its flushes.
+  bool no_flushes = false;
 };
 
 void Arm(const Plan& plan);

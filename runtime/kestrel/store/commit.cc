@@ -73,8 +73,8 @@ Outcome PageStore::PreparePages() {
       }
       if (pending.empty()) break;
       for (CachedPage* p : pending) {
-        const bool journaled = p->ref >= 0 && PagePosition(static_cast<uint32_t>(p->ref)) < committed_end_;
-        Status s = MeasurePage(p, journaled);
+        // A page that keeps its committed place goes through the journal.
+        Status s = MeasurePage(p, p->ref >= 0 && InCommittedState(p->ref, 1));
         if (!s.ok()) return Fail(s);
         p->image_valid = true;
         if (p->ref < 0) {
@@ -92,10 +92,45 @@ Outcome PageStore::PreparePages() {
     }
     if (round == 0) KESTREL_RETURN_IF_FAILED(areas_.Compact());
   }
+  KESTREL_RETURN_IF_FAILED(MoveLoneRootOutOfCommittedState());
   // A file whose only change is its id counter has no pages yet.
   if (root_ < -1) return Fail(Status::Corruption(Check::kTreeShape));
   header_.root = root_ == -1 ? kNoRoot : static_cast<uint32_t>(root_);
   return Outcome::OK();
+}
+
+// A file whose tree is one page (a transaction control file, a small
+// table) would rewrite that page through the journal at every commit. The
+// page goes instead to a place the committed state does not use: the start
+// of the page space when that is free, else the committed end. The header
+// then is the commit point by itself (CommitHeaderAlone), so that the page
+// alternates between two places from one commit to the next.
+Outcome PageStore::MoveLoneRootOutOfCommittedState() {
+  if (root_ < 0) return Outcome::OK();
+  CachedPage* root = cache_.Lookup(root_);
+  if (!root || !root->dirty || root->level != 0 || !root->image_valid) return Outcome::OK();
+  const int units = root->units;
+  for (int i = 1; i <= kMaxUnits; ++i) {
+    if (areas_.Pages(i) != (i == units ? 1u : 0u)) return Outcome::OK();
+  }
+  if (!InCommittedState(root_, units)) return Outcome::OK();
+  int32_t to = 0;
+  if (InCommittedState(to, units)) {
+    to = static_cast<int32_t>((committed_end_ - kHeaderSize) / kUnitSize);
+    if (InCommittedState(to, units)) return Outcome::OK();
+  }
+  if (cache_.Contains(to)) return Outcome::OK();
+  const uint32_t start = static_cast<uint32_t>(to), end = start + static_cast<uint32_t>(units);
+  for (int i = 1; i <= kMaxUnits; ++i) {
+    if (i < units) header_.area_start[i] = header_.area_end[i] = 0;
+    if (i > units) header_.area_start[i] = header_.area_end[i] = end;
+  }
+  header_.area_start[units] = start;
+  header_.area_end[units] = end;
+  const int32_t from = root_;
+  cache_.Rehash(root, to);
+  header_changed_ = true;
+  return UpdateParentRef(root, from);
 }
 
 // Appends the page's final image, scrambled, to *out. Its records have not
@@ -129,14 +164,19 @@ Outcome PageStore::AppendFinalImage(CachedPage* page, Page* lent, std::string* o
   return Outcome::OK();
 }
 
-// Writes the pages placed beyond the committed end straight to their places,
-// in file order, building the images of each run of adjacent pages in one
-// buffer of at most kMaxGatherBytes (one page alone may exceed it). The
-// first failure is kept as the commit's write error.
-Outcome PageStore::WriteNewPages(std::vector<CachedPage*>& pages, int* first_error) {
+// Writes the pages placed outside the committed state straight to their
+// places, in file order, building the images of each run of adjacent pages
+// in one buffer of at most kMaxGatherBytes (one page alone may exceed it).
+// The first failure is kept as the commit's write error. With `held`, the
+// last run is not written but handed back (its images and *held_at), so
+// that the caller writes it in one call with what follows it in the file.
+Outcome PageStore::WriteNewPages(std::vector<CachedPage*>& pages, int* first_error, std::string* held,
+                                 uint64_t* held_at) {
   std::sort(pages.begin(), pages.end(), [](const CachedPage* a, const CachedPage* b) { return a->ref < b->ref; });
   Page lent;
-  std::string run;
+  std::string own;
+  std::string& run = held ? *held : own;
+  run.clear();
   uint64_t start = 0;
   auto write_run = [&] {
     if (run.empty()) return;
@@ -154,8 +194,21 @@ Outcome PageStore::WriteNewPages(std::vector<CachedPage*>& pages, int* first_err
     }
     KESTREL_RETURN_IF_FAILED(AppendFinalImage(p, &lent, &run));
   }
-  write_run();
+  if (held) {
+    *held_at = start;
+  } else {
+    write_run();
+  }
   return Outcome::OK();
+}
+
+bool PageStore::InCommittedState(int32_t ref, int units) const {
+  const int64_t from = ref, to = int64_t{ref} + units;
+  for (int i = 1; i <= kMaxUnits; ++i) {
+    const int64_t start = disk_header_.area_start[i], end = disk_header_.area_end[i];
+    if (start < end && from < end && start < to) return true;
+  }
+  return false;
 }
 
 Outcome PageStore::Commit() {
@@ -225,7 +278,7 @@ Outcome PageStore::WriteJournal(bool commit_point, bool alone) {
   std::vector<CachedPage*> new_pages;
   Page lent;
   for (CachedPage* p : cache_.dirty()) {
-    if (PagePosition(static_cast<uint32_t>(p->ref)) >= committed_end_) {
+    if (!Journaled(p)) {
       new_pages.push_back(p);
       continue;
     }
@@ -251,11 +304,16 @@ Outcome PageStore::WriteJournal(bool commit_point, bool alone) {
   journal_.Scramble(&new_header);
   pieces.push_back({journal_end, new_header});
   int rc = rt::Error_NoError;
-  o = WriteNewPages(new_pages, &rc);
+  // The last run of new pages mostly ends where the journal begins: both
+  // go in one gathered write.
+  std::string last_run;
+  uint64_t last_run_at = 0;
+  o = WriteNewPages(new_pages, &rc, &last_run, &last_run_at);
   if (!o.ok()) {
     Discard();
     return o;
   }
+  if (!last_run.empty()) pieces.push_back({last_run_at, last_run});
   const int journal_rc = journal_.Write(pieces);
   if (rc == rt::Error_NoError) rc = journal_rc;
   // The journal must be durable before the bounds at 0 point at it.
@@ -343,8 +401,7 @@ Outcome PageStore::CommitPhase2() {
   // block to flush, and protect nothing.
   std::vector<Journal::Piece> pieces;
   for (CachedPage* p : cache_.dirty()) {
-    const uint64_t position = PagePosition(static_cast<uint32_t>(p->ref));
-    if (position < committed_end_) pieces.push_back({position, p->image});
+    if (Journaled(p)) pieces.push_back({PagePosition(static_cast<uint32_t>(p->ref)), p->image});
   }
   int rc = journal_.Write(pieces);
   bool flush_failed = false;

@@ -124,8 +124,8 @@ CachedPage* PageCache::Add(std::unique_ptr<CachedPage> owned) {
 void PageCache::Trim() {
   while (count_ >= kKeepAtLeast && lru_head_ && lru_head_->pins == 0) {
     CachedPage* p = lru_head_;
-    bool drop = count_ >= kKeepAtMost ||
-                (clock_ - p->last_use) >= 4 * ((clock_ - p->created) / count_);
+    bool drop = count_ >= keep_at_most_ ||
+                (keep_at_most_ == kKeepAtMost && (clock_ - p->last_use) >= 4 * ((clock_ - p->created) / count_));
     if (!drop) break;
     Drop(p);
   }

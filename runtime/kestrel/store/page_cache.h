@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -17,6 +18,10 @@ class PageCache {
  public:
   static constexpr size_t kKeepAtLeast = 20;
   static constexpr size_t kKeepAtMost = 100;
+  // Pages kept at most instead of kKeepAtMost (the defined rule), dropped
+  // by age only when the cache is full; for measuring what a larger cache
+  // would buy.
+  void setKeepAtMost(size_t n) { keep_at_most_ = std::max(n, kKeepAtLeast); }
 
   PageCache() = default;
   ~PageCache();
@@ -55,6 +60,7 @@ class PageCache {
   uint64_t clock() const { return clock_; }
 
  private:
+  size_t keep_at_most_ = kKeepAtMost;
   static size_t RecentSlot(int32_t ref) { return static_cast<uint32_t>(ref) % kRecent; }
   void LruRemove(CachedPage* p);
   void LruPushBack(CachedPage* p);

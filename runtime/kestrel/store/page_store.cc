@@ -23,6 +23,8 @@ Outcome PageStore::Open(const std::string& name, const OpenOptions& options, std
   std::unique_ptr<PageStore> store(new PageStore(std::move(file), name, options.mode));
   if (!options.owner_password.empty()) store->cipher_ = MakeCipherKey(options.owner_password);
   store->spill_dirty_pages_ = options.spill_dirty_pages;
+  store->truncate_at_close_ = options.truncate_at_close;
+  store->cache_.setKeepAtMost(options.cache_pages);
   Header h;
   bool empty = false;
   // Under a reader slot: a commit in another process (the first one of a
@@ -63,7 +65,7 @@ Outcome PageStore::Close() {
       result = Commit();
       EndWriteCycle();
     }
-    if (result.ok() && file_->writable()) result = TruncateToEnd();
+    if (result.ok() && file_->writable() && truncate_at_close_) result = TruncateToEnd();
   } else if (failed_) {
     Discard();
   }

@@ -86,6 +86,13 @@ class PageStore final : private SpaceAreas::Mover {
     // resident memory; lower values save memory but read back and write
     // again more of the key pages written early.
     size_t spill_dirty_pages = 4096;
+    // Close gives the space beyond the end of the data back. A file whose
+    // one page alternates between two places (see PreparePages) would
+    // shrink and grow again at every other commit, and a flush that must
+    // record a new length costs more; such a file may keep its length.
+    bool truncate_at_close = true;
+    // Most pages cached (see PageCache); the defined rule keeps 100.
+    size_t cache_pages = PageCache::kKeepAtMost;
   };
   static Outcome Open(const std::string& name, const OpenOptions& options, std::unique_ptr<PageStore>* out);
   static Outcome Delete(const std::string& name) { return Outcome::Code(File::Delete(name)); }
@@ -319,9 +326,16 @@ class PageStore final : private SpaceAreas::Mover {
 
   // Commit and discard (commit.cc).
   Outcome PreparePages();
+  Outcome MoveLoneRootOutOfCommittedState();
+  // Whether [ref, ref + units) holds part of a page of the committed state
+  // (the header read at the start of the write cycle): only such places
+  // go through the journal; any other is written straight to its place.
+  bool InCommittedState(int32_t ref, int units) const;
+  bool Journaled(const CachedPage* p) const { return p->ref >= 0 && InCommittedState(p->ref, p->units); }
   Status MeasurePage(CachedPage* page, bool keep_image = false);
   Outcome AppendFinalImage(CachedPage* page, Page* lent, std::string* out);
-  Outcome WriteNewPages(std::vector<CachedPage*>& pages, int* first_error);
+  Outcome WriteNewPages(std::vector<CachedPage*>& pages, int* first_error, std::string* held = nullptr,
+                        uint64_t* held_at = nullptr);
   Outcome WriteJournal(bool commit_point, bool alone);
   Outcome CommitHeaderAlone(const Header& old, std::vector<CachedPage*>& new_pages);
   void FinishCommit();
@@ -356,6 +370,7 @@ class PageStore final : private SpaceAreas::Mover {
   uint64_t changes_ = 0;
   uint64_t committed_end_ = kHeaderSize;
   size_t spill_dirty_pages_ = 0;
+  bool truncate_at_close_ = true;
   uint64_t spilled_pages_ = 0;
   std::function<void(const std::string&)> lock_log_;
 

@@ -206,6 +206,78 @@ TEST_F(TransactionTest, PowerLossAtEveryOperationLeavesBothOldOrBothNew) {
   EXPECT_GT(news, 0);
 }
 
+// Flushes seen at each step of a multi-file commit (StepHook).
+std::vector<std::pair<int, int64_t>> g_steps;
+void NoteStep(int step) { g_steps.push_back({step, fault::FlushesSeen()}); }
+
+// What a commit over two files costs on disk, step by step, once the
+// control file exists: the id added and removed take two flushes each (the
+// control file's one page goes to a free place, then its header at 0 is
+// the commit point), each file's phase 1 two (journal, bounds) and its
+// phase 2 two (pages home, bounds cleared): twelve. Files of one page save
+// the flush of their phase 2, their page having gone to a free place in
+// phase 1. A flush or a write added anywhere fails here.
+TEST_F(TransactionTest, TwoFileCommitTakesTwelveFlushes) {
+  struct Case {
+    const char* name;
+    int more_rows;  // beyond the one of SetUp, with a long note each
+    std::vector<std::pair<int, int64_t>> steps;
+    int64_t writes[2];  // in even and odd rounds
+  };
+  const Case cases[] = {
+      // The control file's page and header, twice; per file its journal, its
+      // bounds and its bounds cleared. The one page goes to the committed end
+      // (one gathered write with the journal behind it) and back to the
+      // start of the page space (a write of its own).
+      {"files of one page", 0, {{2, 2}, {31, 4}, {32, 6}, {3, 6}, {4, 8}, {5, 10}}, {12, 10}},
+      // The control file's four, per file its journal (new pages, journal and
+      // new header in one gathered write), its bounds, its bounds cleared and
+      // its changed pages written home, one write per run of adjacent ones:
+      // the leaves of the data record, of its old and new name key entries
+      // and of the link record lie apart in three or four runs.
+      {"files of many pages", 300, {{2, 2}, {31, 4}, {32, 6}, {3, 6}, {4, 8}, {5, 12}}, {16, 18}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.more_rows > 0) {
+      KestrelTable ta(StudentDecl(a)), tb(StudentDecl(b));
+      ASSERT_EQ(ta.Share() || tb.Share() || ta.Logout() || tb.Logout(), 0);
+      for (int i = 0; i < c.more_rows; ++i) {
+        AddStudent(ta, 100 + i, "student " + std::to_string(i), "", std::string(200, 'n'));
+        AddStudent(tb, 100 + i, "student " + std::to_string(i), "", std::string(200, 'n'));
+      }
+      ASSERT_TRUE(Transaction::Global().Commit().ok());
+    }
+    for (int round = 0; round < 3; ++round) {
+      SCOPED_TRACE(round);
+      const std::string name = round % 2 ? "odd" : "even";
+      g_steps.clear();
+      Transaction::SetStepHook(NoteStep);
+      int64_t flushes = 0, operations = 0;
+      {
+        KestrelTable ta(StudentDecl(a)), tb(StudentDecl(b));
+        ASSERT_EQ(ta.Share() || tb.Share() || ta.Logout() || tb.Logout(), 0);
+        ASSERT_EQ(ta.GetById(ids[0]) || tb.GetById(ids[1]), 0);
+        SetRow(ta, 1, name);
+        SetRow(tb, 1, name);
+        ASSERT_EQ(ta.Put() || tb.Put(), 0);
+        fault::Arm({});
+        ASSERT_TRUE(Transaction::Global().Commit().ok());
+        flushes = fault::FlushesSeen();
+        operations = fault::OperationsSeen();
+        fault::Disarm();
+      }
+      Transaction::SetStepHook(nullptr);
+      EXPECT_EQ(NameIn(a), name);
+      EXPECT_EQ(NameIn(b), name);
+      if (round == 0) continue;  // the control file is made by the first commit
+      EXPECT_EQ(g_steps, c.steps);
+      EXPECT_EQ(flushes, c.steps.back().second);
+      EXPECT_EQ(operations - flushes, c.writes[round % 2]);
+    }
+  }
+}
+
 // An operation that fails half-way inside a transaction takes the file's
 // changes with it; the commit then answers that error and changes nothing.
 TEST_F(TransactionTest, AFailedOperationRollsTheTransactionBack) {
