@@ -1,0 +1,304 @@
+#include "runtime/pgsql/pg_connection.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "runtime/core/error_codes.h"
+
+namespace pgsql {
+
+namespace {
+
+// The calling thread's connections by connection text. A child process
+// made by fork() shares its parent's sockets: it makes its own connections
+// and leaves the inherited ones alone (closing them would end the parent's
+// sessions).
+struct ThreadConnections {
+  pid_t pid = 0;
+  std::map<std::string, std::unique_ptr<PgConnection>> by_conninfo;
+};
+
+ThreadConnections& Connections() {
+  thread_local ThreadConnections t;
+  if (t.pid != ::getpid()) {
+    t.by_conninfo.clear();  // a connection only closes in the process that made it
+    t.pid = ::getpid();
+  }
+  return t;
+}
+
+void IgnoreNotice(void*, const char*) {}
+
+std::string Trimmed(const char* s) {
+  std::string m = s ? s : "";
+  while (!m.empty() && (m.back() == '\n' || m.back() == ' ')) m.pop_back();
+  return m;
+}
+
+bool Succeeded(ExecStatusType s) { return s == PGRES_COMMAND_OK || s == PGRES_TUPLES_OK; }
+
+uint64_t Get64BE(const char* p) {
+  uint64_t v = 0;
+  for (int i = 0; i < 8; ++i) v = (v << 8) | static_cast<uint8_t>(p[i]);
+  return v;
+}
+
+}  // namespace
+
+PgResult PgResult::Failed(int32_t code, std::string message) {
+  PgResult r;
+  r.code_ = code;
+  r.message_ = std::move(message);
+  return r;
+}
+
+int64_t PgResult::integer(int row, int col) const {
+  const std::string_view b = bytes(row, col);
+  switch (b.size()) {
+    case 1: return static_cast<uint8_t>(b[0]);
+    case 2: return static_cast<int16_t>((static_cast<uint8_t>(b[0]) << 8) | static_cast<uint8_t>(b[1]));
+    case 4: {
+      uint32_t v = 0;
+      for (int i = 0; i < 4; ++i) v = (v << 8) | static_cast<uint8_t>(b[i]);
+      return static_cast<int32_t>(v);
+    }
+    case 8: return static_cast<int64_t>(Get64BE(b.data()));
+    default: return 0;
+  }
+}
+
+int32_t CodeOfState(std::string_view state, bool connection_lost) {
+  if (connection_lost || state.substr(0, 2) == "08") return rt::Error_FileSystemError;
+  if (state == "23505") return rt::Error_CreatesDuplicateKey;
+  if (state == "42P01") return rt::Error_FileNotFound;
+  if (state == "3F000") return rt::Error_PathNotFound;
+  if (state == "55P03") return rt::Error_FileIsAlreadyLocked;
+  if (state == "42501" || state == "25006") return rt::Error_AccessDenied;
+  return rt::Error_FileSystemError;
+}
+
+std::string QuoteIdent(std::string_view name) {
+  std::string q = "\"";
+  for (char c : name) {
+    if (c == '"') q += '"';
+    q += c;
+  }
+  return q + '"';
+}
+
+PgConnection* PgConnection::forThread(const std::string& conninfo, int32_t* code, std::string* message) {
+  ThreadConnections& t = Connections();
+  std::string text = conninfo;
+  if (text.empty()) {
+    if (const char* env = std::getenv("QV_PG_CONNINFO")) text = env;
+  }
+  auto it = t.by_conninfo.find(text);
+  if (it != t.by_conninfo.end()) {
+    if (PQstatus(it->second->conn_) == CONNECTION_OK) return it->second.get();
+    PQreset(it->second->conn_);
+    if (PQstatus(it->second->conn_) == CONNECTION_OK) {
+      it->second->statements_.clear();
+      it->second->in_transaction_ = false;
+      return it->second.get();
+    }
+    *code = rt::Error_ServerNotFound;
+    *message = Trimmed(PQerrorMessage(it->second->conn_));
+    return nullptr;
+  }
+  PGconn* c = PQconnectdb(text.c_str());
+  if (PQstatus(c) != CONNECTION_OK) {
+    *code = rt::Error_ServerNotFound;
+    *message = Trimmed(PQerrorMessage(c));
+    PQfinish(c);
+    return nullptr;
+  }
+  PQsetNoticeProcessor(c, IgnoreNotice, nullptr);
+  PQsetClientEncoding(c, "UTF8");
+  auto conn = std::unique_ptr<PgConnection>(new PgConnection(c));
+  PgConnection* raw = conn.get();
+  t.by_conninfo.emplace(text, std::move(conn));
+  return raw;
+}
+
+PgConnection::PgConnection(PGconn* c) : conn_(c), pid_(::getpid()) {}
+
+PgConnection::~PgConnection() {
+  if (pid_ == ::getpid()) PQfinish(conn_);
+}
+
+uint64_t PgConnection::threadRoundTrips() {
+  uint64_t n = 0;
+  for (const auto& [k, c] : Connections().by_conninfo) n += c->round_trips_;
+  return n;
+}
+
+uint64_t PgConnection::changes(const std::string& table) const {
+  auto it = changes_.find(table);
+  return generation_ + (it == changes_.end() ? 0 : it->second);
+}
+
+PgResult PgConnection::collect(PGresult* r) {
+  PgResult out(r);
+  const ExecStatusType s = r ? PQresultStatus(r) : PGRES_FATAL_ERROR;
+  if (Succeeded(s)) return out;
+  const char* state = r ? PQresultErrorField(r, PG_DIAG_SQLSTATE) : nullptr;
+  out.state_ = state ? state : "";
+  out.message_ = Trimmed(r ? PQresultErrorMessage(r) : PQerrorMessage(conn_));
+  if (out.message_.empty()) out.message_ = Trimmed(PQerrorMessage(conn_));
+  out.code_ = CodeOfState(out.state_, PQstatus(conn_) != CONNECTION_OK);
+  return out;
+}
+
+const std::string* PgConnection::prepared(const std::string& sql) const {
+  auto it = statements_.find(sql);
+  return it == statements_.end() ? nullptr : &it->second;
+}
+
+namespace {
+
+struct ParamArrays {
+  std::vector<const char*> values;
+  std::vector<int> lengths;
+  std::vector<int> formats;
+  explicit ParamArrays(const std::vector<PgParam>& params) {
+    for (const PgParam& p : params) {
+      values.push_back(p.null ? nullptr : p.value.c_str());
+      lengths.push_back(static_cast<int>(p.value.size()));
+      formats.push_back(p.binary ? 1 : 0);
+    }
+  }
+};
+
+}  // namespace
+
+PgResult PgConnection::exec(const std::string& sql, const std::vector<PgParam>& params) {
+  return in_transaction_ ? runGuarded(sql, params) : run(sql, params);
+}
+
+PgResult PgConnection::run(const std::string& sql, const std::vector<PgParam>& params) {
+  const std::string* name = prepared(sql);
+  std::string fresh;
+  if (!name) {
+    fresh = "qv" + std::to_string(statements_.size() + 1);
+    ++round_trips_;
+    PgResult p = collect(PQprepare(conn_, fresh.c_str(), sql.c_str(), static_cast<int>(params.size()), nullptr));
+    if (!p.ok()) return p;
+    name = &statements_.emplace(sql, fresh).first->second;
+  }
+  ParamArrays a(params);
+  ++round_trips_;
+  return collect(PQexecPrepared(conn_, name->c_str(), static_cast<int>(params.size()), a.values.data(),
+                                a.lengths.data(), a.formats.data(), 1));
+}
+
+// Inside a transaction: SAVEPOINT, the statement (prepared first when new)
+// and RELEASE go out together in one pipeline, one round trip; a failure
+// rolls back to the savepoint in a second one.
+PgResult PgConnection::runGuarded(const std::string& sql, const std::vector<PgParam>& params) {
+  const std::string* known = prepared(sql);
+  const std::string name = known ? *known : "qv" + std::to_string(statements_.size() + 1);
+  ParamArrays a(params);
+  if (PQenterPipelineMode(conn_) != 1) return collect(nullptr);
+  int sent = 0;
+  bool ok = PQsendQueryParams(conn_, "SAVEPOINT qv_op", 0, nullptr, nullptr, nullptr, nullptr, 0) == 1;
+  sent += ok;
+  if (ok && !known) {
+    ok = PQsendPrepare(conn_, name.c_str(), sql.c_str(), static_cast<int>(params.size()), nullptr) == 1;
+    sent += ok;
+  }
+  if (ok) {
+    ok = PQsendQueryPrepared(conn_, name.c_str(), static_cast<int>(params.size()), a.values.data(),
+                             a.lengths.data(), a.formats.data(), 1) == 1;
+    sent += ok;
+  }
+  if (ok) {
+    ok = PQsendQueryParams(conn_, "RELEASE SAVEPOINT qv_op", 0, nullptr, nullptr, nullptr, nullptr, 0) == 1;
+    sent += ok;
+  }
+  PQpipelineSync(conn_);
+  ++round_trips_;
+  std::vector<PgResult> results;
+  for (int i = 0; i < sent; ++i) {
+    PGresult* r = PQgetResult(conn_);
+    if (!r) break;
+    results.push_back(collect(r));
+    while (PGresult* extra = PQgetResult(conn_)) PQclear(extra);
+  }
+  while (PGresult* r = PQgetResult(conn_)) {  // the sync
+    const bool sync = PQresultStatus(r) == PGRES_PIPELINE_SYNC;
+    PQclear(r);
+    if (sync) break;
+  }
+  PQexitPipelineMode(conn_);
+  const size_t stmt = known ? 1 : 2;
+  PgResult out = results.size() > stmt ? results[stmt] : collect(nullptr);
+  if (!known && results.size() > 1 && results[1].ok()) statements_.emplace(sql, name);
+  bool all_ok = ok && static_cast<int>(results.size()) == sent;
+  for (const PgResult& r : results) all_ok = all_ok && r.ok();
+  if (!all_ok) {
+    if (out.ok()) out = PgResult::Failed(rt::Error_FileSystemError, "statement not completed");
+    // The first failure names the cause; the pipeline's later ones only say "aborted".
+    for (const PgResult& r : results) {
+      if (!r.ok()) {
+        if (!r.sqlState().empty() || out.code() == 0) out = r;
+        break;
+      }
+    }
+    ++round_trips_;
+    PGresult* back = PQexec(conn_, "ROLLBACK TO SAVEPOINT qv_op; RELEASE SAVEPOINT qv_op");
+    PQclear(back);
+  }
+  return out;
+}
+
+PgResult PgConnection::script(const std::string& sql) {
+  ++round_trips_;
+  PGresult* r = PQexec(conn_, sql.c_str());
+  // PQexec keeps only the last result: a failure stops the script there.
+  return collect(r);
+}
+
+int32_t PgConnection::begin(std::string* message) {
+  if (in_transaction_) return 0;
+  PgResult r = script("BEGIN");
+  if (!r.ok()) {
+    *message = r.message();
+    return r.code();
+  }
+  in_transaction_ = true;
+  return 0;
+}
+
+int32_t PgConnection::commit(std::string* message) {
+  if (!in_transaction_) return 0;
+  ++round_trips_;
+  PGresult* raw = PQexec(conn_, "COMMIT");
+  const bool rolled_back = raw && std::strcmp(PQcmdStatus(raw), "ROLLBACK") == 0;
+  PgResult r = collect(raw);
+  in_transaction_ = false;
+  if (!r.ok()) {
+    *message = r.message();
+    return r.code();
+  }
+  if (rolled_back) {
+    *message = "The server rolled the transaction back";
+    return rt::Error_FileSystemError;
+  }
+  return 0;
+}
+
+int32_t PgConnection::rollback(std::string* message) {
+  if (!in_transaction_) return 0;
+  PgResult r = script("ROLLBACK");
+  in_transaction_ = false;
+  ++generation_;
+  if (!r.ok()) {
+    *message = r.message();
+    return r.code();
+  }
+  return 0;
+}
+
+}  // namespace pgsql
