@@ -14,6 +14,8 @@ packages=(
   clang libclang-rt-dev                  # libFuzzer targets (make fuzz)
   libcli11-dev                           # command-line parsing of every program
   nlohmann-json3-dev                     # JSON lines of krl exec
+  postgresql                             # the server the PostgreSQL driver's tests and benchmarks start
+  libpq-dev                              # the PostgreSQL driver's client library
 )
 
 missing=()
