@@ -225,7 +225,7 @@ int32_t Dispatch(int32_t op, rt::DriverArgs& args, PgTable& t) {
       return 0;
     case rt::Op_Internal91: args.value = kDriverIdentity; return 0;
     case rt::Op_INVIEW: return 0;
-    case rt::Op_ENDVIEW: t.EndView(); return 0;
+    case rt::Op_ENDVIEW: return 0;
     case rt::Op_GETSTATE: args.value = t.SaveState(); return 0;
     case rt::Op_RESTORESTATE: return t.RestoreState(args.state) ? 0 : rt::Error_UnsupportedFileDriverFunction;
     case rt::Op_FREESTATE: t.FreeState(args.state); return 0;

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
 
 #include "runtime/core/error_codes.h"
@@ -174,6 +175,7 @@ struct ParamArrays {
 }  // namespace
 
 PgResult PgConnection::exec(const std::string& sql, const std::vector<PgParam>& params) {
+  if (std::getenv("QV_PG_TRACE")) std::fprintf(stderr, "SQL %s\n", sql.c_str());
   return in_transaction_ ? runGuarded(sql, params) : run(sql, params);
 }
 

@@ -91,6 +91,8 @@ class PgConnection {
 
   // Round trips to the server since the connection was made.
   uint64_t roundTrips() const { return round_trips_; }
+  // The server process serving this connection.
+  int backendPid() const { return PQbackendPID(conn_); }
 
   // A change count per table, raised by every write through this
   // connection: rows read ahead stay valid while it does not move.

@@ -17,11 +17,17 @@
 //   ...                the typed columns of pg_columns.h
 // and a row in qv_catalog (name, definition stream) per table.
 //
+// Reads in key or record-id order fetch the following rows in one round
+// trip (32, doubling while reading on, up to 512); those rows serve Next,
+// Previous and Reget of the same order for at most a second, and only
+// while the table has not changed through this connection.
+//
 // Holds and table locks are session advisory locks on (table oid, record
 // id) and (table oid, 0); Put and Delete take the record's transaction
 // lock in the same statement that writes.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -94,8 +100,6 @@ class PgTable {
   int Position(int key, std::string* position);
   int ResetTo(int key, std::string_view position);
   int Reget(int key, std::string_view position);
-  // The rows read ahead are dropped at the end of a view's reads.
-  void EndView() { DropAhead(); }
 
   // --- Locks and transactions (pg_table.cc) -----------------------------------
   int Lock(int seconds);
@@ -163,6 +167,10 @@ class PgTable {
   int ResolveLocate(bool forward);
   void PositionAtCurrent();
   void DropAhead() { ahead_.clear(); ahead_pos_ = -1; }
+  // The row read ahead at `index` may serve a read: the table has not
+  // changed through this connection and the rows are young enough.
+  bool AheadValid() const;
+  int ServeAhead(int index);  // delivers it and stands the sequence on it
 
   rt::FileControlBlock* file_;
   kestrel::TableName name_;
@@ -186,6 +194,7 @@ class PgTable {
   bool ahead_forward_ = true;
   bool ahead_complete_ = false; // the fetch reached the end of the order
   uint64_t ahead_changes_ = 0;
+  std::chrono::steady_clock::time_point ahead_time_;
   int batch_ = 0;
 
   bool hold_requested_ = false;

@@ -16,6 +16,7 @@ namespace {
 
 constexpr int kFirstBatch = 32;  // a browse page and its edges in one round trip
 constexpr int kMaxBatch = 512;
+constexpr auto kAheadLife = std::chrono::seconds(1);  // how long rows read ahead may serve reads
 
 }  // namespace
 
@@ -74,6 +75,25 @@ int PgTable::ResolveLocate(bool forward) {
   return 0;
 }
 
+bool PgTable::AheadValid() const {
+  return !ahead_.empty() && conn_->changes(table_) == ahead_changes_ &&
+         std::chrono::steady_clock::now() - ahead_time_ < kAheadLife;
+}
+
+int PgTable::ServeAhead(int index) {
+  const Row& row = ahead_[index];
+  if (int rc = Deliver(row); rc != 0) return rc;
+  ahead_pos_ = index;
+  seq_.has_pos = true;
+  seq_.value = row.value;
+  seq_.id = row.id;
+  seq_.inclusive = false;
+  seq_.value_only = false;
+  seq_.exhausted = false;
+  seq_.locate_pending = false;
+  return 0;
+}
+
 int PgTable::Step(bool forward) {
   if (!open_) return Fail(rt::Error_FileNotOpen);
   if (seq_.order == Order::kNone) return Fail(rt::Error_RecordNotAvailable);
@@ -82,7 +102,7 @@ int PgTable::Step(bool forward) {
   }
   if (seq_.exhausted) return Fail(rt::Error_RecordNotAvailable);
   int next = -1;
-  if (!ahead_.empty() && conn_->changes(table_) == ahead_changes_) {
+  if (AheadValid()) {
     const int at = ahead_pos_ + (forward == ahead_forward_ ? 1 : -1);
     if (at >= 0 && at < static_cast<int>(ahead_.size())) next = at;
   }
@@ -98,17 +118,10 @@ int PgTable::Step(bool forward) {
     ahead_ = std::move(rows);
     ahead_forward_ = forward;
     ahead_changes_ = conn_->changes(table_);
+    ahead_time_ = std::chrono::steady_clock::now();
     next = 0;
   }
-  const Row& row = ahead_[next];
-  if (int rc = Deliver(row); rc != 0) return rc;
-  ahead_pos_ = next;
-  seq_.has_pos = true;
-  seq_.value = row.value;
-  seq_.id = row.id;
-  seq_.inclusive = false;
-  seq_.value_only = false;
-  return 0;
+  return ServeAhead(next);
 }
 
 void PgTable::PositionAtCurrent() {
@@ -287,6 +300,14 @@ int PgTable::Reget(int key, std::string_view position) {
   if (key != kFileOrder && !CheckKey(key)) return Fail(rt::Error_InvalidIndexString);
   if (position.size() < 4) return Fail(rt::Error_RecordNotFound);
   const uint32_t id = kestrel::Get32BE(position.data());
+  // A row just read ahead in the same order serves without a round trip.
+  const bool same_order = key == kFileOrder ? seq_.order == Order::kFile
+                                            : seq_.order == Order::kKey && seq_.key == key;
+  if (same_order && AheadValid()) {
+    for (int i = 0; i < static_cast<int>(ahead_.size()); ++i) {
+      if (ahead_[i].id == id && (key == kFileOrder || ahead_[i].value == position.substr(4))) return ServeAhead(i);
+    }
+  }
   std::vector<PgParam> params{PgParam::Int(id)};
   std::string where = "qv_id = $1";
   if (key != kFileOrder) {
