@@ -175,50 +175,42 @@ struct ParamArrays {
 }  // namespace
 
 PgResult PgConnection::exec(const std::string& sql, const std::vector<PgParam>& params) {
-  if (std::getenv("QV_PG_TRACE")) std::fprintf(stderr, "SQL %s\n", sql.c_str());
-  return in_transaction_ ? runGuarded(sql, params) : run(sql, params);
+  static const bool trace = std::getenv("QV_PG_TRACE") != nullptr;
+  if (trace) std::fprintf(stderr, "SQL %s\n", sql.c_str());
+  if (!in_transaction_ && prepared(sql)) return run(sql, params);
+  return runPipeline(sql, params, in_transaction_);
 }
 
 PgResult PgConnection::run(const std::string& sql, const std::vector<PgParam>& params) {
-  const std::string* name = prepared(sql);
-  std::string fresh;
-  if (!name) {
-    fresh = "qv" + std::to_string(statements_.size() + 1);
-    ++round_trips_;
-    PgResult p = collect(PQprepare(conn_, fresh.c_str(), sql.c_str(), static_cast<int>(params.size()), nullptr));
-    if (!p.ok()) return p;
-    name = &statements_.emplace(sql, fresh).first->second;
-  }
   ParamArrays a(params);
   ++round_trips_;
-  return collect(PQexecPrepared(conn_, name->c_str(), static_cast<int>(params.size()), a.values.data(),
+  return collect(PQexecPrepared(conn_, prepared(sql)->c_str(), static_cast<int>(params.size()), a.values.data(),
                                 a.lengths.data(), a.formats.data(), 1));
 }
 
-// Inside a transaction: SAVEPOINT, the statement (prepared first when new)
-// and RELEASE go out together in one pipeline, one round trip; a failure
-// rolls back to the savepoint in a second one.
-PgResult PgConnection::runGuarded(const std::string& sql, const std::vector<PgParam>& params) {
+// One round trip in a pipeline: the statement, prepared first when it is
+// new on this connection, and inside a transaction behind SAVEPOINT and
+// RELEASE; a failure there rolls back to the savepoint in a second one.
+PgResult PgConnection::runPipeline(const std::string& sql, const std::vector<PgParam>& params, bool guarded) {
   const std::string* known = prepared(sql);
   const std::string name = known ? *known : "qv" + std::to_string(statements_.size() + 1);
   ParamArrays a(params);
   if (PQenterPipelineMode(conn_) != 1) return collect(nullptr);
   int sent = 0;
-  bool ok = PQsendQueryParams(conn_, "SAVEPOINT qv_op", 0, nullptr, nullptr, nullptr, nullptr, 0) == 1;
-  sent += ok;
-  if (ok && !known) {
-    ok = PQsendPrepare(conn_, name.c_str(), sql.c_str(), static_cast<int>(params.size()), nullptr) == 1;
-    sent += ok;
-  }
+  bool ok = true;
+  auto send = [&](bool done) {
+    ok = ok && done;
+    sent += done ? 1 : 0;
+  };
+  if (guarded) send(PQsendQueryParams(conn_, "SAVEPOINT qv_op", 0, nullptr, nullptr, nullptr, nullptr, 0) == 1);
+  const int prepare_at = sent;
+  if (ok && !known) send(PQsendPrepare(conn_, name.c_str(), sql.c_str(), static_cast<int>(params.size()), nullptr) == 1);
+  const int statement_at = sent;
   if (ok) {
-    ok = PQsendQueryPrepared(conn_, name.c_str(), static_cast<int>(params.size()), a.values.data(),
-                             a.lengths.data(), a.formats.data(), 1) == 1;
-    sent += ok;
+    send(PQsendQueryPrepared(conn_, name.c_str(), static_cast<int>(params.size()), a.values.data(), a.lengths.data(),
+                             a.formats.data(), 1) == 1);
   }
-  if (ok) {
-    ok = PQsendQueryParams(conn_, "RELEASE SAVEPOINT qv_op", 0, nullptr, nullptr, nullptr, nullptr, 0) == 1;
-    sent += ok;
-  }
+  if (ok && guarded) send(PQsendQueryParams(conn_, "RELEASE SAVEPOINT qv_op", 0, nullptr, nullptr, nullptr, nullptr, 0) == 1);
   PQpipelineSync(conn_);
   ++round_trips_;
   std::vector<PgResult> results;
@@ -234,23 +226,25 @@ PgResult PgConnection::runGuarded(const std::string& sql, const std::vector<PgPa
     if (sync) break;
   }
   PQexitPipelineMode(conn_);
-  const size_t stmt = known ? 1 : 2;
-  PgResult out = results.size() > stmt ? results[stmt] : collect(nullptr);
-  if (!known && results.size() > 1 && results[1].ok()) statements_.emplace(sql, name);
+  if (!known && static_cast<int>(results.size()) > prepare_at && results[prepare_at].ok()) {
+    statements_.emplace(sql, name);
+  }
+  PgResult out = static_cast<int>(results.size()) > statement_at ? results[statement_at] : collect(nullptr);
   bool all_ok = ok && static_cast<int>(results.size()) == sent;
   for (const PgResult& r : results) all_ok = all_ok && r.ok();
   if (!all_ok) {
-    if (out.ok()) out = PgResult::Failed(rt::Error_FileSystemError, "statement not completed");
     // The first failure names the cause; the pipeline's later ones only say "aborted".
     for (const PgResult& r : results) {
       if (!r.ok()) {
-        if (!r.sqlState().empty() || out.code() == 0) out = r;
+        out = r;
         break;
       }
     }
-    ++round_trips_;
-    PGresult* back = PQexec(conn_, "ROLLBACK TO SAVEPOINT qv_op; RELEASE SAVEPOINT qv_op");
-    PQclear(back);
+    if (out.ok()) out = PgResult::Failed(rt::Error_FileSystemError, "statement not completed");
+    if (guarded) {
+      ++round_trips_;
+      PQclear(PQexec(conn_, "ROLLBACK TO SAVEPOINT qv_op; RELEASE SAVEPOINT qv_op"));
+    }
   }
   return out;
 }

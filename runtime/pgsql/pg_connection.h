@@ -105,7 +105,7 @@ class PgConnection {
  private:
   explicit PgConnection(PGconn* c);
   PgResult run(const std::string& sql, const std::vector<PgParam>& params);
-  PgResult runGuarded(const std::string& sql, const std::vector<PgParam>& params);
+  PgResult runPipeline(const std::string& sql, const std::vector<PgParam>& params, bool guarded);
   PgResult collect(PGresult* r);
   const std::string* prepared(const std::string& sql) const;
 

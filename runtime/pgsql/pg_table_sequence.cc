@@ -49,8 +49,9 @@ int PgTable::Fetch(bool forward, int limit, std::vector<Row>* rows) {
   std::vector<PgParam> params;
   const std::string where = Condition(seq_, forward, &params);
   const int key = seq_.order == Order::kKey ? seq_.key : -1;
+  params.push_back(PgParam::Int(limit));
   PgResult r = conn_->exec(tag_ + "SELECT " + SelectList(key) + " FROM " + qualified_ + " WHERE " + where +
-                               " LIMIT " + std::to_string(limit),
+                               " LIMIT $" + std::to_string(params.size()) + "::int8",
                            params);
   if (!r.ok()) return Failed(r);
   for (int i = 0; i < r.rows(); ++i) rows->push_back(RowAt(r, i));
@@ -105,6 +106,8 @@ int PgTable::Step(bool forward) {
   if (AheadValid()) {
     const int at = ahead_pos_ + (forward == ahead_forward_ ? 1 : -1);
     if (at >= 0 && at < static_cast<int>(ahead_.size())) next = at;
+    // The batch came short of its limit: it reached the end of the order.
+    if (next < 0 && forward == ahead_forward_ && ahead_complete_) return Fail(rt::Error_RecordNotAvailable);
   }
   if (next < 0) {
     // Reading on in the direction of the last batch: a larger one.
@@ -115,6 +118,7 @@ int PgTable::Step(bool forward) {
     if (int rc = Fetch(forward, batch_, &rows); rc != 0) return rc;
     DropAhead();
     if (rows.empty()) return Fail(rt::Error_RecordNotAvailable);
+    ahead_complete_ = static_cast<int>(rows.size()) < batch_;
     ahead_ = std::move(rows);
     ahead_forward_ = forward;
     ahead_changes_ = conn_->changes(table_);
