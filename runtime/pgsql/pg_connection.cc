@@ -101,7 +101,7 @@ PgConnection* PgConnection::forThread(const std::string& conninfo, int32_t* code
     PQreset(it->second->conn_);
     if (PQstatus(it->second->conn_) == CONNECTION_OK) {
       it->second->statements_.clear();
-      it->second->in_transaction_ = false;
+      it->second->in_transaction_ = it->second->begin_pending_ = false;
       return it->second.get();
     }
     *code = rt::Error_ServerNotFound;
@@ -202,6 +202,9 @@ PgResult PgConnection::runPipeline(const std::string& sql, const std::vector<PgP
     ok = ok && done;
     sent += done ? 1 : 0;
   };
+  // A transaction begins with its first statement.
+  const int begin_at = begin_pending_ ? sent : -1;
+  if (begin_pending_) send(PQsendQueryParams(conn_, "BEGIN", 0, nullptr, nullptr, nullptr, nullptr, 0) == 1);
   if (guarded) send(PQsendQueryParams(conn_, "SAVEPOINT qv_op", 0, nullptr, nullptr, nullptr, nullptr, 0) == 1);
   const int prepare_at = sent;
   if (ok && !known) send(PQsendPrepare(conn_, name.c_str(), sql.c_str(), static_cast<int>(params.size()), nullptr) == 1);
@@ -226,6 +229,7 @@ PgResult PgConnection::runPipeline(const std::string& sql, const std::vector<PgP
     if (sync) break;
   }
   PQexitPipelineMode(conn_);
+  if (begin_at >= 0 && static_cast<int>(results.size()) > begin_at && results[begin_at].ok()) begin_pending_ = false;
   if (!known && static_cast<int>(results.size()) > prepare_at && results[prepare_at].ok()) {
     statements_.emplace(sql, name);
   }
@@ -251,24 +255,25 @@ PgResult PgConnection::runPipeline(const std::string& sql, const std::vector<PgP
 
 PgResult PgConnection::script(const std::string& sql) {
   ++round_trips_;
-  PGresult* r = PQexec(conn_, sql.c_str());
+  PGresult* r = PQexec(conn_, ((begin_pending_ ? "BEGIN;" : "") + sql).c_str());
+  begin_pending_ = false;
   // PQexec keeps only the last result: a failure stops the script there.
   return collect(r);
 }
 
-int32_t PgConnection::begin(std::string* message) {
+int32_t PgConnection::begin(std::string*) {
   if (in_transaction_) return 0;
-  PgResult r = script("BEGIN");
-  if (!r.ok()) {
-    *message = r.message();
-    return r.code();
-  }
   in_transaction_ = true;
+  begin_pending_ = true;  // sent with the transaction's first statement
   return 0;
 }
 
 int32_t PgConnection::commit(std::string* message) {
   if (!in_transaction_) return 0;
+  if (begin_pending_) {  // nothing ran in it
+    in_transaction_ = begin_pending_ = false;
+    return 0;
+  }
   ++round_trips_;
   PGresult* raw = PQexec(conn_, "COMMIT");
   const bool rolled_back = raw && std::strcmp(PQcmdStatus(raw), "ROLLBACK") == 0;
@@ -287,6 +292,10 @@ int32_t PgConnection::commit(std::string* message) {
 
 int32_t PgConnection::rollback(std::string* message) {
   if (!in_transaction_) return 0;
+  if (begin_pending_) {
+    in_transaction_ = begin_pending_ = false;
+    return 0;
+  }
   PgResult r = script("ROLLBACK");
   in_transaction_ = false;
   ++generation_;

@@ -111,6 +111,7 @@ class PgConnection {
 
   PGconn* conn_;
   bool in_transaction_ = false;
+  bool begin_pending_ = false;  // BEGIN goes out with the transaction's first statement
   uint64_t round_trips_ = 0;
   std::unordered_map<std::string, std::string> statements_;  // text -> prepared name
   std::map<std::string, uint64_t> changes_;
