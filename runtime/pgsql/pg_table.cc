@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <cstdio>
 #include <chrono>
 #include <cstdlib>
 #include <set>
@@ -46,6 +47,16 @@ std::string SqlTableName(const kestrel::TableName& n) {
   };
   std::string name = clean(base);
   if (n.explicit_table && n.table != "UNNAMED") name += "$" + clean(n.table);
+  // With QV_PG_FOLDER_TABLES set, files of one name in different folders
+  // are different tables: the folder's hash joins the name.
+  if (const char* f = std::getenv("QV_PG_FOLDER_TABLES"); f && *f && std::string(f) != "0") {
+    uint32_t h = 2166136261u;  // FNV-1a
+    for (char c : kestrel::DirectoryPart(n.physical)) h = (h ^ static_cast<uint8_t>(c)) * 16777619u;
+    char hex[10];
+    std::snprintf(hex, sizeof hex, "@%08x", h);
+    if (name.size() > 54) name.resize(54);
+    name += hex;
+  }
   if (name.empty()) name = "unnamed";
   if (name.size() > 63) name.resize(63);
   return name;
