@@ -157,7 +157,9 @@ class PgTable {
   void Changed();
 
   // Records (pg_table_records.cc).
-  int Deliver(const Row& row);  // the row into the buffers, with the hold and watch
+  // The row into the buffers, with the hold and watch; `read_ahead`: the
+  // row comes from a batch read earlier.
+  int Deliver(const Row& row, bool read_ahead = false);
   void ReleaseHold();
 
   // Sequence (pg_table_sequence.cc).

@@ -28,11 +28,21 @@ int PgTable::Release() {
 
 // A requested hold takes the record's lock and reads the row again under
 // it (it may have changed since it was read ahead); a record held by
-// another station is tried again until the hold's seconds have passed.
-int PgTable::Deliver(const Row& given) {
+// another station is tried again until the hold's seconds have passed. A
+// watched read of a row read ahead reads it again too: the watch must see
+// the row as stored now.
+int PgTable::Deliver(const Row& given, bool read_ahead) {
   const Row* row = &given;
   Row fresh;
-  if (hold_requested_ && held_id_ != given.id) {
+  if (read_ahead && watch_requested_ && !(hold_requested_ && held_id_ != given.id)) {
+    PgResult r = conn_->exec(tag_ + "SELECT " + SelectList(-1) + " FROM " + qualified_ + " WHERE qv_id = $1",
+                             {PgParam::Int(given.id)});
+    if (!r.ok()) return Failed(r);
+    if (r.rows() == 0) return Fail(rt::Error_RecordNotAvailable);
+    fresh = RowAt(r, 0);
+    fresh.value = given.value;
+    row = &fresh;
+  } else if (hold_requested_ && held_id_ != given.id) {
     const auto start = std::chrono::steady_clock::now();
     for (;;) {
       PgResult r = conn_->exec(tag_ + "SELECT l.ok, " + SelectList(-1) + " FROM (SELECT pg_try_advisory_lock($1::int4, $2::int4) AS ok) l LEFT JOIN " +

@@ -83,7 +83,7 @@ bool PgTable::AheadValid() const {
 
 int PgTable::ServeAhead(int index) {
   const Row& row = ahead_[index];
-  if (int rc = Deliver(row); rc != 0) return rc;
+  if (int rc = Deliver(row, true); rc != 0) return rc;
   ahead_pos_ = index;
   seq_.has_pos = true;
   seq_.value = row.value;

@@ -44,16 +44,15 @@ TEST_P(PgDriver, APageOfRowsIsOneRoundTrip) {
 }
 
 // Rows read ahead are a snapshot: another station's change shows once they
-// have aged (a second), and at once on a held read, which reads the row
-// again under its lock.
+// have aged (a second), and at once on a held or watched read, which reads
+// the row again (a held one under its lock).
 TEST_P(PgDriver, RowsReadAheadAgeAndHoldsReadAgain) {
-  uint32_t second = 0, third = 0;
+  std::vector<uint32_t> ids;
   {
     auto f = Students();
     for (int i = 1; i <= 5; ++i) {
       AddRow(*f, i, "N" + std::to_string(i));
-      if (i == 2) second = rt::Pointer(*f);
-      if (i == 3) third = rt::Pointer(*f);
+      ids.push_back(rt::Pointer(*f));
     }
   }
   auto f = Second();
@@ -61,21 +60,27 @@ TEST_P(PgDriver, RowsReadAheadAgeAndHoldsReadAgain) {
   ASSERT_EQ(rt::Next(*f), 0);  // reads 1 and the rows after it
   ChildProcess child([&](ChildProcess&) {
     auto g = Second();
-    for (uint32_t id : {second, third}) {
-      if (rt::GetById(*g, id) != 0) return 1;
+    for (size_t i = 1; i < ids.size(); ++i) {
+      if (rt::GetById(*g, ids[i]) != 0) return 1;
       rt::setText(*g, 1, "changed");
       if (rt::Put(*g) != 0) return 2;
     }
     return 0;
   });
   ASSERT_EQ(child.Join(), 0);
+  ASSERT_EQ(rt::Next(*f), 0);
+  EXPECT_EQ(Name(*f), "N2");  // read ahead before the change
+  rt::Watch(*f);
+  ASSERT_EQ(rt::Reget(*f, kId, rt::Position(*f, kId)), 0);
+  EXPECT_EQ(Name(*f), "changed");
   rt::Hold(*f);
   ASSERT_EQ(rt::Next(*f), 0);
+  EXPECT_EQ(Id(*f), 3);
   EXPECT_EQ(Name(*f), "changed");
   ASSERT_EQ(rt::Release(*f), 0);
   std::this_thread::sleep_for(std::chrono::milliseconds(1100));
   ASSERT_EQ(rt::Next(*f), 0);
-  EXPECT_EQ(Id(*f), 3);
+  EXPECT_EQ(Id(*f), 4);
   EXPECT_EQ(Name(*f), "changed");
 }
 
