@@ -15,6 +15,8 @@ packages=(
   libcli11-dev                           # command-line parsing of every program
   nlohmann-json3-dev                     # JSON lines of krl exec
   xvfb xdotool imagemagick               # scripts/demo-shots.sh: virtual display, key presses, screenshots
+  postgresql                             # the server the PostgreSQL driver's tests and benchmarks start
+  libpq-dev                              # the PostgreSQL driver's client library
 )
 
 missing=()
