@@ -247,6 +247,8 @@ Outcome PageStore::CommitPhase1(bool commit_point) { return WriteJournal(commit_
 // (CommitHeaderAlone).
 Outcome PageStore::WriteJournal(bool commit_point, bool alone) {
   if (!header_changed_ || state_ == State::kPhase1Done) return Outcome::OK();
+  // A closed store holds no lock: whatever it kept stays unwritten.
+  if (state_ == State::kClosed) return Outcome::Code(rt::Error_FileNotOpen);
   if (failed_) {
     Discard();
     return Status::Corruption(kCheckJournal, name_);
@@ -333,7 +335,7 @@ Outcome PageStore::WriteJournal(bool commit_point, bool alone) {
     Discard();
     return Outcome::Code(rc);
   }
-  state_ = State::kPhase1Done;
+  MoveTo(State::kPhase1Done);
   rc = file_->Flush();
   if (rc == rt::Error_NoError) return Outcome::OK();
   if (!commit_point) {
@@ -439,7 +441,7 @@ Outcome PageStore::CommitPhase2() {
 void PageStore::FinishCommit() {
   locks_.ReleaseReaders();
   header_changed_ = false;
-  state_ = State::kWriting;
+  MoveTo(State::kWriting);
   cache_.CleanAll();
   disk_header_ = header_;
 }

@@ -1,6 +1,8 @@
 #include "runtime/kestrel/store/page_store.h"
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 #include "runtime/kestrel/os/lock_layout.h"
@@ -33,7 +35,7 @@ Outcome PageStore::Open(const std::string& name, const OpenOptions& options, std
   Outcome o = store->ReadHeaderAt0(&h, &empty);
   store->locks_.ReleaseReaderSlot();
   if (!o.ok()) {
-    store->state_ = State::kClosed;
+    store->MoveTo(State::kClosed);
     return o;
   }
   *out = std::move(store);
@@ -72,7 +74,7 @@ Outcome PageStore::Close() {
   locks_.ReleaseAll();
   insert_cursor_.Reset();
   DropAllPages();
-  state_ = State::kClosed;
+  MoveTo(State::kClosed);
   return result;
 }
 
@@ -96,12 +98,107 @@ Outcome PageStore::TruncateToEnd() {
   return o;
 }
 
+// --- States --------------------------------------------------------------
+
+bool PageStore::Drawn(State from, State to) {
+  using S = State;
+  if (from == to || from == S::kClosed) return false;
+  if (to == S::kClosed) return true;  // Close, from anywhere
+  switch (from) {
+    case S::kIdle:
+      return to == S::kReading || to == S::kReadingUnlocked || to == S::kWriteCycle;
+    case S::kReading:
+    case S::kReadingUnlocked:
+      return to == S::kIdle || to == S::kWriteCycle;
+    case S::kWriteCycle:
+      return to == S::kWriting || to == S::kIdle;
+    case S::kWriting:
+      return to == S::kPhase1Done || to == S::kIdle;
+    case S::kPhase1Done:
+      return to == S::kWriting || to == S::kIdle;
+    case S::kClosed:
+      break;
+  }
+  return false;
+}
+
+const char* PageStore::StateName(State state) {
+  switch (state) {
+    case State::kClosed: return "kClosed";
+    case State::kIdle: return "kIdle";
+    case State::kReading: return "kReading";
+    case State::kReadingUnlocked: return "kReadingUnlocked";
+    case State::kWriteCycle: return "kWriteCycle";
+    case State::kWriting: return "kWriting";
+    case State::kPhase1Done: return "kPhase1Done";
+  }
+  return "?";
+}
+
+// What each state promises on entry. The reader slot is left out of kIdle:
+// a failed header read or a failed Close reaches it with the slot still
+// held, and the end of the operation (or Close) releases it.
+const char* PageStore::StateFault(State state) const {
+  switch (state) {
+    case State::kClosed:
+      if (locks_.holdsSlot() || locks_.holdsWriter() || locks_.readersExcluded() || locks_.driverLocks() > 0)
+        return "a lock is still held";
+      if (cache_.size() > 0) return "pages are still cached";
+      return nullptr;
+    case State::kIdle:
+      if (locks_.holdsWriter()) return "the writer byte is held";
+      if (locks_.readersExcluded()) return "readers are excluded";
+      if (header_changed_) return "changes of a write cycle are pending";
+      return nullptr;
+    case State::kReading:
+      if (!header_valid_) return "no header was adopted";
+      if (UsesReaderLocks() && !locks_.holdsSlot()) return "no reader slot is held";
+      if (header_changed_) return "changes of a write cycle are pending";
+      return nullptr;
+    case State::kReadingUnlocked:
+      if (!header_valid_) return "no header was adopted";
+      if (!UsesReaderLocks()) return "the file takes no reader slots";
+      if (locks_.holdsSlot()) return "a reader slot is held";
+      if (header_changed_) return "changes of a write cycle are pending";
+      return nullptr;
+    case State::kWriteCycle:
+      if (locks_.holdsSlot()) return "a reader slot is held";
+      if (locks_.readersExcluded()) return "readers are excluded";
+      return nullptr;
+    case State::kWriting:
+      if (!header_valid_) return "no header was adopted";
+      if (shared_ && !locks_.holdsWriter()) return "the writer byte is not held";
+      if (locks_.holdsSlot()) return "a reader slot is held";
+      if (locks_.readersExcluded()) return "readers are excluded";
+      return nullptr;
+    case State::kPhase1Done:
+      if (!header_changed_) return "no changes are pending";
+      if (!header_.journalPending()) return "the header holds no journal bounds";
+      if (shared_ && !locks_.holdsWriter()) return "the writer byte is not held";
+      if ((shared_ || deny_write_) && !locks_.readersExcluded()) return "readers are not excluded";
+      return nullptr;
+  }
+  return "unknown state";
+}
+
+void PageStore::MoveTo(State to) {
+  if (to == state_) return;
+  const char* fault = Drawn(state_, to) ? StateFault(to) : "the move is not in the diagram";
+  if (fault != nullptr) {
+    std::fprintf(stderr, "Kestrel page store of %s: move from %s to %s refused: %s\n", name_.c_str(),
+                 StateName(state_), StateName(to), fault);
+    std::fflush(stderr);
+    std::abort();
+  }
+  state_ = to;
+}
+
 // --- Operations ----------------------------------------------------------
 
 void PageStore::BeginOperation(bool unlocked_reads) {
   unlocked_reads_allowed_ = unlocked_reads;
   // An unlocked header check lasts one operation only.
-  if (state_ == State::kReadingUnlocked) state_ = State::kIdle;
+  if (state_ == State::kReadingUnlocked) MoveTo(State::kIdle);
 }
 
 Outcome PageStore::EndOperation(bool defer_commit) {
@@ -123,22 +220,22 @@ Outcome PageStore::EndOperation(bool defer_commit) {
   // A write cycle that goes on keeps the writer byte (or the file alone), so
   // no other process can have changed the header: reading it again before
   // every operation of a transaction would cost a read each.
-  if (!writeMode() && state_ != State::kClosed) state_ = State::kIdle;
+  if (!writeMode() && state_ != State::kClosed) MoveTo(State::kIdle);
   unlocked_reads_allowed_ = false;
   return result;
 }
 
 void PageStore::BeginWriteCycle() {
-  if (writeMode()) return;
+  if (writeMode() || state_ == State::kClosed) return;
   locks_.ReleaseReaderSlot();
   unlocked_reads_allowed_ = false;
-  state_ = State::kWriteCycle;  // the header is read again under the writer byte
+  MoveTo(State::kWriteCycle);  // the header is read again under the writer byte
 }
 
 void PageStore::EndWriteCycle() {
   locks_.ReleaseReaders();
   locks_.ReleaseWriterByte();
-  state_ = State::kIdle;
+  if (state_ != State::kClosed) MoveTo(State::kIdle);
 }
 
 uint32_t PageStore::lastId() { return header_.last_id; }
@@ -213,7 +310,7 @@ bool PageStore::TryUnlockedHeader() {
     return false;
   }
   if (!HeaderStillCached()) return false;
-  state_ = State::kReadingUnlocked;
+  MoveTo(State::kReadingUnlocked);
   return true;
 }
 
@@ -243,13 +340,14 @@ Outcome PageStore::ConfirmUnlockedReads() {
   unconfirmed_ = false;
   if (HeaderStillCached()) return Outcome::OK();
   DropAllPages();
-  state_ = State::kIdle;  // the header is read again, and adopted, when the operation starts over
+  MoveTo(State::kIdle);  // the header is read again, and adopted, when the operation starts over
   ++restarts_;
   return Outcome::Retry();
 }
 
 Outcome PageStore::EnsureHeader() {
   if (headerCurrent()) return Outcome::OK();
+  if (state_ == State::kClosed) return Outcome::Code(rt::Error_FileNotOpen);
   if (TryUnlockedHeader()) return Outcome::OK();
   const bool writing = writeMode();
   if (writing) {
@@ -280,11 +378,12 @@ Outcome PageStore::EnsureHeader() {
     header_.root = kNoRoot;
     root_ = -1;
   }
-  state_ = writing ? State::kWriting : State::kReading;
+  MoveTo(writing ? State::kWriting : State::kReading);
   return Outcome::OK();
 }
 
 Outcome PageStore::RequireWrite() {
+  if (state_ == State::kClosed) return Outcome::Code(rt::Error_FileNotOpen);
   if (!writeMode()) return Fail(Status::Corruption(kCheckNotWriteMode));
   if (unsettled_) return Refusal();
   return Outcome::OK();

@@ -60,6 +60,11 @@ namespace kestrel {
 // faults stand beside the state and outlive it until the file is opened
 // again: a consistency failure (failed()) and a flush that failed past a
 // commit point (unsettled()).
+//
+// Every move goes through MoveTo, which checks it against this diagram and
+// checks what the state entered promises (see StateFault). Staying in a
+// state is no move. A closed store makes no move: its operations answer
+// Error_FileNotOpen.
 class PageStore final : private SpaceAreas::Mover {
  public:
   enum class State : uint8_t {
@@ -132,6 +137,10 @@ class PageStore final : private SpaceAreas::Mover {
     return state_ == State::kWriteCycle || state_ == State::kWriting || state_ == State::kPhase1Done;
   }
   State state() const { return state_; }
+  // Whether the diagram above draws the move (a state to itself is no move
+  // and is not drawn).
+  static bool Drawn(State from, State to);
+  static const char* StateName(State state);
 
   // Searches. *found is false when there is no such record (the low
   // sentinel never counts). On success the cursor holds a copy of the record.
@@ -281,6 +290,16 @@ class PageStore final : private SpaceAreas::Mover {
   }
   void EndWriteCycle();
   Outcome Fail(Outcome o);
+  // The one place state_ changes. A move the diagram does not draw, or a
+  // state entered without what it promises, is a fault of this class that
+  // later writes could carry into the file (under the wrong locks, say):
+  // the process stops with a line naming the file, both states and the
+  // broken promise. The checks are a table lookup and a few flags, so they
+  // stay on in every build.
+  void MoveTo(State to);
+  // What `state` promises that does not hold now, or null when it all holds.
+  const char* StateFault(State state) const;
+  friend struct PageStoreStateProbe;  // lets the tests attempt undrawn moves
 
   // Pages (page_io.cc).
   Outcome GetPage(int32_t ref, CachedPage** out);

@@ -1,10 +1,18 @@
-// The store's state after each move of its lifecycle, and the locks another
-// process meets in it.
+// The store's state after each move of its lifecycle, the locks another
+// process meets in it, and the moves it refuses.
 #include <gtest/gtest.h>
 
+#include "runtime/core/error_codes.h"
 #include "runtime/kestrel/os/file.h"
 #include "runtime/kestrel/os/lock_layout.h"
 #include "store_fixture.h"
+
+namespace kestrel {
+// Attempts moves the store's own operations never make.
+struct PageStoreStateProbe {
+  static void MoveTo(PageStore& store, PageStore::State to) { store.MoveTo(to); }
+};
+}  // namespace kestrel
 
 namespace kestrel::testing {
 namespace {
@@ -144,6 +152,91 @@ TEST_F(StateTest, CloseEndsInClosedFromAWriteCycle) {
   EXPECT_EQ(Look(), Seen{});
   auto again = Open(0x42, false);
   EXPECT_EQ(ReadAll(*again).count(Key(3000)), 1u);
+}
+
+// Operations on a closed store answer "file not open" and leave it closed:
+// nothing leads out of kClosed.
+TEST_F(StateTest, AClosedStoreRefusesOperationsAndStaysClosed) {
+  ASSERT_TRUE(store_->Close().ok());
+  Cursor c;
+  bool found = true;
+  store_->BeginOperation();
+  EXPECT_EQ(store_->Find(Key(3), &c, &found).code(), rt::Error_FileNotOpen);
+  EXPECT_EQ(store_->EndOperation().code(), 0);
+  store_->BeginOperation();
+  store_->BeginWriteCycle();
+  EXPECT_EQ(store_->Insert(Rec(4000, 100)).code(), rt::Error_FileNotOpen);
+  uint32_t id = 0;
+  EXPECT_EQ(store_->NextId(&id).code(), rt::Error_FileNotOpen);
+  store_->EndOperation();
+  store_->Discard();
+  EXPECT_EQ(store_->state(), State::kClosed);
+  EXPECT_FALSE(store_->failed());
+  EXPECT_EQ(Look(), Seen{});
+  store_.reset();
+  auto again = Open(0x42, false);
+  EXPECT_EQ(ReadAll(*again).count(Key(3)), 1u);
+  EXPECT_EQ(ReadAll(*again).count(Key(4000)), 0u);
+}
+
+using StateDeathTest = StateTest;
+
+// A move the diagram does not draw, or one into a state whose promises do
+// not hold, stops the process before anything is written under it.
+TEST_F(StateDeathTest, AMoveOffTheDiagramOrIntoABrokenStateStopsTheProcess) {
+  struct Case {
+    const char* name;
+    std::function<void(PageStore&)> reach;  // leads to the state the move starts from
+    State to;
+    const char* message;
+  };
+  const auto idle = [](PageStore&) {};
+  const auto reading = [](PageStore& s) {
+    s.BeginOperation();
+    Cursor c;
+    bool found = false;
+    ASSERT_TRUE(s.Find(Key(3), &c, &found).ok());
+  };
+  const auto write_cycle = [&](PageStore& s) {
+    reading(s);
+    s.BeginWriteCycle();
+  };
+  uint32_t key = 5000;  // closing commits each case's insert
+  const auto writing = [&key](PageStore& s) {
+    s.BeginOperation();
+    s.BeginWriteCycle();
+    ASSERT_TRUE(s.Insert(Rec(++key, 100)).ok());
+  };
+  const auto closed = [](PageStore& s) { ASSERT_TRUE(s.Close().ok()); };
+  const Case cases[] = {
+      {"idle to phase 1", idle, State::kPhase1Done, "from kIdle to kPhase1Done refused: the move is not in the diagram"},
+      {"reading to writing", reading, State::kWriting,
+       "from kReading to kWriting refused: the move is not in the diagram"},
+      {"write cycle to phase 1", write_cycle, State::kPhase1Done,
+       "from kWriteCycle to kPhase1Done refused: the move is not in the diagram"},
+      {"writing to reading", writing, State::kReading,
+       "from kWriting to kReading refused: the move is not in the diagram"},
+      {"out of closed", closed, State::kIdle, "from kClosed to kIdle refused: the move is not in the diagram"},
+      // Drawn moves, but the state entered would not hold its locks.
+      {"reading without a slot", idle, State::kReading,
+       "from kIdle to kReading refused: no reader slot is held"},
+      {"writing without the writer byte", write_cycle, State::kWriting,
+       "from kWriteCycle to kWriting refused: the writer byte is not held"},
+      {"phase 1 before the journal is written", writing, State::kPhase1Done,
+       "from kWriting to kPhase1Done refused: the header holds no journal bounds"},
+      {"idle with the writer byte held", writing, State::kIdle,
+       "from kWriting to kIdle refused: the writer byte is held"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    store_.reset();
+    store_ = Open(0x42, false);
+    ASSERT_TRUE(store_);
+    reading(*store_);  // the header is adopted, as after any earlier operation
+    store_->EndOperation();
+    c.reach(*store_);
+    EXPECT_DEATH(PageStoreStateProbe::MoveTo(*store_, c.to), c.message);
+  }
 }
 
 }  // namespace
