@@ -52,7 +52,7 @@ Outcome PhysicalFileList::Acquire(const std::string& name, int mode, bool create
     const int wanted = MergedMode(f->mode, mode);
     // A file with deferred changes (stream mode) keeps its mode: closing it
     // would commit them behind the program's back.
-    if (wanted != f->mode && !f->in_transaction && !f->store->writeMode()) {
+    if (wanted != f->mode && !f->store->inTransaction() && !f->store->writeMode()) {
       std::unique_ptr<PageStore> reopened;
       f->store->Close();
       Outcome o = OpenStore(f->name, wanted, create, &reopened);
@@ -91,7 +91,7 @@ Outcome PhysicalFileList::Release(const std::shared_ptr<PhysicalFile>& file) {
 Outcome PhysicalFileList::CloseIfUnused(const std::shared_ptr<PhysicalFile>& file) {
   std::lock_guard<std::recursive_mutex> guard(mutex_);
   std::lock_guard<std::recursive_mutex> op(file->mutex);
-  if (file->uses > 0 || file->in_transaction) return Outcome::OK();
+  if (file->uses > 0 || file->store->inTransaction()) return Outcome::OK();
   if (std::find(files_.begin(), files_.end(), file) == files_.end()) return Outcome::OK();
   Outcome applied;
   if (file->pending_failure == 0 && file->store->writeMode()) {

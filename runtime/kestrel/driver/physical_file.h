@@ -29,7 +29,8 @@ struct PhysicalFile {
   // Number of the internal consistency check that failed, 0 when none. While
   // set, closing commits nothing.
   int pending_failure = 0;
-  bool in_transaction = false;
+  // Whether the file is in a transaction is the page store's to say
+  // (store->inTransaction()): the transaction sets it there and only there.
   // Error of an operation that failed after changing a write cycle that
   // also held other operations' changes (a transaction's, or deferred by
   // stream mode): the cycle was discarded, and the transaction's commit

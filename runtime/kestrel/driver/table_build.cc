@@ -194,7 +194,7 @@ int KestrelTable::BuildFile(const BuildProgressFn& progress) {
 int KestrelTable::Pack() {
   if (int rc = BuildFile(); rc != 0) return rc;
   std::lock_guard<std::recursive_mutex> guard(file_->mutex);
-  if (file_->in_transaction || stream_) return Post(0);
+  if (file_->store->inTransaction() || stream_) return Post(0);
   return Finish(file_->store->TruncateToEnd());
 }
 

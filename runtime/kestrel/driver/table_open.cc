@@ -245,7 +245,7 @@ int KestrelTable::Close() {
     PageStore* store = file_->store.get();
     ReleaseHold();
     for (; table_lock_depth_ > 0; --table_lock_depth_) store->ReleaseDriverLock(table_ + 1);
-    if (file_->pending_failure == 0 && !file_->in_transaction) {
+    if (file_->pending_failure == 0 && !file_->store->inTransaction()) {
       if (store->writeMode()) {
         store->BeginOperation();
         o = file_->ApplyCounts();

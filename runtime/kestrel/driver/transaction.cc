@@ -88,7 +88,6 @@ Outcome Transaction::Add(const std::shared_ptr<PhysicalFile>& file) {
   if (!WantsWrite(file->mode)) return Outcome::Code(rt::Error_AccessDenied);
   PageStore* s = file->store.get();
   s->setInTransaction(true);
-  file->in_transaction = true;
   file->lost_changes = 0;
   // Take the writer byte now and keep it until the transaction ends.
   s->BeginOperation();
@@ -100,7 +99,6 @@ Outcome Transaction::Add(const std::shared_ptr<PhysicalFile>& file) {
   if (!o.ok()) {
     s->Discard();
     s->setInTransaction(false);
-    file->in_transaction = false;
     return o;
   }
   files_.push_back(file);
@@ -118,7 +116,6 @@ void Transaction::EndAll() {
   for (const auto& f : files) {
     std::lock_guard<std::recursive_mutex> op(f->mutex);
     f->store->setInTransaction(false);
-    f->in_transaction = false;
     f->lost_changes = 0;
     if (f->store->writeMode()) {
       f->store->BeginOperation();
@@ -177,7 +174,6 @@ Outcome Transaction::CommitOne() {
       continue;
     }
     f->store->setInTransaction(false);
-    f->in_transaction = false;
     f->store->BeginOperation();
     Outcome o = f->ApplyCounts();
     if (o.ok()) {
