@@ -212,7 +212,7 @@ class KestrelTable {
   int Reading(const std::function<Outcome()>& body);
   bool CheckKey(int key) const;
 
-  // Records and memos (table_records.cc).
+  // Records and memos (kestrel_table_records.cc).
   Outcome LoadRow(uint32_t id, std::string* row, bool* found);
   Outcome LoadMemos(uint32_t id, std::vector<std::string>* memos);
   Outcome WriteMemos(uint32_t id, const std::vector<std::string>& memos, bool fresh);
@@ -230,7 +230,7 @@ class KestrelTable {
   std::string ProgramRow(std::string_view stored_row) const;
   void ReleaseHold();
 
-  // Sequence (table_sequence.cc).
+  // Sequence (kestrel_table_sequence.cc).
   std::string OrderPrefix(int key) const;
   // With `at`, the search runs in that cursor, and a cursor still standing
   // on `pos` steps from there instead of searching again.
@@ -241,7 +241,7 @@ class KestrelTable {
   Outcome PositionAtCurrent();
   Outcome KeyValuePrefix(int key, std::string* prefix);
 
-  // Open and definitions (table_open.cc).
+  // Open and definitions (kestrel_table_open.cc).
   Outcome OpenTable(int mode, bool create);
   Outcome VerifyOrReadDefinition();
   Outcome EnsureStatistics();
@@ -250,10 +250,10 @@ class KestrelTable {
   void ResetState();
   void ApplyDriverString();
 
-  // Builds (table_build.cc).
+  // Builds (kestrel_table_build.cc).
   Outcome BuildKeyEntries(int key, bool partial, const BuildProgressFn* progress = nullptr);
 
-  // Copy (table_copy.cc).
+  // Copy (kestrel_table_copy.cc).
   int CopyTo(const std::string& target, bool rename);
 
   TableDeclaration decl_;

@@ -39,7 +39,7 @@ struct PhysicalFile {
 
   // Statistics counts are kept in memory while a write cycle lasts and
   // written to the statistics records once before it commits, instead of
-  // by every add and delete (pending_counts.cc). Every path that commits
+  // by every add and delete (physical_file_counts.cc). Every path that commits
   // the store applies them first; every path that discards it drops them.
   void AddCount(uint32_t table, uint8_t subject, int delta);
   // Writes the pending counts (write mode); pending counts of a write cycle

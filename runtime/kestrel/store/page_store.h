@@ -170,7 +170,7 @@ class PageStore final : private SpaceAreas::Mover {
   Outcome NextId(uint32_t* id);
   uint32_t lastId();
 
-  // --- Reads and updates in place (positioned.cc) ---------------------------
+  // --- Reads and updates in place (page_store_positioned.cc) ---------------------------
   // The value of the record with exactly `key`, copied into *value (whose
   // buffer is reused); no record copy goes through a cursor. With `hint`
   // (see InsertHint), a key that belongs to the hint's leaf is looked up
@@ -301,7 +301,7 @@ class PageStore final : private SpaceAreas::Mover {
   const char* StateFault(State state) const;
   friend struct PageStoreStateProbe;  // lets the tests attempt undrawn moves
 
-  // Pages (page_io.cc).
+  // Pages (page_store_pages.cc).
   Outcome GetPage(int32_t ref, CachedPage** out);
   Outcome LoadPage(int32_t ref, CachedPage** out);
   Status AddLoadedPage(int32_t ref, int units, std::string_view image, CachedPage** out);
@@ -312,7 +312,7 @@ class PageStore final : private SpaceAreas::Mover {
   void DropAllPages();
   Outcome EnsureRoot(bool create);
 
-  // Tree (tree.cc).
+  // Tree (page_store_tree.cc).
   Outcome Descend(std::string_view key, int stop_level, std::vector<PathEntry>* path, CachedPage** page,
                   std::string* upper = nullptr, bool* has_upper = nullptr);
   void PlaceInsertCursor(CachedPage* leaf, const std::string& upper, bool has_upper);
@@ -333,17 +333,17 @@ class PageStore final : private SpaceAreas::Mover {
   Outcome RequireWrite();
   Outcome PrepareWrite(const Record& record);
 
-  // Places of pages in the size areas (places.cc); areas_ keeps the table.
+  // Places of pages in the size areas (page_store_places.cc); areas_ keeps the table.
   Outcome TakePlace(CachedPage* page, int units);
   Outcome FreePlace(CachedPage* page, bool keep);
   Outcome MovePage(int32_t from, int32_t to) override;
   Outcome UpdateParentRef(CachedPage* page, int32_t old_ref);
 
-  // Long write cycles (spill.cc).
+  // Long write cycles (page_store_spill.cc).
   Outcome SpillNewPages();
   Outcome WriteHeaderOfNewFile();
 
-  // Commit and discard (commit.cc).
+  // Commit and discard (page_store_commit.cc).
   Outcome PreparePages();
   Outcome MoveLoneRootOutOfCommittedState();
   // Whether [ref, ref + units) holds part of a page of the committed state

@@ -69,7 +69,7 @@ Outcome PageStore::Recover(const Header& at0, Header* effective) {
   }
   // Readers that found the bounds read the changed pages from the journal
   // until their operation ends, and the journal lies beyond the end of the
-  // data, where this writer may write before its commit (spill.cc): they
+  // data, where this writer may write before its commit (page_store_spill.cc): they
   // finish first, and later ones find the bounds reset.
   const bool excluded = locks_.readersExcluded();
   if (!excluded && (shared_ || deny_write_)) locks_.ExcludeReaders();

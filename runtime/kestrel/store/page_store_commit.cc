@@ -258,7 +258,7 @@ Outcome PageStore::WriteJournal(bool commit_point, bool alone) {
     return Refusal();
   }
   if (shared_ || deny_write_) locks_.ExcludeReaders();
-  // A new file's header goes first, before anything lands beyond it (spill.cc).
+  // A new file's header goes first, before anything lands beyond it (page_store_spill.cc).
   Outcome o = WriteHeaderOfNewFile();
   if (!o.ok()) {
     Discard();
