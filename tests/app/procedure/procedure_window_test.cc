@@ -125,10 +125,12 @@ TYPED_TEST(ProcedureWindowTest, AFileThatDoesNotOpenClosesTheOnesOpenedBeforeItA
     for (size_t i = 0; i < 3; ++i) files[i]->fails = i == failing;
     ui::Window window(ProbeWindow());
     Probe<TypeParam> probe(window, &this->a_, &this->b_, &this->c_);
-    // Run is Init and, without the loop, Kill.
-    EXPECT_EQ(probe.Run(), fw::Response_Cancelled);
+    // Closed again within Init, before the procedure's Kill.
+    EXPECT_EQ(probe.Init(), fw::Level::Notify);
     EXPECT_EQ(this->log_, expected[failing]);
     EXPECT_EQ(probe.FilesOpened, 0);
+    probe.Kill();
+    EXPECT_EQ(this->log_, expected[failing]);
     EXPECT_FALSE(window.isOpen());
     EXPECT_EQ(GlobalErrors.GetProcedureName(), "Caller");
     // The window never opened: no place is kept for it.
