@@ -5,7 +5,6 @@
 #include "app/contents/cargar_contenido_procedure.h"
 #include "app/dictionary/globals.h"
 #include "framework/window/request_codes.h"
-#include "framework/window/window_placement.h"
 #include "runtime/core/file_field.h"
 #include "runtime/ui/engine.h"
 #include "runtime/ui/window.h"
@@ -16,29 +15,20 @@ namespace {
 constexpr const char* kProcedure = "ABM_CONTENIDOS";
 }  // namespace
 
+AbmThisWindow::AbmThisWindow(AbmContenidosProcedure& procedure)
+    : ProcedureWindow(kProcedure, procedure.window), p_(procedure) {}
+
 fw::Level AbmThisWindow::Init() {
-  GlobalErrors.SetProcedureName(kProcedure);
-  Request = GlobalRequest;
-  fw::Level r = WindowManager::Init();
+  fw::Level r = ProcedureWindow::Init();
   if (r != fw::Level::Benign) return r;
   FirstField = QVM_MATERIA;
-  VCRRequest = &app::VCRRequest;
-  Errors = &GlobalErrors;
   AddItem(&toolbar_);
-  GlobalRequest = 0;
-  GlobalResponse = 0;
-  r = Relate_QVAPRENDE->Open();
+  r = OpenFiles({Relate_QVAPRENDE, Relate_QVMATERIAS});
   if (r != fw::Level::Benign) return r;
-  r = Relate_QVMATERIAS->Open();
-  if (r != fw::Level::Benign) {
-    Relate_QVAPRENDE->Close();
-    return r;
-  }
-  FilesOpened = 1;
   rt::FileControlBlock& ap = Access_QVAPRENDE->Block();
   p_.brw.Init(LIST, &p_.queue, &p_.view, Relate_QVAPRENDE, this);
   Open(p_.window);
-  fw::RestoreWindowPosition(INIMgr, kProcedure, p_.window);
+  RestorePosition();
   p_.brw.AddSortOrder(nullptr, ap.decl().findKey("QVAP:CLAVE_LEGAJO_ORDEN_MATERIA"));
   p_.brw.SetFilter("(QVM:NRO_REGISTRO = QVAP:COD_MATERIA)");
   p_.locator.Init(LIST, rt::findFieldRef(ap, "QVAP:NRO_ORDEN"), false, &p_.brw);
@@ -58,17 +48,6 @@ fw::Level AbmThisWindow::Init() {
   }
   p_.brw.AddToolbarTarget(&toolbar_);
   SetAlerts();
-  return fw::Level::Benign;
-}
-
-fw::Level AbmThisWindow::Kill() {
-  if (WindowManager::Kill() != fw::Level::Benign) return fw::Level::Notify;
-  if (FilesOpened) {
-    Relate_QVAPRENDE->Close();
-    Relate_QVMATERIAS->Close();
-  }
-  if (Opened) fw::SaveWindowPosition(INIMgr, kProcedure, p_.window);
-  GlobalErrors.SetProcedureName();
   return fw::Level::Benign;
 }
 

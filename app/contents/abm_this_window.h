@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "app/procedure/procedure_window.h"
 #include "framework/window/toolbar.h"
 #include "framework/window/window_manager.h"
 
@@ -13,12 +14,11 @@ namespace app::contents {
 
 class AbmContenidosProcedure;
 
-class AbmThisWindow : public fw::WindowManager {
+class AbmThisWindow : public ProcedureWindow<fw::WindowManager> {
  public:
-  explicit AbmThisWindow(AbmContenidosProcedure& procedure) : p_(procedure) {}
+  explicit AbmThisWindow(AbmContenidosProcedure& procedure);
 
   fw::Level Init() override;
-  fw::Level Kill() override;
   using fw::WindowManager::Run;
   uint8_t Run(uint16_t number, uint8_t request) override;
   fw::Level TakeAccepted() override;

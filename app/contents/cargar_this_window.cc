@@ -7,7 +7,6 @@
 #include "app/contents/cargar_contenido_window.h"
 #include "app/dictionary/globals.h"
 #include "framework/window/request_codes.h"
-#include "framework/window/window_placement.h"
 #include "runtime/core/file_field.h"
 #include "runtime/core/file_records.h"
 #include "runtime/ui/engine.h"
@@ -32,31 +31,21 @@ int Memo(const rt::FileControlBlock& b) { return b.decl().findMemo("QVAP:APRENDI
 
 }  // namespace
 
+CargarThisWindow::CargarThisWindow(ui::Window& window) : ProcedureWindow(kProcedure, window) {}
+
 fw::Level CargarThisWindow::Init() {
-  GlobalErrors.SetProcedureName(kProcedure);
-  Request = GlobalRequest;
-  fw::Level r = WindowManager::Init();
+  fw::Level r = ProcedureWindow::Init();
   if (r != fw::Level::Benign) return r;
   FirstField = CONTENIDO_PROMPT;
-  VCRRequest = &app::VCRRequest;
-  Errors = &GlobalErrors;
   AddItem(&toolbar_);
-  GlobalRequest = 0;
-  GlobalResponse = 0;
   HistoryKey = kCtrlH;
   AddHistoryFile(Access_QVAPRENDE->Block(), savedRecord);
   AddHistoryField(CONTENIDO, kContentField);
   AddHistoryField(APRENDIZAJE, kLearningField);
   AddUpdateFile(Access_QVAPRENDE);
   AddItem(CANCEL, fw::Response_Cancelled);
-  r = Relate_QVAPRENDE->Open();
+  r = OpenFiles({Relate_QVAPRENDE, Relate_QVMATERIAS});
   if (r != fw::Level::Benign) return r;
-  r = Relate_QVMATERIAS->Open();
-  if (r != fw::Level::Benign) {
-    Relate_QVAPRENDE->Close();
-    return r;
-  }
-  FilesOpened = 1;
   Primary = Relate_QVAPRENDE;
   if (Request == fw::Request_View && !BatchProcessing) {
     InsertAction_ = 1;
@@ -72,20 +61,9 @@ fw::Level CargarThisWindow::Init() {
     if (PrimeUpdate() != fw::Level::Benign) return fw::Level::Notify;
   }
   Open(window_);
-  fw::RestoreWindowPosition(INIMgr, kProcedure, window_);
+  RestorePosition();
   AddItem(&updateTarget_);
   SetAlerts();
-  return fw::Level::Benign;
-}
-
-fw::Level CargarThisWindow::Kill() {
-  if (WindowManager::Kill() != fw::Level::Benign) return fw::Level::Notify;
-  if (FilesOpened) {
-    Relate_QVAPRENDE->Close();
-    Relate_QVMATERIAS->Close();
-  }
-  if (Opened) fw::SaveWindowPosition(INIMgr, kProcedure, window_);
-  GlobalErrors.SetProcedureName();
   return fw::Level::Benign;
 }
 

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "app/procedure/procedure_window.h"
 #include "framework/window/toolbar.h"
 #include "framework/window/toolbar_update_class.h"
 #include "framework/window/window_manager.h"
@@ -18,12 +19,11 @@ class Window;
 
 namespace app::contents {
 
-class CargarThisWindow : public fw::WindowManager {
+class CargarThisWindow : public ProcedureWindow<fw::WindowManager> {
  public:
-  explicit CargarThisWindow(ui::Window& window) : window_(window) {}
+  explicit CargarThisWindow(ui::Window& window);
 
   fw::Level Init() override;
-  fw::Level Kill() override;
   void RestoreField(int32_t control) override;
   uint8_t Run() override;
   using fw::WindowManager::Run;
@@ -35,7 +35,6 @@ class CargarThisWindow : public fw::WindowManager {
  private:
   void FillFromSubject();
 
-  ui::Window& window_;
   fw::ToolbarClass toolbar_;
   fw::ToolbarUpdateClass updateTarget_;
 };

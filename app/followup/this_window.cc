@@ -11,7 +11,6 @@
 #include "app/followup/sync_follow_up.h"
 #include "app/followup/ventana_seguimiento_notas_window.h"
 #include "framework/window/request_codes.h"
-#include "framework/window/window_placement.h"
 #include "runtime/core/file_field.h"
 #include "runtime/core/windows1252.h"
 #include "runtime/ui/engine.h"
@@ -26,26 +25,17 @@ rt::FieldRef Ref(fw::FileManager* access, const char* label) { return rt::findFi
 int KeyOf(fw::FileManager* access, const char* label) { return access->Block().decl().findKey(label); }
 }  // namespace
 
+ThisWindow::ThisWindow(FollowUpProcedure& procedure) : ProcedureWindow(kProcedure, procedure.window), p_(procedure) {}
+
 fw::Level ThisWindow::Init() {
-  GlobalErrors.SetProcedureName(kProcedure);
-  Request = GlobalRequest;
-  fw::Level r = WindowManager::Init();
+  fw::Level r = ProcedureWindow::Init();
   if (r != fw::Level::Benign) return r;
   // The grade list holds the keyboard from the start: arrows and "&Editar"
   // act on it at once (the teacher's name, the first control, takes no focus).
   FirstField = LIST_2;
-  VCRRequest = &app::VCRRequest;
-  Errors = &GlobalErrors;
   AddItem(&toolbar_);
-  GlobalRequest = 0;
-  GlobalResponse = 0;
-  for (fw::RelationManager* rel :
-       {Relate_QVAPRENDE, Relate_QVALUAP, Relate_QVLIBRETA, Relate_QVMATERIAS, Relate_QVSEGUIR}) {
-    r = rel->Open();
-    if (r != fw::Level::Benign) return r;  // Kill closes the ones opened
-    ++opened_;
-  }
-  FilesOpened = 1;
+  r = OpenFiles({Relate_QVAPRENDE, Relate_QVALUAP, Relate_QVLIBRETA, Relate_QVMATERIAS, Relate_QVSEGUIR});
+  if (r != fw::Level::Benign) return r;
   {
     rt::FileControlBlock& m = Access_QVMATERIAS->Block();
     p_.Teacher = int32_t(rt::getInteger(m, m.decl().findField("QVM:DNI_DOCENTE")).value_or(0));
@@ -56,7 +46,7 @@ fw::Level ThisWindow::Init() {
   p_.BRW2.Init(LIST_2, &p_.Queue2, &p_.View2, &p_.BookSave, this);
   p_.BRW4.Init(LIST_3, &p_.Queue4, &p_.View4, Relate_QVALUAP, this);
   p_.BRW5.Init(LIST_4, &p_.Queue5, &p_.View5, Relate_QVSEGUIR, this);
-  fw::RestoreWindowPosition(INIMgr, kProcedure, p_.window);
+  RestorePosition();
   // Tab 2 exists and works either way; only a school's setting shows it.
   if (FollowUpShowsContentsTab()) p_.window.unhide(TAB2);
   SetUpLists();
@@ -165,19 +155,6 @@ void ThisWindow::SetUpLists() {
   // No edit entries in the lists' popup menus.
   b2.EditViaPopup = false;
   b5.EditViaPopup = false;
-}
-
-fw::Level ThisWindow::Kill() {
-  if (WindowManager::Kill() != fw::Level::Benign) return fw::Level::Notify;
-  if (FilesOpened || opened_) {
-    int i = 0;
-    for (fw::RelationManager* rel :
-         {Relate_QVAPRENDE, Relate_QVALUAP, Relate_QVLIBRETA, Relate_QVMATERIAS, Relate_QVSEGUIR})
-      if (i++ < opened_) rel->Close();
-  }
-  if (Opened) fw::SaveWindowPosition(INIMgr, kProcedure, p_.window);
-  GlobalErrors.SetProcedureName();
-  return fw::Level::Benign;
 }
 
 fw::Level ThisWindow::TakeAccepted() {

@@ -17,6 +17,7 @@
 
 #include <string>
 
+#include "app/procedure/procedure_window.h"
 #include "framework/window/toolbar.h"
 #include "framework/window/window_manager.h"
 
@@ -28,12 +29,11 @@ class FollowUpProcedure;
 // event code (below 256) that the engine itself does not use.
 inline constexpr int Event_ShowHistory = 0xF0;
 
-class ThisWindow : public fw::WindowManager {
+class ThisWindow : public ProcedureWindow<fw::WindowManager> {
  public:
-  explicit ThisWindow(FollowUpProcedure& procedure) : p_(procedure) {}
+  explicit ThisWindow(FollowUpProcedure& procedure);
 
   fw::Level Init() override;
-  fw::Level Kill() override;
   fw::Level TakeAccepted() override;
   // Then shows why the highlighted grade-book row has its status.
   fw::Level TakeEvent() override;
@@ -48,7 +48,6 @@ class ThisWindow : public fw::WindowManager {
 
   FollowUpProcedure& p_;
   fw::ToolbarClass toolbar_;
-  int opened_ = 0;  // relation managers opened, in the order of Init
 };
 
 }  // namespace app::followup

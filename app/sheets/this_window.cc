@@ -7,39 +7,30 @@
 #include "app/sheets/this_report.h"
 #include "framework/report/print_preview_class.h"
 #include "framework/window/request_codes.h"
-#include "framework/window/window_placement.h"
 #include "runtime/core/file_field.h"
 #include "runtime/ui/property_ids.h"
 #include "runtime/ui/window.h"
 
 namespace app::sheets {
 
+ThisWindow::ThisWindow(SheetProcedure& procedure)
+    : ProcedureWindow(WalkOf(procedure.sheet).procedure, procedure.window), p_(procedure) {}
+
 fw::Level ThisWindow::Init() {
   const SheetWalk& walk = WalkOf(p_.sheet);
-  GlobalErrors.SetProcedureName(walk.procedure);
-  Request = GlobalRequest;
-  fw::Level r = WindowManager::Init();
+  fw::Level r = ProcedureWindow::Init();
   if (r != fw::Level::Benign) return r;
   FirstField = Progress_Thermometer;
-  VCRRequest = &app::VCRRequest;
-  Errors = &GlobalErrors;
-  GlobalRequest = 0;
-  GlobalResponse = 0;
   fw::RelationManager* walked = p_.Walked();
   // The progress sheet opens the grade book first, the contents sheet the
   // subjects first.
-  fw::RelationManager* first = p_.sheet == Sheet::Progress ? walked : Relate_QVMATERIAS;
-  fw::RelationManager* second = p_.sheet == Sheet::Progress ? Relate_QVMATERIAS : walked;
-  r = first->Open();
+  if (p_.sheet == Sheet::Progress)
+    r = OpenFiles({walked, Relate_QVMATERIAS});
+  else
+    r = OpenFiles({Relate_QVMATERIAS, walked});
   if (r != fw::Level::Benign) return r;
-  r = second->Open();
-  if (r != fw::Level::Benign) {
-    first->Close();
-    return r;
-  }
-  FilesOpened = 1;
   Open(p_.window);
-  fw::RestoreWindowPosition(INIMgr, walk.procedure, p_.window);
+  RestorePosition();
   p_.window.setProp(0, ui::Prop_Timer, 10);
   p_.step.Init(5, 3);
   rt::FileControlBlock& block = walked->Me->Block();
@@ -61,15 +52,9 @@ fw::Level ThisWindow::Init() {
 }
 
 fw::Level ThisWindow::Kill() {
-  if (ReportManager::Kill() != fw::Level::Benign) return fw::Level::Notify;
-  if (FilesOpened) {
-    p_.Walked()->Close();
-    Relate_QVMATERIAS->Close();
-  }
-  if (Opened) fw::SaveWindowPosition(INIMgr, WalkOf(p_.sheet).procedure, p_.window);
-  p_.step.Kill();
-  GlobalErrors.SetProcedureName();
-  return fw::Level::Benign;
+  const fw::Level r = ProcedureWindow::Kill();
+  if (r == fw::Level::Benign) p_.step.Kill();
+  return r;
 }
 
 }  // namespace app::sheets

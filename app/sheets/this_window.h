@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "app/procedure/procedure_window.h"
 #include "framework/report/report_manager.h"
 
 namespace ui {
@@ -17,9 +18,9 @@ namespace app::sheets {
 
 class SheetProcedure;
 
-class ThisWindow : public fw::ReportManager {
+class ThisWindow : public ProcedureWindow<fw::ReportManager> {
  public:
-  explicit ThisWindow(SheetProcedure& procedure) : p_(procedure) {}
+  explicit ThisWindow(SheetProcedure& procedure);
   using fw::ReportManager::Init;
   fw::Level Init() override;
   fw::Level Kill() override;

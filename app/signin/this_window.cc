@@ -2,7 +2,6 @@
 
 #include "app/dictionary/globals.h"
 #include "app/signin/signin_window.h"
-#include "framework/window/window_placement.h"
 #include "runtime/core/file_field.h"
 #include "runtime/ui/engine.h"
 #include "runtime/ui/event_codes.h"
@@ -16,33 +15,18 @@ constexpr const char* kNotFound = "No encontrado .....";
 }  // namespace
 
 ThisWindow::ThisWindow(ui::Window& window, int32_t& dni, int32_t& fnac, std::function<void()> followUp)
-    : window_(window), dni_(dni), fnac_(fnac), followUp_(std::move(followUp)) {}
+    : ProcedureWindow(kProcedure, window), dni_(dni), fnac_(fnac), followUp_(std::move(followUp)) {}
 
 fw::Level ThisWindow::Init() {
-  GlobalErrors.SetProcedureName(kProcedure);
-  Request = GlobalRequest;
-  fw::Level r = WindowManager::Init();
+  fw::Level r = ProcedureWindow::Init();
   if (r != fw::Level::Benign) return r;
   FirstField = STRING1;
-  VCRRequest = &app::VCRRequest;
-  Errors = &GlobalErrors;
   AddItem(&toolbar_);
-  GlobalRequest = 0;
-  GlobalResponse = 0;
-  r = Relate_QVMATERIAS->Open();
+  r = OpenFiles({Relate_QVMATERIAS});
   if (r != fw::Level::Benign) return r;
-  FilesOpened = 1;
   Open(window_);
-  fw::RestoreWindowPosition(INIMgr, kProcedure, window_);
+  RestorePosition();
   SetAlerts();
-  return fw::Level::Benign;
-}
-
-fw::Level ThisWindow::Kill() {
-  if (WindowManager::Kill() != fw::Level::Benign) return fw::Level::Notify;
-  if (FilesOpened) Relate_QVMATERIAS->Close();
-  if (Opened) fw::SaveWindowPosition(INIMgr, kProcedure, window_);
-  GlobalErrors.SetProcedureName();
   return fw::Level::Benign;
 }
 

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "app/procedure/procedure_window.h"
 #include "framework/window/toolbar.h"
 #include "framework/window/window_manager.h"
 
@@ -24,14 +25,13 @@ class Window;
 
 namespace app::signin {
 
-class ThisWindow : public fw::WindowManager {
+class ThisWindow : public ProcedureWindow<fw::WindowManager> {
  public:
   // `dni` and `fnac` (a standard date) are the procedure's variables bound
   // to the entries; `followUp` is called after a successful sign-in.
   ThisWindow(ui::Window& window, int32_t& dni, int32_t& fnac, std::function<void()> followUp);
 
   fw::Level Init() override;
-  fw::Level Kill() override;
   fw::Level TakeAccepted() override;
   fw::Level TakeFieldEvent() override;
   fw::Level TakeWindowEvent() override;
@@ -42,7 +42,6 @@ class ThisWindow : public fw::WindowManager {
   void LookUpTeacher();
   bool PasswordMatches() const;
 
-  ui::Window& window_;
   int32_t& dni_;
   int32_t& fnac_;
   std::function<void()> followUp_;
