@@ -23,6 +23,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=${1:-demo-shots}
+# The screen: QV_SHOTS_SCREEN=1366x768 and QV_SHOTS_SCALE=1.5 show the program
+# as on a school laptop, or on a full-HD screen at 150 %.
+screen=${QV_SHOTS_SCREEN:-1920x1080}
+[ -n "${QV_SHOTS_SCALE:-}" ] && export QT_SCALE_FACTOR=$QV_SHOTS_SCALE
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
 
@@ -36,7 +40,7 @@ cmake --build build --target qvnotas qvdata krl >/dev/null
 read -r dni birth < <(./scripts/demo-teacher.sh demo-data)
 
 display=:$(( 90 + RANDOM % 100 ))
-Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb "$display" -screen 0 "${screen}x24" -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 app=
 cleanup() {
@@ -113,7 +117,9 @@ sleep 0.4; import -window root "$out/followup-refused.png"; echo "$out/followup-
 xdotool key Return; sleep 0.3; xdotool key Escape
 sleep 0.5
 # "Planilla" (the button left of "&Editar") previews the subject's sheet.
-xdotool mousemove --window "$win" 1262 32 click 1
+# The window's own width gives its dialog unit: "Planilla" is centred at 764, 20.
+eval "$(xdotool getwindowgeometry --shell "$win")"
+xdotool mousemove --window "$win" $(( WIDTH * 764 / 900 )) $(( WIDTH * 20 * 13 / 900 / 12 )) click 1
 preview=
 for _ in $(seq 100); do
   for w in $(xdotool search --onlyvisible --pid "$app" 2>/dev/null || true); do

@@ -105,23 +105,26 @@ ui::WindowDef FollowUpWindow() {
   name.bold = true;
   name.fontSize = 10;
   name.color = ui::rgb(0, 128, 255);
+  name.accessibleName = "Docente";
   d.add(ui::Ctl_Text, "?STRING2", "Docente", 8, 8, ui::Auto, ui::Auto).bold = true;
   ui::ControlDef& subjects = d.add(ui::Ctl_DropList, "?LIST", "", 8, 20, 432, 12);
   subjects.dropRows = 20;
   subjects.immediate = true;
   subjects.columns = SubjectColumns();
-  d.add(ui::Ctl_VarText, "?QVM:CICLO", "@s11", 8, 36, ui::Auto, ui::Auto);
-  d.add(ui::Ctl_VarText, "?QVM:CURSO", "@n3", 68, 36, ui::Auto, ui::Auto);
-  d.add(ui::Ctl_VarText, "?QVM:DIVISION", "@s4", 92, 36, ui::Auto, ui::Auto);
-  d.add(ui::Ctl_VarText, "?QVM:ESPECIALIDAD", "@s40", 120, 36, ui::Auto, ui::Auto);
-  d.add(ui::Ctl_VarText, "?QVM:MATERIA", "@s60", 8, 52, 360, 12);
+  subjects.accessibleName = "Materia";
+  // Screen readers read these values with a name (the window shows none).
+  d.add(ui::Ctl_VarText, "?QVM:CICLO", "@s11", 8, 36, ui::Auto, ui::Auto).accessibleName = "Ciclo";
+  d.add(ui::Ctl_VarText, "?QVM:CURSO", "@n3", 68, 36, ui::Auto, ui::Auto).accessibleName = "Curso";
+  d.add(ui::Ctl_VarText, "?QVM:DIVISION", "@s4", 92, 36, ui::Auto, ui::Auto).accessibleName = "División";
+  d.add(ui::Ctl_VarText, "?QVM:ESPECIALIDAD", "@s40", 120, 36, ui::Auto, ui::Auto).accessibleName = "Especialidad";
+  d.add(ui::Ctl_VarText, "?QVM:MATERIA", "@s60", 8, 52, 360, 12).accessibleName = "Materia";
   d.add(ui::Ctl_Sheet, "?SHEET1", "", 0, 72, d.width, d.height - 72);
   d.add(ui::Ctl_Tab, "?TAB1", "Informe de Progreso", 0, 0, ui::Auto, ui::Auto, SHEET1);
-  list("?LIST:2", 4, 88, 892, 356, TAB1, GradeBookColumns());
+  list("?LIST:2", 4, 88, 892, 356, TAB1, GradeBookColumns()).accessibleName = "Libreta de calificaciones";
   button("?BUTTON10", "Planilla", "C:\\ICONOS\\IMPPREV.ICO", 724, 8, 80, 24, TAB1);
   d.add(ui::Ctl_Tab, "?TAB2", "Contenidos", 0, 0, ui::Auto, ui::Auto, SHEET1).hidden = true;
-  list("?LIST:3", 4, 88, 248, 356, TAB2, StudentColumns());
-  list("?LIST:4", 256, 120, 640, 324, TAB2, FollowUpColumns());
+  list("?LIST:3", 4, 88, 248, 356, TAB2, StudentColumns()).accessibleName = "Alumnos";
+  list("?LIST:4", 256, 120, 640, 324, TAB2, FollowUpColumns()).accessibleName = "Seguimiento de contenidos";
   button("?BUTTON9", "Planilla", "C:\\ICONOS\\IMPPREV.ICO", 724, 40, 80, 24, TAB2);
   d.add(ui::Ctl_Text, "?STRING11", "Logrado, Pendiente: Colocar X done corresponda", 460, 8, ui::Auto, ui::Auto,
       TAB2);

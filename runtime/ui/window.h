@@ -100,6 +100,13 @@ class Window {
   // the focus, a tab is chosen, a prompt hands the focus to the control
   // after it. Mnemonics are taken in turn with the rest of the input.
   int mnemonicTarget(int key) const;
+  // What a screen reader calls a control: its own name when the definition
+  // gives one (ControlDef::accessibleName), else its caption without '&'
+  // (buttons, check boxes, prompts, texts, tabs), else the prompt, text or
+  // tab caption nearest before it in creation order, else its tip, else a
+  // list's first column header. Empty for a control none of these names, and
+  // for a variable text without a name of its own (its value speaks).
+  std::string accessibleName(int number) const;
   void inputText(int number, const std::string& text);
   // The focus moved to a control; mouseKey is the button that moved it (0: a key).
   void inputFocus(int number, int mouseKey = 0);

@@ -85,6 +85,7 @@ struct ControlDef {
   long long background = Color_None;
   std::string icon;               // "C:\\ICONOS\\SALIR.ico"
   std::string tip;
+  std::string accessibleName;     // what a screen reader calls it, when its caption or prompt does not say
   int parent = 0;                 // number of the tab (or sheet) that holds it
   std::vector<ListColumn> columns;
   int dropRows = 0;               // drop-down list: rows of the open list

@@ -172,6 +172,44 @@ int Window::mnemonicTarget(int key) const {
   return 0;
 }
 
+std::string Window::accessibleName(int number) const {
+  const Control* c = control(number);
+  if (!c) return {};
+  if (!c->def.accessibleName.empty()) return c->def.accessibleName;
+  auto caption = [](const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+      if (text[i] == '&' && i + 1 < text.size()) ++i;
+      out += text[i];
+    }
+    while (!out.empty() && (out.back() == ' ' || out.back() == ':')) out.pop_back();
+    return out;
+  };
+  switch (c->type()) {
+    case Ctl_Button:
+    case Ctl_Check:
+    case Ctl_Prompt:
+    case Ctl_Text:
+    case Ctl_Tab:
+    case Ctl_MenuItem:
+    case Ctl_Menu:
+      if (std::string own = caption(c->def.text); !own.empty()) return own;
+      return c->def.tip;
+    case Ctl_VarText: return {};  // its value speaks for it
+    default: break;
+  }
+  std::string before;
+  for (const auto& o : controls_) {
+    if (o.get() == c) break;
+    if (o->type() == Ctl_Prompt || o->type() == Ctl_Text || o->type() == Ctl_Tab)
+      if (std::string t = caption(o->def.text); !t.empty()) before = t;
+  }
+  if (!before.empty()) return before;
+  if (!c->def.tip.empty()) return c->def.tip;
+  if (c->isList() && !c->list.columns.empty()) return c->list.columns.front().header;
+  return {};
+}
+
 void Window::actOnMnemonic(Control& c, int key) {
   switch (c.type()) {
     case Ctl_Button:

@@ -59,6 +59,12 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
       // and padding would only make a narrow column cut the value short.
       return qs(text).trimmed();
     }
+    case Qt::AccessibleTextRole: {
+      // A cell is read with its column's header: "Eval. 1: 8".
+      int field = col.field ? col.field : c + 1;
+      const QString value = qs(pictureCodec().format(l.source->value(r + 1, field), col.picture)).trimmed();
+      return col.header.empty() ? value : qs(col.header) + ": " + value;
+    }
     case Qt::TextAlignmentRole: return int(alignment(col.align));
     case Qt::ForegroundRole: {
       long long override = c < int(l.colColor.size()) ? l.colColor[size_t(c)] : Color_None;

@@ -358,6 +358,7 @@ void WindowView::createControl(Control& c) {
   }
   w->setProperty(kControlProp, n);
   w->setObjectName(qs(c.def.label.empty() ? "control_" + std::to_string(n) : c.def.label));
+  if (const std::string name = window_->accessibleName(n); !name.empty()) w->setAccessibleName(qs(name));
   w->installEventFilter(this);
   widgets_[n] = w;
   c.backendData = w;
@@ -452,6 +453,8 @@ void WindowView::applyText(Control& c, QWidget* w) {
     case Ctl_Prompt: static_cast<QLabel*>(w)->setText(qs(stripAmpersands(text))); break;
     case Ctl_VarText:
       static_cast<QLabel*>(w)->setText(qs(c.screen));
+      // A named value is read as "Ciclo: BÁSICO", also when it is blank.
+      if (!c.def.accessibleName.empty()) w->setAccessibleName(qs(c.def.accessibleName + ": ") + qs(c.screen).trimmed());
       // An automatic size follows the value shown, not the one at open.
       if (c.def.width == Auto || c.def.height == Auto) applyGeometry(c, w);
       break;

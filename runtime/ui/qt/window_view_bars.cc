@@ -30,6 +30,12 @@ void WindowView::syncStatus() {
   }
   for (size_t i = 0; i < zones_.size(); ++i)
     zones_[i]->setText(qs(window_->prop(0, Prop_StatusText, int(i) + 1).toString()));
+  // The status line explains the list's current row: a screen reader reads
+  // it as the lists' description.
+  const QString why = zones_.empty() ? QString() : zones_[0]->text();
+  for (Control* c : window_->controls())
+    if (c->type() == Ctl_List)
+      if (QWidget* list = widget(c->number())) list->setAccessibleDescription(why);
   int h = status_->sizeHint().height();
   status_->setGeometry(0, height() - h, width(), h);
 }

@@ -4,6 +4,7 @@
 // a subject, type the class's grades across the grid with Tab and Enter,
 // checking each row's "Prom. OLE", "FINAL" and status on screen after every
 // cell, "Salir", the files, and the same values when the window opens again.
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QMenu>
@@ -334,6 +335,56 @@ TEST_F(FollowUpQt, HistorialFromTheRowsMenuShowsTheSavedChange) {
   EXPECT_EQ(first[fu::HistCol_Field - 1], "Eval. 1");
   EXPECT_EQ(first[fu::HistCol_After - 1], grade + ",00");
   EXPECT_EQ(first[fu::HistCol_Who - 1], "DNI " + std::to_string(teacher));
+}
+
+}  // namespace
+}  // namespace app::testing
+
+namespace app::testing {
+namespace {
+
+// A screen reader's view of the follow-up window: every control shown has
+// a name a person understands and the role of what it is, a grade cell is
+// read with its column's header, and the grade list's description is the
+// status line's explanation of the highlighted row.
+TEST_F(FollowUpQt, EveryControlHasANameAndRoleAScreenReaderReads) {
+  int32_t teacher = 0;
+  for (const auto& [dni, s] : TeacherSubjects())
+    if (dni != 0 && teacher == 0) teacher = dni;
+  SignedIn(teacher);
+  fu::FollowUpProcedure p;
+  Steps s;
+  s.then([&] { return p.BRW2.Loaded && p.Queue2.rowCount() > 0 && Book(p.window) && Book(p.window)->isVisible(); });
+  s.act([&] {
+    EXPECT_EQ(p.window.focus(), fu::LIST_2) << "the grade list holds the keyboard";
+    int named = 0;
+    for (ui::Control* c : p.window.controls()) {
+      QWidget* w = Widget(p.window, c->number());
+      if (!w || !w->isVisible()) continue;
+      QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+      ASSERT_NE(a, nullptr) << c->def.label;
+      EXPECT_FALSE(a->text(QAccessible::Name).trimmed().isEmpty()) << c->def.label;
+      ++named;
+      if (c->type() == ui::Ctl_Button) EXPECT_EQ(a->role(), QAccessible::Button) << c->def.label;
+    }
+    EXPECT_GE(named, 12);
+    QAccessibleInterface* book = QAccessible::queryAccessibleInterface(Book(p.window));
+    EXPECT_EQ(book->text(QAccessible::Name), "Libreta de calificaciones");
+    EXPECT_EQ(book->role(), QAccessible::Table);
+    ASSERT_NE(book->tableInterface(), nullptr);
+    QAccessibleInterface* cell = book->tableInterface()->cellAt(0, 2);
+    ASSERT_NE(cell, nullptr);
+    EXPECT_TRUE(cell->text(QAccessible::Name).startsWith("Eval. 1:")) << cell->text(QAccessible::Name).toStdString();
+    const QString why = QString::fromStdString(p.window.prop(0, ui::Prop_StatusText, 1).toString());
+    EXPECT_FALSE(why.isEmpty());
+    EXPECT_EQ(book->text(QAccessible::Description), why);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(Widget(p.window, fu::QVM_CICLO))->text(QAccessible::Name).left(6),
+              "Ciclo:");
+    p.window.inputCloseRequest();
+  });
+  s.start();
+  p.Run();
+  EXPECT_TRUE(s.finished());
 }
 
 }  // namespace

@@ -243,6 +243,26 @@ TEST_F(Mnemonics, AltLetterPressesItsButtonWithoutTakingTheFocusAndAPromptFocuse
   EXPECT_NE(std::find(seen.begin(), seen.end(), std::pair<int, int>{Event_Accepted, 3}), seen.end());
 }
 
+// Names a screen reader reads: the caption without '&', else the prompt
+// before the control, else its tip; a name the definition gives wins.
+TEST_F(Mnemonics, AccessibleNamesComeFromCaptionsPromptsAndTips) {
+  EXPECT_EQ(w_->accessibleName(1), "Nombre");  // the prompt itself, without ':'
+  EXPECT_EQ(w_->accessibleName(2), "Nombre");  // the entry after it
+  EXPECT_EQ(w_->accessibleName(3), "Editar");
+  EXPECT_EQ(w_->accessibleName(6), "A & B");
+  EXPECT_EQ(w_->accessibleName(7), "Nombre");
+  WindowDef d;
+  d.controls = {ctl(Ctl_Button), ctl(Ctl_Entry), ctl(Ctl_VarText, "@s10"), ctl(Ctl_List)};
+  d.controls[0].tip = "Imprimir";
+  d.controls[1].tip = "Fecha";
+  d.controls[3].accessibleName = "Libreta";
+  Window w(d);
+  EXPECT_EQ(w.accessibleName(1), "Imprimir");
+  EXPECT_EQ(w.accessibleName(2), "Fecha");
+  EXPECT_EQ(w.accessibleName(3), "") << "a value speaks for itself";
+  EXPECT_EQ(w.accessibleName(4), "Libreta");
+}
+
 // An editor laid over a list cell hands the keyboard back to the list when
 // it is taken off the cell or destroyed, never to the next control.
 TEST_F(Mnemonics, AnEditorLeavingItsCellGivesTheKeyboardBackToItsList) {
