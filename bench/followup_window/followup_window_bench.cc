@@ -309,17 +309,23 @@ int32_t BigSchool() {
   return teacher;
 }
 
+// The big school's follow-up window for its first teacher, ready to run.
+struct BigSchoolWindow {
+  BigSchoolWindow() { SignedIn(teacher); }
+  int32_t teacher = BigSchool();
+  Program program;
+  ui::qt::QtBackend backend;
+  fu::FollowUpProcedure p;
+};
+
 bool EditorHasKeys(fu::FollowUpProcedure& p) {
   QWidget* e = ui::qt::QtBackend::controlWidget(p.window, p.window.focus());
   return p.window.focus() > fu::DELETE && e && e->isVisible() && e->hasFocus();
 }
 
 void BM_AltEToEditor(benchmark::State& state) {
-  const int32_t teacher = BigSchool();
-  Program program;
-  ui::qt::QtBackend backend;
-  SignedIn(teacher);
-  fu::FollowUpProcedure p;
+  BigSchoolWindow big;
+  fu::FollowUpProcedure& p = big.p;
   RunActions(state, p,
              {.start = nullptr,
               .startDone = nullptr,
@@ -331,11 +337,8 @@ void BM_AltEToEditor(benchmark::State& state) {
 BENCHMARK(BM_AltEToEditor)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(100);
 
 void BM_CellTab(benchmark::State& state) {
-  const int32_t teacher = BigSchool();
-  Program program;
-  ui::qt::QtBackend backend;
-  SignedIn(teacher);
-  fu::FollowUpProcedure p;
+  BigSchoolWindow big;
+  fu::FollowUpProcedure& p = big.p;
   int from = 0, flip = 0;
   RunActions(state, p,
              {.start = [](QWindow* w) { QTest::keyClick(w, Qt::Key_E, Qt::AltModifier); },
@@ -353,11 +356,8 @@ void BM_CellTab(benchmark::State& state) {
 BENCHMARK(BM_CellTab)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(200);
 
 void BM_RowSaveWithHistory(benchmark::State& state) {
-  const int32_t teacher = BigSchool();
-  Program program;
-  ui::qt::QtBackend backend;
-  SignedIn(teacher);
-  fu::FollowUpProcedure p;
+  BigSchoolWindow big;
+  fu::FollowUpProcedure& p = big.p;
   int flip = 0;
   RunActions(state, p,
              {.start = [](QWindow* w) { QTest::keyClick(w, Qt::Key_E, Qt::AltModifier); },

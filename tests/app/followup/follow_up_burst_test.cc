@@ -17,7 +17,7 @@
 #include "app/followup/follow_up_procedure.h"
 #include "app/followup/grade_row_fields.h"
 #include "app/followup/ventana_seguimiento_notas_window.h"
-#include "follow_up_school.h"
+#include "follow_up_qt_school.h"
 #include "qt_steps.h"
 #include "runtime/core/file_transaction.h"
 #include "runtime/kestrel/driver/kestrel_driver.h"
@@ -44,18 +44,10 @@ void TypeValue(Strokes& k, const std::string& v) {
   for (char c : v) k.push_back({Qt::Key_0 + (c - '0')});
 }
 
-class FollowUpBurst : public FollowUpSchool {
- public:
-  static void SetUpTestSuite() {
-    FollowUpSchool::SetUpTestSuite();
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (!QApplication::instance()) app_ = new QApplication(argc_, argv_);
-  }
-
+class FollowUpBurst : public FollowUpQtSchool {
  protected:
   void SetUp() override {
-    FollowUpSchool::SetUp();
-    backend_ = std::make_unique<ui::qt::QtBackend>();
+    FollowUpQtSchool::SetUp();
     // The teacher whose first subject (the one shown at open) has the largest class.
     size_t most = 0;
     for (const auto& [dni, subjects] : TeacherSubjects()) {
@@ -65,11 +57,6 @@ class FollowUpBurst : public FollowUpSchool {
     ASSERT_GE(most, 5u);
     SignedIn(teacher_);
   }
-  void TearDown() override {
-    backend_.reset();
-    FollowUpSchool::TearDown();
-  }
-
   // The subject's rows in the list's order (its key), each field as text.
   using Row = std::map<std::string, std::string>;
   std::vector<Row> Rows() const {
@@ -129,13 +116,8 @@ class FollowUpBurst : public FollowUpSchool {
     EXPECT_TRUE(s.finished());
   }
 
-  std::unique_ptr<ui::qt::QtBackend> backend_;
   int32_t teacher_ = 0;
   int32_t subject_ = 0;
-  static inline int argc_ = 1;
-  static inline char name_[20] = "followup_burst";
-  static inline char* argv_[2] = {name_, nullptr};
-  static inline QApplication* app_ = nullptr;
 };
 
 // How a typed row ends: Tab past the last cell (TabAction 1: saved, the

@@ -21,7 +21,7 @@
 #include "app/followup/ventana_seguimiento_notas_window.h"
 #include "app/signin/main_procedure.h"
 #include "app/signin/signin_window.h"
-#include "follow_up_school.h"
+#include "follow_up_qt_school.h"
 #include "qt_steps.h"
 #include "runtime/core/std_date.h"
 #include "runtime/ui/engine.h"
@@ -41,24 +41,8 @@ constexpr const char* kRowLabels[] = {"QVL:NRO_LEGAJO", "QVL:ALUMNO",  "QVL:ETAP
                                       "QVL:COD_MATERIA", "QVL:NRO_REGISTRO", "QVL:DICIEMBRE", "QVL:MARZO", "QVL:ETADO",
                                       "QVL:AC",         "QVL:AM"};
 
-class FollowUpQt : public FollowUpSchool {
- public:
-  static void SetUpTestSuite() {
-    FollowUpSchool::SetUpTestSuite();
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (!QApplication::instance()) app_ = new QApplication(argc_, argv_);
-  }
-
+class FollowUpQt : public FollowUpQtSchool {
  protected:
-  void SetUp() override {
-    FollowUpSchool::SetUp();
-    backend_ = std::make_unique<ui::qt::QtBackend>();
-  }
-  void TearDown() override {
-    backend_.reset();
-    FollowUpSchool::TearDown();
-  }
-
   // Gives every subject record of `dni` the birth date 1 February 1980.
   static void BirthDate1980(int32_t dni) {
     rt::FileControlBlock f(QVMATERIASDecl());
@@ -94,11 +78,6 @@ class FollowUpQt : public FollowUpSchool {
             std::to_string(7 + i % 4), "0", "0", std::to_string(7 + i % 2), "0"};
   }
 
-  std::unique_ptr<ui::qt::QtBackend> backend_;
-  static inline int argc_ = 1;
-  static inline char name_[20] = "app_followup_test";
-  static inline char* argv_[2] = {name_, nullptr};
-  static inline QApplication* app_ = nullptr;
 };
 
 TEST_F(FollowUpQt, SignInTypeAClassesGradesSalirAndReopen) {
@@ -365,7 +344,9 @@ TEST_F(FollowUpQt, EveryControlHasANameAndRoleAScreenReaderReads) {
       ASSERT_NE(a, nullptr) << c->def.label;
       EXPECT_FALSE(a->text(QAccessible::Name).trimmed().isEmpty()) << c->def.label;
       ++named;
-      if (c->type() == ui::Ctl_Button) EXPECT_EQ(a->role(), QAccessible::Button) << c->def.label;
+      if (c->type() == ui::Ctl_Button) {
+        EXPECT_EQ(a->role(), QAccessible::Button) << c->def.label;
+      }
     }
     EXPECT_GE(named, 12);
     QAccessibleInterface* book = QAccessible::queryAccessibleInterface(Book(p.window));
